@@ -1,0 +1,45 @@
+// kalamora: the word processor's window, or one of its headless commands.
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+struct Command {
+    const char *name;
+    const char *synopsis;
+    int (*run)(int argc, char **argv);
+};
+
+// Each sub-command takes argv from its own name on.
+const std::vector<Command> commands = {
+};
+
+void printUsage(std::FILE *out)
+{
+    std::fputs("usage: kalamora [FILE...]\n       kalamora COMMAND [ARGS...]\n\ncommands:\n", out);
+    for (const Command &c : commands)
+        std::fprintf(out, "  %s\n", c.synopsis);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc >= 2) {
+        const std::string_view first = argv[1];
+        if (first == "--help" || first == "-h" || first == "help") {
+            printUsage(stdout);
+            return 0;
+        }
+        for (const Command &c : commands) {
+            if (first == c.name)
+                return c.run(argc - 1, argv + 1);
+        }
+    }
+    printUsage(stderr);
+    return 2;
+}

@@ -1,0 +1,14 @@
+// GoogleTest main for widget tests: one QApplication for the whole run.
+// CTest sets QT_QPA_PLATFORM=offscreen; default to it here too so a test
+// binary started by hand never needs a display.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

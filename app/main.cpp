@@ -1,4 +1,6 @@
 // kalamora: the word processor's window, or one of its headless commands.
+#include "commands.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>

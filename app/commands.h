@@ -1,0 +1,5 @@
+#pragma once
+
+// The headless sub-commands of the kalamora executable. Each takes argv from
+// its own name on and returns the exit status: 0 success, 1 failure (with a
+// one-line message on standard error), 2 bad arguments.

@@ -3,3 +3,6 @@
 // The headless sub-commands of the kalamora executable. Each takes argv from
 // its own name on and returns the exit status: 0 success, 1 failure (with a
 // one-line message on standard error), 2 bad arguments.
+
+// kalamora type: keys through the input engine, the text on standard output.
+int runType(int argc, char **argv);

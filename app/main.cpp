@@ -18,6 +18,7 @@ struct Command {
 
 // Each sub-command takes argv from its own name on.
 const std::vector<Command> commands = {
+    {"type", "type [--layout Rom|Rem|Tav] [--english] [--dot-purna yes|no] [--english-numerals yes|no] [--hex] [KEYS]", runType},
 };
 
 void printUsage(std::FILE *out)

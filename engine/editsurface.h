@@ -38,6 +38,28 @@ public:
 
     // The font name of the current selection ("" when mixed or unknown).
     virtual std::string selFontName() const = 0;
+
+    // Brackets the edits of one key press (the engine's rewrites and the
+    // insertion of the key it leaves) so that they undo as one step. Calls
+    // nest; the default does nothing. See EditBlock.
+    virtual void beginEdit() {}
+    virtual void endEdit() {}
+};
+
+// Scope guard for EditSurface::beginEdit/endEdit.
+class EditBlock {
+public:
+    explicit EditBlock(EditSurface &surface)
+        : m_surface(surface)
+    {
+        m_surface.beginEdit();
+    }
+    ~EditBlock() { m_surface.endEdit(); }
+    EditBlock(const EditBlock &) = delete;
+    EditBlock &operator=(const EditBlock &) = delete;
+
+private:
+    EditSurface &m_surface;
 };
 
 } // namespace engine

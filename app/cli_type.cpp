@@ -1,0 +1,281 @@
+// kalamora type: types keys into an empty document through the same key
+// binding a document window uses, and prints the text that results.
+#include "commands.h"
+
+#include "cp1252.h"
+#include "keybinding.h"
+#include "memorysurface.h"
+#include "settingsstore.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char *const typeUsage =
+    "usage: kalamora type [--layout Rom|Rem|Tav] [--english] [--dot-purna yes|no]\n"
+    "                     [--english-numerals yes|no] [--hex] [KEYS]\n"
+    "\n"
+    "Types KEYS (or standard input), one character a key press, into an empty\n"
+    "document with Hindi input, and prints the resulting text as raw glyph\n"
+    "codes. A line feed is the Enter key (CR LF counts once), a backspace\n"
+    "character (\\b, 0x08) the Backspace key. KEYS are UTF-8; a character\n"
+    "must have a Windows-1252 code.\n"
+    "\n"
+    "  --layout L            keyboard layout: Rom (phonetic), Rem (Remington),\n"
+    "                        Tav (keys typed as they are)\n"
+    "  --english             English input: every key is typed as it is\n"
+    "  --dot-purna yes|no    \".\" types the dot (yes) or the purna viram (no)\n"
+    "  --english-numerals yes|no\n"
+    "                        digits stay Latin digits (yes) or become\n"
+    "                        Devanagari digits (no)\n"
+    "  --hex                 print glyph codes as hex pairs (line break: 0A)\n"
+    "\n"
+    "Options not given are read from the settings (Layout, DotPurna,\n"
+    "NumeralTypeEng).\n";
+
+int badArguments(const std::string &message)
+{
+    std::fprintf(stderr, "kalamora type: %s\n", message.c_str());
+    return 2;
+}
+
+// The typing options: given on the command line, or read from the
+// settings at the moment the engine asks, as a window would.
+class TypeHost final : public engine::EngineHost {
+public:
+    std::optional<std::string> layoutOption;
+    std::optional<bool> dotPurnaOption;
+    std::optional<bool> englishNumeralsOption;
+
+    bool dotPurna() const override
+    {
+        if (dotPurnaOption)
+            return *dotPurnaOption;
+        return readBool(u"DotPurna"_s, true);
+    }
+
+    std::string layout() const override
+    {
+        if (layoutOption)
+            return *layoutOption;
+        return store().readString(u"Layout"_s, u"Rom"_s).toStdString();
+    }
+
+    bool englishNumerals() const override
+    {
+        if (englishNumeralsOption)
+            return *englishNumeralsOption;
+        return readBool(u"NumeralTypeEng"_s, true);
+    }
+
+    void reapplyHindiFont() override {}
+
+private:
+    SettingsStore &store() const
+    {
+        if (!m_store)
+            m_store = std::make_unique<SettingsStore>();
+        return *m_store;
+    }
+
+    // A stored value that is no boolean counts as the default.
+    bool readBool(const QString &key, bool defaultValue) const
+    {
+        try {
+            return store().readBool(key, defaultValue);
+        } catch (const SettingsError &) {
+            return defaultValue;
+        }
+    }
+
+    mutable std::unique_ptr<SettingsStore> m_store;
+};
+
+std::optional<bool> yesNo(std::string_view value)
+{
+    if (value == "yes")
+        return true;
+    if (value == "no")
+        return false;
+    return std::nullopt;
+}
+
+// Decodes UTF-8; false on a malformed sequence.
+bool decodeUtf8(std::string_view in, std::vector<char32_t> &out)
+{
+    for (std::size_t i = 0; i < in.size();) {
+        const unsigned char c = static_cast<unsigned char>(in[i]);
+        int extra = 0;
+        char32_t cp = 0;
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+        } else {
+            return false;
+        }
+        if (extra > 0 && i + static_cast<std::size_t>(extra) >= in.size())
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char cc = static_cast<unsigned char>(in[i + static_cast<std::size_t>(k)]);
+            if ((cc & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        static constexpr char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        out.push_back(cp);
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+int runType(int argc, char **argv)
+{
+    TypeHost host;
+    bool english = false;
+    bool hex = false;
+    std::optional<std::string> keysArg;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&](std::string_view name) -> std::optional<std::string_view> {
+            if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=')
+                return arg.substr(name.size() + 1);
+            if (arg == name && i + 1 < argc)
+                return std::string_view(argv[++i]);
+            return std::nullopt;
+        };
+        auto named = [&](std::string_view name) {
+            return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=');
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(typeUsage, stdout);
+            return 0;
+        }
+        if (arg == "--") {
+            if (i + 1 < argc) {
+                if (keysArg || i + 2 < argc)
+                    return badArguments("more than one KEYS argument");
+                keysArg = argv[i + 1];
+            }
+            break;
+        }
+        if (named("--layout")) {
+            const auto v = value("--layout");
+            if (!v || (*v != "Rom" && *v != "Rem" && *v != "Tav"))
+                return badArguments("--layout takes Rom, Rem or Tav");
+            host.layoutOption = std::string(*v);
+        } else if (named("--dot-purna")) {
+            const auto v = value("--dot-purna");
+            host.dotPurnaOption = v ? yesNo(*v) : std::nullopt;
+            if (!host.dotPurnaOption)
+                return badArguments("--dot-purna takes yes or no");
+        } else if (named("--english-numerals")) {
+            const auto v = value("--english-numerals");
+            host.englishNumeralsOption = v ? yesNo(*v) : std::nullopt;
+            if (!host.englishNumeralsOption)
+                return badArguments("--english-numerals takes yes or no");
+        } else if (arg == "--english") {
+            english = true;
+        } else if (arg == "--hex") {
+            hex = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return badArguments("unknown option " + std::string(arg));
+        } else {
+            if (keysArg)
+                return badArguments("more than one KEYS argument");
+            keysArg = std::string(arg);
+        }
+    }
+
+    std::string keys;
+    if (keysArg)
+        keys = *keysArg;
+    else
+        keys.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+
+    std::vector<char32_t> chars;
+    if (!decodeUtf8(keys, chars))
+        return badArguments("KEYS are not valid UTF-8");
+
+    std::vector<engine::KeyCode> codes;
+    codes.reserve(chars.size());
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        const char32_t c = chars[i];
+        if (c == U'\r') {
+            if (i + 1 < chars.size() && chars[i + 1] == U'\n')
+                continue;
+            codes.push_back(engine::KeyBinding::Enter);
+        } else if (c == U'\n') {
+            codes.push_back(engine::KeyBinding::Enter);
+        } else {
+            const unsigned char glyph = c < 0x80 ? static_cast<unsigned char>(c)
+                                        : c <= 0xFFFF ? kruti::charToGlyph(static_cast<char16_t>(c))
+                                                      : 0;
+            if (glyph == 0) {
+                char buf[64];
+                std::snprintf(buf, sizeof buf, "U+%04X has no glyph code", static_cast<unsigned>(c));
+                return badArguments(buf);
+            }
+            codes.push_back(glyph);
+        }
+    }
+
+    engine::EngineState state;
+    state.InputLanguage = english ? "English" : "HINDI";
+    engine::KeyBinding binding(state, host, engine::KeyBinding::Target::Document);
+    engine::MemorySurface surface;
+    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
+
+    for (const engine::KeyCode typed : codes) {
+        engine::EditBlock block(surface);
+        const engine::KeyCode key = binding.keyPress(surface, typed);
+        if (key == engine::KeyBinding::Backspace)
+            surface.backspace();
+        else if (key == engine::KeyBinding::Enter)
+            surface.setSelText("\n");
+        else if (key != 0)
+            surface.setSelText(engine::GlyphString(1, static_cast<char>(key)));
+    }
+
+    const engine::GlyphString text = surface.text();
+    if (hex) {
+        std::string line;
+        static constexpr char digits[] = "0123456789ABCDEF";
+        for (const char ch : text) {
+            const unsigned char g = static_cast<unsigned char>(ch);
+            if (!line.empty())
+                line += ' ';
+            line += digits[g >> 4];
+            line += digits[g & 15];
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    } else {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+    if (std::fflush(stdout) != 0)
+        return 1;
+    return 0;
+}

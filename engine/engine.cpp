@@ -1,0 +1,483 @@
+// The phonetic keystroke core, the Remington ligatures and the reph.
+#include "engine.h"
+
+#include <cctype>
+#include <string>
+
+namespace engine {
+
+bool EngineState::isHindi() const
+{
+    if (InputLanguage.size() != 5)
+        return false;
+    std::string upper = InputLanguage;
+    for (char &c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper == "HINDI";
+}
+
+GlyphString glyphBeforeCaret(const EditSurface &surface)
+{
+    const int pos = surface.selStart();
+    if (pos == 0)
+        return {};
+    return GlyphString(1, static_cast<char>(surface.glyphBefore(pos)));
+}
+
+Engine::Engine(EngineState &state, EngineHost &host)
+    : m_state(state)
+    , m_host(host)
+{
+}
+
+void Engine::SelectPrevChar(EditSurface &surface)
+{
+    surface.setSelStart(surface.selStart() - 1);
+    surface.setSelLength(1);
+}
+
+void Engine::UnselectPrevChar(EditSurface &surface)
+{
+    surface.setSelStart(surface.selStart() + 1);
+    surface.setSelLength(0);
+}
+
+void Engine::PhoneticKeyPress(EditSurface &s, KeyCode &key)
+{
+    EngineState &st = m_state;
+    st.CaretStepped = false;
+    bool temporarySpace = false;
+    st.PrevGlyph.clear();
+
+    if (key == 1)
+        return;
+    if (key == 13) {
+        lineBreak(s);
+        return;
+    }
+    if (s.selLength() > 0 && key > 31)
+        s.setSelText({});
+    st.LastKey = key;
+    st.PrevGlyph = glyphBeforeCaret(s);
+
+    // A line start reads as a word start after a space; the space stands in
+    // for the line feed while the key is handled and goes again at the end.
+    if (s.selStart() >= 2 && st.PrevGlyph == "\n") {
+        s.setSelText(" ");
+        temporarySpace = true;
+    }
+    if (key <= 31) {
+        finish(s, temporarySpace);
+        return;
+    }
+
+    if (st.PrevGlyph != "Z" && TryIndependentVowel(s, key)) {
+        key = 0;
+        finish(s, temporarySpace);
+        return;
+    }
+
+    // A reph ends the text before the caret: drop a halant in front of it.
+    // The caret stays after the reph, so it is not counted as stepped.
+    if (s.selStart() > 2 && st.PrevGlyph == "Z") {
+        s.setSelStart(s.selStart() - 1);
+        SelectPrevChar(s);
+        if (s.selText() == "~")
+            s.setSelText({});
+        else
+            UnselectPrevChar(s);
+        s.setSelStart(s.selStart() + 1);
+    }
+
+    // Aspirate: "h" after a dead consonant.
+    if (key == 'h' && st.PrevGlyph == "~") {
+        SelectPrevChar(s);
+        s.setSelText({});
+        HandleUpperH(s, false);
+        s.setSelText("~");
+        key = 0;
+        finish(s, temporarySpace);
+        return;
+    }
+
+    if (s.selStart() > 1 && isHalantDroppingKey(key)) {
+        if (st.PrevGlyph == "~") {
+            SelectPrevChar(s);
+            s.setSelText({});
+            SelectPrevChar(s);
+            st.PrevGlyph = s.selText();
+            UnselectPrevChar(s);
+            if (key == 'a') {
+                // The "a" only closes the consonant.
+                key = 0;
+                finish(s, temporarySpace);
+                return;
+            }
+        }
+        st.RaTyped = false;
+    }
+
+    // A vowel sign goes in front of a trailing subscript ra.
+    if (s.selStart() >= 2 && st.PrevGlyph == "z" && isStepBackVowelKey(key)) {
+        s.setSelStart(s.selStart() - 1);
+        st.CaretStepped = true;
+    }
+
+    // A consonant after a dead consonant: the earlier one joins as a half form.
+    int consonantStart = s.selStart();
+    if (s.selStart() > 1 && st.PrevGlyph == "~") {
+        s.setSelStart(s.selStart() - 1);
+        s.setSelLength(1);
+        s.setSelText({});
+        if (key != 'R')
+            MakeHalfForm(s);
+        SelectPrevChar(s);
+        if (s.selText() == "Z") {
+            s.setSelStart(s.selStart() - 1);
+            st.CaretStepped = true;
+        }
+        st.PrevGlyph = s.selText();
+        UnselectPrevChar(s);
+        consonantStart = s.selStart();
+    }
+
+    if (key >= '0' && key <= '9') {
+        HandleDigit(s, key);
+        key = 0;
+    }
+
+    if (st.isHindi())
+        dispatch(s, key);
+
+    if (st.PrevGlyph == "~" && st.RaTyped && !st.RephSuppressed)
+        convertToReph(s, consonantStart);
+    st.RephSuppressed = false;
+
+    if (key > 0 && isConsonantGlyph(key)) {
+        GlyphString dead;
+        dead += static_cast<char>(key);
+        dead += '~';
+        s.setSelText(dead);
+        key = 0;
+    } else if (key == 0 && !isNoHalantKey(st.LastKey)) {
+        AppendHalant(s);
+    }
+
+    if (temporarySpace || st.CaretStepped)
+        finish(s, temporarySpace);
+}
+
+void Engine::dispatch(EditSurface &s, KeyCode &key)
+{
+    using A = PhoneticAction;
+    const A action = PhoneticDispatch(key);
+    switch (action) {
+    case A::None:
+        return;
+    case A::Map:
+        key = static_cast<KeyCode>(phoneticKeyMapLookup(key));
+        if (m_state.PrevGlyph == "Z")
+            m_state.CaretStepped = false;
+        return;
+    case A::FullStop:
+        key = m_host.dotPurna() ? 0x2D : 0x41;
+        return;
+    default:
+        break;
+    }
+    switch (action) {
+    case A::SpecialConsonant: HandleSpecialConsonant(s, key); break;
+    case A::UpperA: HandleUpperA(s); break;
+    case A::UpperE: HandleUpperE(s); break;
+    case A::UpperH: HandleUpperH(s, true); break;
+    case A::UpperI: HandleUpperI(s); break;
+    case A::UpperM: HandleUpperM(s); break;
+    case A::UpperO: HandleUpperO(s); break;
+    case A::UpperR: HandleUpperR(s); break;
+    case A::UpperU: HandleUpperU(s); break;
+    case A::V: HandleV(s); break;
+    case A::HalfForm: MakeHalfForm(s); break;
+    case A::LowerA: HandleLowerA(s); break;
+    case A::LowerE: HandleLowerE(s); break;
+    case A::LowerI: HandleLowerI(s); break;
+    case A::LowerM: HandleLowerM(s); break;
+    case A::LowerN: HandleLowerN(s); break;
+    case A::LowerO: HandleLowerO(s); break;
+    case A::LowerR: HandleLowerR(s); break;
+    case A::LowerU: HandleLowerU(s); break;
+    case A::LowerY: HandleLowerY(s); break;
+    default: break;
+    }
+    key = 0;
+}
+
+// The ra typed by HandleLowerR, with the halant MakeHalfForm put back after
+// it, turns into a reph that PlacePendingReph writes after the new
+// consonant. Only a ra that stood right where this key's consonant begins
+// is taken: RaPos may be left over from another place or window, and
+// removing glyphs there would damage text the user is not typing in.
+void Engine::convertToReph(EditSurface &s, int consonantStart)
+{
+    EngineState &st = m_state;
+    const int saved = s.selStart();
+    int raPos = -1;
+    try {
+        raPos = std::stoi(st.RaPos);
+    } catch (...) {
+        return;
+    }
+    if (raPos < 0)
+        return;
+    s.setSelStart(raPos);
+    s.setSelLength(2);
+    if (raPos + 2 == consonantStart && s.selText() == "j~") {
+        s.setSelText({});
+        s.setSelStart(saved - 2);
+        st.RephPending = true;
+        return;
+    }
+    s.setSelLength(1);
+    if (raPos + 1 == consonantStart && s.selText() == "j") {
+        s.setSelText({});
+        s.setSelStart(saved - 1);
+        st.RephPending = true;
+        return;
+    }
+    s.setSelLength(0);
+    s.setSelStart(saved);
+}
+
+void Engine::finish(EditSurface &s, bool temporarySpace)
+{
+    if (temporarySpace) {
+        // Find the stand-in space left of the caret and remove it; the caret
+        // keeps its place among the glyphs around it.
+        int counter = 0;
+        for (;;) {
+            if (s.selText() == " ")
+                break;
+            if (s.selStart() == 0)
+                break;
+            s.setSelStart(s.selStart() - 1);
+            s.setSelLength(1);
+            ++counter;
+            if (s.selText() == " ") {
+                s.setSelText({});
+                break;
+            }
+            if (counter > 200)
+                break;
+        }
+        s.setSelStart(s.selStart() + counter - 1);
+    }
+    if (m_state.CaretStepped)
+        s.setSelStart(s.selStart() + 1);
+}
+
+void Engine::lineBreak(EditSurface &s)
+{
+    const int pos = s.selStart();
+    if (pos == 1)
+        return;
+    if (pos > 1) {
+        SelectPrevChar(s);
+        const GlyphString prev = s.selText();
+        if (prev == "~") {
+            s.setSelText({});
+        } else if (prev == "Z") {
+            s.setSelStart(pos - 2);
+            s.setSelLength(1);
+            if (s.selText() == "~") {
+                s.setSelText({});
+                s.setSelStart(pos - 1);
+            } else {
+                s.setSelStart(pos);
+            }
+        } else {
+            s.setSelStart(pos);
+        }
+    }
+    if (s.selStart() == 0)
+        m_state.RaTyped = false;
+}
+
+bool Engine::TryIndependentVowel(EditSurface &s, KeyCode key)
+{
+    if (key == ' ' || s.selStart() == 0)
+        return false;
+    const GlyphString &prev = m_state.PrevGlyph;
+    bool wordStart = prev != "~" && !prev.empty();
+    if (prev == "h" && key == 'I')
+        wordStart = false;
+    const std::string_view vowel = IndependentVowelMap(key);
+    if (!wordStart || vowel.empty())
+        return false;
+    s.setSelText(GlyphString(vowel));
+    return true;
+}
+
+void Engine::AppendHalant(EditSurface &s)
+{
+    if (s.selStart() == 0) {
+        // Nothing before the caret to make dead; the halant goes at the
+        // caret, as it would in an empty text.
+        s.setSelText("~");
+        return;
+    }
+    SelectPrevChar(s);
+    const GlyphString sel = s.selText();
+    if (sel == "Z" || sel.empty()) {
+        s.setSelLength(0);
+        s.setSelText("~");
+        UnselectPrevChar(s);
+    } else if (sel == "~" || sel == "a" || sel == "\x83") {
+        UnselectPrevChar(s);
+    } else {
+        UnselectPrevChar(s);
+        s.setSelText("~");
+    }
+}
+
+void Engine::HandleUpperE(EditSurface &s)
+{
+    const GlyphString &prev = m_state.PrevGlyph;
+    if (prev == "\n") {
+        s.setSelText(",s");
+    } else if (prev.empty() || prev == " ") {
+        s.setSelText(",");
+    } else if (prev == "S") {
+        SelectPrevChar(s);
+        s.setSelText(",");
+    } else if (prev == ",") {
+        SelectPrevChar(s);
+        s.setSelText(",s");
+    } else {
+        s.setSelText("S");
+    }
+}
+
+void Engine::HandleUpperI(EditSurface &s)
+{
+    const GlyphString &prev = m_state.PrevGlyph;
+    if (prev == "\n" || s.selStart() == 0) {
+        s.setSelText("\xC3");
+    } else if (prev == "h") {
+        SelectPrevChar(s);
+        s.setSelText("b");
+    } else if (prev == "b") {
+        SelectPrevChar(s);
+        s.setSelText("\xC3");
+    } else if (prev == "Z") {
+        SelectPrevChar(s);
+        s.setSelText("\xCA");
+    } else if (prev == " ") {
+        SelectPrevChar(s);
+        s.setSelText(" b");
+    } else {
+        s.setSelText("h");
+    }
+}
+
+void Engine::HandleUpperU(EditSurface &s)
+{
+    // A reph before the caret needs no step: the caret already stands after
+    // it and the sign is written there.
+    const GlyphString &prev = m_state.PrevGlyph;
+    if (prev.empty() || prev == " " || prev == "\n") {
+        s.setSelText("\xC5");
+    } else if (prev == "j") {
+        SelectPrevChar(s);
+        s.setSelText(":");
+    } else if (prev == "w") {
+        SelectPrevChar(s);
+        s.setSelText("\xC5");
+        s.setSelLength(0);
+    } else if (prev == "m") {
+        s.setSelText("\xC5");
+    } else if (prev == "v") {
+        s.setSelText("\xA9");
+    } else {
+        s.setSelText("w");
+    }
+}
+
+void Engine::HandleUpperM(EditSurface &s)
+{
+    const GlyphString &prev = m_state.PrevGlyph;
+    if (s.selStart() == 0 || prev.empty()) {
+        s.setSelText("a");
+    } else if (prev == "Z") {
+        SelectPrevChar(s);
+        s.setSelText("\xB1");
+    } else if (prev == "W") {
+        SelectPrevChar(s);
+        s.setSelText("\xA1");
+    } else if (prev == "\xA1" || prev == "a") {
+        SelectPrevChar(s);
+        s.setSelText("W");
+    } else {
+        s.setSelText("a");
+    }
+}
+
+void Engine::HandleLowerN(EditSurface &s)
+{
+    if (s.selStart() != 0 && m_state.PrevGlyph == "T") {
+        SelectPrevChar(s);
+        s.setSelText("K");
+    } else {
+        s.setSelText("u");
+    }
+}
+
+void Engine::RemingtonKeyPress(EditSurface &s, KeyCode &key)
+{
+    const KeyCode typed = key;
+    try {
+        const int pos = s.selStart();
+        if (pos == 0 || s.glyphBefore(pos) == '\n')
+            return;
+        for (const RemingtonComposition &row : RemingtonCompositions) {
+            if (row.key != key)
+                continue;
+            const int n = static_cast<int>(row.before.size());
+            if (pos < n)
+                continue;
+            bool match = true;
+            for (int i = 0; i < n && match; ++i)
+                match = s.glyphBefore(pos - n + 1 + i) == static_cast<unsigned char>(row.before[i]);
+            if (!match)
+                continue;
+            s.setSelStart(pos - n);
+            s.setSelLength(n);
+            s.setSelText(GlyphString(row.replacement));
+            key = 0;
+            return;
+        }
+    } catch (...) {
+        // A failing surface leaves the key to be typed as pressed.
+        key = typed;
+    }
+}
+
+void Engine::PlacePendingReph(EditSurface &s)
+{
+    if (!m_state.RephPending)
+        return;
+    // Cleared first: the writes below change the text again, and a surface
+    // that reports those changes must not place a second reph.
+    m_state.RephPending = false;
+    if (s.selStart() == 0) {
+        s.setSelText("Z");
+        return;
+    }
+    SelectPrevChar(s);
+    if (s.selText() == "~") {
+        s.setSelText("Z~");
+    } else {
+        UnselectPrevChar(s);
+        s.setSelText("Z");
+    }
+}
+
+} // namespace engine

@@ -1,0 +1,534 @@
+#include "kruti.h"
+#include "utf8.h"
+
+#include <array>
+#include <string_view>
+#include <unordered_map>
+
+namespace kruti {
+
+namespace {
+
+constexpr char32_t Virama = 0x094D;
+constexpr char32_t Nukta = 0x093C;
+constexpr char32_t Ra = 0x0930;
+
+bool isConsonant(char32_t c)
+{
+    return c >= 0x0915 && c <= 0x0939;
+}
+
+bool isJoiner(char32_t c)
+{
+    return c == 0x200C || c == 0x200D;
+}
+
+// Full consonants as the engine types them.
+std::string_view fullGlyph(char32_t c)
+{
+    static constexpr std::string_view full[] = {
+        "d", "[k", "x", "?k", "\xB3",          // ka kha ga gha nga
+        "p", "N", "t", ">", "\xA5",            // ca cha ja jha nya
+        "V", "B", "M", "<", ".k",              // tta ttha dda ddha nna
+        "r", "Fk", "n", "/k", "u", "u",        // ta tha da dha na (nnna)
+        "i", "Q", "c", "Hk", "e",              // pa pha ba bha ma
+        ";", "j", "j", "y", "G", "G", "o",     // ya ra (rra) la lla (llla) va
+        "\x91k", "\x93k", "l", "g",            // sha ssa sa ha
+    };
+    return full[c - 0x0915];
+}
+
+// Consonant + virama + ra, as the engine's ra conjuncts write it. Empty:
+// the full letter followed by the subscript ra "z".
+std::string_view raConjunct(char32_t c)
+{
+    switch (c) {
+    case 0x0915: return "\xD8";
+    case 0x0916: return "\xA3";
+    case 0x0917: return "Xkz";
+    case 0x0918: return "?kz";
+    case 0x091D: return "\xD6kz";
+    case 0x091F: return "V\xAA";
+    case 0x0920: return "B\xAA";
+    case 0x0921: return "M\xAA";
+    case 0x0922: return "<\xAA";
+    case 0x0924: return "=";
+    case 0x0926: return "\xE6";
+    case 0x092A: return "\xC1";
+    case 0x092B: return "\xDD";
+    case 0x0936: return "J";
+    case 0x0939: return "\xE2";
+    default: return {};
+    }
+}
+
+// Two consonants drawn as one glyph (other than the ra conjuncts).
+std::string_view pairLigature(char32_t a, char32_t b)
+{
+    if (b == Ra) {
+        if (std::string_view r = raConjunct(a); !r.empty())
+            return r;
+        return {};
+    }
+    switch (a) {
+    case 0x0915: return b == 0x0937 ? "{k" : "";
+    case 0x091C: return b == 0x091E ? "K" : "";
+    case 0x0926:
+        switch (b) {
+        case 0x0927: return ")";
+        case 0x092F: return "|";
+        case 0x0935: return "}";
+        case 0x092E: return "\xF9";
+        default: return {};
+        }
+    case 0x0939:
+        switch (b) {
+        case 0x092E: return "\xE3";
+        case 0x092F: return "\xE1";
+        default: return {};
+        }
+    default: return {};
+    }
+}
+
+// The half form the engine makes of a letter's glyphs: a two-glyph letter
+// drops its stroke "k"; letters with no half form keep a halant.
+void appendHalf(std::string &out, std::string_view full)
+{
+    const char last = full.back();
+    const std::string_view head = full.substr(0, full.size() - 1);
+    if (last == 'k' && full.size() > 1) {
+        out += head;
+        return;
+    }
+    char half = 0;
+    switch (static_cast<unsigned char>(last)) {
+    case 'd': half = 'D'; break;
+    case 'Q': half = '\xB6'; break;
+    case 'g': half = '\xBA'; break;
+    case 'y': half = 'Y'; break;
+    case 'p': half = 'P'; break;
+    case ';': half = '\xB8'; break;
+    case '>': half = '\xD6'; break;
+    case 'c': half = 'C'; break;
+    case 'e': half = 'E'; break;
+    case 'l': half = 'L'; break;
+    case 'i': half = 'I'; break;
+    case 'o': half = 'O'; break;
+    case 'r': half = 'R'; break;
+    case 't': half = 'T'; break;
+    case 'u': half = 'U'; break;
+    case 'x': half = 'X'; break;
+    case 0xC4: half = '?'; break;
+    case '=': half = '\xAB'; break;
+    default: break;
+    }
+    out += head;
+    if (half) {
+        out.push_back(half);
+    } else {
+        out.push_back(last);
+        out.push_back('~');
+    }
+}
+
+// Glyphs the short-i sign steps over to reach the start of its cluster.
+bool isClusterGlyph(unsigned char g)
+{
+    static constexpr std::string_view set =
+        ".\x2F\x93\"~\x91'?zCD\x91""E`FIHLOPRTUXY[{\x92\x99\x9F\xB6\xB8\xBA\xCB\xD9\xF7";
+    return set.find(static_cast<char>(g)) != std::string_view::npos;
+}
+
+// Where the engine puts the short-i sign in front of cluster glyphs `c`.
+std::size_t shortIPosition(std::string_view c)
+{
+    if (c.empty())
+        return 0;
+    std::ptrdiff_t last = static_cast<std::ptrdiff_t>(c.size()) - 1;
+    if (static_cast<unsigned char>(c[last]) == 0xAA)
+        --last;
+    if (last < 0)
+        return 0;
+    std::ptrdiff_t start = last;
+    if ((c[last] == '+' || c[last] == '`') && last > 0)
+        start = last - 1;
+    std::ptrdiff_t i = start - 1;
+    while (i >= 0) {
+        const auto g = static_cast<unsigned char>(c[i]);
+        if (g == '+' || g == 'z' || g == '`')
+            break;
+        if (g == '~') {
+            if (i == 0) {
+                start = 0;
+                break;
+            }
+            start = i - 1;
+            i -= 2;
+            continue;
+        }
+        if (!isClusterGlyph(g))
+            break;
+        start = i;
+        --i;
+    }
+    return static_cast<std::size_t>(start);
+}
+
+// Single characters with a glyph of their own, outside syllables.
+struct SingleMap {
+    std::array<unsigned char, 0x100> low{};
+    std::unordered_map<char32_t, std::string> other;
+};
+
+const SingleMap &singles()
+{
+    static const SingleMap map = [] {
+        SingleMap m;
+        for (int code = 1; code < 256; ++code) {
+            const GlyphInfo &info = glyphInfo(static_cast<unsigned char>(code));
+            switch (info.role) {
+            case Role::Text:
+            case Role::Punctuation:
+            case Role::Digit:
+            case Role::Visarga:
+            case Role::Sign:
+            case Role::IndependentVowel:
+            case Role::Halant:
+            case Role::Nukta:
+            case Role::VowelSignLeft:
+            case Role::VowelSignRight:
+            case Role::VowelSignAbove:
+            case Role::VowelSignBelow:
+                break;
+            default:
+                continue;
+            }
+            const std::u32string cps = detail::decodeUtf8(info.unicode);
+            if (cps.size() != 1)
+                continue;
+            const char32_t c = cps[0];
+            if (c < 0x100) {
+                if (!m.low[c])
+                    m.low[c] = static_cast<unsigned char>(code);
+            } else if (!m.other.contains(c)) {
+                m.other.emplace(c, std::string(1, static_cast<char>(code)));
+            }
+        }
+        // Characters the encoding draws at a code of another meaning.
+        m.low[':'] = 0x25;
+        m.low['['] = 0xBC;
+        m.low[']'] = 0xBD;
+        m.other[0x201C] = "\xDE";
+        m.other[0x201D] = "\xDF";
+        m.other[0x0965] = "AA";
+        m.other[0x0906] = "vk";
+        m.other[0x0910] = ",s";
+        m.other[0x0913] = "v\xA8";
+        m.other[0x0914] = "v\xA9";
+        m.other[0x0911] = "vkW";
+        m.other[0x0949] = "kW";
+        return m;
+    }();
+    return map;
+}
+
+bool appendSingle(std::string &out, char32_t c)
+{
+    const SingleMap &m = singles();
+    if (c < 0x100) {
+        if (!m.low[c])
+            return false;
+        out.push_back(static_cast<char>(m.low[c]));
+        return true;
+    }
+    const auto it = m.other.find(c);
+    if (it == m.other.end())
+        return false;
+    out += it->second;
+    return true;
+}
+
+bool isModifier(char32_t c)
+{
+    return c == 0x0901 || c == 0x0902 || c == 0x0903 || c == 0x0945;
+}
+
+void appendModifier(std::string &out, char32_t c)
+{
+    switch (c) {
+    case 0x0902:
+        if (!out.empty() && out.back() == 'Z')
+            out.back() = '\xB1';
+        else
+            out.push_back('a');
+        break;
+    case 0x0901: out.push_back('\xA1'); break;
+    case 0x0945: out.push_back('W'); break;
+    case 0x0903: out.push_back('%'); break;
+    default: break;
+    }
+}
+
+bool isVowelSign(char32_t c)
+{
+    return c >= 0x093E && c <= 0x094C && c != 0x0945;
+}
+
+class Converter
+{
+public:
+    explicit Converter(std::string_view utf8)
+        : m_cps(decompose(utf8))
+    {
+        m_out.reserve(utf8.size());
+    }
+
+    std::string run(std::size_t *unconverted)
+    {
+        const std::size_t n = m_cps.size();
+        while (m_pos < n) {
+            const char32_t c = at(m_pos);
+            if (isConsonant(c)) {
+                syllable();
+            } else if (isJoiner(c)) {
+                ++m_pos;
+            } else {
+                ++m_pos;
+                if (!appendSingle(m_out, c))
+                    ++m_unconverted;
+            }
+        }
+        if (unconverted)
+            *unconverted = m_unconverted;
+        return std::move(m_out);
+    }
+
+private:
+    struct Unit {
+        char32_t consonant;
+        bool nukta;
+    };
+
+    static std::u32string decompose(std::string_view utf8)
+    {
+        std::u32string cps;
+        cps.reserve(utf8.size());
+        std::size_t pos = 0;
+        while (pos < utf8.size()) {
+            const char32_t c = detail::nextUtf8(utf8, pos);
+            switch (c) {
+            case 0x0929: cps += {0x0928, Nukta}; break;
+            case 0x0931: cps += {0x0930, Nukta}; break;
+            case 0x0934: cps += {0x0933, Nukta}; break;
+            case 0x0958: cps += {0x0915, Nukta}; break;
+            case 0x0959: cps += {0x0916, Nukta}; break;
+            case 0x095A: cps += {0x0917, Nukta}; break;
+            case 0x095B: cps += {0x091C, Nukta}; break;
+            case 0x095C: cps += {0x0921, Nukta}; break;
+            case 0x095D: cps += {0x0922, Nukta}; break;
+            case 0x095E: cps += {0x092B, Nukta}; break;
+            case 0x095F: cps += {0x092F, Nukta}; break;
+            default: cps.push_back(c); break;
+            }
+        }
+        return cps;
+    }
+
+    char32_t at(std::size_t i) const { return i < m_cps.size() ? m_cps[i] : 0; }
+
+    // Virama followed by a consonant (joiners between are ignored).
+    bool joinsNext(std::size_t i) const
+    {
+        if (at(i) != Virama)
+            return false;
+        ++i;
+        while (isJoiner(at(i)))
+            ++i;
+        return isConsonant(at(i));
+    }
+
+    void syllable()
+    {
+        // A ra with virama in front of a consonant is the reph of the
+        // cluster that follows.
+        bool reph = false;
+        if (at(m_pos) == Ra && joinsNext(m_pos + 1)) {
+            reph = true;
+            m_pos += 2;
+            while (isJoiner(at(m_pos)))
+                ++m_pos;
+        }
+
+        m_units.clear();
+        for (;;) {
+            Unit u{at(m_pos++), false};
+            if (at(m_pos) == Nukta) {
+                u.nukta = true;
+                ++m_pos;
+            }
+            m_units.push_back(u);
+            if (!joinsNext(m_pos))
+                break;
+            ++m_pos;
+            while (isJoiner(at(m_pos)))
+                ++m_pos;
+        }
+        bool dead = false;
+        if (at(m_pos) == Virama) {
+            dead = true;
+            ++m_pos;
+        }
+        while (isJoiner(at(m_pos)))
+            ++m_pos;
+
+        std::string &c = m_cluster;
+        c.clear();
+        for (std::size_t k = 0; k < m_units.size(); ++k) {
+            const Unit &u = m_units[k];
+            const bool last = k + 1 == m_units.size();
+            if (!last && !u.nukta && !m_units[k + 1].nukta) {
+                const std::string_view lig = pairLigature(u.consonant, m_units[k + 1].consonant);
+                std::string ra;
+                if (lig.empty() && m_units[k + 1].consonant == Ra) {
+                    ra = fullGlyph(u.consonant);
+                    ra.push_back('z');
+                }
+                if (!lig.empty() || !ra.empty()) {
+                    const std::string_view glyphs = lig.empty() ? std::string_view(ra) : lig;
+                    ++k;
+                    if (k + 1 == m_units.size())
+                        c += glyphs;
+                    else
+                        appendHalf(c, glyphs);
+                    continue;
+                }
+            }
+            const std::string_view full = fullGlyph(u.consonant);
+            if (last)
+                c += full;
+            else
+                appendHalf(c, full);
+            if (u.nukta)
+                c.push_back('+');
+        }
+
+        char32_t sign = 0;
+        if (!dead && isVowelSign(at(m_pos)))
+            sign = at(m_pos++);
+
+        const bool endsSubRa = c.size() > 1 && c.back() == 'z';
+        // Vowel keys the engine types in front of a trailing subscript ra.
+        const auto beforeSubRa = [&](std::string_view s) {
+            if (endsSubRa)
+                c.insert(c.size() - 1, s);
+            else
+                c += s;
+        };
+        const auto rephThen = [&](std::string_view s) {
+            c.push_back('Z');
+            c += s;
+        };
+
+        switch (sign) {
+        case 0:
+            if (reph)
+                c.push_back('Z');
+            if (dead)
+                c.push_back('~');
+            break;
+        case 0x093E: // aa
+            c.push_back('k');
+            if (reph)
+                c.push_back('Z');
+            break;
+        case 0x093F: { // short i
+            const std::size_t at = shortIPosition(endsSubRa ? std::string_view(c).substr(0, c.size() - 1) : c);
+            c.insert(at, 1, reph ? '\xC6' : 'f');
+            break;
+        }
+        case 0x0940: // long i
+            c += reph ? "\xCA" : "h";
+            break;
+        case 0x0941: // u
+            if (reph)
+                rephThen("q");
+            else if (c.back() == 'j')
+                c.back() = '#';
+            else
+                beforeSubRa("q");
+            break;
+        case 0x0942: // uu
+            if (reph)
+                rephThen("w");
+            else if (c.back() == 'j')
+                c.back() = ':';
+            else
+                beforeSubRa("w");
+            break;
+        case 0x0943: // vocalic r
+            if (reph)
+                rephThen("`");
+            else if (c.back() == 'd')
+                c.back() = '\xD1';
+            else if (c.back() == 'n')
+                c.back() = '\x96';
+            else
+                c.push_back('`');
+            break;
+        case 0x0947: // e
+            if (reph)
+                rephThen("s");
+            else if (!endsSubRa && (c.back() == 'd' || c.back() == 'Q'))
+                c.push_back('\xA2');
+            else
+                beforeSubRa("s");
+            break;
+        case 0x0948: // ai
+            if (reph)
+                rephThen("S");
+            else
+                beforeSubRa("S");
+            break;
+        case 0x094B: // o
+            beforeSubRa("\xA8");
+            if (reph)
+                c.push_back('Z');
+            break;
+        case 0x094C: // au
+            beforeSubRa("\xA9");
+            if (reph)
+                c.push_back('Z');
+            break;
+        case 0x0949: // candra o
+            c += "kW";
+            if (reph)
+                c.push_back('Z');
+            break;
+        default: // signs the encoding has no glyph for
+            ++m_unconverted;
+            if (reph)
+                c.push_back('Z');
+            break;
+        }
+        m_out += c;
+        while (isModifier(at(m_pos)))
+            appendModifier(m_out, at(m_pos++));
+    }
+
+    std::u32string m_cps;
+    std::size_t m_pos = 0;
+    std::string m_out;
+    std::string m_cluster;
+    std::vector<Unit> m_units;
+    std::size_t m_unconverted = 0;
+};
+
+} // namespace
+
+std::string fromUnicode(std::string_view utf8, std::size_t *unconverted)
+{
+    return Converter(utf8).run(unconverted);
+}
+
+} // namespace kruti

@@ -1,0 +1,273 @@
+#include "cp1252.h"
+#include "kruti.h"
+#include "utf8.h"
+
+#include <array>
+
+namespace kruti {
+
+namespace {
+
+constexpr char32_t Virama = 0x094D;
+constexpr char32_t Nukta = 0x093C;
+constexpr char32_t SignI = 0x093F;
+constexpr char32_t Ra = 0x0930;
+
+struct Expanded {
+    std::array<char32_t, 6> cps{};
+    unsigned char size = 0;
+    Role role = Role::Unused;
+};
+
+// Each code's meaning as code points, decoded once.
+const std::array<Expanded, 256> &expansions()
+{
+    static const std::array<Expanded, 256> table = [] {
+        std::array<Expanded, 256> t{};
+        for (int code = 0; code < 256; ++code) {
+            const GlyphInfo &info = glyphInfo(static_cast<unsigned char>(code));
+            Expanded &e = t[code];
+            e.role = info.role;
+            if (info.role == Role::Unused) {
+                if (code != 0) {
+                    e.cps[0] = glyphToChar(static_cast<unsigned char>(code));
+                    e.size = 1;
+                }
+                continue;
+            }
+            const std::u32string cps = detail::decodeUtf8(info.unicode);
+            for (char32_t c : cps)
+                e.cps[e.size++] = c;
+        }
+        return t;
+    }();
+    return table;
+}
+
+bool consonantLike(Role r)
+{
+    return r == Role::Consonant || r == Role::Conjunct || r == Role::HalfForm;
+}
+
+// Pairs of code points that stand for one vowel when glyphs are written
+// piecewise: "v"+"k" is aa, "k"+"s" the o sign, "," + "s" ai, and so on.
+char32_t combineVowels(char32_t a, char32_t b)
+{
+    switch (a) {
+    case 0x0905: // a
+        if (b == 0x093E) return 0x0906;
+        if (b == 0x094B) return 0x0913;
+        if (b == 0x094C) return 0x0914;
+        if (b == 0x0949) return 0x0911;
+        return 0;
+    case 0x0906: // aa
+        if (b == 0x0947) return 0x0913;
+        if (b == 0x0948) return 0x0914;
+        if (b == 0x0945) return 0x0911;
+        return 0;
+    case 0x093E: // aa sign
+        if (b == 0x0947) return 0x094B;
+        if (b == 0x0948) return 0x094C;
+        if (b == 0x0945) return 0x0949;
+        return 0;
+    case 0x090F: // e
+        return b == 0x0947 ? 0x0910 : 0;
+    case 0x0909: // u
+        return b == 0x0942 ? 0x090A : 0;
+    default:
+        return 0;
+    }
+}
+
+char32_t composeNukta(char32_t c)
+{
+    switch (c) {
+    case 0x0928: return 0x0929;
+    case 0x0930: return 0x0931;
+    case 0x0933: return 0x0934;
+    default: return 0;
+    }
+}
+
+// Final pass: joins split vowels, puts nukta before virama (canonical
+// order) and applies the three nukta compositions NFC keeps.
+std::string finish(const std::u32string &in)
+{
+    std::u32string res;
+    res.reserve(in.size());
+    for (char32_t c : in) {
+        if (c == Nukta) {
+            std::size_t p = res.size();
+            while (p > 0 && res[p - 1] == Virama)
+                --p;
+            if (p > 0) {
+                if (char32_t composed = composeNukta(res[p - 1])) {
+                    res[p - 1] = composed;
+                    continue;
+                }
+            }
+            res.insert(res.begin() + static_cast<std::ptrdiff_t>(p), c);
+            continue;
+        }
+        if (!res.empty()) {
+            if (char32_t v = combineVowels(res.back(), c)) {
+                res.back() = v;
+                if (res.size() >= 2) {
+                    if (char32_t w = combineVowels(res[res.size() - 2], v)) {
+                        res.pop_back();
+                        res.back() = w;
+                    }
+                }
+                continue;
+            }
+        }
+        res.push_back(c);
+    }
+    std::string out;
+    out.reserve(res.size() * 3);
+    for (char32_t c : res)
+        detail::appendUtf8(out, c);
+    return out;
+}
+
+} // namespace
+
+std::string toUnicode(std::string_view glyphs)
+{
+    const auto &exp = expansions();
+    constexpr std::size_t none = std::string::npos;
+
+    std::u32string out;
+    out.reserve(glyphs.size() * 2);
+
+    std::size_t syllable = none;   // where the current cluster begins in `out`
+    std::size_t clusterEnd = none; // just after its last consonant (or nukta)
+    bool lastHalf = false;         // the last glyph was a half form: "k" completes it
+    bool pendingI = false;         // a short-i sign waits for the end of its cluster
+    bool pendingReph = false;      // ... and carries a reph ("Æ")
+    std::size_t iBase = 0;         // size of `out` when the short i was read
+    unsigned char prev = 0;
+
+    const auto insertAt = [&](std::size_t at, std::initializer_list<char32_t> cps) {
+        out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), cps);
+        if (clusterEnd != none && clusterEnd >= at)
+            clusterEnd += cps.size();
+    };
+    const auto insertReph = [&] {
+        const std::size_t at = syllable != none ? syllable : out.size();
+        insertAt(at, {Ra, Virama});
+    };
+    const auto flushI = [&] {
+        out.push_back(SignI);
+        if (pendingReph)
+            insertReph();
+        pendingI = pendingReph = false;
+    };
+
+    for (char ch : glyphs) {
+        const auto code = static_cast<unsigned char>(ch);
+        const Expanded &e = exp[code];
+        const Role role = e.role;
+        const bool completesHalf = code == 'k' && lastHalf && !out.empty() && out.back() == Virama;
+
+        if (pendingI) {
+            const bool based = out.size() > iBase && out.back() != Virama;
+            const bool continues = role == Role::Nukta || role == Role::SubscriptRa
+                || role == Role::Halant || completesHalf
+                || (!based && consonantLike(role));
+            if (!continues)
+                flushI();
+        }
+
+        switch (role) {
+        case Role::Consonant:
+        case Role::Conjunct:
+        case Role::HalfForm:
+            if (out.empty() || out.back() != Virama || syllable == none)
+                syllable = out.size();
+            out.append(e.cps.data(), e.size);
+            clusterEnd = out.size();
+            lastHalf = role == Role::HalfForm;
+            prev = code;
+            continue;
+        case Role::Halant:
+            out.push_back(Virama);
+            lastHalf = false;
+            prev = code;
+            continue;
+        case Role::Nukta:
+        case Role::SubscriptRa:
+            if (syllable != none && clusterEnd != none && clusterEnd <= out.size()) {
+                const std::size_t at = clusterEnd;
+                out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), e.cps.data(), e.cps.data() + e.size);
+                clusterEnd = at + e.size;
+            } else {
+                out.append(e.cps.data(), e.size);
+            }
+            lastHalf = false;
+            prev = code;
+            continue;
+        case Role::VowelSignLeft:
+            if (pendingI)
+                flushI();
+            pendingI = true;
+            pendingReph = e.size > 1; // "Æ": short i with reph
+            iBase = out.size();
+            syllable = none;
+            lastHalf = false;
+            prev = code;
+            continue;
+        case Role::Reph:
+            if (prev == 'b' && !out.empty() && out.back() == 0x0907) {
+                out.back() = 0x0908; // "bZ": the long i letter drawn from two glyphs
+            } else {
+                insertReph();
+                if (e.size > 2)
+                    out.push_back(e.cps[2]); // "±": the anusvara after it
+            }
+            lastHalf = false;
+            prev = code;
+            continue;
+        default:
+            break;
+        }
+
+        if (completesHalf) {
+            out.pop_back();
+            clusterEnd = out.size();
+            lastHalf = false;
+            prev = code;
+            continue;
+        }
+        if (role == Role::VowelSignRight && e.size > 1 && e.cps[0] == Ra) {
+            insertReph(); // "Ê": reph with the long i sign
+            out.push_back(e.cps[e.size - 1]);
+        } else {
+            if (role == Role::IndependentVowel) {
+                syllable = out.size();
+                clusterEnd = none;
+            }
+            out.append(e.cps.data(), e.size);
+        }
+        switch (role) {
+        case Role::VowelSignRight:
+        case Role::VowelSignAbove:
+        case Role::VowelSignBelow:
+        case Role::Sign:
+        case Role::Visarga:
+        case Role::IndependentVowel:
+            break; // the syllable goes on: a reph or subscript ra may follow
+        default:
+            syllable = none;
+            clusterEnd = none;
+            break;
+        }
+        lastHalf = false;
+        prev = code;
+    }
+    if (pendingI)
+        flushI();
+    return finish(out);
+}
+
+} // namespace kruti

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Text and byte forms shared by the mail routes.
+namespace mail {
+
+// Where readers of a mail without the font file can download it.
+inline constexpr const char *FontDownloadAddress = "https://kalamora.org/fonts";
+
+// `text` made fit for one header line: each line break (CR, LF or CRLF)
+// becomes a blank, so a subject can never start a header of its own.
+QString headerSafe(const QString &text);
+
+// Base64 text (any line breaks or blanks in it are dropped) in lines of 76
+// characters joined by CRLF, with no line end after the last.
+QByteArray wrapBase64(const QByteArray &base64Text);
+
+// `data` encoded as base64 in lines of 76 characters, each ended by CRLF.
+QByteArray base64Lines(const QByteArray &data);
+
+// The bytes of a mail text: each character as its glyph code (the
+// Windows-1252 byte that stands for it in documents), so Kruti Dev text
+// arrives as the font's own codes. A character without a glyph code goes out
+// as an HTML character reference (&#N;) rather than being lost.
+QByteArray encodeMailText(const QString &text);
+
+// A message as it follows the SMTP DATA command: every line end made CRLF
+// (a bare CR or LF too), lines longer than the 998 bytes servers accept
+// folded before a blank, a line that begins with "." given a second one, and
+// the closing CRLF "." CRLF.
+QByteArray smtpData(const QByteArray &message);
+
+// `address` as an SMTP path: trimmed and in angle brackets.
+QByteArray smtpPath(const QString &address);
+
+} // namespace mail

@@ -1,0 +1,175 @@
+#include "systemmail.h"
+
+#include "mailtext.h"
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+#include <QUuid>
+
+using namespace Qt::StringLiterals;
+
+namespace mail {
+
+QString noteText(bool withFont)
+{
+    if (withFont)
+        return u"This is a Hindi Language Mail, sent through Kalamora. To view this mail you must open the "
+               u"'.RTF' file attached with this mail. A Hindi Font 'GO10.TTF' is included with this mail, "
+               u"install it using Control Panel if you see English Text instead of Hindi."_s;
+    return u"This is a Hindi Language Mail, sent through Kalamora. To view this mail you must open the file "
+           u"attached with this mail. If you see English characters instead of Hindi, ask the mailer to send "
+           u"you the hindi font for viewing the mail."_s;
+}
+
+namespace {
+
+bool isAscii(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// A header value: ASCII as it stands, anything else as RFC 2047 words of
+// UTF-8 in base64, each short enough for one folded line.
+QByteArray headerValue(const QString &text)
+{
+    const QString safe = headerSafe(text);
+    if (isAscii(safe))
+        return safe.toLatin1();
+    QByteArray out;
+    QString chunk;
+    auto flush = [&] {
+        if (chunk.isEmpty())
+            return;
+        if (!out.isEmpty())
+            out += "\r\n ";
+        out += "=?UTF-8?B?" + chunk.toUtf8().toBase64() + "?=";
+        chunk.clear();
+    };
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        chunk += safe.at(i);
+        if (safe.at(i).isHighSurrogate() && i + 1 < safe.size())
+            chunk += safe.at(++i);
+        if (chunk.toUtf8().size() >= 39)
+            flush();
+    }
+    flush();
+    return out;
+}
+
+// A file-name parameter: quoted ASCII, or RFC 2231 percent-encoded UTF-8.
+QByteArray fileNameParam(const char *param, const QString &name)
+{
+    const QString safe = headerSafe(name);
+    if (isAscii(safe) && !safe.contains(u'"') && !safe.contains(u'\\'))
+        return QByteArray(param) + "=\"" + safe.toLatin1() + '"';
+    return QByteArray(param) + "*=UTF-8''" + safe.toUtf8().toPercentEncoding();
+}
+
+QByteArray dateHeader()
+{
+    return QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1();
+}
+
+} // namespace
+
+QByteArray buildSystemMessage(const SystemMessage &message)
+{
+    const QByteArray boundary = "=_Kalamora_" + QUuid::createUuid().toByteArray(QUuid::Id128);
+    QByteArray out;
+    out += "To: " + headerValue(message.to) + "\r\n";
+    out += "Subject: " + headerValue(message.subject) + "\r\n";
+    out += "Date: " + dateHeader() + "\r\n";
+    out += "MIME-Version: 1.0\r\n";
+    out += "Content-Type: multipart/mixed;\r\n boundary=\"" + boundary + "\"\r\n";
+    out += "\r\n";
+    out += "This is a multipart message in MIME format.\r\n";
+    out += "--" + boundary + "\r\n";
+    const bool asciiNote = isAscii(message.note);
+    out += asciiNote ? "Content-Type: text/plain; charset=us-ascii\r\n" : "Content-Type: text/plain; charset=utf-8\r\n";
+    out += "Content-Transfer-Encoding: base64\r\n\r\n";
+    out += base64Lines(message.note.toUtf8());
+    for (const Attachment &a : message.attachments) {
+        out += "--" + boundary + "\r\n";
+        out += "Content-Type: " + a.contentType.toLatin1() + ";\r\n " + fileNameParam("name", a.fileName) + "\r\n";
+        out += "Content-Transfer-Encoding: base64\r\n";
+        out += "Content-Disposition: attachment;\r\n " + fileNameParam("filename", a.fileName) + "\r\n\r\n";
+        out += base64Lines(a.data);
+    }
+    out += "--" + boundary + "--\r\n";
+    return out;
+}
+
+bool submitToSendmail(const QString &program, const QByteArray &message, QString *error, int timeoutMs)
+{
+    auto setError = [error](const QString &text) {
+        if (error)
+            *error = text;
+    };
+    const QFileInfo info(program);
+    if (program.isEmpty() || !info.exists() || !info.isExecutable()) {
+        setError(u"The mail program \"%1\" was not found.\r\nSet its path under \"SendmailPath\" or install a "
+                 u"mail transfer agent."_s.arg(program));
+        return false;
+    }
+    QProcess proc;
+    proc.setProgram(program);
+    proc.setArguments({u"-t"_s, u"-i"_s});
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&proc, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&proc, &QProcess::errorOccurred, &loop, [&loop, &proc](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart || proc.state() == QProcess::NotRunning)
+            loop.quit();
+    });
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    proc.start();
+    if (!proc.waitForStarted(10000)) {
+        setError(u"The mail program \"%1\" could not be started: %2"_s.arg(program, proc.errorString()));
+        return false;
+    }
+    proc.write(message);
+    proc.closeWriteChannel();
+    timer.start(timeoutMs);
+    if (proc.state() != QProcess::NotRunning)
+        loop.exec();
+    if (proc.state() != QProcess::NotRunning) {
+        proc.kill();
+        proc.waitForFinished(2000);
+        setError(u"The mail program \"%1\" did not finish in time."_s.arg(program));
+        return false;
+    }
+    if (proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0) {
+        QString reason = QString::fromLocal8Bit(proc.readAllStandardError()).trimmed();
+        if (reason.isEmpty())
+            reason = QString::fromLocal8Bit(proc.readAllStandardOutput()).trimmed();
+        if (reason.isEmpty())
+            reason = proc.exitStatus() != QProcess::NormalExit ? u"it crashed"_s
+                                                                : u"exit status %1"_s.arg(proc.exitCode());
+        setError(u"The mail program could not send the mail: %1"_s.arg(reason));
+        return false;
+    }
+    return true;
+}
+
+bool isValidFileName(const QString &name)
+{
+    if (name.isEmpty() || name == u"."_s || name == u".."_s)
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return false;
+        if (QStringView(u"\\/:*?\"<>|").contains(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace mail

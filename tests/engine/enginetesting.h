@@ -1,0 +1,81 @@
+#pragma once
+
+#include "engine.h"
+#include "keybinding.h"
+#include "memorysurface.h"
+
+#include <string>
+
+namespace enginetest {
+
+// Typing options a test sets directly.
+class FakeHost final : public engine::EngineHost {
+public:
+    bool dotPurnaValue = true;
+    std::string layoutValue = "Rom";
+    bool englishNumeralsValue = true;
+    int reapplied = 0;
+
+    bool dotPurna() const override { return dotPurnaValue; }
+    std::string layout() const override { return layoutValue; }
+    bool englishNumerals() const override { return englishNumeralsValue; }
+    void reapplyHindiFont() override { ++reapplied; }
+};
+
+// One surface bound as a document window binds its text control, with the
+// program's state in Hindi input.
+struct Typist {
+    engine::EngineState state;
+    FakeHost host;
+    engine::MemorySurface surface;
+    engine::KeyBinding binding{state, host};
+
+    explicit Typist(std::string_view text = {}, int caret = -1)
+    {
+        state.InputLanguage = "HINDI";
+        surface.setText(text);
+        if (caret >= 0)
+            surface.setSelStart(caret);
+        surface.setTextChangedHandler([this](engine::MemorySurface &s) { binding.textChanged(s); });
+    }
+
+    // One key press as the window runs it: the binding, then the insertion
+    // of the key it leaves (Enter as a line feed, Backspace as a deletion).
+    void press(engine::KeyCode typed)
+    {
+        engine::EditBlock block(surface);
+        const engine::KeyCode key = binding.keyPress(surface, typed);
+        if (key == engine::KeyBinding::Backspace)
+            surface.backspace();
+        else if (key == engine::KeyBinding::Enter)
+            surface.setSelText("\n");
+        else if (key != 0)
+            surface.setSelText(std::string(1, static_cast<char>(key)));
+    }
+
+    void type(std::string_view keys)
+    {
+        for (const char c : keys)
+            press(c == '\n' ? engine::KeyBinding::Enter : static_cast<unsigned char>(c));
+    }
+
+    std::string text() const { return surface.text(); }
+    int caret() const { return surface.selStart(); }
+};
+
+// Glyph strings printed as hex in failure messages.
+inline std::string hex(const std::string &glyphs)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : glyphs) {
+        const unsigned char g = static_cast<unsigned char>(ch);
+        if (!out.empty())
+            out += ' ';
+        out += digits[g >> 4];
+        out += digits[g & 15];
+    }
+    return out;
+}
+
+} // namespace enginetest

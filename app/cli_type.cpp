@@ -4,6 +4,7 @@
 
 #include "cp1252.h"
 #include "keybinding.h"
+#include "kruti.h"
 #include "memorysurface.h"
 #include "settingsstore.h"
 
@@ -23,7 +24,7 @@ namespace {
 
 const char *const typeUsage =
     "usage: kalamora type [--layout Rom|Rem|Tav] [--english] [--dot-purna yes|no]\n"
-    "                     [--english-numerals yes|no] [--hex] [KEYS]\n"
+    "                     [--english-numerals yes|no] [--hex|--unicode] [KEYS]\n"
     "\n"
     "Types KEYS (or standard input), one character a key press, into an empty\n"
     "document with Hindi input, and prints the resulting text as raw glyph\n"
@@ -39,6 +40,7 @@ const char *const typeUsage =
     "                        digits stay Latin digits (yes) or become\n"
     "                        Devanagari digits (no)\n"
     "  --hex                 print glyph codes as hex pairs (line break: 0A)\n"
+    "  --unicode             print the text as Unicode Devanagari (UTF-8)\n"
     "\n"
     "Options not given are read from the settings (Layout, DotPurna,\n"
     "NumeralTypeEng).\n";
@@ -155,6 +157,7 @@ int runType(int argc, char **argv)
     TypeHost host;
     bool english = false;
     bool hex = false;
+    bool unicode = false;
     std::optional<std::string> keysArg;
 
     for (int i = 1; i < argc; ++i) {
@@ -200,6 +203,8 @@ int runType(int argc, char **argv)
             english = true;
         } else if (arg == "--hex") {
             hex = true;
+        } else if (arg == "--unicode") {
+            unicode = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return badArguments("unknown option " + std::string(arg));
         } else {
@@ -208,6 +213,9 @@ int runType(int argc, char **argv)
             keysArg = std::string(arg);
         }
     }
+
+    if (hex && unicode)
+        return badArguments("--hex and --unicode exclude each other");
 
     std::string keys;
     if (keysArg)
@@ -272,6 +280,9 @@ int runType(int argc, char **argv)
         }
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
+    } else if (unicode) {
+        const std::string utf8 = kruti::toUnicode(text);
+        std::fwrite(utf8.data(), 1, utf8.size(), stdout);
     } else {
         std::fwrite(text.data(), 1, text.size(), stdout);
     }

@@ -77,7 +77,7 @@ std::string cleanMeaning(std::string_view raw)
     out.reserve(raw.size());
     for (char c : raw) {
         switch (c) {
-        case '~': case '\t': c = ' '; break;
+        case '~': case '_': case '\t': c = ' '; break;
         case '{': case '[': c = '('; break;
         case '}': case ']': c = ')'; break;
         default: break;

@@ -29,7 +29,7 @@ bool decodeDictdNumber(std::string_view digits, unsigned long long *value);
 
 // The meanings an article states: its numbered lines ("1. घर"). Lines that
 // carry no Devanagari ("?", an English gloss) are not meanings. The source
-// joins words of a phrase with "~" and brackets notes with {} or []: a
+// joins words of a phrase with "~" (sometimes "_") and brackets notes with {} or []: a
 // meaning comes back with plain spaces and round brackets.
 std::vector<std::string> meaningsOfArticle(std::string_view article);
 

@@ -1,0 +1,3 @@
+#include "textcontrol.h"
+
+#include <gtest/gtest.h>

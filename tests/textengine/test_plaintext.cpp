@@ -1,0 +1,3 @@
+#include "plaintext.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "rtfmodel.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The document as RTF carries it, free of any widget library: what the reader
+// produces and the writer consumes. Lengths are twips, colours 0xRRGGBB.
+namespace rtf {
+
+struct CharFormat {
+    std::string font;  // family name, UTF-8; "" for the document default
+    int halfPoints = 24;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    std::optional<uint32_t> color;
+    std::optional<uint32_t> background;
+
+    bool operator==(const CharFormat &) const = default;
+};
+
+enum class Align { Left, Right, Center, Justify };
+
+struct TabStop {
+    enum Kind { Left, Right, Center, Decimal };
+    int pos = 0;
+    Kind kind = Left;
+    bool operator==(const TabStop &) const = default;
+};
+
+struct ParaFormat {
+    Align align = Align::Left;
+    int leftIndent = 0;   // \li: every line
+    int rightIndent = 0;  // \ri
+    int firstIndent = 0;  // \fi: first line, relative to \li
+    int spaceBefore = 0;  // \sb
+    int spaceAfter = 0;   // \sa
+    std::vector<TabStop> tabs;
+    bool bullet = false;
+    bool pageBreakBefore = false;
+
+    bool operator==(const ParaFormat &) const = default;
+};
+
+// A picture. PNG and JPEG data are shown; other kinds (metafiles, device
+// independent bitmaps, ...) are kept as the group they came in, so that
+// writing the document again gives them back unchanged.
+struct Picture {
+    std::string kind;  // "png", "jpeg", or the RTF name of another kind
+    std::string data;  // the image bytes (decoded from hex or \bin)
+    int widthTwips = 0;   // displayed size
+    int heightTwips = 0;
+    std::string raw;   // the whole {\pict ...} group, for kinds not shown
+};
+
+// An embedded object, kept whole as its {\object ...} group; `result` is
+// the picture it shows, when it carries one.
+struct Object {
+    std::string raw;
+    std::optional<Picture> result;
+};
+
+// A piece of a paragraph: text in one format, or one picture or object.
+struct Inline {
+    CharFormat format;
+    std::u16string text;
+    int picture = -1;  // index into Document::pictures
+    int object = -1;   // index into Document::objects
+};
+
+struct Paragraph {
+    ParaFormat format;
+    std::vector<Inline> inlines;
+};
+
+struct Borders {
+    int top = 0;  // width in twips; 0 = no border
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    bool operator==(const Borders &) const = default;
+};
+
+struct Cell {
+    int right = 0;  // \cellx: right edge from the row's left edge
+    Borders borders;
+    std::optional<uint32_t> shading;
+    bool mergeFirst = false;   // \clmgf
+    bool merged = false;       // \clmrg: covered by the cell to the left
+    bool vmergeFirst = false;  // \clvmgf
+    bool vmerged = false;      // \clvmrg: covered by the cell above
+    std::vector<Paragraph> paragraphs;
+};
+
+struct Row {
+    int gap = 108;  // \trgaph: half the space between cells
+    int left = 0;   // \trleft
+    std::vector<Cell> cells;
+};
+
+struct Table {
+    std::vector<Row> rows;
+};
+
+// A body block: a paragraph, or a table when `table` has rows.
+struct Block {
+    Paragraph paragraph;
+    Table table;
+    bool isTable() const { return !table.rows.empty(); }
+};
+
+struct PageSetup {
+    std::optional<int> width, height, marginL, marginT, marginR, marginB;
+};
+
+struct Document {
+    PageSetup page;
+    std::vector<Block> blocks;
+    std::vector<Picture> pictures;
+    std::vector<Object> objects;
+};
+
+// Decodes bytes of a code page other than Windows-1252 (which the reader
+// handles itself). Returns false when it cannot, and the reader then falls
+// back to Windows-1252.
+using CodePageDecoder = bool (*)(int codePage, const std::string &bytes, std::u16string &out);
+
+struct ReadResult {
+    bool ok = false;       // false: not RTF at all; `error` says why
+    std::string error;     // a one-line reason when !ok
+    std::vector<std::string> warnings;  // damage met and repaired
+};
+
+// Reads RTF bytes. Damaged input (unbalanced braces, truncated escapes,
+// over-long \bin, absurd nesting, broken tables) gives what could be read
+// and warnings; only input that is not RTF fails. Memory stays in
+// proportion to the input.
+ReadResult read(std::string_view bytes, Document &out, CodePageDecoder decoder = nullptr);
+
+// Writes the document as RTF (Windows-1252 with \'xx escapes, \uN for the
+// characters beyond it).
+std::string write(const Document &doc);
+
+} // namespace rtf

@@ -1,0 +1,1012 @@
+// The RTF reader: a single pass over the bytes with a stack of group states.
+#include "rtfmodel.h"
+
+#include "cp1252.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+namespace rtf {
+
+namespace {
+
+// Groups nested deeper than this are read as skipped groups, so that absurd
+// nesting costs no memory per level.
+constexpr int maxDepth = 512;
+// Bounds on numbers: every parameter is clamped to this range.
+constexpr long long paramLimit = 0x7FFFFFFF;
+
+enum class Dest {
+    Body,
+    Skip,
+    FontTable,
+    FontEntry,
+    ColorTable,
+    Pict,
+    Object,
+    ObjectResult,
+    Bullet,  // {\*\pn ...}: only \pnlvlblt matters
+};
+
+struct CharState {
+    int font = -1;
+    int halfPoints = 24;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int color = -1;       // colour table index
+    int background = -1;
+};
+
+struct State {
+    Dest dest = Dest::Body;
+    CharState chr;
+    int uc = 1;
+    size_t groupStart = 0;  // offset of this group's '{'
+};
+
+struct FontInfo {
+    std::string name;
+    int codePage = 1252;
+};
+
+struct CellDef {
+    Cell cell;
+};
+
+struct PictState {
+    Picture pic;
+    int picw = 0, pich = 0, goalw = 0, goalh = 0;
+    int scalex = 100, scaley = 100;
+    int nibble = -1;
+};
+
+int charsetToCodePage(int charset, int ansi)
+{
+    switch (charset) {
+    case 0: return 1252;
+    case 2: return 1252;  // symbol fonts keep their byte codes
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    default: return ansi;
+    }
+}
+
+int hexValue(unsigned char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void appendUtf8(std::string &out, char16_t c)
+{
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+class Reader {
+public:
+    Reader(std::string_view in, Document &doc, CodePageDecoder decoder)
+        : m_in(in), m_doc(doc), m_decoder(decoder)
+    {
+    }
+
+    ReadResult run();
+
+private:
+    // Tokens
+    void controlWord(std::string_view word, bool hasParam, int param);
+    void controlSymbol(char c);
+    void openGroup();
+    void closeGroup();
+    void textByte(unsigned char b);
+    void textChar(char16_t c);
+    void binary(size_t length);
+
+    // Body
+    State &st() { return m_stack.back(); }
+    void flushBytes();
+    Inline &currentInline();
+    void endParagraph();
+    void endCell();
+    void endRow();
+    void closeTable();
+    void finishDocument();
+    void addPictureInline(Picture pic);
+    void finishPict(size_t end);
+    CharFormat resolve(const CharState &c) const;
+    void warn(std::string w)
+    {
+        if (m_result.warnings.size() < 20)
+            m_result.warnings.push_back(std::move(w));
+    }
+
+    std::string_view m_in;
+    size_t m_pos = 0;
+    Document &m_doc;
+    CodePageDecoder m_decoder;
+    ReadResult m_result;
+
+    std::vector<State> m_stack;
+    int m_overflowDepth = 0;  // groups beyond maxDepth, counted only
+    int m_skipCount = 0;      // characters still to skip after \uN
+    bool m_starPending = false;
+
+    int m_ansiCodePage = 1252;
+    int m_defaultFont = -1;
+    std::unordered_map<int, FontInfo> m_fonts;
+    int m_fontEntryNumber = -1;
+    int m_fontEntryCharset = -1;
+    int m_fontEntryCodePage = -1;
+    std::string m_fontEntryName;
+    std::vector<std::optional<uint32_t>> m_colors;
+    int m_red = -1, m_green = -1, m_blue = -1;
+
+    // Current paragraph.
+    Paragraph m_para;
+    bool m_inTable = false;
+    bool m_pageBreakPending = false;
+    bool m_formatDirty = true;
+    std::string m_pendingBytes;  // text bytes of a code page decoded later
+    int m_pendingCodePage = 1252;
+
+    // Tables: the row being defined and the cells read so far.
+    Row m_rowDef;
+    Cell m_cellDef;
+    int m_borderSide = -1;  // 0 top 1 left 2 bottom 3 right; -1 none
+    bool m_rowBorder = false;
+    std::vector<Cell> m_rowCells;
+    std::vector<Paragraph> m_cellParas;
+    bool m_tableOpen = false;
+
+    // Pictures and objects.
+    PictState m_pict;
+    bool m_pictActive = false;
+    size_t m_objectStart = 0;
+    std::optional<Picture> m_objectResult;
+    bool m_objectActive = false;
+    size_t m_pictStart = 0;
+    bool m_eof = false;
+    TabStop::Kind m_pendingTab = TabStop::Left;
+};
+
+CharFormat Reader::resolve(const CharState &c) const
+{
+    CharFormat f;
+    int fontNo = c.font >= 0 ? c.font : m_defaultFont;
+    auto it = m_fonts.find(fontNo);
+    if (it != m_fonts.end())
+        f.font = it->second.name;
+    f.halfPoints = c.halfPoints;
+    f.bold = c.bold;
+    f.italic = c.italic;
+    f.underline = c.underline;
+    f.strike = c.strike;
+    if (c.color > 0 && c.color < static_cast<int>(m_colors.size()))
+        f.color = m_colors[c.color];
+    if (c.background > 0 && c.background < static_cast<int>(m_colors.size()))
+        f.background = m_colors[c.background];
+    return f;
+}
+
+Inline &Reader::currentInline()
+{
+    if (m_formatDirty || m_para.inlines.empty() || m_para.inlines.back().picture >= 0
+        || m_para.inlines.back().object >= 0) {
+        CharFormat f = resolve(st().chr);
+        if (m_para.inlines.empty() || m_para.inlines.back().picture >= 0
+            || m_para.inlines.back().object >= 0 || !(m_para.inlines.back().format == f)) {
+            Inline in;
+            in.format = std::move(f);
+            m_para.inlines.push_back(std::move(in));
+        }
+        m_formatDirty = false;
+    }
+    return m_para.inlines.back();
+}
+
+void Reader::flushBytes()
+{
+    if (m_pendingBytes.empty())
+        return;
+    std::u16string decoded;
+    if (!m_decoder || !m_decoder(m_pendingCodePage, m_pendingBytes, decoded)) {
+        decoded.clear();
+        for (char b : m_pendingBytes)
+            decoded.push_back(kruti::glyphToChar(static_cast<unsigned char>(b)));
+    }
+    m_pendingBytes.clear();
+    currentInline().text += decoded;
+}
+
+void Reader::textChar(char16_t c)
+{
+    if (m_skipCount > 0) {
+        --m_skipCount;
+        return;
+    }
+    switch (st().dest) {
+    case Dest::Body:
+        flushBytes();
+        currentInline().text.push_back(c);
+        break;
+    case Dest::FontEntry:
+    case Dest::FontTable:
+        if (c == u';') {
+            if (m_fontEntryNumber >= 0) {
+                FontInfo fi;
+                const size_t b = m_fontEntryName.find_first_not_of(' ');
+                const size_t e = m_fontEntryName.find_last_not_of(' ');
+                if (b != std::string::npos)
+                    fi.name = m_fontEntryName.substr(b, e - b + 1);
+                fi.codePage = m_fontEntryCodePage > 0
+                    ? m_fontEntryCodePage
+                    : charsetToCodePage(m_fontEntryCharset, m_ansiCodePage);
+                m_fonts[m_fontEntryNumber] = fi;
+            }
+            m_fontEntryName.clear();
+        } else if (m_fontEntryName.size() < 256) {
+            appendUtf8(m_fontEntryName, c);
+        }
+        break;
+    case Dest::ColorTable:
+        if (c == u';') {
+            if (m_red < 0 && m_green < 0 && m_blue < 0)
+                m_colors.push_back(std::nullopt);
+            else
+                m_colors.push_back((uint32_t(std::clamp(m_red, 0, 255)) << 16)
+                                   | (uint32_t(std::clamp(m_green, 0, 255)) << 8)
+                                   | uint32_t(std::clamp(m_blue, 0, 255)));
+            m_red = m_green = m_blue = -1;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::textByte(unsigned char b)
+{
+    if (m_skipCount > 0) {
+        --m_skipCount;
+        return;
+    }
+    const Dest d = st().dest;
+    if (d == Dest::Pict) {
+        const int v = hexValue(b);
+        if (v < 0)
+            return;
+        if (m_pict.nibble < 0) {
+            m_pict.nibble = v;
+        } else {
+            m_pict.pic.data.push_back(static_cast<char>((m_pict.nibble << 4) | v));
+            m_pict.nibble = -1;
+        }
+        return;
+    }
+    if (d == Dest::ObjectResult)
+        return;
+    if (d == Dest::Body) {
+        int cp = 1252;
+        const int fontNo = st().chr.font >= 0 ? st().chr.font : m_defaultFont;
+        if (auto it = m_fonts.find(fontNo); it != m_fonts.end())
+            cp = it->second.codePage;
+        if (cp == 1252 || cp == 0 || !m_decoder) {
+            flushBytes();
+            currentInline().text.push_back(kruti::glyphToChar(b));
+        } else {
+            if (!m_pendingBytes.empty() && m_pendingCodePage != cp)
+                flushBytes();
+            m_pendingCodePage = cp;
+            m_pendingBytes.push_back(static_cast<char>(b));
+        }
+        return;
+    }
+    textChar(kruti::glyphToChar(b));
+}
+
+void Reader::binary(size_t length)
+{
+    if (length > m_in.size() - m_pos) {
+        warn("\\bin longer than the file");
+        length = m_in.size() - m_pos;
+    }
+    if (st().dest == Dest::Pict)
+        m_pict.pic.data.append(m_in.substr(m_pos, length));
+    m_pos += length;
+}
+
+void Reader::openGroup()
+{
+    flushBytes();
+    m_skipCount = 0;
+    if (m_overflowDepth > 0 || m_stack.size() >= static_cast<size_t>(maxDepth)) {
+        if (m_overflowDepth == 0)
+            warn("groups nested too deep");
+        ++m_overflowDepth;
+        return;
+    }
+    State s = m_stack.back();
+    s.groupStart = m_pos - 1;
+    if (s.dest == Dest::FontTable)
+        s.dest = Dest::FontEntry;
+    m_stack.push_back(s);
+}
+
+void Reader::closeGroup()
+{
+    flushBytes();
+    m_skipCount = 0;
+    m_starPending = false;
+    if (m_overflowDepth > 0) {
+        --m_overflowDepth;
+        return;
+    }
+    if (m_stack.size() <= 1) {
+        warn("unbalanced closing brace");
+        return;
+    }
+    const State closing = m_stack.back();
+    m_stack.pop_back();
+    const Dest parent = m_stack.back().dest;
+    if (closing.dest == Dest::Pict && parent != Dest::Pict)
+        finishPict(m_pos);
+    if (closing.dest == Dest::FontEntry && parent == Dest::FontTable && !m_fontEntryName.empty()) {
+        // A font entry whose name lacks the closing semicolon.
+        textChar(u';');
+    }
+    if (closing.dest == Dest::Object && parent != Dest::Object && parent != Dest::ObjectResult
+        && m_objectActive) {
+        m_objectActive = false;
+        if (m_eof) {
+            // Cut off: what it showed survives as a picture.
+            if (m_objectResult && parent == Dest::Body) {
+                Picture pic = std::move(*m_objectResult);
+                m_objectResult.reset();
+                addPictureInline(std::move(pic));
+            }
+            return;
+        }
+        Object obj;
+        obj.raw.assign(m_in.substr(m_objectStart, m_pos - m_objectStart));
+        obj.result = std::move(m_objectResult);
+        m_objectResult.reset();
+        if (parent == Dest::Body) {
+            m_doc.objects.push_back(std::move(obj));
+            Inline in;
+            in.format = resolve(m_stack.back().chr);
+            in.object = static_cast<int>(m_doc.objects.size()) - 1;
+            m_para.inlines.push_back(std::move(in));
+        }
+    }
+    if (closing.chr.font != m_stack.back().chr.font || closing.chr.bold != m_stack.back().chr.bold
+        || closing.chr.italic != m_stack.back().chr.italic
+        || closing.chr.halfPoints != m_stack.back().chr.halfPoints
+        || closing.chr.underline != m_stack.back().chr.underline
+        || closing.chr.strike != m_stack.back().chr.strike
+        || closing.chr.color != m_stack.back().chr.color
+        || closing.chr.background != m_stack.back().chr.background)
+        m_formatDirty = true;
+}
+
+void Reader::finishPict(size_t end)
+{
+    if (!m_pictActive)
+        return;
+    m_pictActive = false;
+    PictState &p = m_pict;
+    Picture pic = std::move(p.pic);
+    // Displayed size: the goal size, else the picture's own extent (pixels
+    // for bitmaps at 96 per inch, hundredths of a millimetre for metafiles).
+    int w = p.goalw, h = p.goalh;
+    const bool bitmap = pic.kind == "png" || pic.kind == "jpeg" || pic.kind == "dibitmap"
+        || pic.kind == "wbitmap";
+    if (w <= 0)
+        w = bitmap ? p.picw * 15 : static_cast<int>(p.picw * 1440LL / 2540);
+    if (h <= 0)
+        h = bitmap ? p.pich * 15 : static_cast<int>(p.pich * 1440LL / 2540);
+    pic.widthTwips = static_cast<int>(std::clamp<long long>(1LL * w * p.scalex / 100, 0, 1'000'000));
+    pic.heightTwips = static_cast<int>(std::clamp<long long>(1LL * h * p.scaley / 100, 0, 1'000'000));
+    // Kinds not shown are kept as the group they came in; a group cut off by
+    // the end of the file is written anew from its data instead.
+    if (pic.kind != "png" && pic.kind != "jpeg" && !m_eof)
+        pic.raw.assign(m_in.substr(m_pictStart, end - m_pictStart));
+    const Dest d = m_stack.back().dest;
+    if (d == Dest::Object || d == Dest::ObjectResult) {
+        if (!m_objectResult)
+            m_objectResult = std::move(pic);
+        return;
+    }
+    if (d == Dest::Body)
+        addPictureInline(std::move(pic));
+}
+
+void Reader::addPictureInline(Picture pic)
+{
+    flushBytes();
+    m_doc.pictures.push_back(std::move(pic));
+    Inline in;
+    in.format = resolve(st().chr);
+    in.picture = static_cast<int>(m_doc.pictures.size()) - 1;
+    m_para.inlines.push_back(std::move(in));
+}
+
+void Reader::endParagraph()
+{
+    flushBytes();
+    Paragraph p = std::move(m_para);
+    m_para = Paragraph();
+    m_para.format = p.format;
+    m_para.format.pageBreakBefore = false;
+    if (m_pageBreakPending) {
+        m_para.format.pageBreakBefore = true;
+        m_pageBreakPending = false;
+    }
+    m_formatDirty = true;
+    if (m_inTable) {
+        m_cellParas.push_back(std::move(p));
+        return;
+    }
+    closeTable();
+    Block b;
+    b.paragraph = std::move(p);
+    m_doc.blocks.push_back(std::move(b));
+}
+
+void Reader::endCell()
+{
+    flushBytes();
+    Paragraph p = std::move(m_para);
+    m_para = Paragraph();
+    m_para.format = p.format;
+    m_para.format.pageBreakBefore = false;
+    m_formatDirty = true;
+    m_cellParas.push_back(std::move(p));
+    Cell c;
+    c.paragraphs = std::move(m_cellParas);
+    m_cellParas.clear();
+    m_rowCells.push_back(std::move(c));
+    m_inTable = true;
+}
+
+void Reader::endRow()
+{
+    flushBytes();
+    if (!m_para.inlines.empty() || !m_cellParas.empty())
+        endCell();
+    if (m_rowCells.empty() && m_rowDef.cells.empty())
+        return;
+    Row row;
+    row.gap = m_rowDef.gap;
+    row.left = m_rowDef.left;
+    // Cells take the definitions in order; a row with more cells than
+    // definitions (a broken table) gets widths continued from the last one.
+    const size_t count = std::max(m_rowCells.size(), m_rowDef.cells.size());
+    int lastRight = 0;
+    for (size_t i = 0; i < count; ++i) {
+        Cell c;
+        if (i < m_rowDef.cells.size()) {
+            c = m_rowDef.cells[i];
+            c.paragraphs.clear();
+        } else {
+            c.right = lastRight + 1440;
+        }
+        if (c.right <= lastRight)
+            c.right = lastRight + 1;
+        lastRight = c.right;
+        if (i < m_rowCells.size())
+            c.paragraphs = std::move(m_rowCells[i].paragraphs);
+        if (c.paragraphs.empty())
+            c.paragraphs.emplace_back();
+        row.cells.push_back(std::move(c));
+    }
+    m_rowCells.clear();
+    if (!m_tableOpen) {
+        m_doc.blocks.emplace_back();
+        m_tableOpen = true;
+    }
+    m_doc.blocks.back().table.rows.push_back(std::move(row));
+    m_inTable = false;
+}
+
+void Reader::closeTable()
+{
+    if (!m_rowCells.empty() || !m_cellParas.empty()) {
+        warn("table row without its end");
+        endRow();
+    }
+    m_tableOpen = false;
+}
+
+void Reader::finishDocument()
+{
+    flushBytes();
+    if (m_pictActive) {
+        m_stack.resize(std::min<size_t>(m_stack.size(), 2));
+        m_pictActive = false;
+    }
+    if (m_inTable && (!m_para.inlines.empty() || !m_cellParas.empty() || !m_rowCells.empty())) {
+        if (!m_para.inlines.empty())
+            endCell();
+        endRow();
+    }
+    m_tableOpen = false;
+    if (!m_para.inlines.empty()) {
+        m_inTable = false;
+        endParagraph();
+    }
+}
+
+void Reader::controlSymbol(char c)
+{
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}':
+        textByte(static_cast<unsigned char>(c));
+        return;
+    case '~':
+        textChar(u'\u00A0');
+        return;
+    case '-':
+        textChar(u'\u00AD');
+        return;
+    case '_':
+        textChar(u'\u2011');
+        return;
+    case '*':
+        m_starPending = true;
+        return;
+    case '\n':
+    case '\r':
+        controlWord("par", false, 0);
+        return;
+    case '\t':
+        controlWord("tab", false, 0);
+        return;
+    default:
+        if (m_skipCount > 0)
+            --m_skipCount;
+        return;
+    }
+}
+
+void Reader::controlWord(std::string_view w, bool hasParam, int param)
+{
+    const bool star = m_starPending;
+    m_starPending = false;
+    State &s = st();
+
+    // Destinations first: they decide how the rest of the group is read.
+    auto enter = [&](Dest d) { s.dest = d; };
+    if (s.dest == Dest::Skip)
+        return;
+    if (m_skipCount > 0) {
+        // A control word stands for one character of the \uN fallback.
+        --m_skipCount;
+        return;
+    }
+
+    if (w == "fonttbl") { enter(Dest::FontTable); return; }
+    if (w == "colortbl") { enter(Dest::ColorTable); m_colors.clear(); return; }
+    if (w == "pict") {
+        if (s.dest == Dest::Body || s.dest == Dest::Object || s.dest == Dest::ObjectResult) {
+            flushBytes();
+            enter(Dest::Pict);
+            m_pict = PictState();
+            m_pict.pic.kind = "wmetafile";
+            m_pictActive = true;
+            m_pictStart = s.groupStart;
+        } else {
+            enter(Dest::Skip);
+        }
+        return;
+    }
+    if (w == "object") {
+        if (s.dest == Dest::Body && !m_objectActive) {
+            flushBytes();
+            enter(Dest::Object);
+            m_objectActive = true;
+            m_objectStart = s.groupStart;
+            m_objectResult.reset();
+        } else {
+            enter(Dest::Skip);
+        }
+        return;
+    }
+    if (w == "result") {
+        enter(s.dest == Dest::Object ? Dest::ObjectResult : Dest::Skip);
+        return;
+    }
+    if (w == "shppict" || w == "fldrslt" || w == "shprslt")
+        return;  // read on as body
+    if (w == "pn") {
+        enter(s.dest == Dest::Body ? Dest::Bullet : Dest::Skip);
+        return;
+    }
+    if (s.dest == Dest::Object) {
+        // Everything of an object other than its result is kept in `raw`.
+        if (star || w == "objdata" || w == "objclass" || w == "objname")
+            enter(Dest::Skip);
+        return;
+    }
+    if (star) {
+        enter(Dest::Skip);
+        return;
+    }
+    static const std::array<std::string_view, 22> skipped = {
+        "stylesheet", "info", "header", "footer", "headerl", "headerr", "headerf",
+        "footerl", "footerr", "footerf", "pntext", "listtext", "fldinst", "footnote",
+        "annotation", "nonshppict", "xe", "tc", "txe", "shpinst", "themedata", "listtable",
+    };
+    if (std::find(skipped.begin(), skipped.end(), w) != skipped.end()) {
+        enter(Dest::Skip);
+        return;
+    }
+
+    switch (s.dest) {
+    case Dest::FontTable:
+    case Dest::FontEntry:
+        if (w == "f") {
+            m_fontEntryNumber = hasParam ? param : -1;
+            m_fontEntryCharset = -1;
+            m_fontEntryCodePage = -1;
+            m_fontEntryName.clear();
+        } else if (w == "fcharset") {
+            m_fontEntryCharset = param;
+        } else if (w == "cpg") {
+            m_fontEntryCodePage = param;
+        }
+        return;
+    case Dest::ColorTable:
+        if (w == "red") m_red = param;
+        else if (w == "green") m_green = param;
+        else if (w == "blue") m_blue = param;
+        return;
+    case Dest::Bullet:
+        if (w == "pnlvlblt")
+            m_para.format.bullet = true;
+        return;
+    case Dest::Pict:
+        if (w == "pngblip") m_pict.pic.kind = "png";
+        else if (w == "jpegblip") m_pict.pic.kind = "jpeg";
+        else if (w == "emfblip") m_pict.pic.kind = "emfblip";
+        else if (w == "wmetafile") m_pict.pic.kind = "wmetafile";
+        else if (w == "macpict") m_pict.pic.kind = "macpict";
+        else if (w == "dibitmap") m_pict.pic.kind = "dibitmap";
+        else if (w == "wbitmap") m_pict.pic.kind = "wbitmap";
+        else if (w == "pmmetafile") m_pict.pic.kind = "pmmetafile";
+        else if (w == "picw") m_pict.picw = param;
+        else if (w == "pich") m_pict.pich = param;
+        else if (w == "picwgoal") m_pict.goalw = param;
+        else if (w == "pichgoal") m_pict.goalh = param;
+        else if (w == "picscalex") m_pict.scalex = std::clamp(param, 1, 10000);
+        else if (w == "picscaley") m_pict.scaley = std::clamp(param, 1, 10000);
+        else if (w == "bin" && hasParam) binary(static_cast<size_t>(std::max(param, 0)));
+        return;
+    case Dest::Body:
+    case Dest::ObjectResult:
+        break;
+    default:
+        return;
+    }
+
+    // Body text: characters, character and paragraph formatting, tables.
+    CharState &c = s.chr;
+    auto setChr = [&](auto &field, auto value) {
+        if (field != value) {
+            flushBytes();
+            field = value;
+            m_formatDirty = true;
+        }
+    };
+    const bool on = !hasParam || param != 0;
+    ParaFormat &pf = m_para.format;
+
+    if (w == "par" || w == "sect") { endParagraph(); return; }
+    if (w == "line") { textChar(u'\u2028'); return; }
+    if (w == "tab") { textChar(u'\t'); return; }
+    if (w == "u" && hasParam) {
+        int v = param;
+        if (v < 0) v += 65536;
+        if (v < 0 || v > 0xFFFF) v = 0xFFFD;
+        textChar(static_cast<char16_t>(v));
+        m_skipCount = s.uc;
+        return;
+    }
+    if (w == "uc") { s.uc = std::clamp(param, 0, 10); return; }
+    if (w == "emdash") { textChar(u'\u2014'); return; }
+    if (w == "endash") { textChar(u'\u2013'); return; }
+    if (w == "emspace") { textChar(u'\u2003'); return; }
+    if (w == "enspace") { textChar(u'\u2002'); return; }
+    if (w == "qmspace") { textChar(u'\u2005'); return; }
+    if (w == "bullet") { textChar(u'\u2022'); return; }
+    if (w == "lquote") { textChar(u'\u2018'); return; }
+    if (w == "rquote") { textChar(u'\u2019'); return; }
+    if (w == "ldblquote") { textChar(u'\u201C'); return; }
+    if (w == "rdblquote") { textChar(u'\u201D'); return; }
+    if (w == "page") {
+        flushBytes();
+        if (m_para.inlines.empty())
+            pf.pageBreakBefore = true;
+        else {
+            m_pageBreakPending = true;
+            endParagraph();
+        }
+        return;
+    }
+    if (w == "bin") {
+        if (hasParam)
+            binary(static_cast<size_t>(std::max(param, 0)));
+        return;
+    }
+
+    if (w == "plain") {
+        flushBytes();
+        c = CharState();
+        m_formatDirty = true;
+        return;
+    }
+    if (w == "f") { setChr(c.font, param); return; }
+    if (w == "fs") { setChr(c.halfPoints, std::clamp(hasParam ? param : 24, 2, 3276)); return; }
+    if (w == "b") { setChr(c.bold, on); return; }
+    if (w == "i") { setChr(c.italic, on); return; }
+    if (w == "strike" || w == "striked") { setChr(c.strike, on); return; }
+    if (w == "ulnone") { setChr(c.underline, false); return; }
+    if (w.substr(0, 2) == "ul" && w != "ulc") { setChr(c.underline, on); return; }
+    if (w == "cf") { setChr(c.color, param); return; }
+    if (w == "cb" || w == "highlight" || w == "chcbpat") { setChr(c.background, param); return; }
+
+    if (w == "pard") {
+        flushBytes();
+        pf = ParaFormat();
+        pf.pageBreakBefore = m_para.format.pageBreakBefore && m_para.inlines.empty();
+        m_inTable = false;
+        return;
+    }
+    if (w == "ql") { pf.align = Align::Left; return; }
+    if (w == "qr") { pf.align = Align::Right; return; }
+    if (w == "qc") { pf.align = Align::Center; return; }
+    if (w == "qj") { pf.align = Align::Justify; return; }
+    if (w == "li") { pf.leftIndent = param; return; }
+    if (w == "ri") { pf.rightIndent = param; return; }
+    if (w == "fi") { pf.firstIndent = param; return; }
+    if (w == "sb") { pf.spaceBefore = param; return; }
+    if (w == "sa") { pf.spaceAfter = param; return; }
+    if (w == "pagebb") { pf.pageBreakBefore = on; return; }
+    if (w == "ls") { pf.bullet = param > 0; return; }
+    if (w == "tqr" || w == "tqc" || w == "tqdec") {
+        m_pendingTab = w == "tqr" ? TabStop::Right : w == "tqc" ? TabStop::Center : TabStop::Decimal;
+        return;
+    }
+    if (w == "tx") {
+        if (pf.tabs.size() < 64)
+            pf.tabs.push_back(TabStop{param, m_pendingTab});
+        m_pendingTab = TabStop::Left;
+        return;
+    }
+
+    // Page setup.
+    if (w == "paperw" || w == "pgwsxn") { m_doc.page.width = param; return; }
+    if (w == "paperh" || w == "pghsxn") { m_doc.page.height = param; return; }
+    if (w == "margl" || w == "marglsxn") { m_doc.page.marginL = param; return; }
+    if (w == "margr" || w == "margrsxn") { m_doc.page.marginR = param; return; }
+    if (w == "margt" || w == "margtsxn") { m_doc.page.marginT = param; return; }
+    if (w == "margb" || w == "margbsxn") { m_doc.page.marginB = param; return; }
+    if (w == "ansicpg") { m_ansiCodePage = param; return; }
+    if (w == "deff") { m_defaultFont = param; return; }
+
+    // Tables.
+    if (w == "intbl") { m_inTable = true; return; }
+    if (w == "trowd") {
+        m_rowDef = Row();
+        m_cellDef = Cell();
+        m_borderSide = -1;
+        m_rowBorder = false;
+        return;
+    }
+    if (w == "trgaph") { m_rowDef.gap = std::max(param, 0); return; }
+    if (w == "trleft") { m_rowDef.left = param; return; }
+    if (w == "clbrdrt") { m_borderSide = 0; m_cellDef.borders.top = 15; return; }
+    if (w == "clbrdrl") { m_borderSide = 1; m_cellDef.borders.left = 15; return; }
+    if (w == "clbrdrb") { m_borderSide = 2; m_cellDef.borders.bottom = 15; return; }
+    if (w == "clbrdrr") { m_borderSide = 3; m_cellDef.borders.right = 15; return; }
+    if (w == "trbrdrt" || w == "trbrdrl" || w == "trbrdrb" || w == "trbrdrr" || w == "trbrdrh"
+        || w == "trbrdrv") {
+        m_borderSide = -1;
+        return;
+    }
+    if (w == "brdrw" || w == "brdrnone" || w == "brdrs") {
+        if (m_borderSide >= 0) {
+            int *sides[] = {&m_cellDef.borders.top, &m_cellDef.borders.left, &m_cellDef.borders.bottom,
+                            &m_cellDef.borders.right};
+            if (w == "brdrnone")
+                *sides[m_borderSide] = 0;
+            else if (w == "brdrw")
+                *sides[m_borderSide] = std::clamp(param, 0, 255);
+        }
+        return;
+    }
+    if (w == "clcbpat") {
+        if (param > 0 && param < static_cast<int>(m_colors.size()))
+            m_cellDef.shading = m_colors[param];
+        return;
+    }
+    if (w == "clmgf") { m_cellDef.mergeFirst = true; return; }
+    if (w == "clmrg") { m_cellDef.merged = true; return; }
+    if (w == "clvmgf") { m_cellDef.vmergeFirst = true; return; }
+    if (w == "clvmrg") { m_cellDef.vmerged = true; return; }
+    if (w == "cellx") {
+        m_cellDef.right = param;
+        if (m_rowDef.cells.size() < 256)
+            m_rowDef.cells.push_back(m_cellDef);
+        m_cellDef = Cell();
+        m_borderSide = -1;
+        return;
+    }
+    if (w == "cell" || w == "nestcell") {
+        if (m_rowCells.size() < 256)
+            endCell();
+        else
+            endParagraph();
+        return;
+    }
+    if (w == "row") {
+        endRow();
+        return;
+    }
+}
+
+ReadResult Reader::run()
+{
+    // Skip leading white space and a byte-order mark.
+    if (m_in.substr(0, 3) == "\xEF\xBB\xBF")
+        m_pos = 3;
+    while (m_pos < m_in.size() && (m_in[m_pos] == ' ' || m_in[m_pos] == '\r' || m_in[m_pos] == '\n'
+                                   || m_in[m_pos] == '\t'))
+        ++m_pos;
+    if (m_in.substr(m_pos, 5) != "{\\rtf") {
+        m_result.error = "not an RTF file";
+        return m_result;
+    }
+    m_stack.reserve(64);
+    m_stack.push_back(State());  // outside the document's group
+    m_stack.back().dest = Dest::Body;
+
+    const size_t n = m_in.size();
+    while (m_pos < n) {
+        const unsigned char ch = static_cast<unsigned char>(m_in[m_pos++]);
+        if (ch == '{') {
+            openGroup();
+        } else if (ch == '}') {
+            closeGroup();
+            if (m_stack.size() == 1 && m_overflowDepth == 0)
+                break;  // the document's group is closed
+        } else if (ch == '\\') {
+            if (m_pos >= n) {
+                warn("escape at the end of the file");
+                break;
+            }
+            const unsigned char c1 = static_cast<unsigned char>(m_in[m_pos]);
+            if ((c1 >= 'a' && c1 <= 'z') || (c1 >= 'A' && c1 <= 'Z')) {
+                const size_t start = m_pos;
+                while (m_pos < n && m_pos - start < 32
+                       && ((m_in[m_pos] >= 'a' && m_in[m_pos] <= 'z')
+                           || (m_in[m_pos] >= 'A' && m_in[m_pos] <= 'Z')))
+                    ++m_pos;
+                const std::string_view word = m_in.substr(start, m_pos - start);
+                bool neg = false;
+                bool hasParam = false;
+                long long value = 0;
+                if (m_pos < n && m_in[m_pos] == '-' && m_pos + 1 < n && m_in[m_pos + 1] >= '0'
+                    && m_in[m_pos + 1] <= '9') {
+                    neg = true;
+                    ++m_pos;
+                }
+                int digits = 0;
+                while (m_pos < n && m_in[m_pos] >= '0' && m_in[m_pos] <= '9') {
+                    hasParam = true;
+                    if (digits++ < 12)
+                        value = value * 10 + (m_in[m_pos] - '0');
+                    ++m_pos;
+                }
+                value = std::min(value, paramLimit);
+                if (neg)
+                    value = -value;
+                if (m_pos < n && m_in[m_pos] == ' ')
+                    ++m_pos;
+                if (m_overflowDepth > 0) {
+                    if (word == "bin" && hasParam && value > 0) {
+                        const size_t len = std::min<size_t>(static_cast<size_t>(value), n - m_pos);
+                        m_pos += len;
+                    }
+                    continue;
+                }
+                if (st().dest == Dest::Skip) {
+                    if (word == "bin" && hasParam && value > 0)
+                        binary(static_cast<size_t>(value));
+                    continue;
+                }
+                controlWord(word, hasParam, static_cast<int>(value));
+            } else if (c1 == '\'') {
+                ++m_pos;
+                if (m_pos + 2 <= n) {
+                    const int hi = hexValue(static_cast<unsigned char>(m_in[m_pos]));
+                    const int lo = hexValue(static_cast<unsigned char>(m_in[m_pos + 1]));
+                    if (hi >= 0 && lo >= 0) {
+                        m_pos += 2;
+                        if (m_overflowDepth == 0 && st().dest != Dest::Skip)
+                            textByte(static_cast<unsigned char>(hi * 16 + lo));
+                        continue;
+                    }
+                }
+                warn("broken \\' escape");
+            } else {
+                ++m_pos;
+                if (m_overflowDepth == 0 && st().dest != Dest::Skip)
+                    controlSymbol(static_cast<char>(c1));
+            }
+        } else if (ch == '\r' || ch == '\n') {
+            continue;
+        } else if (m_overflowDepth == 0 && st().dest != Dest::Skip) {
+            if (st().dest == Dest::Pict) {
+                textByte(ch);
+            } else if (ch == '\t') {
+                controlWord("tab", false, 0);
+            } else if (ch >= 0x20) {
+                m_starPending = false;
+                textByte(ch);
+            }
+        }
+    }
+    if (m_stack.size() > 1 || m_overflowDepth > 0)
+        warn("missing closing braces");
+    // Close what is still open, so that a truncated picture is not lost.
+    m_eof = true;
+    m_overflowDepth = 0;
+    while (m_stack.size() > 1) {
+        closeGroup();
+    }
+    finishDocument();
+    if (m_doc.blocks.empty())
+        m_doc.blocks.emplace_back();
+    m_result.ok = true;
+    return m_result;
+}
+
+} // namespace
+
+ReadResult read(std::string_view bytes, Document &out, CodePageDecoder decoder)
+{
+    out = Document();
+    Reader r(bytes, out, decoder);
+    return r.run();
+}
+
+} // namespace rtf

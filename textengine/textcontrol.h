@@ -1,0 +1,227 @@
+#pragma once
+
+#include <QString>
+#include <QTextEdit>
+
+class QTextCursor;
+class QTextBlockFormat;
+class QTextCharFormat;
+
+namespace textengine {
+
+// The document's text-engine control: a rich-text widget over QTextDocument
+// that offers the word-processing component's members by their own names
+// (SelStart, FontBold, Load, ...), both as C++ accessors and as Qt properties
+// so that callers can reach them by name at run time.
+//
+// Positions count characters of the document from 0. A paragraph break is
+// one position and reads as a line feed in Text(); the start and end of a
+// table cell are one position each and read as a line feed too, so Text()
+// and SelStart always agree.
+//
+// Lengths are in twips (1440 per inch). Colours are RGB numbers in the
+// Windows layout 0x00BBGGRR; a number with the top bit set names a system
+// colour (0x80000005 window, 0x80000008 window text, 0x80000012 button text).
+//
+// Events (signals, all emitted synchronously on the GUI thread):
+// - KeyDown(keyCode, shift) / KeyUp(keyCode, shift): Windows virtual key
+//   codes (65 for A, 37..40 for the arrows, 13 Enter) and the shift state
+//   (1 Shift, 2 Ctrl, 4 Alt), before the control acts on the key.
+// - KeyPress(key): the character code of a typed key (13 Enter, 8 Backspace,
+//   9 Tab, 27 Esc, 1..26 for Ctrl+letter). Handlers connected directly may
+//   change the code or set it to 0 to swallow the key; the control then
+//   inserts the code it is left with (a code below 256 as the Windows-1252
+//   character of that byte, Enter as a paragraph break). Everything a
+//   KeyPress handler changes and the insertion form one undo step.
+// - Change(): after every change of the text, including SelText writes and
+//   loads, before the changing call returns. Edits made by a Change handler
+//   do not raise Change again.
+// - PosChange(): the caret or the selection moved. Inside one key press the
+//   moves are reported once, after the key.
+// - MouseDown / MouseUp(button, shift, x, y): button 1 left, 2 right,
+//   4 middle; x and y in twips from the control's top left corner.
+class TextControl : public QTextEdit {
+    Q_OBJECT
+
+    Q_PROPERTY(int SelStart READ SelStart WRITE setSelStart)
+    Q_PROPERTY(int SelLength READ SelLength WRITE setSelLength)
+    Q_PROPERTY(QString SelText READ SelText WRITE setSelText)
+    Q_PROPERTY(QString Text READ Text WRITE setText)
+
+    Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
+    Q_PROPERTY(int FontSize READ FontSize WRITE setFontSize)
+    Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
+    Q_PROPERTY(bool FontItalic READ FontItalic WRITE setFontItalic)
+    Q_PROPERTY(bool FontUnderline READ FontUnderline WRITE setFontUnderline)
+    Q_PROPERTY(bool FontStrikeThru READ FontStrikeThru WRITE setFontStrikeThru)
+    Q_PROPERTY(bool SelBullet READ SelBullet WRITE setSelBullet)
+    Q_PROPERTY(qint64 ForeColor READ ForeColor WRITE setForeColor)
+    Q_PROPERTY(qint64 TextBkColor READ TextBkColor WRITE setTextBkColor)
+
+    Q_PROPERTY(int AlignMent READ AlignMent WRITE setAlignMent)
+    Q_PROPERTY(int TabType READ TabType WRITE setTabType)
+    Q_PROPERTY(int SelIndent READ SelIndent WRITE setSelIndent)
+    Q_PROPERTY(int SelRightIndent READ SelRightIndent WRITE setSelRightIndent)
+    Q_PROPERTY(int SelHangingIndent READ SelHangingIndent WRITE setSelHangingIndent)
+
+    Q_PROPERTY(int PageWidth READ PageWidth WRITE setPageWidth)
+    Q_PROPERTY(int PageHeight READ PageHeight WRITE setPageHeight)
+    Q_PROPERTY(int PageMarginL READ PageMarginL WRITE setPageMarginL)
+    Q_PROPERTY(int PageMarginT READ PageMarginT WRITE setPageMarginT)
+    Q_PROPERTY(int PageMarginR READ PageMarginR WRITE setPageMarginR)
+    Q_PROPERTY(int PageMarginB READ PageMarginB WRITE setPageMarginB)
+    Q_PROPERTY(int RightMargin READ RightMargin WRITE setRightMargin)
+
+public:
+    // File format codes of Load and Save.
+    enum Format { FormatText = 1, FormatHtml = 4, FormatRtf = 5 };
+    // AlignMent codes.
+    enum Alignment { AlignLeft = 0, AlignRight = 1, AlignCenter = 2, AlignJustify = 3 };
+    // TabType codes.
+    enum TabKind { TabLeft = 1, TabRight = 2, TabCenter = 3, TabDecimal = 4 };
+
+    explicit TextControl(QWidget *parent = nullptr);
+    ~TextControl() override;
+
+    // Selection.
+    int SelStart() const;
+    // Collapses the selection to a caret; clamped to 0 .. length of the text.
+    void setSelStart(int pos);
+    int SelLength() const;
+    // Extends the selection from SelStart, clamped at the end of the text.
+    void setSelLength(int length);
+    QString SelText() const;
+    // Replaces the selection (inserts at the caret when it is empty), leaves
+    // the caret after the written text, then raises Change. A line feed or a
+    // carriage return (CR LF counts once) writes a paragraph break.
+    void setSelText(const QString &text);
+    QString Text() const;
+    // Replaces the whole text, keeping the format at the start.
+    void setText(const QString &text);
+
+    // Character format of the selection (of the caret when it is empty).
+    // A format that is not the same over the whole selection reads false,
+    // "" for FontName, 0 for FontSize and -1 for the colours.
+    QString FontName() const;
+    void setFontName(const QString &name);
+    int FontSize() const;  // points
+    void setFontSize(int points);
+    bool FontBold() const;
+    void setFontBold(bool on);
+    bool FontItalic() const;
+    void setFontItalic(bool on);
+    bool FontUnderline() const;
+    void setFontUnderline(bool on);
+    bool FontStrikeThru() const;
+    void setFontStrikeThru(bool on);
+    bool SelBullet() const;  // every selected paragraph is a bulleted one
+    void setSelBullet(bool on);
+    qint64 ForeColor() const;
+    void setForeColor(qint64 rgb);
+    qint64 TextBkColor() const;  // 0xFFFFFF where no background is set
+    void setTextBkColor(qint64 rgb);
+
+    // Paragraph format of the selected paragraphs; read from the first one,
+    // except AlignMent, which reads -1 when the paragraphs differ.
+    int AlignMent() const;
+    void setAlignMent(int code);
+    // The kind of tab stop the control sets; writing it also changes the
+    // kind of the tab stops of the selected paragraphs.
+    int TabType() const;
+    void setTabType(int kind);
+    // SelIndent is where the first line starts, SelHangingIndent how far the
+    // following lines stand to the right of it, SelRightIndent the distance
+    // from the right margin (twips).
+    int SelIndent() const;
+    void setSelIndent(int twips);
+    int SelRightIndent() const;
+    void setSelRightIndent(int twips);
+    int SelHangingIndent() const;
+    void setSelHangingIndent(int twips);
+
+    // Page setup in twips; kept with the document and exchanged through RTF.
+    int PageWidth() const { return m_page.width; }
+    void setPageWidth(int twips);
+    int PageHeight() const { return m_page.height; }
+    void setPageHeight(int twips);
+    int PageMarginL() const { return m_page.marginL; }
+    void setPageMarginL(int twips);
+    int PageMarginT() const { return m_page.marginT; }
+    void setPageMarginT(int twips);
+    int PageMarginR() const { return m_page.marginR; }
+    void setPageMarginR(int twips);
+    int PageMarginB() const { return m_page.marginB; }
+    void setPageMarginB(int twips);
+    int RightMargin() const { return m_rightMargin; }
+    void setRightMargin(int twips);
+
+    // Files. Load replaces the document with the file read from byte
+    // `offset` on; Save writes the document into the file from byte `offset`
+    // on (the bytes before it are kept), never leaving a half-written file.
+    // RTFImport and TextImport insert a file at the caret, replacing the
+    // selection. Each returns false with errorString() set on failure, and
+    // leaves the document as it was.
+    Q_INVOKABLE bool Load(const QString &file, qint64 offset, int format);
+    Q_INVOKABLE bool Save(const QString &file, qint64 offset, int format);
+    Q_INVOKABLE bool RTFExport(const QString &file);
+    Q_INVOKABLE bool RTFImport(const QString &file);
+    Q_INVOKABLE bool TextImport(const QString &file);
+    Q_INVOKABLE void SetFocus();
+    QString errorString() const { return m_error; }
+
+    // The whole document as RTF bytes, and replacing it from RTF bytes.
+    QByteArray toRtf() const;
+    bool setRtf(const QByteArray &rtf);
+
+    struct PageSetup {
+        int width = 12240;
+        int height = 15840;
+        int marginL = 1440;
+        int marginT = 1440;
+        int marginR = 1440;
+        int marginB = 1440;
+    };
+    PageSetup pageSetup() const { return m_page; }
+    void setPageSetup(const PageSetup &page);
+
+Q_SIGNALS:
+    void KeyDown(int keyCode, int shift);
+    void KeyPress(int &key);
+    void KeyUp(int keyCode, int shift);
+    void Change();
+    void PosChange();
+    void MouseDown(int button, int shift, int x, int y);
+    void MouseUp(int button, int shift, int x, int y);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    // Runs `edit` as a change of the control's own: the document's own
+    // change signal is ignored meanwhile and Change is raised once after it.
+    template <typename F> void ownEdit(F &&edit);
+    void raiseChange();
+    void onDocumentChanged(int pos, int removed, int added);
+    void onCursorMoved();
+    void mergeCharFormat(const QTextCharFormat &format);
+    void mergeBlockFormat(const QTextBlockFormat &format);
+    template <typename Get> auto uniformCharValue(Get get, bool *uniform) const;
+    void insertCode(int code);
+    bool readFile(const QString &file, qint64 offset, QByteArray &bytes);
+    bool insertBytes(const QByteArray &bytes, int format, bool whole);
+    bool fail(const QString &message);
+
+    PageSetup m_page;
+    int m_rightMargin = 0;
+    int m_tabType = TabLeft;
+    int m_ownEdits = 0;
+    bool m_inChange = false;
+    int m_keyDepth = 0;
+    bool m_posChangedInKey = false;
+    QString m_error;
+};
+
+} // namespace textengine

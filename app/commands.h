@@ -6,3 +6,9 @@
 
 // kalamora type: keys through the input engine, the text on standard output.
 int runType(int argc, char **argv);
+
+// kalamora mime: the mail text made of a document, on standard output.
+int runMime(int argc, char **argv);
+
+// kalamora send: a document sent by the direct SMTP route, status texts printed.
+int runSend(int argc, char **argv);

@@ -19,6 +19,8 @@ struct Command {
 // Each sub-command takes argv from its own name on.
 const std::vector<Command> commands = {
     {"type", "type [--layout Rom|Rem|Tav] [--english] [--dot-purna yes|no] [--english-numerals yes|no] [--hex] [KEYS]", runType},
+    {"mime", "mime [--omit-headers] [--attach-font] --subject S IN", runMime},
+    {"send", "send --to ADDR --subject S [--server HOST[:PORT]] [--from ADDR] IN", runSend},
 };
 
 void printUsage(std::FILE *out)

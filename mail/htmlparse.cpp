@@ -1,7 +1,9 @@
 #include "htmlparse.h"
 
+#include "paths.h"
 #include "settingsstore.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -72,6 +74,11 @@ HTMLParse::HTMLParse(QString subject, Notify notify)
 {
 }
 
+bool HTMLParse::fontAttachmentAvailable()
+{
+    return QFileInfo::exists(kalamora::programFolder() + u"/FNT.ATT"_s);
+}
+
 void HTMLParse::notify(const QString &title, const QString &text) const
 {
     if (m_notify)
@@ -136,6 +143,13 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
 {
     m_attachFont = attachFont && SettingsStore().readString(u"AttachFnt"_s, u"Yes"_s) == u"Yes"_s;
     m_omitHeaders = omitHeaders;
+    // Without FNT.ATT the mail falls back to the simple layout; decide that
+    // before the walk, so the tags do not carry quoted-printable forms into a
+    // body that is not quoted-printable.
+    if (m_attachFont && !fontAttachmentAvailable()) {
+        notify(u"Font File Missing"_s, u"Can't Attach Font File\r\nFONT.ATT File Not Found"_s);
+        m_attachFont = false;
+    }
 
     QString html;
     html.reserve(box.characterCount() + box.characterCount() / 4 + 64);

@@ -61,6 +61,10 @@ public:
     // default font.
     static RunFormat runFormat(const QTextCharFormat &format, const QTextDocument &doc);
 
+    // True when FNT.ATT, the font file's prepared base64 text, is in the
+    // program folder.
+    static bool fontAttachmentAvailable();
+
 private:
     void notify(const QString &title, const QString &text) const;
 

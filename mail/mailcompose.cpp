@@ -7,7 +7,6 @@
 #include "settingsstore.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -38,7 +37,7 @@ QString HTMLParse::ComposeMessage(const QString &body)
 {
     if (!m_attachFont)
         return ComposeSimpleMessage(body);
-    if (QFileInfo::exists(fontAttachmentPath()))
+    if (fontAttachmentAvailable())
         return ComposeFontMessage(body);
     notify(u"Font File Missing"_s, u"Can't Attach Font File"_s + crlf + u"FONT.ATT File Not Found"_s);
     return ComposeSimpleMessage(body);

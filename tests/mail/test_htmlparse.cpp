@@ -5,6 +5,7 @@
 
 #include "settingsstore.h"
 
+#include <QFile>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -144,6 +145,19 @@ TEST_F(HtmlParseTest, QuotedPrintableFormsOnlyWhenTheFontGoesAlong)
     const std::vector<TextRun> runs = {{u"a"_s}, {u"b"_s, u"Glyphora 010"_s, 24}};
     EXPECT_EQ(htmlOf(runs, true).toStdString(),
               "<font size=3D\"3\" face=3D\"Arial\">a</font><font size=\"6\" face=3D\"Glyph Ora 010\">b</font>");
+
+    // Without FNT.ATT the mail falls back to the simple layout, said once,
+    // and its tags take the plain forms.
+    QFile::remove(program.path() + u"/FNT.ATT"_s);
+    QStringList notices;
+    QTextDocument doc;
+    fill(doc, runs);
+    HTMLParse p(u"s"_s, [&notices](const QString &t, const QString &m) { notices << t + u'|' + m; });
+    const QString mail = p.ParseHTML(doc, false, true);
+    EXPECT_EQ(notices, QStringList{u"Font File Missing|Can't Attach Font File\r\nFONT.ATT File Not Found"_s});
+    EXPECT_TRUE(mail.startsWith(u"MIME-Version: 1.0\r\nContent-Type: text/html"_s));
+    EXPECT_TRUE(mail.endsWith(u"<font size=\"3\" face=\"Arial\">a</font><font size=\"6\" face=\"Glyph Ora 010\">b</font>"_s))
+        << mail.toStdString();
 
     // The setting "AttachFnt" "No" overrides the caller: plain forms, simple layout.
     SettingsStore().writeString(u"AttachFnt"_s, u"No"_s);

@@ -299,10 +299,19 @@ int run(const Options &o)
     return 0;
 }
 
+// Standard error carries the program's own one-line failures; Qt's notes
+// (about the platform or the runtime folder) would only bury them.
+void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        printErr(message);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    qInstallMessageHandler(quietQtMessages);
     // The control is a widget but is never shown: no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

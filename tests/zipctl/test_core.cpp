@@ -1,0 +1,239 @@
+// The local-header walk and name matching on archives built byte by byte:
+// the hostile ones that real tools never write.
+#include "likematch.h"
+#include "zipwalk.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace bundlex;
+
+namespace {
+
+struct Bytes
+{
+    std::vector<std::uint8_t> data;
+    Bytes &u16(std::uint32_t v)
+    {
+        data.push_back(std::uint8_t(v));
+        data.push_back(std::uint8_t(v >> 8));
+        return *this;
+    }
+    Bytes &u32(std::uint32_t v)
+    {
+        u16(v & 0xFFFF);
+        return u16(v >> 16);
+    }
+    Bytes &str(const std::string &s)
+    {
+        data.insert(data.end(), s.begin(), s.end());
+        return *this;
+    }
+    Bytes &fill(std::size_t n, std::uint8_t b = 0xAA)
+    {
+        data.insert(data.end(), n, b);
+        return *this;
+    }
+    // A local header; nameLength < 0 writes the real length.
+    Bytes &local(const std::string &name, std::uint32_t compressed, std::uint32_t uncompressed,
+                 std::uint16_t flag = 0, std::uint32_t crc = 0x12345678, int nameLength = -1,
+                 std::uint16_t extra = 0)
+    {
+        u32(kLocalHeaderSignature).u16(20).u16(flag).u16(8).u16(0x6000).u16(0x5264);
+        u32(crc).u32(compressed).u32(uncompressed);
+        u16(nameLength < 0 ? std::uint16_t(name.size()) : std::uint16_t(nameLength)).u16(extra);
+        return str(name);
+    }
+    Bytes &central(const std::string &name, std::uint32_t crc, std::uint32_t compressed,
+                   std::uint32_t uncompressed, std::uint32_t localOffset)
+    {
+        u32(kCentralHeaderSignature).u16(20).u16(20).u16(8).u16(8).u16(0).u16(0);
+        u32(crc).u32(compressed).u32(uncompressed);
+        u16(std::uint16_t(name.size())).u16(0).u16(0).u16(0).u16(0).u32(0).u32(localOffset);
+        return str(name);
+    }
+    Bytes &end(std::uint16_t entries, std::uint32_t cdSize, std::uint32_t cdOffset)
+    {
+        return u32(kEndOfDirectorySignature).u16(0).u16(0).u16(entries).u16(entries).u32(cdSize).u32(cdOffset).u16(0);
+    }
+    std::size_t size() const { return data.size(); }
+};
+
+struct Walked
+{
+    WalkResult result;
+    std::vector<LocalHeaderRecord> records;
+    std::vector<std::string> names;
+};
+
+Walked walk(const Bytes &b)
+{
+    Walked w;
+    w.result = walkLocalHeaders(b.data, [&](const LocalHeaderRecord &r) {
+        w.records.push_back(r);
+        w.names.emplace_back(r.fileName);
+    });
+    return w;
+}
+
+} // namespace
+
+TEST(ZipWalk, WalksHeadersAndStopsAtTheDirectory)
+{
+    Bytes b;
+    b.local("a.txt", 3, 5).fill(3);
+    b.fill(8, 0x11); // stray words are stepped over four bytes at a time
+    b.local("dir/", 0, 0).local("dir/b.txt", 0, 0);
+    b.central("a.txt", 0, 3, 5, 0);
+    b.local("after-directory.txt", 0, 0);
+    const Walked w = walk(b);
+    EXPECT_EQ(w.result.status, WalkStatus::Ok);
+    EXPECT_EQ(w.names, (std::vector<std::string>{"a.txt", "dir/", "dir/b.txt"}));
+    EXPECT_EQ(w.records[0].compressedSize, 3);
+    EXPECT_EQ(w.records[0].uncompressedSize, 5);
+    EXPECT_EQ(w.records[0].crc32, 0x12345678);
+    EXPECT_EQ(w.records[0].dosDate, 0x5264);
+}
+
+TEST(ZipWalk, ZeroWordOrShortTailEndsTheWalkQuietly)
+{
+    Bytes zero;
+    zero.local("a", 0, 0).u32(0).local("b", 0, 0);
+    EXPECT_EQ(walk(zero).names, std::vector<std::string>{"a"});
+    Bytes tail;
+    tail.local("a", 0, 0).str("PK");
+    EXPECT_EQ(walk(tail).result.status, WalkStatus::Ok);
+    EXPECT_TRUE(walk(Bytes{}).names.empty());
+}
+
+TEST(ZipWalk, HostileHeadersEndWithAnErrorAfterTheGoodEntries)
+{
+    struct Case
+    {
+        const char *what;
+        Bytes bad;
+        WalkStatus status;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"2 GB compressed size", Bytes().local("big", 0x80000000u, 1).fill(16), WalkStatus::BadHeader});
+    cases.push_back({"2 GB uncompressed size", Bytes().local("big", 4, 0xFFFFFFFFu).fill(4), WalkStatus::BadHeader});
+    cases.push_back({"name length 32768", Bytes().local("n", 0, 0, 0, 0, 0x8000), WalkStatus::BadHeader});
+    cases.push_back({"extra length 65535", Bytes().local("n", 0, 0, 0, 0, -1, 0xFFFF), WalkStatus::BadHeader});
+    cases.push_back({"header cut short", Bytes().u32(kLocalHeaderSignature).u16(20).u16(0), WalkStatus::Truncated});
+    cases.push_back({"name past the end", Bytes().local("name", 0, 0, 0, 0, 200), WalkStatus::Truncated});
+    cases.push_back({"data past the end", Bytes().local("short", 1000, 1000).fill(10), WalkStatus::Truncated});
+    cases.push_back({"descriptor without a directory", Bytes().local("dd", 0, 0, kFlagDataDescriptor).fill(8),
+                     WalkStatus::BadHeader});
+    for (const Case &c : cases) {
+        Bytes b;
+        b.local("good.txt", 2, 2).fill(2);
+        const std::size_t at = b.size();
+        b.data.insert(b.data.end(), c.bad.data.begin(), c.bad.data.end());
+        const Walked w = walk(b);
+        EXPECT_EQ(w.result.status, c.status) << c.what;
+        EXPECT_EQ(w.names, std::vector<std::string>{"good.txt"}) << c.what;
+        EXPECT_EQ(w.result.errorOffset, at) << c.what;
+        EXPECT_FALSE(w.result.message.empty()) << c.what;
+    }
+}
+
+TEST(ZipWalk, DataDescriptorEntriesTakeTheirSizesFromTheDirectory)
+{
+    // As a streaming writer lays them out: zero sizes up front, the data,
+    // then a descriptor with (first entry) or without (second) its signature.
+    Bytes b;
+    const std::uint32_t first = 0;
+    b.local("one.txt", 0, 0, kFlagDataDescriptor, 0).fill(7);
+    b.u32(kDataDescriptorSignature).u32(0xCAFEBABE).u32(7).u32(20);
+    const std::uint32_t second = std::uint32_t(b.size());
+    b.local("two.txt", 0, 0, kFlagDataDescriptor, 0).fill(4);
+    b.u32(0x0BADF00D).u32(4).u32(4);
+    const std::uint32_t third = std::uint32_t(b.size());
+    b.local("three.txt", 1, 1).fill(1);
+    const std::uint32_t cd = std::uint32_t(b.size());
+    b.central("one.txt", 0xCAFEBABE, 7, 20, first);
+    b.central("two.txt", 0x0BADF00D, 4, 4, second);
+    b.central("three.txt", 0x12345678, 1, 1, third);
+    b.end(3, std::uint32_t(b.size()) - cd, cd);
+
+    const Walked w = walk(b);
+    ASSERT_EQ(w.result.status, WalkStatus::Ok) << w.result.message;
+    ASSERT_EQ(w.names, (std::vector<std::string>{"one.txt", "two.txt", "three.txt"}));
+    EXPECT_EQ(w.records[0].compressedSize, 7);
+    EXPECT_EQ(w.records[0].uncompressedSize, 20);
+    EXPECT_EQ(std::uint32_t(w.records[0].crc32), 0xCAFEBABEu);
+    EXPECT_EQ(w.records[1].uncompressedSize, 4);
+    EXPECT_EQ(w.records[1].offset, second);
+}
+
+TEST(ZipWalk, PositionOnlyMovesForward)
+{
+    // Every byte pattern of a small archive, mutated: offsets handed out
+    // strictly increase and the walk ends (the fuzzer does this at length).
+    Bytes base;
+    base.local("a", 4, 4).fill(4).local("b", 0, 0, kFlagDataDescriptor).fill(4);
+    for (std::size_t i = 0; i < base.size(); ++i) {
+        for (std::uint8_t v : {std::uint8_t(0), std::uint8_t(0x50), std::uint8_t(0xFF)}) {
+            Bytes b = base;
+            b.data[i] = v;
+            const Walked w = walk(b);
+            for (std::size_t k = 1; k < w.records.size(); ++k)
+                EXPECT_GT(w.records[k].offset, w.records[k - 1].offset);
+        }
+    }
+}
+
+TEST(ZipWalk, DosDateTimeFieldsDecodeDirectly)
+{
+    struct Case
+    {
+        std::uint16_t date, time;
+        bool valid;
+        int y, mo, d, h, mi, s;
+    };
+    const Case cases[] = {
+        {std::uint16_t((41 << 9) | (3 << 5) | 4), std::uint16_t((5 << 11) | (6 << 5) | 4), true, 2021, 3, 4, 5, 6, 8},
+        {std::uint16_t((20 << 9) | (2 << 5) | 29), 0, true, 2000, 2, 29, 0, 0, 0},  // leap year
+        {std::uint16_t((21 << 9) | (2 << 5) | 29), 0, false, 2001, 2, 29, 0, 0, 0}, // not one
+        {0, 0, false, 1980, 0, 0, 0, 0, 0},                                         // month 0
+        {std::uint16_t((1 << 5) | 1), std::uint16_t((23 << 11) | (59 << 5) | 29), true, 1980, 1, 1, 23, 59, 58},
+        {std::uint16_t((1 << 5) | 1), std::uint16_t((23 << 11) | (59 << 5) | 30), false, 1980, 1, 1, 23, 59, 60},
+        {std::uint16_t((1 << 5) | 1), std::uint16_t(24 << 11), false, 1980, 1, 1, 24, 0, 0},
+    };
+    for (const Case &c : cases) {
+        const DosDateTime t = decodeDosDateTime(c.date, c.time);
+        EXPECT_EQ(t.valid, c.valid) << c.date << ' ' << c.time;
+        if (c.valid) {
+            EXPECT_EQ(t.year, c.y);
+            EXPECT_EQ(t.month, c.mo);
+            EXPECT_EQ(t.day, c.d);
+            EXPECT_EQ(t.hour, c.h);
+            EXPECT_EQ(t.minute, c.mi);
+            EXPECT_EQ(t.second, c.s);
+        }
+    }
+}
+
+TEST(LikeMatch, Patterns)
+{
+    struct Case
+    {
+        const char16_t *text, *pattern;
+        bool match;
+    };
+    const Case cases[] = {
+        {u"a.txt", u"*.txt", true},      {u"a.txt", u"a*", true},         {u"b.txt", u"a*", false},
+        {u"a.txt.bak", u"*.txt", false}, {u"abc", u"a?c", true},          {u"ac", u"a?c", false},
+        {u"file7", u"file#", true},      {u"filex", u"file#", false},     {u"b.doc", u"[abc].doc", true},
+        {u"d.doc", u"[a-c].doc", false}, {u"d.doc", u"[!a-c].doc", true}, {u"", u"*", true},
+        {u"", u"?", false},              {u"x[1", u"x[1", true},          {u"aaaaaaaaab", u"*a*a*b", true},
+        {u"readme", u"readme", true},    {u"readme", u"READme", false},   {u"ab", u"a**b", true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(likeMatch(QStringView(c.text), QStringView(c.pattern)), c.match)
+            << QString::fromUtf16(c.text).toStdString() << " ~ " << QString::fromUtf16(c.pattern).toStdString();
+}

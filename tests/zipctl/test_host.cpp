@@ -1,0 +1,111 @@
+// The bundlex program as a user runs it: registration on first use, listings
+// that match zipinfo, events, exit codes.
+#include "archivetools.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString program()
+{
+    return qEnvironmentVariable("KALAMORA_PROGRAM_DIR") + u"/bundlex"_s;
+}
+
+testzip::Output bundlex(const QStringList &args, const QString &workDir = QString())
+{
+    return testzip::run(program(), args, workDir);
+}
+
+QStringList lines(const QByteArray &out)
+{
+    QStringList l = QString::fromUtf8(out).split(u'\n');
+    if (!l.isEmpty() && l.last().isEmpty())
+        l.removeLast();
+    return l;
+}
+
+} // namespace
+
+TEST(BundlexHost, ListMatchesZipinfoAndRegistersOnFirstUse)
+{
+    QTemporaryDir dir;
+    const QString record = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + u"/Bundlex/registration.ini"_s;
+    QFile::remove(record);
+
+    testzip::writeFiles(dir.filePath(u"tree"_s), {u"a/b/c.txt=c"_s, u"a/d.txt=d"_s, u"e.txt=e"_s});
+    testzip::infoZip(dir.filePath(u"tree"_s), dir.filePath(u"info.zip"_s), {u"a"_s, u"e.txt"_s});
+    testzip::pythonStreamedZip(dir.filePath(u"python.zip"_s), u"    z.writestr('x/', b'')\n"
+                                                             "    z.writestr('x/y.txt', b'y' * 5000)\n"
+                                                             "    z.writestr('z.bin', b'')\n"_s);
+    for (const QString &name : {u"info.zip"_s, u"python.zip"_s}) {
+        const testzip::Output o = bundlex({u"list"_s, dir.filePath(name)});
+        EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+        EXPECT_EQ(lines(o.out), testzip::zipinfoNames(dir.filePath(name))) << name.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo::exists(record));
+}
+
+TEST(BundlexHost, AddExtractDeleteAndExitCodes)
+{
+    QTemporaryDir dir;
+    testzip::writeFiles(dir.filePath(u"in"_s), {u"one.txt=1"_s, u"two.txt=22"_s, u"three.dat=333"_s});
+    const QString archive = dir.filePath(u"out.zip"_s);
+
+    testzip::Output o = bundlex({u"add"_s, archive, u"in/*.txt"_s, u"in/three.dat"_s, u"--level"_s, u"0"_s},
+                                dir.path());
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_EQ(lines(o.out), (QStringList{u"OnArchiveUpdate"_s, u"OnArchiveUpdate"_s, u"OnZipProgress 33 one.txt"_s,
+                                         u"OnZipProgress 67 two.txt"_s, u"OnZipProgress 100 three.dat"_s,
+                                         u"OnZipComplete 3"_s, u"OnArchiveUpdate"_s, u"OnArchiveUpdate"_s,
+                                         u"3 added"_s}));
+    EXPECT_EQ(testzip::zipinfoNames(archive), (QStringList{u"one.txt"_s, u"two.txt"_s, u"three.dat"_s}));
+
+    o = bundlex({u"extract"_s, archive, u"t*"_s, u"--path"_s, dir.filePath(u"x"_s)});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_EQ(lines(o.out).last(), u"2 extracted"_s);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"x/two.txt"_s)));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"x/three.dat"_s)));
+
+    o = bundlex({u"delete"_s, archive, u"*.txt"_s});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_EQ(lines(o.out).last(), u"2 deleted"_s);
+    EXPECT_EQ(testzip::zipinfoNames(archive), QStringList{u"three.dat"_s});
+
+    // Failures: one line on standard error, status 1; bad arguments 2.
+    o = bundlex({u"delete"_s, archive, u"*.none"_s});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(lines(o.err).size(), 1);
+    o = bundlex({u"list"_s, dir.filePath(u"absent.zip"_s)});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.out.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"absent.zip"_s)));
+    for (const QStringList &bad : {QStringList{}, QStringList{u"list"_s}, QStringList{u"frob"_s, archive},
+                                   QStringList{u"add"_s, archive}, QStringList{u"add"_s, archive, u"x"_s, u"--level"_s, u"10"_s},
+                                   QStringList{u"list"_s, archive, u"--bogus"_s}})
+        EXPECT_EQ(bundlex(bad).exitCode, 2) << bad.join(u' ').toStdString();
+}
+
+TEST(BundlexHost, ZipSlipEntryIsRefused)
+{
+    QTemporaryDir dir;
+    testzip::pythonZip(dir.filePath(u"slip.zip"_s), u"    z.writestr('../../evil.txt', b'bad')\n"
+                                                      "    z.writestr('fine.txt', b'good')\n"_s);
+    QDir().mkpath(dir.filePath(u"deep/dest"_s));
+    const testzip::Output o = bundlex({u"extract"_s, dir.filePath(u"slip.zip"_s), u"--path"_s,
+                                       dir.filePath(u"deep/dest"_s)});
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(lines(o.out).last(), u"1 extracted"_s);
+    EXPECT_EQ(QString::fromUtf8(o.err).trimmed(), u"bundlex: 1 of 2 not extracted"_s);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(u"deep/dest/fine.txt"_s)));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"evil.txt"_s)));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"deep/evil.txt"_s)));
+}

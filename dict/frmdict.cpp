@@ -245,7 +245,7 @@ void frmDict::SearchWord()
         return;
     }
     const QModelIndex index = m_words->index(row);
-    lstDict->scrollTo(index);
+    lstDict->scrollTo(index, QAbstractItemView::PositionAtTop);
     if (lstDict->currentIndex() == index && lstDict->selectionModel()->isSelected(index))
         lstDictClick();
     else

@@ -418,7 +418,8 @@ private:
             sign = at(m_pos++);
 
         const bool endsSubRa = c.size() > 1 && c.back() == 'z';
-        // Vowel keys the engine types in front of a trailing subscript ra.
+        // Signs the engine types in front of a trailing subscript ra (o and
+        // au step back behind it first).
         const auto beforeSubRa = [&](std::string_view s) {
             if (endsSubRa)
                 c.insert(c.size() - 1, s);
@@ -491,12 +492,12 @@ private:
                 beforeSubRa("S");
             break;
         case 0x094B: // o
-            beforeSubRa("\xA8");
+            c += "\xA8";
             if (reph)
                 c.push_back('Z');
             break;
         case 0x094C: // au
-            beforeSubRa("\xA9");
+            c += "\xA9";
             if (reph)
                 c.push_back('Z');
             break;

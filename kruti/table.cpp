@@ -25,6 +25,7 @@ constexpr Entry entries[] = {
     {0x34, "4", Text}, {0x35, "5", Text}, {0x36, "6", Text}, {0x37, "7", Text},
     {0x38, "8", Text}, {0x39, "9", Text},
 
+    {0x22, "ष्", HalfForm},
     {0x23, "रु", Conjunct},
     {0x24, "+", Punctuation},
     {0x25, "ः", Visarga},
@@ -117,6 +118,7 @@ constexpr Entry entries[] = {
     {0x95, "ऽ", Punctuation},
     {0x96, "दृ", Conjunct},
     {0x97, "कृ", Conjunct},
+    // The phonetic keys "#" and "_" type these two; they draw the key.
     {0x98, "#", Punctuation},
     {0x99, "न्न्", HalfForm},
 
@@ -171,7 +173,7 @@ constexpr Entry entries[] = {
     {0xEA, "ट्ट", Conjunct},
     {0xEB, "ट्ठ", Conjunct},
     {0xEC, "ड्ड", Conjunct},
-    {0xED, "द्द", Conjunct},
+    {0xED, "_", Punctuation},
     {0xEF, "ड्ढ", Conjunct},
     {0xF4, "क्क", Conjunct},
     {0xF7, "झ्", HalfForm},

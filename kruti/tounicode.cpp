@@ -91,10 +91,9 @@ char32_t composeNukta(char32_t c)
 
 // Final pass: joins split vowels, puts nukta before virama (canonical
 // order) and applies the three nukta compositions NFC keeps.
-std::string finish(const std::u32string &in)
+void finish(const std::u32string &in, std::u32string &res, std::string &out)
 {
-    std::u32string res;
-    res.reserve(in.size());
+    res.clear();
     for (char32_t c : in) {
         if (c == Nukta) {
             std::size_t p = res.size();
@@ -123,11 +122,12 @@ std::string finish(const std::u32string &in)
         }
         res.push_back(c);
     }
-    std::string out;
-    out.reserve(res.size() * 3);
+    const std::size_t old = out.size();
+    out.resize(old + res.size() * 4);
+    char *p = out.data() + old;
     for (char32_t c : res)
-        detail::appendUtf8(out, c);
-    return out;
+        p = detail::writeUtf8(p, c);
+    out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 } // namespace
@@ -137,8 +137,12 @@ std::string toUnicode(std::string_view glyphs)
     const auto &exp = expansions();
     constexpr std::size_t none = std::string::npos;
 
+    // Code points of the current word; each word is finished into `result`
+    // at the next space or line break, so the buffers stay small.
     std::u32string out;
-    out.reserve(glyphs.size() * 2);
+    std::u32string scratch;
+    std::string result;
+    result.reserve(glyphs.size() * 3);
 
     std::size_t syllable = none;   // where the current cluster begins in `out`
     std::size_t clusterEnd = none; // just after its last consonant (or nukta)
@@ -260,6 +264,10 @@ std::string toUnicode(std::string_view glyphs)
         default:
             syllable = none;
             clusterEnd = none;
+            if (role == Role::Text && !pendingI) {
+                finish(out, scratch, result);
+                out.clear();
+            }
             break;
         }
         lastHalf = false;
@@ -267,7 +275,8 @@ std::string toUnicode(std::string_view glyphs)
     }
     if (pendingI)
         flushI();
-    return finish(out);
+    finish(out, scratch, result);
+    return result;
 }
 
 } // namespace kruti

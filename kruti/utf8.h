@@ -25,6 +25,27 @@ inline void appendUtf8(std::string &out, char32_t c)
     }
 }
 
+// Writes `c` at `p` (room for 4 bytes); returns the end of what it wrote.
+inline char *writeUtf8(char *p, char32_t c)
+{
+    if (c < 0x80) {
+        *p++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *p++ = static_cast<char>(0xC0 | (c >> 6));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *p++ = static_cast<char>(0xE0 | (c >> 12));
+        *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *p++ = static_cast<char>(0xF0 | (c >> 18));
+        *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return p;
+}
+
 // Decodes one character at `pos`, advancing it. Malformed input (stray
 // continuation bytes, overlong forms, surrogates, truncation) yields
 // U+FFFD and consumes one byte.

@@ -1,0 +1,269 @@
+#include "kruti.h"
+#include "typing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool validUtf8(const std::string &s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const int len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+        if (len == 0 || i + len > s.size())
+            return false;
+        for (int k = 1; k < len; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+struct Case {
+    const char *glyphs;
+    const char *unicode;
+};
+
+// Glyph strings and their Unicode meaning, both directions.
+const Case pairs[] = {
+    {"ueLrs", "नमस्ते"},
+    {"fgUnh", "हिन्दी"},
+    {"Hkkjr", "भारत"},
+    // The short i goes after the whole cluster: half forms, halant, nukta,
+    // subscript ra.
+    {"fLFkfr", "स्थिति"},
+    {"fn~n", "द्दि"},
+    {"fDd", "क्कि"},
+    {"D+fd", "क़्कि"},
+    {"f\xC1", "प्रि"},
+    {"fV\xAA", "ट्रि"},
+    // The reph comes first in Unicode, whatever signs stand between.
+    {"deZ", "कर्म"},
+    {"dekZ", "कर्मा"},
+    {"de\xA8Z", "कर्मो"},
+    {"deZs", "कर्मे"},
+    {"d\xC6" "e", "कर्मि"},
+    {"de\xCA", "कर्मी"},
+    {"de\xB1", "कर्मं"},
+    {"deZ~", "कर्म्"},
+    {"jkZ", "र्रा"},
+    // Ligatures and two-glyph letters.
+    {"\xD8", "क्र"},
+    {"{k", "क्ष"},
+    {"K", "ज्ञ"},
+    {"J", "श्र"},
+    {")", "द्ध"},
+    {"\xE3", "ह्म"},
+    {"\xD1", "कृ"},
+    {"#", "रु"},
+    {":", "रू"},
+    {"esz", "म्रे"},
+    // Vowels.
+    {"vk", "आ"},
+    {"v\xA8", "ओ"},
+    {"v\xA9", "औ"},
+    {",s", "ऐ"},
+    {"\xC3", "ई"},
+    {"d\xA2", "के"},
+    {"ikWd\xA2V", "पॉकेट"},
+    // Nukta: NFC keeps qa decomposed but composes nnna.
+    {"d+", "क\u093C"},
+    {"u+", "\u0929"},
+    // Digits and punctuation.
+    {"\x83\x84\x8C", "१२०"},
+    {"12", "12"},
+    {"d-] (\\A", "क., ;?।"},
+    {"\xBC" "d\xBD", "(क)"},
+    {"uke\n\tdke", "नाम\n\tकाम"},
+};
+
+TEST(KrutiConvert, KnownPairsBothWays)
+{
+    for (const Case &c : pairs) {
+        EXPECT_EQ(kruti::toUnicode(c.glyphs), c.unicode) << c.glyphs;
+        std::size_t unconverted = 99;
+        EXPECT_EQ(kruti::fromUnicode(c.unicode, &unconverted), c.glyphs) << c.unicode;
+        EXPECT_EQ(unconverted, 0u) << c.unicode;
+    }
+}
+
+// Glyph strings that documents written elsewhere use for the same text;
+// the way back gives the engine's spelling.
+TEST(KrutiConvert, SynonymsReadAsTheSameText)
+{
+    const Case synonyms[] = {
+        {"dks", "को"},
+        {"fiz", "प्रि"},
+        {"vkS", "औ"},
+        {"vks", "ओ"},
+        {"bZ", "ई"},
+        {"'k", "श"},
+        {"\"k", "ष"},
+        {"\xE5", "०"},
+        {"n~/k", "द्ध"},
+        {"\x95", "ऽ"},
+    };
+    for (const Case &c : synonyms)
+        EXPECT_EQ(kruti::toUnicode(c.glyphs), c.unicode) << c.glyphs;
+}
+
+TEST(KrutiConvert, UnicodeWithoutGlyphsIsLeftOutAndCounted)
+{
+    std::size_t unconverted = 0;
+    EXPECT_EQ(kruti::fromUnicode("Hindi हिन्दी", &unconverted), " fgUnh");
+    EXPECT_EQ(unconverted, 5u);
+    EXPECT_EQ(kruti::fromUnicode("क\xFF" "ख\xC3", &unconverted), "d[k");
+    EXPECT_EQ(unconverted, 2u); // malformed bytes
+    EXPECT_EQ(kruti::fromUnicode("क\u200Dष्\u200Cट", &unconverted), "d\x93V");
+    EXPECT_EQ(unconverted, 0u); // joiners carry no glyph and are no loss
+    EXPECT_EQ(kruti::fromUnicode("", &unconverted), "");
+    EXPECT_EQ(unconverted, 0u);
+}
+
+TEST(KrutiConvert, PrecomposedNuktaLettersMatchDecomposed)
+{
+    EXPECT_EQ(kruti::fromUnicode("\u0958"), kruti::fromUnicode("क\u093C"));
+    EXPECT_EQ(kruti::fromUnicode("\u095C\u093F"), "fM+");
+    EXPECT_EQ(kruti::fromUnicode("\u0929"), "u+");
+}
+
+// A code with no meaning must not vanish: it comes out as its Windows-1252
+// character.
+TEST(KrutiConvert, CodesWithoutMeaningSurvive)
+{
+    EXPECT_EQ(kruti::toUnicode("\x80"), "€");
+    EXPECT_EQ(kruti::toUnicode("d\x81"), "क\u0081");
+}
+
+TEST(KrutiConvert, ArbitraryInputGivesValidOutput)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes(rng() % 40, '\0');
+        for (char &b : bytes)
+            b = static_cast<char>(1 + rng() % 255);
+        const std::string u = kruti::toUnicode(bytes);
+        ASSERT_TRUE(validUtf8(u));
+        const std::string back = kruti::fromUnicode(u);
+        ASSERT_EQ(back.find('\0'), std::string::npos);
+        (void)kruti::fromUnicode(bytes); // as UTF-8: malformed input is skipped
+    }
+}
+
+std::vector<std::string> wordList()
+{
+    const char *dir = std::getenv("KALAMORA_SOURCE_DIR");
+    std::ifstream in(std::string(dir ? dir : "../..") + "/tests/kruti/words.txt");
+    std::vector<std::string> words;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] != '#')
+            words.push_back(line);
+    }
+    return words;
+}
+
+// Every word the engine types converts to Unicode and back to the very
+// glyphs it typed.
+TEST(KrutiConvert, EngineTypedWordsRoundTrip)
+{
+    const std::vector<std::string> words = wordList();
+    ASSERT_GT(words.size(), 200u);
+    for (const std::string &keys : words) {
+        const std::string glyphs = krutitest::typeKeys(keys);
+        const std::string unicode = kruti::toUnicode(glyphs);
+        std::size_t unconverted = 0;
+        EXPECT_EQ(kruti::fromUnicode(unicode, &unconverted), glyphs) << keys << " -> " << unicode;
+        EXPECT_EQ(unconverted, 0u) << keys;
+    }
+}
+
+TEST(KrutiConvert, TypedSentencesRoundTrip)
+{
+    const char *sentences[] = {
+        "meraa naam raam hai. mEM bhaarat meM rahtaa hUM.\nyah 2024 kI baat hai!",
+        "kyaa aap [kal] aaeMge? \"haaM\", 'nahIM'; 10-12 log, sab + ham = 5",
+    };
+    for (bool englishNumerals : {true, false}) {
+        for (const char *keys : sentences) {
+            const std::string glyphs = krutitest::typeKeys(keys, englishNumerals);
+            const std::string unicode = kruti::toUnicode(glyphs);
+            EXPECT_EQ(kruti::fromUnicode(unicode), glyphs) << keys << " -> " << unicode;
+        }
+    }
+    EXPECT_EQ(kruti::toUnicode(krutitest::typeKeys("namaste")), "नमस्ते");
+    EXPECT_EQ(kruti::toUnicode(krutitest::typeKeys("hindI")), "हिन्दी");
+    EXPECT_EQ(kruti::toUnicode(krutitest::typeKeys("1990", false)), "१९९०");
+}
+
+TEST(KrutiConvert, UnicodeWordsRoundTrip)
+{
+    const char *words[] = {
+        "स्वतंत्रता", "प्रधानमंत्री", "विश्वविद्यालय", "राष्ट्रपति", "कृपया", "धर्मों", "सर्वोत्तम",
+        "उद्देश्य", "ब्राह्मण", "पद्मा", "ज़रूरत", "फ़िल्म", "क्षत्रिय", "श्रीमान", "हृदय", "आर्य",
+        "ऊपर", "ऐसा", "औरत", "ओर", "इधर", "ईश्वर", "उधर", "एक", "ऋषि", "अंग्रेज़ी", "हँसना",
+        "डॉक्टर", "द्वार", "ह्रस्व", "ट्रक", "ड्रामा", "क्रिया", "ग्राम", "प्रश्नपत्र", "दु:ख",
+    };
+    for (const char *w : words) {
+        std::size_t unconverted = 0;
+        const std::string glyphs = kruti::fromUnicode(w, &unconverted);
+        EXPECT_EQ(unconverted, 0u) << w;
+        const std::string back = kruti::toUnicode(glyphs);
+        if (std::string(w) == "दु:ख")
+            EXPECT_EQ(back, "दुःख"); // the colon is drawn as the visarga
+        else
+            EXPECT_EQ(back, w);
+    }
+}
+
+TEST(KrutiConvert, SplitRunsKeepsOtherTextApart)
+{
+    const auto runs = kruti::splitRuns("Hello, नमस्ते दोस्त! (2024) OK");
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_FALSE(runs[0].glyphs);
+    EXPECT_EQ(runs[0].text, "Hello, ");
+    EXPECT_TRUE(runs[1].glyphs);
+    EXPECT_EQ(runs[1].text, "ueLrs n\xA8Lr! \xBC" "2024\xBD ");
+    EXPECT_FALSE(runs[2].glyphs);
+    EXPECT_EQ(runs[2].text, "OK");
+    EXPECT_TRUE(kruti::splitRuns("").empty());
+    const auto latin = kruti::splitRuns("a@b");
+    ASSERT_EQ(latin.size(), 1u);
+    EXPECT_FALSE(latin[0].glyphs);
+}
+
+TEST(KrutiTable, RolesAgreeWithTheEngineGlyphs)
+{
+    using kruti::Role;
+    const struct {
+        unsigned char code;
+        Role role;
+    } roles[] = {
+        {'~', Role::Halant}, {'Z', Role::Reph}, {'z', Role::SubscriptRa}, {0xAA, Role::SubscriptRa},
+        {'j', Role::Consonant}, {'+', Role::Nukta}, {'a', Role::Sign}, {'W', Role::Sign},
+        {0xA1, Role::Sign}, {0xB1, Role::Reph}, {0xCA, Role::VowelSignRight}, {'S', Role::VowelSignAbove},
+        {'h', Role::VowelSignRight}, {'w', Role::VowelSignBelow}, {0xA9, Role::VowelSignRight},
+        {0xA8, Role::VowelSignRight}, {':', Role::Conjunct}, {'T', Role::HalfForm}, {'K', Role::Conjunct},
+        {'A', Role::Punctuation}, {'-', Role::Punctuation}, {'f', Role::VowelSignLeft},
+        {0xC6, Role::VowelSignLeft}, {'k', Role::VowelSignRight}, {'d', Role::Consonant},
+        {'D', Role::HalfForm}, {0x83, Role::Digit}, {0x8C, Role::Digit}, {' ', Role::Text},
+        {'b', Role::IndependentVowel}, {0xC3, Role::IndependentVowel}, {0xC5, Role::IndependentVowel},
+        {',', Role::IndependentVowel}, {'v', Role::IndependentVowel}, {'m', Role::IndependentVowel},
+    };
+    for (const auto &r : roles)
+        EXPECT_EQ(kruti::glyphInfo(r.code).role, r.role) << int(r.code);
+    EXPECT_TRUE(kruti::isMark(Role::Reph));
+    EXPECT_FALSE(kruti::isMark(Role::VowelSignLeft));
+    EXPECT_EQ(kruti::glyphInfo(0).role, Role::Unused);
+}
+
+} // namespace

@@ -174,11 +174,14 @@ void Engine::dispatch(EditSurface &s, KeyCode &key)
     switch (action) {
     case A::None:
         return;
-    case A::Map:
-        key = static_cast<KeyCode>(phoneticKeyMapLookup(key));
+    case A::Map: {
+        const int mapped = phoneticKeyMapLookup(key);
+        if (mapped >= 0)
+            key = static_cast<KeyCode>(mapped);
         if (m_state.PrevGlyph == "Z")
             m_state.CaretStepped = false;
         return;
+    }
     case A::FullStop:
         key = m_host.dotPurna() ? 0x2D : 0x41;
         return;

@@ -43,15 +43,16 @@ void Engine::HandleLowerE(EditSurface &s)
 
 // The o and au signs. A caret the core stepped left (before a subscript ra)
 // is moved back first; that uses the step up, so the end of the key does
-// not move the caret a second time.
-static void oSign(EditSurface &s, EngineState &st, const char *independent, const char *sign,
-                  const char *beforeReph)
+// not move the caret a second time. The o sign decides by PrevGlyph, the au
+// sign by the glyph that stands before the caret once it has moved back.
+static void oSign(EditSurface &s, EngineState &st, bool byCaret, const char *independent,
+                  const char *sign, const char *beforeReph)
 {
     if (st.CaretStepped) {
         Engine::UnselectPrevChar(s);
         st.CaretStepped = false;
     }
-    const GlyphString &prev = st.PrevGlyph;
+    const GlyphString prev = byCaret ? glyphBeforeCaret(s) : st.PrevGlyph;
     if (s.selStart() == 0 || prev.empty() || prev == " " || prev == "\n") {
         s.setSelText(independent);
     } else if (prev == "Z") {
@@ -64,12 +65,12 @@ static void oSign(EditSurface &s, EngineState &st, const char *independent, cons
 
 void Engine::HandleLowerO(EditSurface &s)
 {
-    oSign(s, m_state, "v\xA8", "\xA8", "\xA8Z");
+    oSign(s, m_state, false, "v\xA8", "\xA8", "\xA8Z");
 }
 
 void Engine::HandleUpperO(EditSurface &s)
 {
-    oSign(s, m_state, "v\xA9", "\xA9", "\xA9Z");
+    oSign(s, m_state, true, "v\xA9", "\xA9", "\xA9Z");
 }
 
 void Engine::HandleLowerU(EditSurface &s)

@@ -12,3 +12,6 @@ int runMime(int argc, char **argv);
 
 // kalamora send: a document sent by the direct SMTP route, status texts printed.
 int runSend(int argc, char **argv);
+
+// kalamora dict: the meaning the dictionary window shows for a word.
+int runDict(int argc, char **argv);

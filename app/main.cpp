@@ -21,6 +21,7 @@ const std::vector<Command> commands = {
     {"type", "type [--layout Rom|Rem|Tav] [--english] [--dot-purna yes|no] [--english-numerals yes|no] [--hex] [KEYS]", runType},
     {"mime", "mime [--omit-headers] [--attach-font] --subject S IN", runMime},
     {"send", "send --to ADDR --subject S [--server HOST[:PORT]] [--from ADDR] IN", runSend},
+    {"dict", "dict [--hex|--unicode] WORD", runDict},
 };
 
 void printUsage(std::FILE *out)

@@ -1,0 +1,122 @@
+// kalamora dict: the meaning the dictionary window shows for a typed word.
+#include "commands.h"
+
+#include "dictstore.h"
+#include "kruti.h"
+#include "paths.h"
+#include "wordlist.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+
+namespace {
+
+const char dictUsage[] =
+    "usage: kalamora dict [--hex|--unicode] WORD\n"
+    "Prints the Hindi meaning the dictionary window shows when WORD is typed:\n"
+    "that of the first word of the list that begins with WORD, ignoring case.\n"
+    "  --hex      print glyph codes as hex pairs\n"
+    "  --unicode  print the meaning as Unicode Devanagari (UTF-8)\n"
+    "Without either, the glyph codes are written as bytes.\n"
+    "Exit status 1 when no word begins with WORD or it has no meaning.\n";
+
+int fail(const std::string &message)
+{
+    std::fprintf(stderr, "kalamora dict: %s\n", message.c_str());
+    return 1;
+}
+
+int badArguments(const std::string &message)
+{
+    std::fprintf(stderr, "kalamora dict: %s\n%s", message.c_str(), dictUsage);
+    return 2;
+}
+
+} // namespace
+
+int runDict(int argc, char **argv)
+{
+    enum class Output { Bytes, Hex, Unicode } output = Output::Bytes;
+    std::optional<std::string> word;
+    bool optionsDone = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!optionsDone && (arg == "--help" || arg == "-h")) {
+            std::fputs(dictUsage, stdout);
+            return 0;
+        }
+        if (!optionsDone && arg == "--") {
+            optionsDone = true;
+        } else if (!optionsDone && (arg == "--hex" || arg == "--unicode")) {
+            const Output chosen = arg == "--hex" ? Output::Hex : Output::Unicode;
+            if (output != Output::Bytes && output != chosen)
+                return badArguments("--hex and --unicode exclude each other");
+            output = chosen;
+        } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
+            return badArguments("unknown option " + std::string(arg));
+        } else {
+            if (word)
+                return badArguments("more than one WORD");
+            word = std::string(arg);
+        }
+    }
+    if (!word)
+        return badArguments("no WORD");
+
+    // The program folder is found from the executable's own path.
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance()) {
+        static int appArgc = 1;
+        app = std::make_unique<QCoreApplication>(appArgc, argv);
+    }
+
+    const QString path = QDir(kalamora::programFolder()).filePath(QString::fromLatin1(dict::DatabaseFileName));
+    if (!QFileInfo::exists(path))
+        return fail("Can't find dictionary files. Please re-install.");
+
+    dict::DictDatabase db;
+    std::vector<std::string> words;
+    dict::DbError err = db.open(QFile::encodeName(path).toStdString(), dict::passwordFromConnect(dict::ConnectString));
+    if (!err)
+        err = db.words(&words);
+    if (err)
+        return fail("Error: " + std::to_string(err.code) + " '" + err.message + "'");
+
+    dict::WordList list;
+    list.assign(std::move(words));
+    const int row = list.firstStartingWith(*word);
+    if (row < 0)
+        return fail("no word begins with \"" + *word + "\"");
+    std::optional<std::string> stored;
+    if ((err = db.meaning(list.at(row), &stored)))
+        return fail("Error: " + std::to_string(err.code) + " '" + err.message + "'");
+    if (!stored || stored->empty())
+        return fail("no meaning for \"" + list.at(row) + "\"");
+
+    const std::string glyphs = dict::storedTextToGlyphs(*stored);
+    switch (output) {
+    case Output::Bytes:
+        std::fwrite(glyphs.data(), 1, glyphs.size(), stdout);
+        break;
+    case Output::Hex:
+        for (size_t i = 0; i < glyphs.size(); ++i)
+            std::printf(i ? " %02X" : "%02X", static_cast<unsigned char>(glyphs[i]));
+        break;
+    case Output::Unicode: {
+        const std::string text = kruti::toUnicode(glyphs);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        break;
+    }
+    }
+    std::fputc('\n', stdout);
+    return 0;
+}

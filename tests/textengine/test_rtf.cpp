@@ -1,3 +1,174 @@
 #include "rtfmodel.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// The body's text: paragraphs joined by '\n', table cells by '|', rows by
+// '/', pictures as '#', objects as '@' (UTF-16, compared as such).
+std::u16string bodyText(const rtf::Document &d)
+{
+    std::u16string out;
+    auto para = [&](const rtf::Paragraph &p) {
+        for (const rtf::Inline &in : p.inlines)
+            out += in.picture >= 0 ? u"#" : in.object >= 0 ? u"@" : in.text;
+    };
+    for (size_t i = 0; i < d.blocks.size(); ++i) {
+        if (i)
+            out += u'\n';
+        const rtf::Block &b = d.blocks[i];
+        if (!b.isTable()) {
+            para(b.paragraph);
+            continue;
+        }
+        for (const rtf::Row &r : b.table.rows) {
+            for (const rtf::Cell &c : r.cells) {
+                for (size_t k = 0; k < c.paragraphs.size(); ++k) {
+                    if (k)
+                        out += u'\n';
+                    para(c.paragraphs[k]);
+                }
+                out += u'|';
+            }
+            out += u'/';
+        }
+    }
+    return out;
+}
+
+rtf::Document readOk(const std::string &in)
+{
+    rtf::Document d;
+    const rtf::ReadResult r = rtf::read(in, d);
+    EXPECT_TRUE(r.ok) << r.error;
+    return d;
+}
+
+} // namespace
+
+TEST(RtfReader, TextEscapesAndCharacterSets)
+{
+    struct Case {
+        const char *rtf;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {R"({\rtf1 Hello\par World})", u"Hello\nWorld"},
+        {R"({\rtf1\ansi{\fonttbl{\f0\fcharset0 Kruti Dev 010;}}\f0 d\'91\'83\'81\'fe})", u"d\u2018\u0192\u0081\u00fe"},
+        {R"({\rtf1\uc1 a\u2325?b\u-10179?\u-8704?c})", u"a\u0915b\U0001F600c"},
+        {R"({\rtf1\uc2 a\u2325\'3f\'3fb{\uc0\u2366}c})", u"a\u0915b\u093ec"},
+        {R"({\rtf1 x\u2325{\b y}z})", u"x\u0915yz"},  // a brace ends the fallback
+        {R"({\rtf1 \{\}\\\~\-\_\tab\line\emdash\lquote\rdblquote})", u"{}\\\u00a0\u00ad\u2011\t\u2028\u2014\u2018\u201d"},
+        {"{\\rtf1 a\r\nb\\\r\nc}", u"ab\nc"},
+        {R"({\rtf1 {\*\unknown skipped {nested}}{\info{\title t}}{\stylesheet{\s0 Normal;}}kept})", u"kept"},
+        {R"({\rtf1 {\field{\*\fldinst HYPERLINK "x"}{\fldrslt link}} text})", u"link text"},
+        {R"({\rtf1 {\pntext 1.\tab}{\listtext \'b7\tab}item})", u"item"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(bodyText(readOk(c.rtf)), c.text) << c.rtf;
+}
+
+TEST(RtfReader, CharacterAndParagraphFormats)
+{
+    const rtf::Document d = readOk(
+        R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\fcharset0 Glyphora 010;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue255;})"
+        R"(\paperw11906\paperh16838\margl1000\margr900\margt800\margb700)"
+        R"(\pard\qc\li720\ri360\fi-360\sb120\sa240\tx1440\tqr\tx5000\tqdec\tx7000 )"
+        R"({\f1\fs48\b\i\ul\strike\cf1\highlight2 A}{\f0\b0 B}\par\pard\qj C\page D})");
+    ASSERT_EQ(d.blocks.size(), 3u);
+    const rtf::Paragraph &p = d.blocks[0].paragraph;
+    EXPECT_EQ(p.format.align, rtf::Align::Center);
+    EXPECT_EQ(p.format.leftIndent, 720);
+    EXPECT_EQ(p.format.rightIndent, 360);
+    EXPECT_EQ(p.format.firstIndent, -360);
+    EXPECT_EQ(p.format.spaceBefore, 120);
+    EXPECT_EQ(p.format.spaceAfter, 240);
+    ASSERT_EQ(p.format.tabs.size(), 3u);
+    EXPECT_EQ(p.format.tabs[1].kind, rtf::TabStop::Right);
+    EXPECT_EQ(p.format.tabs[2].kind, rtf::TabStop::Decimal);
+    ASSERT_EQ(p.inlines.size(), 2u);
+    const rtf::CharFormat &a = p.inlines[0].format;
+    EXPECT_EQ(a.font, "Glyphora 010");
+    EXPECT_EQ(a.halfPoints, 48);
+    EXPECT_TRUE(a.bold && a.italic && a.underline && a.strike);
+    EXPECT_EQ(a.color, 0xFF0000u);
+    EXPECT_EQ(a.background, 0x0000FFu);
+    EXPECT_EQ(p.inlines[1].format.font, "Arial");
+    EXPECT_FALSE(p.inlines[1].format.bold);
+    EXPECT_EQ(d.blocks[1].paragraph.format.align, rtf::Align::Justify);
+    EXPECT_FALSE(d.blocks[1].paragraph.format.pageBreakBefore);
+    EXPECT_TRUE(d.blocks[2].paragraph.format.pageBreakBefore);
+    EXPECT_EQ(d.page.width, 11906);
+    EXPECT_EQ(d.page.marginB, 700);
+}
+
+TEST(RtfReader, TablesPicturesAndObjects)
+{
+    const std::string pict = R"({\pict\pngblip\picw2\pich1\picwgoal300\pichgoal150 89504e47})";
+    const std::string wmf = R"({\pict\wmetafile8\picw100\pich100 0102ff})";
+    const std::string obj = R"({\object\objemb{\*\objclass Paint}{\*\objdata 0105}{\result{\pict\pngblip 89}}})";
+    const rtf::Document d = readOk(
+        "{\\rtf1 before\\par\\trowd\\trgaph108\\clbrdrt\\brdrs\\brdrw10\\cellx2000\\clcbpat0\\cellx4000\n"
+        "\\pard\\intbl a1\\cell b1\\par b1b\\cell\\row\\trowd\\cellx2000\\cellx4000\\pard\\intbl a2\\cell\\cell\\row\n"
+        "\\pard after " + pict + wmf + obj + "}");
+    EXPECT_EQ(bodyText(d), u"before\na1|b1\nb1b|/a2||/\nafter ##@");
+    const rtf::Row &r0 = d.blocks[1].table.rows[0];
+    EXPECT_EQ(r0.gap, 108);
+    EXPECT_EQ(r0.cells[0].right, 2000);
+    EXPECT_EQ(r0.cells[0].borders.top, 10);
+    EXPECT_EQ(r0.cells[0].borders.left, 0);
+    ASSERT_EQ(d.pictures.size(), 2u);
+    EXPECT_EQ(d.pictures[0].kind, "png");
+    EXPECT_EQ(d.pictures[0].data, std::string("\x89PNG", 4));
+    EXPECT_EQ(d.pictures[0].widthTwips, 300);
+    EXPECT_TRUE(d.pictures[0].raw.empty());
+    EXPECT_EQ(d.pictures[1].raw, wmf);  // kept whole
+    ASSERT_EQ(d.objects.size(), 1u);
+    EXPECT_EQ(d.objects[0].raw, obj);
+    ASSERT_TRUE(d.objects[0].result);
+    EXPECT_EQ(d.objects[0].result->kind, "png");
+
+    // Writing and reading again gives the same body, picture and object.
+    rtf::Document again = readOk(rtf::write(d));
+    EXPECT_EQ(bodyText(again), bodyText(d));
+    EXPECT_EQ(again.pictures[1].raw, wmf);
+    EXPECT_EQ(again.objects[0].raw, obj);
+    EXPECT_EQ(rtf::write(again), rtf::write(d));
+}
+
+TEST(RtfReader, DamagedInputLoadsWhatItCan)
+{
+    struct Case {
+        std::string rtf;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"{\\rtf1 unclosed {\\b bold", u"unclosed bold"},
+        {"{\\rtf1 extra}}} more", u"extra"},
+        {"{\\rtf1 trunc\\'4", u"trunc4"},
+        {"{\\rtf1 bad\\'zz escape}", u"badzz escape"},
+        {"{\\rtf1 big\\bin999999999999 abc}", u"big"},
+        {"{\\rtf1 a\\u99999999999999999? b}", u"a\ufffd b"},
+        {"{\\rtf1 \\cell\\cell\\row x\\intbl y}", u"||/xy|/"},
+        {"{\\rtf1 \\trowd\\cellx-5\\cellx-9\\intbl p\\cell q\\cell r\\cell\\row}", u"p|q|r|/"},
+        {"{\\rtf1 {\\pict\\pngblip 8950", u"#"},
+        {"{\\rtf1 \\", u""},
+    };
+    for (const Case &c : cases) {
+        rtf::Document d;
+        const rtf::ReadResult r = rtf::read(c.rtf, d);
+        EXPECT_TRUE(r.ok) << c.rtf;
+        EXPECT_EQ(bodyText(d), c.text) << c.rtf;
+    }
+    // Nesting far beyond any real file costs no memory per level.
+    std::string deep = "{\\rtf1 top";
+    deep += std::string(200000, '{') + "deep" + std::string(200000, '}') + " end}";
+    rtf::Document d;
+    EXPECT_TRUE(rtf::read(deep, d).ok);
+    EXPECT_EQ(bodyText(d).substr(0, 3), u"top");
+
+    EXPECT_FALSE(rtf::read("plain text", d).ok);
+    EXPECT_FALSE(rtf::read("", d).ok);
+}

@@ -1,3 +1,4 @@
+#include "printers.h"
 #include "textcontrol.h"
 #include "textcontrolsurface.h"
 
@@ -30,4 +31,191 @@ TEST(TextControl, TextAndSelectionAgree)
     EXPECT_EQ(tc.SelStart(), 0);
     tc.setSelLength(1000);
     EXPECT_EQ(tc.SelLength(), 9);
+}
+
+TEST(TextControl, ChangeIsSynchronousAndNotReentrant)
+{
+    TextControl tc;
+    int changes = 0;
+    QString seen;
+    QObject::connect(&tc, &TextControl::Change, [&] {
+        ++changes;
+        seen = tc.Text();
+        // An edit made by the handler raises no second Change.
+        if (tc.Text() == u"r"_s)
+            tc.setSelText(u"Z"_s);
+    });
+    tc.setSelText(u"r"_s);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(tc.Text(), u"rZ"_s);
+    tc.setSelStart(0);
+    tc.setSelLength(1);
+    tc.setSelText(QString());
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(seen, u"Z"_s);
+    // Format changes are no text change.
+    tc.setSelStart(0);
+    tc.setSelLength(1);
+    tc.setFontBold(true);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(TextControl, KeyPressHandlerRewritesAndIsOneUndoStep)
+{
+    TextControl tc;
+    TextControlSurface surface(&tc);
+    QList<int> downs;
+    QObject::connect(&tc, &TextControl::KeyDown, [&](int key, int) { downs << key; });
+    QObject::connect(&tc, &TextControl::KeyPress, [&](int &key) {
+        if (key == 'k') {  // types "d~" itself
+            surface.setSelText("d~");
+            key = 0;
+        } else if (key == 'a' && surface.glyphBefore(surface.selStart()) == '~') {
+            surface.setSelStart(surface.selStart() - 1);
+            surface.setSelLength(1);
+            surface.setSelText("");
+            key = 0;
+        } else if (key == 'q') {
+            key = 0x91;  // handed back as a glyph code
+        }
+    });
+    QTest::keyClick(&tc, Qt::Key_K);
+    EXPECT_EQ(tc.Text(), u"d~"_s);
+    QTest::keyClick(&tc, Qt::Key_A);
+    EXPECT_EQ(tc.Text(), u"d"_s);
+    QTest::keyClick(&tc, Qt::Key_Q);
+    EXPECT_EQ(tc.Text(), u"d\u2018"_s);
+    QTest::keyClick(&tc, Qt::Key_Return);
+    QTest::keyClick(&tc, Qt::Key_B);
+    EXPECT_EQ(tc.Text(), u"d\u2018\nb"_s);
+    EXPECT_EQ(surface.glyphBefore(3), 10);
+    EXPECT_EQ(surface.glyphBefore(2), 0x91);
+    EXPECT_EQ(surface.glyphBefore(0), 0);
+    EXPECT_EQ(surface.glyphBefore(99), 0);
+    EXPECT_EQ(downs, (QList<int>{75, 65, 81, 13, 66}));
+    // Undo takes back "b", Enter, the quote, then the whole "a" rewrite.
+    tc.undo();
+    tc.undo();
+    tc.undo();
+    EXPECT_EQ(tc.Text(), u"d"_s);
+    tc.undo();
+    EXPECT_EQ(tc.Text(), u"d~"_s);
+}
+
+TEST(TextControl, SwallowedAndControlKeys)
+{
+    TextControl tc;
+    int presses = 0;
+    QObject::connect(&tc, &TextControl::KeyPress, [&](int &key) {
+        ++presses;
+        if (key == 8 && tc.SelStart() == 1)
+            key = 0;  // the handler keeps the first character
+    });
+    tc.setSelText(u"xy"_s);
+    QTest::keyClick(&tc, Qt::Key_Backspace);
+    EXPECT_EQ(tc.Text(), u"x"_s);
+    QTest::keyClick(&tc, Qt::Key_Backspace);
+    EXPECT_EQ(tc.Text(), u"x"_s);
+    QTest::keyClick(&tc, Qt::Key_Left);  // no character: no KeyPress
+    EXPECT_EQ(presses, 2);
+    QTest::keyClick(&tc, Qt::Key_A, Qt::ControlModifier);  // select all through the control
+    EXPECT_EQ(presses, 3);
+    EXPECT_EQ(tc.SelLength(), 1);
+}
+
+TEST(TextControl, PosChangeOncePerKey)
+{
+    TextControl tc;
+    tc.setSelText(u"abc"_s);
+    int moves = 0;
+    QObject::connect(&tc, &TextControl::PosChange, [&] { ++moves; });
+    QObject::connect(&tc, &TextControl::KeyPress, [&](int &) {
+        tc.setSelStart(0);
+        tc.setSelStart(3);
+    });
+    QTest::keyClick(&tc, Qt::Key_D);
+    EXPECT_EQ(moves, 1);
+    tc.setSelStart(1);
+    EXPECT_EQ(moves, 2);
+}
+
+TEST(TextControl, MixedSelectionReadsNotTrue)
+{
+    TextControl tc;
+    tc.setSelText(u"abcd"_s);
+    tc.setSelStart(0);
+    tc.setSelLength(2);
+    tc.setFontBold(true);
+    tc.setFontItalic(true);
+    tc.setFontName(u"Glyphora 010"_s);
+    tc.setFontSize(24);
+    tc.setForeColor(0x0000FF);  // red in the 0x00BBGGRR layout
+    EXPECT_TRUE(tc.FontBold());
+    EXPECT_EQ(tc.FontName(), u"Glyphora 010"_s);
+    EXPECT_EQ(tc.FontSize(), 24);
+    EXPECT_EQ(tc.ForeColor(), 0x0000FF);
+    tc.setSelStart(1);
+    tc.setSelLength(2);
+    EXPECT_FALSE(tc.FontBold());
+    EXPECT_FALSE(tc.FontItalic());
+    EXPECT_EQ(tc.FontName(), QString());
+    EXPECT_EQ(tc.FontSize(), 0);
+    EXPECT_EQ(tc.ForeColor(), -1);
+    // Toggling a mixed selection turns it on everywhere.
+    tc.setFontBold(!tc.FontBold());
+    EXPECT_TRUE(tc.FontBold());
+    // The caret reads the character before it.
+    tc.setSelStart(3);
+    EXPECT_TRUE(tc.FontBold());
+    EXPECT_FALSE(tc.FontItalic());
+    tc.setSelStart(4);
+    EXPECT_FALSE(tc.FontBold());
+}
+
+TEST(TextControl, ParagraphFormats)
+{
+    TextControl tc;
+    tc.setSelText(u"one\ntwo\nthree"_s);
+    tc.setSelStart(0);
+    tc.setSelLength(5);  // "one" and part of "two"
+    tc.setAlignMent(TextControl::AlignCenter);
+    tc.setSelIndent(720);
+    tc.setSelHangingIndent(360);
+    tc.setSelRightIndent(144);
+    tc.setSelBullet(true);
+    EXPECT_EQ(tc.AlignMent(), 2);
+    EXPECT_EQ(tc.SelIndent(), 720);
+    EXPECT_EQ(tc.SelHangingIndent(), 360);
+    EXPECT_EQ(tc.SelRightIndent(), 144);
+    EXPECT_TRUE(tc.SelBullet());
+    tc.setSelLength(10);  // reaches "three"
+    EXPECT_EQ(tc.AlignMent(), -1);
+    EXPECT_FALSE(tc.SelBullet());
+    tc.setSelStart(0);
+    tc.setSelBullet(false);
+    EXPECT_FALSE(tc.SelBullet());
+    tc.setTabType(TextControl::TabDecimal);
+    EXPECT_EQ(tc.TabType(), 4);
+    tc.setTabType(9);
+    EXPECT_EQ(tc.TabType(), 4);
+}
+
+TEST(TextControl, MembersReachableByName)
+{
+    TextControl tc;
+    ASSERT_TRUE(tc.setProperty("SelText", u"hello"_s));
+    EXPECT_EQ(tc.property("Text").toString(), u"hello"_s);
+    EXPECT_EQ(tc.property("SelStart").toInt(), 5);
+    ASSERT_TRUE(tc.setProperty("PageWidth", 11906));
+    EXPECT_EQ(tc.PageWidth(), 11906);
+    tc.setProperty("SelStart", 0);
+    tc.setProperty("SelLength", 5);
+    tc.setProperty("FontBold", true);
+    EXPECT_TRUE(tc.property("FontBold").toBool());
+    bool ok = true;
+    QMetaObject::invokeMethod(&tc, "Load", Q_RETURN_ARG(bool, ok), Q_ARG(QString, u"/nonexistent/x.rtf"_s),
+                              Q_ARG(qint64, 0), Q_ARG(int, 5));
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(tc.errorString().isEmpty());
+    EXPECT_EQ(tc.Text(), u"hello"_s);
 }

@@ -183,9 +183,11 @@ void Writer::paragraphFormat(const ParaFormat &f, bool inTable)
         }
         num("\\tx", t.pos);
     }
+    // The bullet groups end with a brace: no space may follow, it would be text.
     if (f.bullet)
         m_out += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}{\\pntext\\'b7\\tab}";
-    m_out += ' ';
+    else
+        m_out += ' ';
 }
 
 void Writer::hex(const std::string &data)

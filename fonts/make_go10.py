@@ -61,8 +61,11 @@ def find_run(glyphs, base):
     return None
 
 
-def parts_for(shaper, role, meaning):
+def parts_for(shaper, code, role, meaning):
     """(glyph parts [(name, x, y)], advance) for one code, or None."""
+    # 0xA2 is the e sign drawn for ka and pha, whose stem is not at the
+    # right edge
+    bases = ["क"] + SIGN_BASES if code == 0xA2 else SIGN_BASES
     if role in ("text", "punctuation", "digit", "consonant", "conjunct", "vowel"):
         glyphs = shaper.shape(meaning)
         return [(n, x, y) for n, x, y, _ in glyphs], sum(g[3] for g in glyphs)
@@ -70,7 +73,7 @@ def parts_for(shaper, role, meaning):
         glyphs = shaper.shape(meaning + ZWJ)
         return [(n, x, y) for n, x, y, _ in glyphs], sum(g[3] for g in glyphs)
 
-    for base in SIGN_BASES:
+    for base in bases:
         base_glyphs = shaper.shape(base)
         if role in ("reph",) or meaning.startswith("र्"):
             rest = meaning[2:]
@@ -155,10 +158,10 @@ def main():
             # the nukta: take the mark itself, drawn for the pen at its right
             result = [("nuktadeva", 0, 0)], 0
         else:
-            result = parts_for(shaper, role, meaning)
+            result = parts_for(shaper, code, role, meaning)
         if result is None or any(n == ".notdef" for n, _, _ in result[0]):
             source, shaper = latin, latin_shaper
-            result = parts_for(shaper, role, meaning)
+            result = parts_for(shaper, code, role, meaning)
         if result is None or any(n == ".notdef" for n, _, _ in result[0]):
             missing.append("%02X" % code)
             continue

@@ -287,6 +287,8 @@ void Bundlet::setFilename(const QString &name)
     }
     m_filename = name;
     emit propertyChanged(u"Filename"_s);
+    if (m_designMode)
+        return;
     Read();
     emit OnArchiveUpdate();
 }

@@ -109,6 +109,10 @@ public:
     // before any other member is called, only stores the name.
     void beginPropertyLoad();
 
+    // Inside a form designer the name is only stored: the archive is read
+    // when the form runs, not while it is being drawn.
+    void setDesignMode(bool on) { m_designMode = on; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -152,4 +156,5 @@ private:
     std::vector<std::unique_ptr<ZipFileEntry>> m_entries;
     std::unique_ptr<ZipItLibrary> m_zipit;
     bool m_loadingProperties = false;
+    bool m_designMode = false;
 };

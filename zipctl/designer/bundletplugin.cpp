@@ -49,6 +49,9 @@ QWidget *BundletPlugin::createWidget(QWidget *parent)
     // without reading the archive.
     auto *bundlet = new Bundlet(parent);
     bundlet->beginPropertyLoad();
+    // Qt Designer hands over its core; QUiLoader, loading a form to run it,
+    // does not.
+    bundlet->setDesignMode(m_core != nullptr);
     return bundlet;
 }
 
@@ -57,8 +60,9 @@ bool BundletPlugin::isInitialized() const
     return m_initialized;
 }
 
-void BundletPlugin::initialize(QDesignerFormEditorInterface *)
+void BundletPlugin::initialize(QDesignerFormEditorInterface *core)
 {
+    m_core = core;
     m_initialized = true;
 }
 

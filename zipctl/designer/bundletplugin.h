@@ -25,4 +25,5 @@ public:
 
 private:
     bool m_initialized = false;
+    QDesignerFormEditorInterface *m_core = nullptr;
 };

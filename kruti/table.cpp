@@ -20,7 +20,7 @@ using enum Role;
 // phonetic engine types.
 constexpr Entry entries[] = {
     {0x09, "\t", Text}, {0x0A, "\n", Text}, {0x0D, "\r", Text}, {0x20, " ", Text},
-    {0x21, "!", Text},
+    {0x21, "!", Text}, {0xA0, "\u00A0", Text},
     {0x30, "0", Text}, {0x31, "1", Text}, {0x32, "2", Text}, {0x33, "3", Text},
     {0x34, "4", Text}, {0x35, "5", Text}, {0x36, "6", Text}, {0x37, "7", Text},
     {0x38, "8", Text}, {0x39, "9", Text},

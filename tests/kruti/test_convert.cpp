@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -239,6 +240,34 @@ TEST(KrutiConvert, SplitRunsKeepsOtherTextApart)
     const auto latin = kruti::splitRuns("a@b");
     ASSERT_EQ(latin.size(), 1u);
     EXPECT_FALSE(latin[0].glyphs);
+}
+
+// Whatever the engine types has a meaning in the table: every key after
+// every key, after a consonant and after a reph, with both numeral settings.
+TEST(KrutiTable, EveryCodeTheEngineTypesHasAMeaning)
+{
+    std::string keys;
+    for (int k = 32; k < 127; ++k)
+        keys.push_back(static_cast<char>(k));
+    std::set<unsigned char> missing;
+    for (bool englishNumerals : {true, false}) {
+        for (const char *prefix : {"", "k", "kar", "d", "s", "i"}) {
+            for (char a : keys) {
+                for (char b : keys) {
+                    const std::string typed = krutitest::typeKeys(std::string(prefix) + a + b, englishNumerals);
+                    for (char g : typed) {
+                        const auto code = static_cast<unsigned char>(g);
+                        if (code != '\n' && kruti::glyphInfo(code).role == kruti::Role::Unused)
+                            missing.insert(code);
+                    }
+                }
+            }
+        }
+    }
+    std::string codes;
+    for (unsigned char c : missing)
+        codes += std::to_string(c) + ' ';
+    EXPECT_TRUE(missing.empty()) << codes;
 }
 
 TEST(KrutiTable, RolesAgreeWithTheEngineGlyphs)

@@ -1,0 +1,113 @@
+// kalamora convert: a document loaded and saved through the text-engine
+// control, optionally turned between Kruti Dev glyph text and Unicode.
+#include "commands.h"
+
+#include "conversion.h"
+#include "textcontrol.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char convertUsage[] =
+    "usage: kalamora convert [--to-unicode|--to-kruti] IN OUT\n"
+    "Loads IN as the Open command does (by its last three letters: RTF, TXT,\n"
+    "HTM; anything else as plain text) and writes OUT by its extension:\n"
+    ".rtf, .txt, .htm or .html.\n"
+    "  --to-unicode  Kruti Dev glyph text (runs in a Glyphora or Kruti Dev\n"
+    "                font, or the whole of a plain-text file) to Unicode\n"
+    "  --to-kruti    Unicode Devanagari to glyph text in Glyphora 010\n";
+
+int fail(const std::string &message)
+{
+    std::fprintf(stderr, "kalamora convert: %s\n", message.c_str());
+    return 1;
+}
+
+int badArguments(const std::string &message)
+{
+    std::fprintf(stderr, "kalamora convert: %s\n%s", message.c_str(), convertUsage);
+    return 2;
+}
+
+int inputFormat(const QString &path)
+{
+    const QString ending = path.right(3).toUpper();
+    if (ending == u"RTF"_s)
+        return textengine::TextControl::FormatRtf;
+    if (ending == u"HTM"_s)
+        return textengine::TextControl::FormatHtml;
+    return textengine::TextControl::FormatText;
+}
+
+} // namespace
+
+int runConvert(int argc, char **argv)
+{
+    std::optional<textengine::Conversion> conversion;
+    std::vector<std::string> files;
+    bool optionsDone = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!optionsDone && (arg == "--help" || arg == "-h")) {
+            std::fputs(convertUsage, stdout);
+            return 0;
+        }
+        if (!optionsDone && arg == "--") {
+            optionsDone = true;
+        } else if (!optionsDone && (arg == "--to-unicode" || arg == "--to-kruti")) {
+            const auto chosen = arg == "--to-unicode" ? textengine::Conversion::ToUnicode
+                                                      : textengine::Conversion::ToKruti;
+            if (conversion && *conversion != chosen)
+                return badArguments("--to-unicode and --to-kruti exclude each other");
+            conversion = chosen;
+        } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
+            return badArguments("unknown option " + std::string(arg));
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (files.size() != 2)
+        return badArguments("IN and OUT are needed");
+    const QString in = QString::fromLocal8Bit(files[0]);
+    const QString out = QString::fromLocal8Bit(files[1]);
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    int outFormat;
+    if (suffix == u"rtf"_s)
+        outFormat = textengine::TextControl::FormatRtf;
+    else if (suffix == u"txt"_s)
+        outFormat = textengine::TextControl::FormatText;
+    else if (suffix == u"htm"_s || suffix == u"html"_s)
+        outFormat = textengine::TextControl::FormatHtml;
+    else if (suffix == u"pdf"_s)
+        return fail("PDF output is not available yet; write .rtf, .txt or .htm");
+    else
+        return badArguments("OUT must end in .rtf, .txt, .htm or .html");
+
+    // Headless: the control needs a GUI application, but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int appArgc = 1;
+    QApplication app(appArgc, argv);
+
+    textengine::TextControl control;
+    const int format = inputFormat(in);
+    if (!control.Load(in, 0, format))
+        return fail(control.errorString().toStdString());
+    if (conversion)
+        textengine::convertDocument(*control.document(), *conversion,
+                                    format == textengine::TextControl::FormatText);
+    if (!control.Save(out, 0, outFormat))
+        return fail(control.errorString().toStdString());
+    return 0;
+}

@@ -15,3 +15,6 @@ int runSend(int argc, char **argv);
 
 // kalamora dict: the meaning the dictionary window shows for a word.
 int runDict(int argc, char **argv);
+
+// kalamora convert: a document loaded and saved through the text-engine control.
+int runConvert(int argc, char **argv);

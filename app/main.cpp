@@ -22,6 +22,7 @@ const std::vector<Command> commands = {
     {"mime", "mime [--omit-headers] [--attach-font] --subject S IN", runMime},
     {"send", "send --to ADDR --subject S [--server HOST[:PORT]] [--from ADDR] IN", runSend},
     {"dict", "dict [--hex|--unicode] WORD", runDict},
+    {"convert", "convert [--to-unicode|--to-kruti] IN OUT", runConvert},
 };
 
 void printUsage(std::FILE *out)

@@ -2,13 +2,13 @@
 // texts as the dialogue goes.
 #include "commands.h"
 
-#include "documentfile.h"
+#include "frmmail.h"
 #include "htmlparse.h"
 #include "mailsettings.h"
 #include "smtpclient.h"
+#include "textcontrol.h"
 
 #include <QApplication>
-#include <QTextDocument>
 
 #include <cstdio>
 #include <string_view>
@@ -91,9 +91,9 @@ int runSend(int argc, char **argv)
     int qargc = 1;
     QApplication app(qargc, argv);
 
-    QTextDocument doc;
+    textengine::TextControl box;
     QString error;
-    if (!mail::loadDocumentFile(input, doc, &error)) {
+    if (!mail::loadDocumentFile(input, box, &error)) {
         std::fprintf(stderr, "kalamora send: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
@@ -109,7 +109,7 @@ int runSend(int argc, char **argv)
     HTMLParse parse(subject, [](const QString &title, const QString &text) {
         std::fprintf(stderr, "kalamora send: %s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
     });
-    const QString mailText = parse.ParseHTML(doc, false, false);
+    const QString mailText = parse.ParseHTML(*box.document(), false, false);
 
     SmtpClient client;
     QObject::connect(&client, &SmtpClient::statusChanged, &printLine);

@@ -54,7 +54,8 @@ void appendEscaped(QString &out, QStringView text)
 {
     for (const QChar c : text) {
         const char16_t ch = c.unicode();
-        if (ch == 0xFFFC)   // an embedded object: no text of its own
+        // An embedded object and the frame marks around tables have no text.
+        if (ch == 0xFFFC || ch == 0xFDD0 || ch == 0xFDD1)
             continue;
         if (ch == 0x2028) {  // a line break inside a paragraph ends a line like a paragraph end
             out += u"\r<br>"_s;

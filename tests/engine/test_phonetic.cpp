@@ -254,3 +254,55 @@ TEST(PhoneticCore, EnglishInputLeavesDigitsToTheCore)
 }
 
 } // namespace
+
+namespace {
+
+// Random keys, including control keys, Enter and Backspace, over random
+// texts with the caret and selection anywhere: the engine must keep every
+// position inside the text, never write a code 0 and never run away.
+TEST(PhoneticCore, RandomKeysKeepTheSurfaceConsistent)
+{
+    unsigned seed = 2024;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const std::string alphabet = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                 "0123456789 .,;:'\"`~!@#$%^&*()-_=+[]{}|\\<>?/\n\t\x91\x93";
+    const char *layouts[] = {"Rom", "Rom", "Rom", "Rem", "Tav"};
+    for (int round = 0; round < 300; ++round) {
+        std::string before;
+        const int n = static_cast<int>(next() % 12);
+        for (int i = 0; i < n; ++i)
+            before += "dZ~jnkz\n +`\xAAhs"[next() % 14];
+        Typist t(before, static_cast<int>(next() % (before.size() + 1)));
+        t.surface.setSelLength(static_cast<int>(next() % 3));
+        for (int k = 0; k < 40; ++k) {
+            t.host.layoutValue = layouts[next() % 5];
+            const unsigned pick = next() % (alphabet.size() + 3);
+            engine::KeyCode key;
+            if (pick < alphabet.size())
+                key = static_cast<unsigned char>(alphabet[pick]);
+            else if (pick == alphabet.size())
+                key = engine::KeyBinding::Backspace;
+            else if (pick == alphabet.size() + 1)
+                key = 1;
+            else
+                key = 0x20AC; // a character with no glyph code
+            if (key == '\n')
+                key = engine::KeyBinding::Enter;
+            if (key == 0x20AC) {
+                // Not insertable into a glyph surface; the engine must pass it.
+                engine::EditBlock block(t.surface);
+                EXPECT_EQ(t.binding.keyPress(t.surface, key), key);
+            } else {
+                t.press(key);
+            }
+            ASSERT_GE(t.caret(), 0);
+            ASSERT_LE(t.caret() + t.surface.selLength(), t.surface.length());
+            ASSERT_EQ(t.text().find('\0'), std::string::npos) << "round " << round;
+        }
+    }
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 // mail delivered to a loopback server through msmtp or directly.
 #include "frmmail.h"
 #include "frmservsettings.h"
+#include "htmlparse.h"
 #include "mailtestutil.h"
 #include "systemmail.h"
 
@@ -18,6 +19,8 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -310,4 +313,32 @@ TEST(MailSettingsDialog, LoadsSavesAndCancels)
     frmServSettings again;
     EXPECT_TRUE(again.optWinsock->isChecked());
     EXPECT_FALSE(again.chkAttFont->isChecked());
+}
+
+TEST(MailHtmlFromRtf, RunsOfARtfDocument)
+{
+    resetMailSettings();
+    SettingsStore().writeString(u"FntInfo"_s, u"No"_s);
+    textengine::TextControl box;
+    ASSERT_TRUE(box.setRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Glyphora 010;}{\\f1 Arial;}}"
+                           "\\f0\\fs40 d\\'91 \\b x\\b0\\par\n\\f1\\fs21 a&b \\'d7\\'cf\\par\n.\\par}"));
+    const QString mail = HTMLParse(u"S"_s).ParseHTML(*box.document(), true, false);
+    EXPECT_EQ(mail.toStdString(),
+              QString(u"\r\n<html>\r\n<font size=\"6\" face=\"Glyph Ora 010\">d\u2018 </font>"
+                      u"<font size=\"6\" face=\"Glyph Ora 010\">x\r<br></font>"
+                      u"<font size=\"3\" face=\"Arial\">a&amp;b \u00D7&Iuml\r<br>.</font>"_s).toStdString());
+}
+
+TEST_F(MailWindowTest, EmailCommandShowsTheWindowModally)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&shown] {
+        if (auto *w = qobject_cast<frmMail *>(QApplication::activeModalWidget())) {
+            shown = w->rtftext->Text() == u" "_s + hindi;
+            QTest::keyClick(w, Qt::Key_Escape);
+        }
+    });
+    EXPECT_TRUE(EmailCommand(&document, nullptr));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(document.Text(), hindi);
 }

@@ -213,8 +213,6 @@ bool writeEntry(zip_t *za, zip_uint64_t index, int dirFd, const std::string &tem
     }
     if (zip_fclose(zf) != 0)
         ok = false;
-    if (ok && ::fsync(out.get()) != 0)
-        ok = false;
     return ok;
 }
 

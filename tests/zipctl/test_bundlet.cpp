@@ -357,6 +357,23 @@ TEST_F(BundletTest, DeleteWithOverlappingPatternsKeepsUnmatchedEntries)
     EXPECT_EQ(log.take(), QStringList{u"OnDeleteComplete 0"_s});
 }
 
+TEST_F(BundletTest, HandlersMayCallTheControlBetweenFiles)
+{
+    // A host that re-reads the archive from a progress handler replaces the
+    // entry list under the running loop; the loop works from its own copy.
+    const QString archive = threeEntryArchive();
+    bundlet.setFilename(archive);
+    int reads = 0;
+    auto reread = [&](qint16, const QString &) { reads += bundlet.Read() == bundlet.GetEntryNum(); };
+    const auto unzip = QObject::connect(&bundlet, &Bundlet::OnUnzipProgress, reread);
+    EXPECT_EQ(bundlet.Extract({u"*"_s}, Bundlet::zipDefault, true, true, path(u"out"_s)), 3);
+    QObject::disconnect(unzip);
+    QObject::connect(&bundlet, &Bundlet::OnDeleteProgress, reread);
+    EXPECT_EQ(bundlet.Delete({u"*.txt"_s}), 2);
+    EXPECT_EQ(reads, 5);
+    EXPECT_EQ(entryNames(bundlet), QStringList{u"c.dat"_s});
+}
+
 TEST_F(BundletTest, HostileArchivesEndReadWithAnError)
 {
     QFile big(path(u"big.zip"_s));

@@ -30,7 +30,7 @@ const char *const typeUsage =
     "document with Hindi input, and prints the resulting text as raw glyph\n"
     "codes. A line feed is the Enter key (CR LF counts once), a backspace\n"
     "character (\\b, 0x08) the Backspace key. KEYS are UTF-8; a character\n"
-    "must have a Windows-1252 code.\n"
+    "must have a Windows-1252 code. Put -- before KEYS that begin with \"-\".\n"
     "\n"
     "  --layout L            keyboard layout: Rom (phonetic), Rem (Remington),\n"
     "                        Tav (keys typed as they are)\n"

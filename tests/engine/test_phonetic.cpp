@@ -306,3 +306,32 @@ TEST(PhoneticCore, RandomKeysKeepTheSurfaceConsistent)
 }
 
 } // namespace
+
+namespace {
+
+// The same in random words: keys typed inside a text leave the same glyphs
+// and caret as at the end, and the text after them untouched.
+TEST(PhoneticCore, RandomWordsTypeTheSameInsideText)
+{
+    unsigned seed = 77;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const std::string alphabet = "\nabcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                 ".,;:'\"`@#&*()-_=+[]{}|\\<>?/0123456789";
+    for (int round = 0; round < 4000; ++round) {
+        std::string keys;
+        const int n = 1 + static_cast<int>(next() % 10);
+        for (int i = 0; i < n; ++i)
+            keys += alphabet[next() % alphabet.size()];
+        Typist atEnd(" ");
+        atEnd.type(keys);
+        Typist inside("  tail", 1);
+        inside.type(keys);
+        ASSERT_EQ(hex(inside.text()), hex(atEnd.text() + " tail")) << "keys " << keys;
+        ASSERT_EQ(inside.caret(), atEnd.caret()) << "keys " << keys;
+    }
+}
+
+} // namespace

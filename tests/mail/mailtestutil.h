@@ -48,5 +48,9 @@ private:
 
 QString testSourceFile(const QString &name);
 
+// A sendmail program in `dir`: msmtp with a configuration of its own that
+// delivers to the loopback server on `port`.
+QString msmtpWrapper(const QTemporaryDir &dir, quint16 port);
+
 // Removes every mail setting, so a test starts from the defaults.
 void resetMailSettings();

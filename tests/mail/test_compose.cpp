@@ -6,6 +6,7 @@
 
 #include "settingsstore.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QTextDocument>
 
@@ -150,4 +151,18 @@ TEST_F(ComposeTest, WholeConversionParsesAsHtmlMail)
     const QByteArray body = QByteArray::fromBase64(parsed[u"parts"_s][0][u"data"_s].toString().toLatin1());
     EXPECT_TRUE(body.contains("<font size=\"6\" face=\"Glyph Ora 010\">d\x91 &amp; &lt;b&gt;\r")) << body.toStdString();
     EXPECT_TRUE(body.contains("<br>nwljh iafDr</font>")) << body.toStdString();
+}
+
+TEST_F(ComposeTest, ProgramFontFileTravelsIntact)
+{
+    const QString folder = qEnvironmentVariable("KALAMORA_PROGRAM_DIR");
+    QFile font(folder + u"/GO10.TTF"_s);
+    if (folder.isEmpty() || !QFile::exists(folder + u"/FNT.ATT"_s) || !font.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "GO10.TTF and FNT.ATT are not built in the program folder";
+    HTMLParse p(u"Font"_s);
+    p.setAttachFont(true);
+    const QString mail = p.ComposeMessage(u"x"_s);
+    const QJsonArray parts = parseWithPython(mail.toLatin1())[u"parts"_s].toArray();
+    ASSERT_EQ(parts.size(), 2);
+    EXPECT_EQ(QByteArray::fromBase64(parts[1][u"data"_s].toString().toLatin1()), font.readAll());
 }

@@ -62,24 +62,6 @@ void fillDocument(textengine::TextControl &doc)
     doc.document()->setModified(false);
 }
 
-QString msmtpWrapper(const QTemporaryDir &dir, quint16 port)
-{
-    const QString conf = dir.filePath(u"msmtprc"_s);
-    QFile c(conf);
-    c.open(QIODevice::WriteOnly);
-    c.write("account default\nhost 127.0.0.1\nport " + QByteArray::number(port)
-            + "\nfrom writer@example.com\nauth off\ntls off\n");
-    c.close();
-    c.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QString path = dir.filePath(u"sendmail"_s);
-    QFile w(path);
-    w.open(QIODevice::WriteOnly);
-    w.write("#!/bin/sh\nexec /usr/bin/msmtp -C '" + conf.toUtf8() + "' \"$@\"\n");
-    w.close();
-    w.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return path;
-}
-
 QByteArray fakeFont()
 {
     QByteArray b;

@@ -12,25 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A sendmail program: msmtp with its own configuration, delivering to `port`.
-QString msmtpWrapper(const QTemporaryDir &dir, quint16 port)
-{
-    const QString conf = dir.filePath(u"msmtprc"_s);
-    QFile c(conf);
-    c.open(QIODevice::WriteOnly);
-    c.write("account default\nhost 127.0.0.1\nport " + QByteArray::number(port)
-            + "\nfrom writer@example.com\nauth off\ntls off\n");
-    c.close();
-    c.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QString path = dir.filePath(u"sendmail"_s);
-    QFile w(path);
-    w.open(QIODevice::WriteOnly);
-    w.write("#!/bin/sh\nexec /usr/bin/msmtp -C '" + conf.toUtf8() + "' \"$@\"\n");
-    w.close();
-    w.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return path;
-}
-
 mail::SystemMessage sample()
 {
     QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Glyphora 010;}}\\f0 \\'d8\\'91ns'k\\par}";

@@ -278,13 +278,19 @@ QVariantMap Bundlet::writeProperties() const
     return bag;
 }
 
-void Bundlet::setFilename(const QString &name)
+void Bundlet::writeFilenameProperty(const QString &name)
 {
     if (m_loadingProperties) {
         m_loadingProperties = false;
         m_filename = name;
         return;
     }
+    setFilename(name);
+}
+
+void Bundlet::setFilename(const QString &name)
+{
+    endPropertyLoad();
     m_filename = name;
     emit propertyChanged(u"Filename"_s);
     if (m_designMode)

@@ -36,7 +36,8 @@ class BUNDLEX_EXPORT Bundlet : public QWidget
     Q_OBJECT
     // Saved with a form as "Filename" (empty by default); restoring a form
     // stores the name without reading the archive (see beginPropertyLoad).
-    Q_PROPERTY(QString Filename READ Filename WRITE setFilename DESIGNABLE true STORED true)
+    // Written through the meta-object it acts as setFilename otherwise.
+    Q_PROPERTY(QString Filename READ Filename WRITE writeFilenameProperty DESIGNABLE true STORED true)
 
 public:
     enum ZipAction : qint16 { zipDefault = 1, zipFreshen = 2, zipUpdate = 3 };
@@ -105,8 +106,9 @@ public:
     QVariantMap writeProperties() const;
 
     // Form loading (the Designer plugin calls this on the widgets it makes for
-    // QUiLoader): the next setFilename before the event loop runs again, or
-    // before any other member is called, only stores the name.
+    // QUiLoader): the next write of the "Filename" property through the
+    // meta-object, before the event loop runs again and before any member is
+    // called, only stores the name. A direct setFilename always reads.
     void beginPropertyLoad();
 
     // Inside a form designer the name is only stored: the archive is read
@@ -149,6 +151,7 @@ private:
     std::vector<Match> MatchEntries(const QStringList &patterns) const;
     static qint16 percentage(qsizetype i, qsizetype n);
     void endPropertyLoad();
+    void writeFilenameProperty(const QString &name);
     void keepSize();
     ZipItLibrary &zipit();
 

@@ -566,8 +566,20 @@ TEST(BundletForm, FilenameIsRestoredWithoutReadingTheArchive)
     EXPECT_FALSE(QFileInfo::exists(archive)); // no Read ran: it would have created the file
     EXPECT_EQ(bundlet->writeProperties().value(u"Filename"_s).toString(), archive);
 
-    // Once loaded, setting the name reads as usual.
+    // Once loaded, setting the name reads as usual, through the meta-object
+    // too.
     QCoreApplication::processEvents();
-    bundlet->setFilename(archive);
+    bundlet->setProperty("Filename", archive);
     EXPECT_TRUE(QFileInfo::exists(archive));
+
+    // A form that stored no name: the host's first direct setFilename reads.
+    const QByteArray bare = "<ui version=\"4.0\"><class>F</class><widget class=\"QWidget\" name=\"F\">"
+                            "<widget class=\"Bundlet\" name=\"zip\"/></widget></ui>";
+    buffer.close();
+    buffer.setData(bare);
+    std::unique_ptr<QWidget> second(loader.load(&buffer));
+    ASSERT_TRUE(second);
+    const QString other = dir.filePath(u"other.zip"_s);
+    second->findChild<Bundlet *>(u"zip"_s)->setFilename(other);
+    EXPECT_TRUE(QFileInfo::exists(other));
 }

@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
@@ -137,8 +138,30 @@ QTextImageFormat pictureFormat(QTextDocument *doc, const rtf::Picture &pic)
     return fmt;
 }
 
-void insertParagraphs(const std::vector<rtf::Paragraph> &paras, const rtf::Document &model,
-                      QTextCursor &cur, bool &first);
+// What building a document from a model carries along: the model, and the
+// character formats made so far (a document uses few; reusing the same
+// QTextCharFormat lets Qt find its index without hashing it again).
+struct Builder {
+    const rtf::Document &model;
+    std::vector<std::pair<rtf::CharFormat, QTextCharFormat>> formats;
+
+    const QTextCharFormat &format(const rtf::CharFormat &f)
+    {
+        for (auto it = formats.begin(); it != formats.end(); ++it) {
+            if (it->first == f) {
+                if (it != formats.begin())
+                    std::iter_swap(it, formats.begin());
+                return formats.front().second;
+            }
+        }
+        if (formats.size() >= 32)
+            formats.pop_back();
+        formats.insert(formats.begin(), {f, charFormat(f)});
+        return formats.front().second;
+    }
+};
+
+void insertParagraphs(const std::vector<rtf::Paragraph> &paras, Builder &b, QTextCursor &cur, bool &first);
 
 void applyBullet(QTextCursor &cur, bool bullet)
 {
@@ -152,8 +175,9 @@ void applyBullet(QTextCursor &cur, bool bullet)
         cur.createList(QTextListFormat::ListDisc);
 }
 
-void insertParagraph(const rtf::Paragraph &p, const rtf::Document &model, QTextCursor &cur, bool &first)
+void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur, bool &first)
 {
+    const rtf::Document &model = builder.model;
     const QTextBlockFormat bf = blockFormat(p.format);
     if (!first) {
         cur.insertBlock(bf, QTextCharFormat());
@@ -191,14 +215,15 @@ void insertParagraph(const rtf::Paragraph &p, const rtf::Document &model, QTextC
                             QByteArray(obj.raw.data(), static_cast<qsizetype>(obj.raw.size())));
             cur.insertImage(fmt);
         } else if (!in.text.empty()) {
-            cur.insertText(QString(reinterpret_cast<const QChar *>(in.text.data()),
-                                   static_cast<qsizetype>(in.text.size())),
-                           charFormat(in.format));
+            // The document copies the text; no need for a copy of our own.
+            cur.insertText(QString::fromRawData(reinterpret_cast<const QChar *>(in.text.data()),
+                                                static_cast<qsizetype>(in.text.size())),
+                           builder.format(in.format));
         }
     }
 }
 
-void insertTable(const rtf::Table &t, const rtf::Document &model, QTextCursor &cur)
+void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
 {
     const int rows = static_cast<int>(t.rows.size());
     size_t widest = 0;
@@ -256,7 +281,7 @@ void insertTable(const rtf::Table &t, const rtf::Document &model, QTextCursor &c
             cell.setFormat(cf);
             QTextCursor cc = cell.firstCursorPosition();
             bool first = true;
-            insertParagraphs(mc.paragraphs, model, cc, first);
+            insertParagraphs(mc.paragraphs, builder, cc, first);
         }
     }
     // Merged cells: an origin spans the covered cells to its right and below.
@@ -281,11 +306,10 @@ void insertTable(const rtf::Table &t, const rtf::Document &model, QTextCursor &c
     cur.setPosition(table->lastPosition() + 1);
 }
 
-void insertParagraphs(const std::vector<rtf::Paragraph> &paras, const rtf::Document &model,
-                      QTextCursor &cur, bool &first)
+void insertParagraphs(const std::vector<rtf::Paragraph> &paras, Builder &b, QTextCursor &cur, bool &first)
 {
     for (const rtf::Paragraph &p : paras)
-        insertParagraph(p, model, cur, first);
+        insertParagraph(p, b, cur, first);
 }
 
 // --- QTextDocument -> model ---------------------------------------------
@@ -304,6 +328,7 @@ private:
 
     const QTextDocument &m_doc;
     rtf::Document &m_out;
+    std::unordered_map<int, rtf::CharFormat> m_formats;  // by the document's format index
 };
 
 rtf::CharFormat ModelBuilder::charFormat(const QTextCharFormat &f) const
@@ -436,7 +461,10 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
             }
             continue;
         }
-        rtf::CharFormat f = charFormat(cf);
+        auto known = m_formats.find(frag.charFormatIndex());
+        if (known == m_formats.end())
+            known = m_formats.emplace(frag.charFormatIndex(), charFormat(cf)).first;
+        const rtf::CharFormat &f = known->second;
         std::u16string_view chars(reinterpret_cast<const char16_t *>(text.utf16()),
                                   static_cast<size_t>(text.size()));
         if (!p.inlines.empty() && p.inlines.back().picture < 0 && p.inlines.back().object < 0
@@ -444,7 +472,7 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
             p.inlines.back().text += chars;
         } else {
             rtf::Inline in;
-            in.format = std::move(f);
+            in.format = f;
             in.text = chars;
             p.inlines.push_back(std::move(in));
         }
@@ -572,13 +600,14 @@ void ModelBuilder::frame(QTextFrame *f, std::vector<rtf::Paragraph> *into)
 
 void insertModel(const rtf::Document &model, QTextCursor &cursor)
 {
+    Builder builder{model, {}};
     bool first = true;
     for (const rtf::Block &b : model.blocks) {
         if (b.isTable()) {
-            insertTable(b.table, model, cursor);
+            insertTable(b.table, builder, cursor);
             first = true;
         } else {
-            insertParagraph(b.paragraph, model, cursor, first);
+            insertParagraph(b.paragraph, builder, cursor, first);
         }
     }
 }

@@ -126,6 +126,9 @@ private:
     void openGroup();
     void closeGroup();
     void textByte(unsigned char b);
+    bool fastBodyWord(std::string_view w, bool hasParam, int param);
+    int codePageOf(int font);
+    void plainText(std::string_view bytes);
     void textChar(char16_t c);
     void binary(size_t length);
 
@@ -194,6 +197,8 @@ private:
     size_t m_pictStart = 0;
     bool m_eof = false;
     TabStop::Kind m_pendingTab = TabStop::Left;
+    int m_cpFont = -2;  // the font whose code page m_cpValue holds
+    int m_cpValue = 1252;
 };
 
 CharFormat Reader::resolve(const CharState &c) const
@@ -269,6 +274,7 @@ void Reader::textChar(char16_t c)
                     ? m_fontEntryCodePage
                     : charsetToCodePage(m_fontEntryCharset, m_ansiCodePage);
                 m_fonts[m_fontEntryNumber] = fi;
+                m_cpFont = -2;
             }
             m_fontEntryName.clear();
         } else if (m_fontEntryName.size() < 256) {
@@ -313,10 +319,7 @@ void Reader::textByte(unsigned char b)
     if (d == Dest::ObjectResult)
         return;
     if (d == Dest::Body) {
-        int cp = 1252;
-        const int fontNo = st().chr.font >= 0 ? st().chr.font : m_defaultFont;
-        if (auto it = m_fonts.find(fontNo); it != m_fonts.end())
-            cp = it->second.codePage;
+        const int cp = codePageOf(st().chr.font);
         if (cp == 1252 || cp == 0 || !m_decoder) {
             flushBytes();
             currentInline().text.push_back(kruti::glyphToChar(b));
@@ -329,6 +332,19 @@ void Reader::textByte(unsigned char b)
         return;
     }
     textChar(kruti::glyphToChar(b));
+}
+
+void Reader::plainText(std::string_view bytes)
+{
+    if (m_skipCount > 0 || st().dest != Dest::Body || codePageOf(st().chr.font) != 1252) {
+        for (char b : bytes)
+            textByte(static_cast<unsigned char>(b));
+        return;
+    }
+    flushBytes();
+    std::u16string &text = currentInline().text;
+    for (char b : bytes)
+        text.push_back(kruti::glyphToChar(static_cast<unsigned char>(b)));
 }
 
 void Reader::binary(size_t length)
@@ -597,6 +613,99 @@ void Reader::controlSymbol(char c)
     }
 }
 
+// The words that make up most of a document's body, looked up at once;
+// everything else takes the longer way through controlWord.
+bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
+{
+    enum Word { F, Fs, B, I, Ul, UlNone, Strike, Cf, Cb, Plain, Par, Pard, Intbl, Cell, Tab, Li, Ri, Fi, Sb, Sa,
+                Ql, Qr, Qc, Qj, Ignored };
+    static const std::unordered_map<std::string_view, Word> words = {
+        {"f", F}, {"fs", Fs}, {"b", B}, {"i", I}, {"ul", Ul}, {"ulnone", UlNone}, {"strike", Strike},
+        {"cf", Cf}, {"cb", Cb}, {"chcbpat", Cb}, {"highlight", Cb}, {"plain", Plain}, {"par", Par},
+        {"pard", Pard}, {"intbl", Intbl}, {"cell", Cell}, {"tab", Tab}, {"li", Li}, {"ri", Ri}, {"fi", Fi},
+        {"sb", Sb}, {"sa", Sa}, {"ql", Ql}, {"qr", Qr}, {"qc", Qc}, {"qj", Qj},
+        // Script, language and revision marks that change nothing here.
+        {"loch", Ignored}, {"hich", Ignored}, {"dbch", Ignored}, {"af", Ignored}, {"afs", Ignored},
+        {"rtlch", Ignored}, {"ltrch", Ignored}, {"lang", Ignored}, {"langfe", Ignored}, {"langnp", Ignored},
+        {"langfenp", Ignored}, {"alang", Ignored}, {"ltrpar", Ignored}, {"nowidctlpar", Ignored},
+        {"s", Ignored}, {"cs", Ignored}, {"insrsid", Ignored}, {"charrsid", Ignored}, {"rtlpar", Ignored},
+        {"widctlpar", Ignored}, {"aspalpha", Ignored}, {"aspnum", Ignored}, {"faauto", Ignored},
+        {"adjustright", Ignored}, {"itap", Ignored}, {"slmult", Ignored}, {"sl", Ignored},
+        {"noproof", Ignored}, {"kerning", Ignored}, {"ab", Ignored}, {"ai", Ignored}};
+    const auto it = words.find(w);
+    if (it == words.end())
+        return false;
+    CharState &c = st().chr;
+    ParaFormat &pf = m_para.format;
+    const bool on = !hasParam || param != 0;
+    auto setChr = [&](auto &field, auto value) {
+        if (field != value) {
+            flushBytes();
+            field = value;
+            m_formatDirty = true;
+        }
+    };
+    switch (it->second) {
+    case F: setChr(c.font, param); break;
+    case Fs: setChr(c.halfPoints, std::clamp(hasParam ? param : 24, 2, 3276)); break;
+    case B: setChr(c.bold, on); break;
+    case I: setChr(c.italic, on); break;
+    case Ul: setChr(c.underline, on); break;
+    case UlNone: setChr(c.underline, false); break;
+    case Strike: setChr(c.strike, on); break;
+    case Cf: setChr(c.color, param); break;
+    case Cb: setChr(c.background, param); break;
+    case Plain:
+        flushBytes();
+        c = CharState();
+        m_formatDirty = true;
+        break;
+    case Par: endParagraph(); break;
+    case Pard:
+        flushBytes();
+        {
+            const bool pageBreak = pf.pageBreakBefore && m_para.inlines.empty();
+            pf = ParaFormat();
+            pf.pageBreakBefore = pageBreak;
+        }
+        m_inTable = false;
+        break;
+    case Intbl: m_inTable = true; break;
+    case Cell:
+        if (m_rowCells.size() < 256)
+            endCell();
+        else
+            endParagraph();
+        break;
+    case Tab: textChar(u'\t'); break;
+    case Li: pf.leftIndent = param; break;
+    case Ri: pf.rightIndent = param; break;
+    case Fi: pf.firstIndent = param; break;
+    case Sb: pf.spaceBefore = param; break;
+    case Sa: pf.spaceAfter = param; break;
+    case Ql: pf.align = Align::Left; break;
+    case Qr: pf.align = Align::Right; break;
+    case Qc: pf.align = Align::Center; break;
+    case Qj: pf.align = Align::Justify; break;
+    case Ignored: break;
+    }
+    return true;
+}
+
+int Reader::codePageOf(int font)
+{
+    if (font != m_cpFont) {
+        m_cpFont = font;
+        m_cpValue = 1252;
+        const int fontNo = font >= 0 ? font : m_defaultFont;
+        if (auto it = m_fonts.find(fontNo); it != m_fonts.end())
+            m_cpValue = it->second.codePage;
+        else if (fontNo < 0 || m_fonts.empty())
+            m_cpValue = m_ansiCodePage;
+    }
+    return m_cpValue;
+}
+
 void Reader::controlWord(std::string_view w, bool hasParam, int param)
 {
     const bool star = m_starPending;
@@ -612,6 +721,9 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         --m_skipCount;
         return;
     }
+
+    if (s.dest == Dest::Body && !star && fastBodyWord(w, hasParam, param))
+        return;
 
     if (w == "fonttbl") { enter(Dest::FontTable); return; }
     if (w == "colortbl") { enter(Dest::ColorTable); m_colors.clear(); return; }
@@ -819,8 +931,8 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "margr" || w == "margrsxn") { m_doc.page.marginR = param; return; }
     if (w == "margt" || w == "margtsxn") { m_doc.page.marginT = param; return; }
     if (w == "margb" || w == "margbsxn") { m_doc.page.marginB = param; return; }
-    if (w == "ansicpg") { m_ansiCodePage = param; return; }
-    if (w == "deff") { m_defaultFont = param; return; }
+    if (w == "ansicpg") { m_ansiCodePage = param; m_cpFont = -2; return; }
+    if (w == "deff") { m_defaultFont = param; m_cpFont = -2; return; }
 
     // Tables.
     if (w == "intbl") { m_inTable = true; return; }
@@ -981,7 +1093,16 @@ ReadResult Reader::run()
                 controlWord("tab", false, 0);
             } else if (ch >= 0x20) {
                 m_starPending = false;
-                textByte(ch);
+                // A stretch of ordinary bytes at once.
+                size_t end = m_pos;
+                while (end < n) {
+                    const auto b = static_cast<unsigned char>(m_in[end]);
+                    if (b < 0x20 || b == '\\' || b == '{' || b == '}')
+                        break;
+                    ++end;
+                }
+                plainText(m_in.substr(m_pos - 1, end - m_pos + 1));
+                m_pos = end;
             }
         }
     }

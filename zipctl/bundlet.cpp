@@ -153,7 +153,6 @@ QByteArray fsName(const QString &path)
 Bundlet::Bundlet(QWidget *parent) : QWidget(parent)
 {
     bundlex::objectCreated();
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     keepSize();
 }
 

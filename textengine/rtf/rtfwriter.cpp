@@ -185,7 +185,7 @@ void Writer::paragraphFormat(const ParaFormat &f, bool inTable)
     }
     // The bullet groups end with a brace: no space may follow, it would be text.
     if (f.bullet)
-        m_out += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}{\\pntext\\'b7\\tab}";
+        m_out += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'95}}{\\pntext\\'95\\tab}";
     else
         m_out += ' ';
 }

@@ -122,12 +122,16 @@ void finish(const std::u32string &in, std::u32string &res, std::string &out)
         }
         res.push_back(c);
     }
-    const std::size_t old = out.size();
-    out.resize(old + res.size() * 4);
-    char *p = out.data() + old;
-    for (char32_t c : res)
+    char buffer[512];
+    char *p = buffer;
+    for (char32_t c : res) {
+        if (p - buffer > static_cast<std::ptrdiff_t>(sizeof buffer) - 4) {
+            out.append(buffer, static_cast<std::size_t>(p - buffer));
+            p = buffer;
+        }
         p = detail::writeUtf8(p, c);
-    out.resize(static_cast<std::size_t>(p - out.data()));
+    }
+    out.append(buffer, static_cast<std::size_t>(p - buffer));
 }
 
 } // namespace

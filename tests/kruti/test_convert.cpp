@@ -112,6 +112,9 @@ TEST(KrutiConvert, SynonymsReadAsTheSameText)
         {"\xE5", "०"},
         {"n~/k", "द्ध"},
         {"\x95", "ऽ"},
+        {"\xE7" "fr", "प्रति"},
+        {"Hkf\xE4", "भक्ति"},
+        {"d\x82yst", "कॉलेज"},
     };
     for (const Case &c : synonyms)
         EXPECT_EQ(kruti::toUnicode(c.glyphs), c.unicode) << c.glyphs;

@@ -218,7 +218,7 @@ TEST_F(FrmDictTest, MissingDatabaseClosesTheWindow)
 
 TEST_F(FrmDictTest, UnreadableDatabaseIsReportedAndTheWindowStaysUsable)
 {
-    for (const std::string content : {std::string("wrong key"), std::string(2048, '\x01')}) {
+    for (const std::string &content : {std::string("wrong key"), std::string(2048, '\x01')}) {
         messages.clear();
         if (content == "wrong key") {
             const std::string other = "another password";

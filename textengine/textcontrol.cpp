@@ -208,14 +208,6 @@ TextControl::TextControl(QWidget *parent) : QTextEdit(parent)
 
 TextControl::~TextControl() = default;
 
-template <typename F> void TextControl::ownEdit(F &&edit)
-{
-    ++m_ownEdits;
-    edit();
-    --m_ownEdits;
-    raiseChange();
-}
-
 void TextControl::raiseChange()
 {
     if (m_inChange)
@@ -227,6 +219,7 @@ void TextControl::raiseChange()
 
 void TextControl::onDocumentChanged(int, int removed, int added)
 {
+    ++m_docSerial;
     if (m_ownEdits == 0 && (removed || added))
         raiseChange();
 }

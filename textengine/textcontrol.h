@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTextEdit>
 
+class QPaintDevice;
+class QPainter;
 class QTextCursor;
 class QTextBlockFormat;
 class QTextCharFormat;
@@ -71,6 +73,19 @@ class TextControl : public QTextEdit {
     Q_PROPERTY(int PageMarginR READ PageMarginR WRITE setPageMarginR)
     Q_PROPERTY(int PageMarginB READ PageMarginB WRITE setPageMarginB)
     Q_PROPERTY(int RightMargin READ RightMargin WRITE setRightMargin)
+    Q_PROPERTY(int ViewMode READ ViewMode WRITE setViewMode)
+    Q_PROPERTY(int ZoomFactor READ ZoomFactor WRITE setZoomFactor)
+    Q_PROPERTY(int Width READ Width)
+    Q_PROPERTY(int Height READ Height)
+    Q_PROPERTY(int ScrollPosY READ ScrollPosY)
+
+    Q_PROPERTY(int CurrentPages READ CurrentPages)
+    Q_PROPERTY(int PrintZoom READ PrintZoom WRITE setPrintZoom)
+
+    Q_PROPERTY(int TableAtInputPos READ TableAtInputPos)
+    Q_PROPERTY(bool TableCanInsert READ TableCanInsert)
+    Q_PROPERTY(bool TableCanDeleteLines READ TableCanDeleteLines)
+    Q_PROPERTY(bool TableGridLines READ TableGridLines WRITE setTableGridLines)
 
 public:
     // File format codes of Load and Save.
@@ -169,6 +184,50 @@ public:
     Q_INVOKABLE void SetFocus();
     QString errorString() const { return m_error; }
 
+    // View. ViewMode 0 is one continuous text wrapped to the window, 1 the
+    // page view; ZoomFactor in percent (10..400). Width, Height and
+    // ScrollPosY in twips.
+    int ViewMode() const { return m_viewMode; }
+    void setViewMode(int mode);
+    int ZoomFactor() const { return m_zoom; }
+    void setZoomFactor(int percent);
+    int Width() const;
+    int Height() const;
+    int ScrollPosY() const;
+
+    // Printing. The document is laid out on pages of PageWidth by
+    // PageHeight less the margins; PrintPage(page) (from 1) draws that page
+    // at PrintZoom percent of its real size, with its top left corner at the
+    // origin: with the print painter when one is set (for several pages of
+    // one print job), else on a painter of its own on the print device.
+    // Returns false for a page that does not exist or no device.
+    int CurrentPages() const;
+    QPaintDevice *PrintDevice() const { return m_printDevice; }
+    void setPrintDevice(QPaintDevice *device) { m_printDevice = device; }
+    QPainter *printPainter() const { return m_printPainter; }
+    void setPrintPainter(QPainter *painter) { m_printPainter = painter; }
+    int PrintZoom() const { return m_printZoom; }
+    void setPrintZoom(int percent);
+    Q_INVOKABLE bool PrintPage(int page);
+
+    // Tables. TableInsert takes rows first; position -1 is the caret,
+    // otherwise a character position. TableAtInputPos is 0 when the caret
+    // stands in no table, else the number of the table (from 1, in document
+    // order). TableDeleteLines removes the rows the selection touches.
+    Q_INVOKABLE bool TableInsert(int rows, int columns, int position);
+    int TableAtInputPos() const;
+    bool TableCanInsert() const;
+    bool TableCanDeleteLines() const;
+    Q_INVOKABLE bool TableDeleteLines();
+    bool TableGridLines() const { return m_gridLines; }
+    void setTableGridLines(bool on);
+
+    // Objects. ObjectInsertAsChar(0, file, position, scaleX, scaleY, ...)
+    // inserts the picture in `file` at `position` (-1 the caret), scaled in
+    // percent.
+    Q_INVOKABLE bool ObjectInsertAsChar(int kind, const QString &file, int position, int scaleX, int scaleY,
+                                        int = 0, int = 0);
+
     // The whole document as RTF bytes, and replacing it from RTF bytes.
     QByteArray toRtf() const;
     bool setRtf(const QByteArray &rtf);
@@ -180,6 +239,7 @@ public:
         int marginT = 1440;
         int marginR = 1440;
         int marginB = 1440;
+        bool operator==(const PageSetup &) const = default;
     };
     PageSetup pageSetup() const { return m_page; }
     void setPageSetup(const PageSetup &page);
@@ -194,6 +254,7 @@ Q_SIGNALS:
     void MouseUp(int button, int shift, int x, int y);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -202,7 +263,13 @@ protected:
 private:
     // Runs `edit` as a change of the control's own: the document's own
     // change signal is ignored meanwhile and Change is raised once after it.
-    template <typename F> void ownEdit(F &&edit);
+    template <typename F> void ownEdit(F &&edit)
+    {
+        ++m_ownEdits;
+        edit();
+        --m_ownEdits;
+        raiseChange();
+    }
     void raiseChange();
     void onDocumentChanged(int pos, int removed, int added);
     void onCursorMoved();
@@ -214,7 +281,21 @@ private:
     bool insertBytes(const QByteArray &bytes, int format, bool whole);
     bool fail(const QString &message);
 
+    QTextDocument *pagedDocument() const;
+
     PageSetup m_page;
+    int m_viewMode = 0;
+    int m_zoom = 100;
+    int m_printZoom = 100;
+    bool m_gridLines = true;
+    QPaintDevice *m_printDevice = nullptr;
+    QPainter *m_printPainter = nullptr;
+    // The document laid out on pages, made again when the text or the page
+    // setup changed.
+    mutable QTextDocument *m_paged = nullptr;
+    mutable int m_pagedSerial = -1;
+    int m_docSerial = 0;  // counts every change of the document, formats too
+    mutable PageSetup m_pagedSetup;
     int m_rightMargin = 0;
     int m_tabType = TabLeft;
     int m_ownEdits = 0;

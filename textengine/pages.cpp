@@ -1,0 +1,274 @@
+// TextControl: view properties, pages and printing, tables and objects.
+#include "textcontrol.h"
+
+#include "units.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QUrl>
+
+#include <atomic>
+
+using namespace Qt::StringLiterals;
+
+namespace textengine {
+
+namespace {
+
+void collectTables(QTextFrame *frame, QList<QTextTable *> &out)
+{
+    for (QTextFrame *child : frame->childFrames()) {
+        if (auto *t = qobject_cast<QTextTable *>(child))
+            out.append(t);
+        collectTables(child, out);
+    }
+}
+
+bool hasBorder(const QTextTableCellFormat &f)
+{
+    return f.topBorder() > 0 || f.leftBorder() > 0 || f.bottomBorder() > 0 || f.rightBorder() > 0;
+}
+
+} // namespace
+
+// --- View ---------------------------------------------------------------------
+
+void TextControl::setViewMode(int mode)
+{
+    if (mode == 0 || mode == 1)
+        m_viewMode = mode;
+}
+
+void TextControl::setZoomFactor(int percent)
+{
+    m_zoom = std::clamp(percent, 10, 400);
+}
+
+int TextControl::Width() const
+{
+    return width() * 1440 / std::max(logicalDpiX(), 1);
+}
+
+int TextControl::Height() const
+{
+    return height() * 1440 / std::max(logicalDpiY(), 1);
+}
+
+int TextControl::ScrollPosY() const
+{
+    return static_cast<int>(std::lround(unitsToTwips(verticalScrollBar()->value())));
+}
+
+// --- Pages and printing ------------------------------------------------------------
+
+QTextDocument *TextControl::pagedDocument() const
+{
+    if (m_paged && m_pagedSerial == m_docSerial && m_pagedSetup == m_page)
+        return m_paged;
+    delete m_paged;
+    m_paged = document()->clone(const_cast<TextControl *>(this));
+    m_paged->setDocumentMargin(0);
+    const int w = std::max(m_page.width - m_page.marginL - m_page.marginR, 720);
+    const int h = std::max(m_page.height - m_page.marginT - m_page.marginB, 720);
+    m_paged->setPageSize(QSizeF(twipsToUnits(w), twipsToUnits(h)));
+    m_pagedSerial = m_docSerial;
+    m_pagedSetup = m_page;
+    return m_paged;
+}
+
+int TextControl::CurrentPages() const
+{
+    return std::max(1, pagedDocument()->pageCount());
+}
+
+void TextControl::setPrintZoom(int percent)
+{
+    if (percent > 0)
+        m_printZoom = std::min(percent, 1000);
+}
+
+bool TextControl::PrintPage(int page)
+{
+    QTextDocument *doc = pagedDocument();
+    if (page < 1 || page > CurrentPages())
+        return fail(u"There is no page %1"_s.arg(page));
+    QPainter own;
+    QPainter *p = m_printPainter;
+    if (!p) {
+        if (!m_printDevice || !own.begin(m_printDevice))
+            return fail(u"No device to print on"_s);
+        p = &own;
+    }
+    const QPaintDevice *dev = p->device();
+    const double zoom = m_printZoom / 100.0;
+    const double perTwipX = dev->logicalDpiX() / 1440.0 * zoom;
+    const double perTwipY = dev->logicalDpiY() / 1440.0 * zoom;
+    const double unitsPerTwip = twipsToUnits(1.0);
+    const QSizeF size = doc->pageSize();
+
+    p->save();
+    p->translate(m_page.marginL * perTwipX, m_page.marginT * perTwipY);
+    p->scale(perTwipX / unitsPerTwip, perTwipY / unitsPerTwip);
+    p->setClipRect(QRectF(QPointF(0, 0), size));
+    p->translate(0, -(page - 1) * size.height());
+    QAbstractTextDocumentLayout::PaintContext ctx;
+    ctx.clip = QRectF(0, (page - 1) * size.height(), size.width(), size.height());
+    ctx.palette.setColor(QPalette::Text, Qt::black);
+    doc->documentLayout()->draw(p, ctx);
+    p->restore();
+    return true;
+}
+
+// --- Tables ------------------------------------------------------------------------
+
+bool TextControl::TableInsert(int rows, int columns, int position)
+{
+    if (rows < 1 || columns < 1 || rows > 1000 || columns > 64)
+        return fail(u"A table needs 1 to 1000 rows and 1 to 64 columns"_s);
+    QTextCursor c = textCursor();
+    if (position >= 0) {
+        c.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
+    } else {
+        c.setPosition(c.selectionStart());
+    }
+    if (c.currentTable())
+        return fail(u"A table cannot be inserted inside a table"_s);
+    const int textWidth = std::max(m_page.width - m_page.marginL - m_page.marginR, 1440);
+    QTextTableFormat tf;
+    tf.setBorder(0);
+    tf.setCellSpacing(0);
+    tf.setBorderCollapse(true);
+    tf.setCellPadding(twipsToUnits(108));
+    tf.setAlignment(Qt::AlignLeft);
+    QList<QTextLength> widths;
+    for (int i = 0; i < columns; ++i)
+        widths.append(QTextLength(QTextLength::FixedLength, twipsToUnits(double(textWidth) / columns)));
+    tf.setColumnWidthConstraints(widths);
+    ownEdit([&] {
+        QTextTable *t = c.insertTable(rows, columns, tf);
+        setTextCursor(t->cellAt(0, 0).firstCursorPosition());
+    });
+    return true;
+}
+
+int TextControl::TableAtInputPos() const
+{
+    QTextTable *current = textCursor().currentTable();
+    if (!current)
+        return 0;
+    QList<QTextTable *> tables;
+    collectTables(document()->rootFrame(), tables);
+    return static_cast<int>(tables.indexOf(current)) + 1;
+}
+
+bool TextControl::TableCanInsert() const
+{
+    return !textCursor().currentTable() && !isReadOnly();
+}
+
+bool TextControl::TableCanDeleteLines() const
+{
+    return textCursor().currentTable() != nullptr && !isReadOnly();
+}
+
+bool TextControl::TableDeleteLines()
+{
+    const QTextCursor c = textCursor();
+    QTextTable *t = c.currentTable();
+    if (!t)
+        return fail(u"The caret is in no table"_s);
+    const QTextTableCell a = t->cellAt(c.selectionStart());
+    const QTextTableCell b = t->cellAt(c.selectionEnd());
+    const int first = a.isValid() ? a.row() : 0;
+    const int last = b.isValid() ? b.row() + b.rowSpan() - 1 : t->rows() - 1;
+    ownEdit([&] { t->removeRows(first, std::max(last - first + 1, 1)); });
+    return true;
+}
+
+void TextControl::setTableGridLines(bool on)
+{
+    if (on != m_gridLines) {
+        m_gridLines = on;
+        viewport()->update();
+    }
+}
+
+void TextControl::paintEvent(QPaintEvent *event)
+{
+    QTextEdit::paintEvent(event);
+    if (!m_gridLines)
+        return;
+    QList<QTextTable *> tables;
+    collectTables(document()->rootFrame(), tables);
+    if (tables.isEmpty())
+        return;
+    // Cells without borders get a dotted outline, on the screen only.
+    QPainter p(viewport());
+    p.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    p.setPen(QPen(QColor(0x90, 0x90, 0x90), 0, Qt::DotLine));
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    for (QTextTable *t : tables) {
+        if (t->format().border() > 0)
+            continue;
+        const double pad = t->format().cellPadding();
+        for (int r = 0; r < t->rows(); ++r) {
+            for (int col = 0; col < t->columns(); ++col) {
+                const QTextTableCell cell = t->cellAt(r, col);
+                if (cell.row() != r || cell.column() != col || hasBorder(cell.format().toTableCellFormat()))
+                    continue;
+                QRectF rect;
+                for (auto it = cell.begin(); !it.atEnd(); ++it) {
+                    if (it.currentBlock().isValid())
+                        rect = rect.united(layout->blockBoundingRect(it.currentBlock()));
+                }
+                if (!rect.isNull())
+                    p.drawRect(rect.adjusted(-pad, -pad, pad, pad));
+            }
+        }
+    }
+}
+
+// --- Objects -------------------------------------------------------------------------
+
+bool TextControl::ObjectInsertAsChar(int kind, const QString &file, int position, int scaleX, int scaleY, int, int)
+{
+    if (kind != 0)
+        return fail(u"Only pictures can be inserted as characters"_s);
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return fail(u"Cannot open %1: %2"_s.arg(file, f.errorString()));
+    const QByteArray data = f.readAll();
+    const QImage img = QImage::fromData(data);
+    if (img.isNull())
+        return fail(u"%1 is not a picture this program can show"_s.arg(file));
+    static std::atomic<int> serial{0};
+    const QString name = u"inserted:%1"_s.arg(++serial);
+    // PNG and JPEG files are kept as they are; other pictures as images.
+    if (data.startsWith("\x89PNG") || data.startsWith("\xFF\xD8"))
+        document()->addResource(QTextDocument::ImageResource, QUrl(name), data);
+    else
+        document()->addResource(QTextDocument::ImageResource, QUrl(name), img);
+    QTextImageFormat fmt;
+    fmt.setName(name);
+    // Pixels at 96 per inch, scaled.
+    fmt.setWidth(twipsToUnits(img.width() * 15.0 * std::clamp(scaleX, 1, 1000) / 100.0));
+    fmt.setHeight(twipsToUnits(img.height() * 15.0 * std::clamp(scaleY, 1, 1000) / 100.0));
+    QTextCursor c = textCursor();
+    if (position >= 0)
+        c.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
+    ownEdit([&] {
+        c.insertImage(fmt);
+        setTextCursor(c);
+    });
+    return true;
+}
+
+} // namespace textengine

@@ -1,6 +1,8 @@
 #include "kruti.h"
 #include "utf8.h"
 
+#include <array>
+
 namespace kruti {
 
 namespace {
@@ -18,10 +20,17 @@ Kind kindOf(char32_t c)
         if (letter)
             return Kind::Other;
         // Neutral only where the encoding has a glyph for it.
-        std::size_t unconverted = 0;
-        const char s[2] = {static_cast<char>(c), 0};
-        fromUnicode(std::string_view(s, 1), &unconverted);
-        return unconverted ? Kind::Other : Kind::Neutral;
+        static const std::array<bool, 0x80> hasGlyph = [] {
+            std::array<bool, 0x80> t{};
+            for (int i = 1; i < 0x80; ++i) {
+                const char ch = static_cast<char>(i);
+                std::size_t unconverted = 0;
+                fromUnicode(std::string_view(&ch, 1), &unconverted);
+                t[i] = unconverted == 0;
+            }
+            return t;
+        }();
+        return hasGlyph[c] ? Kind::Neutral : Kind::Other;
     }
     if (c == 0x2018 || c == 0x2019 || c == 0x201C || c == 0x201D)
         return Kind::Neutral;

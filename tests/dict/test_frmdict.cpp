@@ -43,6 +43,28 @@ QStringList rows(QListView *view)
     return out;
 }
 
+// Points the program folder somewhere else for one scope, then back to what
+// the test run was given (the build's own folder, for the real-data test).
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const std::string &path)
+        : m_old(qgetenv("KALAMORA_PROGRAM_DIR")), m_had(qEnvironmentVariableIsSet("KALAMORA_PROGRAM_DIR"))
+    {
+        qputenv("KALAMORA_PROGRAM_DIR", QByteArray::fromStdString(path));
+    }
+    ~ProgramFolder()
+    {
+        if (m_had)
+            qputenv("KALAMORA_PROGRAM_DIR", m_old);
+        else
+            qunsetenv("KALAMORA_PROGRAM_DIR");
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+
 class FrmDictTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -207,9 +229,10 @@ TEST_F(FrmDictTest, ClickingTheWordListWritesTheBoxOnce)
 TEST_F(FrmDictTest, MissingDatabaseClosesTheWindow)
 {
     TempDir empty;
-    qputenv("KALAMORA_PROGRAM_DIR", QByteArray::fromStdString(empty.path()));
-    EXPECT_EQ(frmDict::openDictionary(), nullptr);
-    qunsetenv("KALAMORA_PROGRAM_DIR");
+    {
+        ProgramFolder folder(empty.path());
+        EXPECT_EQ(frmDict::openDictionary(), nullptr);
+    }
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, u"File missing."_s);
     EXPECT_EQ(messages[0].text, u"Can't find dictionary files. Please re-install."_s);
@@ -243,7 +266,7 @@ TEST_F(FrmDictTest, UnreadableDatabaseIsReportedAndTheWindowStaysUsable)
 
 TEST_F(FrmDictTest, OpensWithAWordAndClosesOnEscapeOrClose)
 {
-    qputenv("KALAMORA_PROGRAM_DIR", QByteArray::fromStdString(dir.path()));
+    ProgramFolder folder(dir.path());
     for (bool escape : {true, false}) {
         QPointer<frmDict> opened = frmDict::openDictionary(nullptr, u"zoo"_s);
         ASSERT_TRUE(opened);
@@ -259,7 +282,6 @@ TEST_F(FrmDictTest, OpensWithAWordAndClosesOnEscapeOrClose)
         EXPECT_FALSE(opened) << "escape " << escape;
         delete opened.data();
     }
-    qunsetenv("KALAMORA_PROGRAM_DIR");
     EXPECT_TRUE(messages.empty());
 }
 

@@ -204,8 +204,7 @@ QString *GlyphoraRender::s_sourceFamily = nullptr;
 
 std::vector<std::string> wordList()
 {
-    const char *dir = std::getenv("KALAMORA_SOURCE_DIR");
-    std::ifstream in(std::string(dir ? dir : "../..") + "/tests/kruti/words.txt");
+    std::ifstream in(KRUTI_WORDS_FILE);
     std::vector<std::string> words;
     std::string line;
     while (std::getline(in, line)) {

@@ -26,7 +26,7 @@ SmtpPeer::SmtpPeer(const QString &mode)
     if (!m_proc.waitForStarted(5000))
         return;
     QByteArray line;
-    while (!line.contains('\n') && m_proc.waitForReadyRead(10000))
+    while (!line.contains('\n') && m_proc.waitForReadyRead(30000))
         line += m_proc.readAll();
     if (line.startsWith("PORT "))
         m_port = static_cast<quint16>(line.mid(5).trimmed().toUInt());

@@ -18,3 +18,6 @@ int runDict(int argc, char **argv);
 
 // kalamora convert: a document loaded and saved through the text-engine control.
 int runConvert(int argc, char **argv);
+
+// The word processor's window; the arguments are files to open.
+int runWindow(int argc, char **argv);

@@ -46,7 +46,12 @@ int main(int argc, char **argv)
             if (first == c.name)
                 return c.run(argc - 1, argv + 1);
         }
+        if (first.size() > 1 && first[0] == '-') {
+            std::fprintf(stderr, "kalamora: unknown option %s\n", argv[1]);
+            printUsage(stderr);
+            return 2;
+        }
     }
-    printUsage(stderr);
-    return 2;
+    // No command: the window, with the files named, if any.
+    return runWindow(argc, argv);
 }

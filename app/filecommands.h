@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class frmMain;
+class frmDocument;
+
+// File > New, Open, Save, Save As and the recent-file list. Documents are
+// read and written by their text-engine control; the format follows the
+// file name's ending (RTF, TXT, HTM; anything else as text).
+class FileCommands : public QObject {
+    Q_OBJECT
+
+public:
+    explicit FileCommands(frmMain *main);
+
+    void NewCommand();
+    // Opens `path`, or asks for a file when it is empty. Returns the new
+    // document window, or nullptr when nothing was opened.
+    frmDocument *OpenDocument(const QString &path);
+    // Saves the active document under its name (as RTF), or asks for one.
+    // Sets the main window's SaveCompleted.
+    void FileSave();
+    void SaveAs();
+
+    void AddRecentFile(const QString &path);
+    void LoadRecentFiles();
+
+    // Around every export of the active document: remember the caret and
+    // selection, and put them back afterwards. The document's text is never
+    // changed by an export.
+    void PrepareExport();
+    void FinishExport();
+
+    static int formatForName(const QString &path, int *savedFormat = nullptr);
+
+private:
+    frmMain *m_main;
+    int m_openFilterIndex = 1;
+    frmDocument *m_exporting = nullptr;
+    int m_exportStart = 0;
+    int m_exportLength = 0;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QDialog>
+
+// "About Kalamora": the program's name, version and credits. OK or Escape
+// closes it.
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAbout(QWidget *parent = nullptr);
+};

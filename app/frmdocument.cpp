@@ -1,0 +1,193 @@
+#include "frmdocument.h"
+
+#include "frmmain.h"
+#include "messagebox.h"
+
+#include "keybinding.h"
+#include "textcontrol.h"
+#include "textcontrolsurface.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int TwipsPerPixel = 15; // the control's geometry is given in twips at 96 dpi
+constexpr int ShiftCtrl = 2;
+} // namespace
+
+frmDocument::frmDocument(frmMain *main, const QString &title)
+    : m_main(main)
+    , m_rtftext(new textengine::TextControl(this))
+    , m_text3(new textengine::TextControl(this))
+{
+    setObjectName(u"frmDocument"_s);
+    setAttribute(Qt::WA_DeleteOnClose, false); // the sub-window owns the lifetime
+    setWindowTitle(title);
+    m_rtftext->setObjectName(u"rtftext"_s);
+    m_rtftext->setFontName(u"Arial"_s);
+    m_text3->setObjectName(u"Text3"_s);
+    m_text3->setVisible(false);
+    m_surface = std::make_unique<textengine::TextControlSurface>(m_rtftext);
+    m_text3Surface = std::make_unique<textengine::TextControlSurface>(m_text3);
+
+    m_rtftext->setPageWidth(12240);
+    m_rtftext->setPageHeight(15840);
+
+    m_binding = std::make_unique<engine::KeyBinding>(main->engineState(), *main, engine::KeyBinding::Target::Document);
+    m_text3Binding = std::make_unique<engine::KeyBinding>(main->engineState(), *main,
+                                                          engine::KeyBinding::Target::HiddenText);
+    bindKeys(m_rtftext, m_surface.get(), m_binding.get());
+    bindKeys(m_text3, m_text3Surface.get(), m_text3Binding.get());
+
+    connect(m_rtftext, &textengine::TextControl::PosChange, m_main, &frmMain::SyncFormatControls);
+    connect(m_rtftext, &textengine::TextControl::MouseDown, this, [this](int button, int, int x, int y) {
+        if (button != 2)
+            return;
+        PopUpEditMenu();
+        PopUpTableMenu();
+        GeneralCheck();
+        const QPoint at(x / TwipsPerPixel, y / TwipsPerPixel);
+        m_main->commands().mnuPopUp->popup(m_rtftext->mapToGlobal(at));
+    });
+    setFocusProxy(m_rtftext);
+}
+
+frmDocument::~frmDocument() = default;
+
+void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextControlSurface *surface,
+                           engine::KeyBinding *binding)
+{
+    if (control == m_rtftext) {
+        connect(control, &textengine::TextControl::KeyDown, this, [this](int keyCode, int shift) {
+            if (keyCode == 'L' && shift == ShiftCtrl) {
+                m_main->toggleLanguage();
+            } else if ((keyCode == 'C' || keyCode == 'X') && shift == ShiftCtrl) {
+                prepareClipboard();
+            } else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40) {
+                m_main->SyncFormatControls();
+            }
+        });
+        connect(control, &textengine::TextControl::KeyUp, this, [this](int keyCode, int shift) {
+            if (keyCode == 'C' && shift == ShiftCtrl)
+                restoreClipboard();
+        });
+    }
+    // The control groups everything a key press handler changes, and the
+    // key's insertion, into one undo step.
+    connect(control, &textengine::TextControl::KeyPress, this,
+            [surface, binding](int &key) { key = binding->keyPress(*surface, key); });
+    connect(control, &textengine::TextControl::Change, this, [surface, binding] { binding->textChanged(*surface); });
+}
+
+// Ctrl+C and Ctrl+X copy a space in front of the selection, which other
+// programs of this encoding expect at the start of pasted Hindi text. The
+// space is removed again when the key of Ctrl+C comes up; a cut takes it
+// away with the text.
+void frmDocument::prepareClipboard()
+{
+    if (m_clipboardPrepared)
+        return;
+    m_savedLength = m_rtftext->SelLength();
+    m_rtftext->setSelLength(0);
+    m_rtftext->setSelText(u" "_s);
+    m_rtftext->setSelStart(m_rtftext->SelStart() - 1);
+    m_rtftext->setSelLength(m_savedLength + 1);
+    m_clipboardPrepared = true;
+}
+
+void frmDocument::restoreClipboard()
+{
+    if (!m_clipboardPrepared)
+        return;
+    m_rtftext->setSelLength(1);
+    m_rtftext->setSelText(QString());
+    m_rtftext->setSelLength(m_savedLength);
+    m_clipboardPrepared = false;
+}
+
+void frmDocument::PopUpEditMenu()
+{
+    CommandSurface &c = m_main->commands();
+    const bool selection = m_rtftext->SelLength() != 0;
+    c.mnuPopCut->setEnabled(selection);
+    c.mnuPopCopy->setEnabled(selection);
+    c.mnuPopDelete->setEnabled(selection);
+}
+
+void frmDocument::PopUpTableMenu()
+{
+    CommandSurface &c = m_main->commands();
+    const bool inTable = m_rtftext->property("TableAtInputPos").toInt() != 0;
+    c.mnuPopTableDelete->setEnabled(inTable);
+    c.mnuPopTableAttributes->setEnabled(inTable);
+    const QVariant canInsert = m_rtftext->property("TableCanInsert");
+    c.mnuPopTableInsert->setEnabled(!canInsert.isValid() || canInsert.toBool());
+    c.mnuPopTableGrid->setEnabled(true);
+}
+
+void frmDocument::GeneralCheck()
+{
+    CommandSurface &c = m_main->commands();
+    const int align = m_rtftext->AlignMent();
+    if (align < 0 || align > 3)
+        return;
+    QAction *items[4] = {c.mnuPopAlignLeft, c.mnuPopAlignRight, c.mnuPopAlignCenter, c.mnuPopAlignJustify};
+    for (int i = 0; i < 4; ++i)
+        items[i]->setChecked(i == align);
+}
+
+void frmDocument::layoutControls()
+{
+    // In twips: the document 120 in from the left, 240 narrower and 400
+    // lower than the window; the hidden control fills the window.
+    const int w = width() * TwipsPerPixel, h = height() * TwipsPerPixel;
+    if (w - 240 <= 0 || h - 400 <= 0)
+        return; // too small: keep the last layout
+    m_rtftext->setGeometry(120 / TwipsPerPixel, 0, (w - 240) / TwipsPerPixel, (h - 400) / TwipsPerPixel);
+    m_rtftext->setRightMargin(qMax(0, w - 240 - 1200));
+    m_text3->setGeometry(0, 0, width(), height());
+}
+
+void frmDocument::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void frmDocument::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        layoutControls();
+}
+
+void frmDocument::closeEvent(QCloseEvent *event)
+{
+    if (m_main->SkipClosePrompt) {
+        m_main->SkipClosePrompt = false;
+    } else {
+        const auto answer = kalamora::showMessage(this, QMessageBox::Question, windowTitle(),
+                                                  u"Save Before Closing?"_s,
+                                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Yes) {
+            // The save acts on the active document: make it this one.
+            if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+                m_main->mdiArea->setActiveSubWindow(sub);
+            m_main->FileSave();
+            if (!m_main->SaveCompleted) {
+                event->ignore();
+                return;
+            }
+        }
+    }
+    event->accept();
+    Q_EMIT documentClosed(this);
+}

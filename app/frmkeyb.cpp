@@ -1,0 +1,126 @@
+#include "frmkeyb.h"
+
+#include "keybinding.h"
+#include "memorysurface.h"
+#include "cp1252.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The keyboard, row by row: unshifted and shifted character of each key.
+struct KeyCap {
+    char lower;
+    char upper;
+};
+const std::vector<std::vector<KeyCap>> Rows = {
+    {{'`', '~'}, {'1', '!'}, {'2', '@'}, {'3', '#'}, {'4', '$'}, {'5', '%'}, {'6', '^'}, {'7', '&'},
+     {'8', '*'}, {'9', '('}, {'0', ')'}, {'-', '_'}, {'=', '+'}},
+    {{'q', 'Q'}, {'w', 'W'}, {'e', 'E'}, {'r', 'R'}, {'t', 'T'}, {'y', 'Y'}, {'u', 'U'}, {'i', 'I'},
+     {'o', 'O'}, {'p', 'P'}, {'[', '{'}, {']', '}'}, {'\\', '|'}},
+    {{'a', 'A'}, {'s', 'S'}, {'d', 'D'}, {'f', 'F'}, {'g', 'G'}, {'h', 'H'}, {'j', 'J'}, {'k', 'K'},
+     {'l', 'L'}, {';', ':'}, {'\'', '"'}},
+    {{'z', 'Z'}, {'x', 'X'}, {'c', 'C'}, {'v', 'V'}, {'b', 'B'}, {'n', 'N'}, {'m', 'M'}, {',', '<'},
+     {'.', '>'}, {'/', '?'}},
+};
+const int RowIndent[] = {0, 30, 45, 60};
+constexpr int KeyW = 62, KeyH = 62, Gap = 4, Margin = 12;
+
+// The chart's engine host: Hindi, the Romanised layout, the purna viram and
+// Devanagari digits, so every key shows what it types in Hindi.
+class ChartHost final : public engine::EngineHost {
+public:
+    bool dotPurna() const override { return false; }
+    std::string layout() const override { return "Rom"; }
+    bool englishNumerals() const override { return false; }
+    void reapplyHindiFont() override {}
+};
+
+} // namespace
+
+std::string frmKeyb::glyphsForKey(char key)
+{
+    ChartHost host;
+    engine::EngineState state;
+    state.InputLanguage = "HINDI";
+    engine::KeyBinding binding(state, host, engine::KeyBinding::Target::Document);
+    // A word start: after a space a vowel key types its independent vowel.
+    engine::MemorySurface surface(" ");
+    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
+    const engine::KeyCode code = binding.keyPress(surface, static_cast<unsigned char>(key));
+    if (code != 0)
+        surface.setSelText(engine::GlyphString(1, static_cast<char>(code)));
+    std::string typed = surface.text().substr(1);
+    if (!typed.empty() && typed.back() == '~')
+        typed.pop_back();
+    return typed;
+}
+
+frmKeyb::frmKeyb(QWidget *parent)
+    : QWidget(parent, Qt::Tool)
+{
+    setObjectName(u"frmKeyb"_s);
+    setWindowTitle(u"Romanised Keyboard Layout"_s);
+    setFocusPolicy(Qt::StrongFocus);
+    resize(sizeHint());
+}
+
+QSize frmKeyb::sizeHint() const
+{
+    return {Margin * 2 + RowIndent[0] + 13 * (KeyW + Gap), Margin * 2 + 4 * (KeyH + Gap) + 24};
+}
+
+void frmKeyb::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmKeyb::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), palette().window());
+    QFont latin = font();
+    latin.setPixelSize(11);
+    QFont hindi(u"Glyphora 010"_s);
+    hindi.setPixelSize(24);
+    const QColor keyFace(0xfc, 0xfc, 0xfc), edge(0x9a, 0x9a, 0x9a), ink(0x23, 0x26, 0x29), shifted(0x2a, 0x6e, 0xbb);
+
+    for (int r = 0; r < int(Rows.size()); ++r) {
+        int x = Margin + RowIndent[r];
+        const int y = Margin + r * (KeyH + Gap);
+        for (const KeyCap &cap : Rows[r]) {
+            const QRect key(x, y, KeyW, KeyH);
+            p.setPen(edge);
+            p.setBrush(keyFace);
+            p.drawRoundedRect(key, 5, 5);
+            // Latin key captions on the left: shifted above, unshifted below.
+            p.setFont(latin);
+            p.setPen(shifted);
+            p.drawText(key.adjusted(4, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString(QLatin1Char(cap.upper)));
+            p.setPen(ink);
+            p.drawText(key.adjusted(4, 0, 0, -3), Qt::AlignLeft | Qt::AlignBottom, QString(QLatin1Char(cap.lower)));
+            // What the keys type, in the program's font, on the right.
+            p.setFont(hindi);
+            const QString upper = QString::fromStdU16String(kruti::glyphsToUtf16(glyphsForKey(cap.upper)));
+            const QString lower = QString::fromStdU16String(kruti::glyphsToUtf16(glyphsForKey(cap.lower)));
+            p.setPen(shifted);
+            p.drawText(QRect(x + 16, y, KeyW - 18, KeyH / 2 + 4), Qt::AlignCenter, upper);
+            p.setPen(ink);
+            p.drawText(QRect(x + 16, y + KeyH / 2 - 4, KeyW - 18, KeyH / 2 + 4), Qt::AlignCenter, lower);
+            x += KeyW + Gap;
+        }
+    }
+    p.setFont(latin);
+    p.setPen(ink);
+    p.drawText(QRect(Margin, height() - Margin - 18, width() - 2 * Margin, 18), Qt::AlignLeft | Qt::AlignVCenter,
+               u"Blue: with Shift. A consonant key types the consonant; the next key decides its vowel. "
+               u"Press Esc to close."_s);
+}

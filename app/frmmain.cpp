@@ -1,0 +1,836 @@
+#include "frmmain.h"
+
+#include "frmabout.h"
+#include "filecommands.h"
+#include "frmdocument.h"
+#include "frmkeyb.h"
+#include "helpwindow.h"
+#include "icons.h"
+#include "messagebox.h"
+
+#include "enginestate.h"
+#include "settingsstore.h"
+#include "textcontrol.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Hindi = u"HINDI"_s;
+const QString English = u"English"_s;
+const QStringList FontSizes = {u"6"_s,  u"8"_s,  u"10"_s, u"12"_s, u"14"_s, u"16"_s, u"18"_s, u"24"_s, u"28"_s,
+                               u"32"_s, u"38"_s, u"42"_s, u"46"_s, u"54"_s, u"58"_s, u"62"_s, u"68"_s, u"72"_s};
+
+// Shown in the first status-bar panel while the right button moves over the
+// main toolbar, one per band of its width.
+const char *const Sayings[22] = {
+    "Hindi flows best when the tea is hot.",
+    "A halant a day keeps the vowels away.",
+    "Every conjunct was once two consonants in love.",
+    "The reph always rides on top.",
+    "Type as it sounds; the font will do the rest.",
+    "Short i goes first, but only in writing.",
+    "Purna viram: the full stop that means it.",
+    "Save early, save often, save in RTF.",
+    "A page without a table is a page with room.",
+    "Bold is for headlines, not for arguments.",
+    "Justified text: every line minds its margins.",
+    "The nukta is small, but it has opinions.",
+    "Copy with care; the clipboard remembers.",
+    "Undo is the bravest button on the bar.",
+    "Find the word, replace the doubt.",
+    "Zoom in on the details, out on the worries.",
+    "Two columns make a table; two tables make a plan.",
+    "Anusvara hums where a nasal should be.",
+    "A document unsaved is a thought unkept.",
+    "Print preview: measure twice, print once.",
+    "Every letter has a headline of its own.",
+    "Press F1; help is only a key away.",
+};
+
+int twipsPerPixel(const QWidget *w)
+{
+    const int dpi = w ? w->logicalDpiX() : 96;
+    return dpi > 0 ? 1440 / dpi : 15;
+}
+
+} // namespace
+
+frmMain::frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *parent)
+    : QMainWindow(parent)
+    , m_settings(settings)
+    , m_state(state)
+    , m_cmd(std::make_unique<CommandSurface>(this))
+{
+    setObjectName(u"frmMain"_s);
+    setWindowTitle(u"Kalamora"_s);
+    setWindowIcon(kalamora::applicationIcon());
+    resize(1180, 800);
+
+    mdiArea = new QMdiArea(this);
+    mdiArea->setObjectName(u"mdiArea"_s);
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea);
+
+    buildLanguageBar();
+    buildStatusBar();
+    m_files = new FileCommands(this);
+    connectCommands();
+
+    // Design state: no document yet, so the document menus are hidden and
+    // their commands disabled until NewDocument shows them.
+    DocumentCount = 1;
+    HideDocumentCommands();
+    DocumentCount = 0;
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildLanguageBar()
+{
+    QToolBar *bar = m_cmd->tbToolbar2;
+    OptHindi = new QRadioButton(u"Hindi"_s, bar);
+    OptHindi->setObjectName(u"OptHindi"_s);
+    OptHindi->setToolTip(u"Type In Hindi"_s);
+    OptEnglish = new QRadioButton(u"English"_s, bar);
+    OptEnglish->setObjectName(u"OptEnglish"_s);
+    OptEnglish->setToolTip(u"Type In English"_s);
+    bar->addWidget(OptHindi);
+    bar->addWidget(OptEnglish);
+    bar->addSeparator();
+
+    CmbFontHin = new QComboBox(bar);
+    CmbFontHin->setObjectName(u"CmbFontHin"_s);
+    CmbFontHin->setToolTip(u"Hindi Font"_s);
+    CmbFontHin->setMinimumContentsLength(14);
+    cmbFontEng = new QComboBox(bar);
+    cmbFontEng->setObjectName(u"cmbFontEng"_s);
+    cmbFontEng->setToolTip(u"English Font"_s);
+    cmbFontEng->setEditable(true);
+    cmbFontEng->setInsertPolicy(QComboBox::NoInsert);
+    cmbFontEng->setMinimumContentsLength(16);
+    cmbFontSize = new QComboBox(bar);
+    cmbFontSize->setObjectName(u"cmbFontSize"_s);
+    cmbFontSize->setToolTip(u"Font Size"_s);
+    cmbFontSize->setEditable(true);
+    cmbFontSize->setInsertPolicy(QComboBox::NoInsert);
+    cmbFontSize->addItems(FontSizes);
+    cmbFontSize->setMinimumContentsLength(3);
+    bar->addWidget(CmbFontHin);
+    bar->addWidget(cmbFontEng);
+    bar->addWidget(cmbFontSize);
+    bar->addSeparator();
+
+    cmbZoom = new QComboBox(bar);
+    cmbZoom->setObjectName(u"cmbZoom"_s);
+    cmbZoom->setToolTip(u"Select Zoom Level"_s);
+    cmbZoom->addItems({u"10 %"_s, u"20 %"_s, u"25 %"_s, u"50 %"_s, u"75 %"_s, u"100 %"_s, u"150 %"_s, u"200 %"_s,
+                       u"250 %"_s, u"300 %"_s, u"400 %"_s, u"Fit Width"_s, u"Fit Page"_s});
+    cmbZoom->setCurrentIndex(5);
+    bar->addWidget(cmbZoom);
+    bar->addSeparator();
+
+    // The dictionary box shows its name and takes no typing; a click opens
+    // the dictionary.
+    txtDic = new QLineEdit(u"Dictionary"_s, bar);
+    txtDic->setObjectName(u"txtDic"_s);
+    txtDic->setReadOnly(true);
+    txtDic->setMaximumWidth(110);
+    txtDic->setToolTip(u"View Dictionary"_s);
+    txtDic->installEventFilter(this);
+    bar->addWidget(txtDic);
+
+    connect(OptHindi, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            selectHindi();
+    });
+    connect(OptEnglish, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            selectEnglish();
+    });
+    connect(CmbFontHin, &QComboBox::activated, this, [this] { applyHindiFontBox(); });
+    connect(cmbFontEng, &QComboBox::activated, this, [this] { applyEnglishFontBox(); });
+    connect(cmbFontEng->lineEdit(), &QLineEdit::returnPressed, this, [this] { applyEnglishFontBox(); });
+    connect(cmbFontSize, &QComboBox::activated, this, [this] { applySizeBox(); });
+    connect(cmbFontSize->lineEdit(), &QLineEdit::returnPressed, this, [this] { applySizeBox(); });
+}
+
+void frmMain::buildStatusBar()
+{
+    QStatusBar *sb = statusBar();
+    sb->setObjectName(u"sbMain"_s);
+    const QString texts[7] = {u"Press F1 To See Help"_s, u"Kalamora"_s, u"CAPS"_s, u"NUM"_s, u"INS"_s, {}, {}};
+    for (int i = 0; i < 7; ++i) {
+        auto *label = new QLabel(texts[i], sb);
+        label->setObjectName(u"sbPanel%1"_s.arg(i + 1));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setContentsMargins(4, 0, 4, 0);
+        sbPanels.append(label);
+        if (i == 0)
+            sb->addWidget(label, 1);
+        else
+            sb->addPermanentWidget(label);
+    }
+    tmTimer = new QTimer(this);
+    tmTimer->setObjectName(u"tmTimer"_s);
+    tmTimer->setInterval(1000);
+    connect(tmTimer, &QTimer::timeout, this, &frmMain::updateClock);
+    m_cmd->tbToolbar->installEventFilter(this);
+    m_cmd->tbToolbar->setMouseTracking(true);
+}
+
+void frmMain::updateClock()
+{
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    sbPanels[5]->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    sbPanels[6]->setText(locale.toString(now.time(), u"hh:mm:ss AP"_s));
+    sbPanels[6]->setToolTip(locale.toString(now.time(), QLocale::LongFormat));
+}
+
+void frmMain::startUp()
+{
+    LoadSettings();
+
+    const QDateTime now = QDateTime::currentDateTime();
+    sbPanels[5]->setToolTip(now.date().toString(u"dd/MM/yyyy"_s));
+    sbPanels[6]->setToolTip(QLocale().toString(now.time(), QLocale::LongFormat));
+    updateClock();
+    tmTimer->start();
+
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    frmDocument *doc = NewDocument();
+    FillFontBoxes();
+    applyViewState(doc);
+
+    OptHindi->setFocus();
+    OptHindi->setChecked(true);
+    if (!OptHindi->isChecked() || m_state.InputLanguage != Hindi.toStdString())
+        selectHindi();
+    if (CmbFontHin->count() == 0) {
+        QGuiApplication::restoreOverrideCursor();
+        kalamora::showMessage(this, QMessageBox::Critical, u"Fonts Not Installed"_s,
+                              u"Hindi Fonts are not installed, please install again,\n"
+                              u"Contact your vendor if error repeats."_s);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        CmbFontHin->setCurrentIndex(0);
+        applyHindiFontBox();
+    }
+    if (cmbFontEng->count() > 0)
+        cmbFontEng->setCurrentIndex(0);
+    // The size box's "24" applies itself to the new document, so the first
+    // words come out in the size the box shows.
+    cmbFontSize->setCurrentIndex(7);
+    if (frmDocument *active = activeDocument())
+        active->rtftext()->setFontSize(cmbFontSize->currentText().toInt());
+    applySizeBox();
+
+    if (frmDocument *active = activeDocument())
+        active->rtftext()->SetFocus();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void frmMain::LoadSettings()
+{
+    const bool dot = m_settings.readBool(u"DotPurna"_s, true);
+    m_cmd->mnuEditDot->setChecked(dot);
+    m_cmd->button[u"Dot"_s]->setChecked(dot);
+    const bool numerals = SettingsStore::toBool(u"NumeralTypeEng"_s,
+                                                m_settings.readString(u"NumeralTypeEng"_s, u"True"_s));
+    m_cmd->mnuEditEngNume->setChecked(numerals);
+    m_cmd->button[u"Number"_s]->setChecked(numerals);
+    const QString layout = m_settings.readString(u"Layout"_s, u"Rom"_s);
+    m_cmd->mnuLayoutTav->setChecked(layout == u"Tav"_s);
+    m_cmd->mnuLayoutRem->setChecked(layout == u"Rem"_s);
+    m_cmd->mnuLayoutRom->setChecked(layout == u"Rom"_s);
+    m_files->LoadRecentFiles();
+    if (!isMaximized()) {
+        const int tpp = twipsPerPixel(this);
+        const double left = m_settings.readNumber(u"MainLeft"_s, 0);
+        const double top = m_settings.readNumber(u"MainTop"_s, 0);
+        const double w = m_settings.readNumber(u"MainWidth"_s, double(width()) * tpp);
+        const double h = m_settings.readNumber(u"MainHeight"_s, double(height()) * tpp);
+        move(int(left / tpp), int(top / tpp));
+        resize(qMax(200, int(w / tpp)), qMax(150, int(h / tpp)));
+    }
+}
+
+void frmMain::FillFontBoxes()
+{
+    CmbFontHin->clear();
+    cmbFontEng->clear();
+    QStringList families = QFontDatabase::families();
+    families.sort(Qt::CaseInsensitive);
+    for (const QString &family : std::as_const(families)) {
+        if (QFontDatabase::isPrivateFamily(family) || !QFontDatabase::isSmoothlyScalable(family))
+            continue;
+        // "Name [Foundry]" repeats a family that another foundry also
+        // provides; the plain name already stands for it.
+        const qsizetype bracket = family.indexOf(u" ["_s);
+        if (bracket > 0 && families.contains(family.left(bracket)))
+            continue;
+        if (family.left(8) == u"Glyphora"_s)
+            CmbFontHin->addItem(family);
+        else
+            cmbFontEng->addItem(family);
+    }
+}
+
+void frmMain::applyViewState(frmDocument *doc)
+{
+    const bool pageView = m_settings.readBool(u"Pview"_s, true);
+    m_cmd->mnuViewPageView->setChecked(pageView);
+    m_cmd->mnuViewEditor->setChecked(!pageView);
+    const bool grid = m_settings.readBool(u"GridLines"_s, true);
+    m_cmd->mnuTableGrid->setChecked(grid);
+    m_cmd->button[u"LTab"_s]->setChecked(true);
+    m_cmd->mnuTabLeft->setChecked(true);
+    m_cmd->button[u"PView"_s]->setChecked(true);
+    if (doc) {
+        doc->rtftext()->setTabType(textengine::TextControl::TabLeft);
+        doc->rtftext()->setProperty("TableGridLines", grid);
+        doc->rtftext()->setProperty("ViewMode", 1);
+    }
+}
+
+// --- documents --------------------------------------------------------------
+
+frmDocument *frmMain::NewDocument()
+{
+    if (DocumentCount == std::numeric_limits<qint16>::max())
+        throw std::overflow_error("too many documents");
+    ++DocumentCount;
+    auto *doc = new frmDocument(this, u"Document %1"_s.arg(DocumentCount));
+    QMdiSubWindow *sub = mdiArea->addSubWindow(doc);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(kalamora::commandIcon(u"New"_s));
+    connect(doc, &frmDocument::documentClosed, this, &frmMain::documentClosed);
+    // The first document fills the frame; later ones open beside it.
+    if (DocumentCount == 1)
+        sub->showMaximized();
+    else
+        sub->show();
+    mdiArea->setActiveSubWindow(sub);
+    ShowDocumentCommands();
+    Q_EMIT documentCountChanged(DocumentCount);
+    return doc;
+}
+
+frmDocument *frmMain::activeDocument() const
+{
+    QMdiSubWindow *sub = mdiArea->activeSubWindow();
+    if (!sub) {
+        const auto list = mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+        sub = list.isEmpty() ? nullptr : list.last();
+    }
+    return sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
+}
+
+QList<frmDocument *> frmMain::documents() const
+{
+    QList<frmDocument *> docs;
+    for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
+        if (auto *d = qobject_cast<frmDocument *>(sub->widget()))
+            docs.append(d);
+    }
+    return docs;
+}
+
+void frmMain::documentClosed(frmDocument *)
+{
+    --DocumentCount;
+    if (DocumentCount == 0)
+        HideDocumentCommands();
+    Q_EMIT documentCountChanged(DocumentCount);
+}
+
+void frmMain::ShowDocumentCommands()
+{
+    if (DocumentCount != 1)
+        return;
+    for (QMenu *m : m_cmd->documentMenus())
+        m->menuAction()->setVisible(true);
+    for (int i = 3; i <= 33; ++i) {
+        if (QAction *a = m_cmd->tbToolbarButton(i))
+            a->setEnabled(true);
+    }
+    for (int i = 1; i <= 12; ++i) {
+        if (QAction *a = m_cmd->tbBar2Button(i))
+            a->setEnabled(true);
+    }
+    m_cmd->tbToolbar2->setEnabled(true);
+    for (QAction *a : {m_cmd->mnuFileSave, m_cmd->mnuFileSaveAs, m_cmd->mnuFileSaveHtml, m_cmd->mnuFilePrint})
+        a->setEnabled(true);
+}
+
+void frmMain::HideDocumentCommands()
+{
+    if (DocumentCount != 0 && DocumentCount != 1)
+        return;
+    for (QMenu *m : m_cmd->documentMenus())
+        m->menuAction()->setVisible(false);
+    for (int i = 3; i <= 33; ++i) {
+        if (QAction *a = m_cmd->tbToolbarButton(i))
+            a->setEnabled(false);
+    }
+    for (int i = 1; i <= 12; ++i) {
+        if (QAction *a = m_cmd->tbBar2Button(i))
+            a->setEnabled(false);
+    }
+    m_cmd->tbToolbar2->setEnabled(false);
+    for (QAction *a : {m_cmd->mnuFileSave, m_cmd->mnuFileSaveAs, m_cmd->mnuFileSaveHtml, m_cmd->mnuFilePrint})
+        a->setEnabled(false);
+}
+
+void frmMain::FileSave()
+{
+    m_files->FileSave();
+}
+
+// --- language ---------------------------------------------------------------
+
+bool frmMain::isHindi() const
+{
+    return QString::fromStdString(m_state.InputLanguage).toUpper() == Hindi;
+}
+
+QString frmMain::fontSizeForLanguage(const QString &key) const
+{
+    const QString stored = m_settings.readString(key, u"20"_s);
+    bool ok = false;
+    const double size = stored.trimmed().toDouble(&ok);
+    // A size the box cannot show (above 100, or not a number) shows as 20.
+    if (!ok || size > 100)
+        return u"20"_s;
+    return stored.trimmed();
+}
+
+void frmMain::selectHindi()
+{
+    if (m_switchingLanguage)
+        return;
+    m_switchingLanguage = true;
+    if (!OptHindi->isChecked())
+        OptHindi->setChecked(true);
+    CmbFontHin->setEnabled(true);
+    cmbFontEng->setEnabled(false);
+    m_state.InputLanguage = Hindi.toStdString();
+    if (frmDocument *doc = activeDocument())
+        doc->rtftext()->SetFocus();
+    m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
+    cmbFontSize->setCurrentText(fontSizeForLanguage(u"HinFontSize"_s));
+    applyHindiFontBox();
+    m_switchingLanguage = false;
+}
+
+void frmMain::selectEnglish()
+{
+    if (m_switchingLanguage)
+        return;
+    m_switchingLanguage = true;
+    if (!OptEnglish->isChecked())
+        OptEnglish->setChecked(true);
+    m_settings.writeString(u"HinFontSize"_s, cmbFontSize->currentText());
+    cmbFontSize->setCurrentText(fontSizeForLanguage(u"EngFontSize"_s));
+    CmbFontHin->setEnabled(false);
+    cmbFontEng->setEnabled(true);
+    m_state.InputLanguage = English.toStdString();
+    if (frmDocument *doc = activeDocument()) {
+        if (!cmbFontEng->currentText().isEmpty())
+            doc->rtftext()->setFontName(cmbFontEng->currentText());
+        const int size = cmbFontSize->currentText().toInt();
+        if (size > 0)
+            doc->rtftext()->setFontSize(size);
+        doc->rtftext()->SetFocus();
+    }
+    m_switchingLanguage = false;
+}
+
+void frmMain::toggleLanguage()
+{
+    // The English font box is enabled exactly while English is selected.
+    if (cmbFontEng->isEnabled())
+        selectHindi();
+    else
+        selectEnglish();
+}
+
+void frmMain::applyHindiFontBox()
+{
+    m_settings.writeString(u"HinFontDef"_s, CmbFontHin->currentText());
+    frmDocument *doc = activeDocument();
+    if (!doc)
+        return;
+    const int size = cmbFontSize->currentText().toInt();
+    if (size > 0)
+        doc->rtftext()->setFontSize(size);
+    if (!CmbFontHin->currentText().isEmpty())
+        doc->rtftext()->setFontName(CmbFontHin->currentText());
+    doc->rtftext()->SetFocus();
+}
+
+void frmMain::applyEnglishFontBox()
+{
+    frmDocument *doc = activeDocument();
+    if (doc && !doc->rtftext()->Text().isEmpty()) {
+        doc->rtftext()->setFontName(cmbFontEng->currentText());
+        doc->rtftext()->SetFocus();
+    }
+    m_settings.writeString(u"EngFontDef"_s, cmbFontEng->currentText());
+}
+
+void frmMain::applySizeBox()
+{
+    frmDocument *doc = activeDocument();
+    if (!doc)
+        return;
+    const int size = cmbFontSize->currentText().toInt();
+    if (!doc->rtftext()->Text().isEmpty() && size > 0)
+        doc->rtftext()->setFontSize(size);
+    doc->rtftext()->SetFocus();
+}
+
+void frmMain::SyncFormatControls()
+{
+    frmDocument *doc = activeDocument();
+    if (!doc)
+        return;
+    textengine::TextControl *rtf = doc->rtftext();
+    m_cmd->tbToolbarButton(13)->setChecked(rtf->FontBold());
+    m_cmd->tbToolbarButton(14)->setChecked(rtf->FontItalic());
+    m_cmd->tbToolbarButton(15)->setChecked(rtf->FontUnderline());
+    m_cmd->tbBar2Button(10)->setChecked(rtf->FontStrikeThru());
+
+    const int align = rtf->AlignMent();
+    if (align >= 0 && align <= 3) {
+        static const int pressed[4] = {19, 21, 20, 22};
+        for (int b = 19; b <= 22; ++b)
+            m_cmd->tbToolbarButton(b)->setChecked(b == pressed[align]);
+    }
+    if (rtf->FontSize() > 0)
+        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+    const QString font = rtf->FontName();
+    if (!font.isEmpty()) {
+        if (font.left(8) != u"Glyphora"_s) {
+            cmbFontEng->setCurrentText(font);
+            if (!OptEnglish->isChecked())
+                selectEnglish();
+        } else {
+            CmbFontHin->setCurrentText(font);
+            if (!OptHindi->isChecked())
+                selectHindi();
+        }
+    }
+}
+
+// --- engine host ------------------------------------------------------------
+
+bool frmMain::dotPurna() const
+{
+    try {
+        return m_settings.readBool(u"DotPurna"_s, true);
+    } catch (const SettingsError &) {
+        return true;
+    }
+}
+
+std::string frmMain::layout() const
+{
+    return m_settings.readString(u"Layout"_s, u"Rom"_s).toStdString();
+}
+
+bool frmMain::englishNumerals() const
+{
+    return m_cmd->mnuEditEngNume->isChecked();
+}
+
+void frmMain::reapplyHindiFont()
+{
+    frmDocument *doc = activeDocument();
+    if (!doc)
+        return;
+    if (!CmbFontHin->currentText().isEmpty())
+        doc->rtftext()->setFontName(CmbFontHin->currentText());
+    const int size = cmbFontSize->currentText().toInt();
+    if (size > 0)
+        doc->rtftext()->setFontSize(size);
+}
+
+// --- commands ---------------------------------------------------------------
+
+void frmMain::setLayout(const QString &code)
+{
+    m_cmd->mnuLayoutTav->setChecked(code == u"Tav"_s);
+    m_cmd->mnuLayoutRem->setChecked(code == u"Rem"_s);
+    m_cmd->mnuLayoutRom->setChecked(code == u"Rom"_s);
+    m_settings.writeString(u"Layout"_s, code);
+}
+
+void frmMain::toggleDot()
+{
+    const bool on = !m_settings.readBool(u"DotPurna"_s, true);
+    m_cmd->mnuEditDot->setChecked(on);
+    m_cmd->button[u"Dot"_s]->setChecked(on);
+    m_settings.writeBool(u"DotPurna"_s, on);
+}
+
+void frmMain::toggleNumerals()
+{
+    // The menu item is the state; the toolbar button follows it.
+    const bool on = m_cmd->mnuEditEngNume->isChecked();
+    m_cmd->button[u"Number"_s]->setChecked(on);
+    m_settings.writeBool(u"NumeralTypeEng"_s, on);
+}
+
+void frmMain::toggleBar(QAction *item, const QList<QWidget *> &bars)
+{
+    const bool show = !bars.first()->isVisible();
+    for (QWidget *bar : bars)
+        bar->setVisible(show);
+    item->setChecked(show);
+}
+
+void frmMain::sendKeyToFocus(int key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget *target = QApplication::focusWidget();
+    frmDocument *doc = activeDocument();
+    if (!target || target->window() != this) {
+        if (!doc)
+            return;
+        target = doc->rtftext();
+    }
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(target, &press);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void frmMain::editMenuAboutToShow()
+{
+    frmDocument *doc = activeDocument();
+    const bool selection = doc && doc->rtftext()->SelLength() != 0;
+    m_cmd->mnuEditCut->setEnabled(selection);
+    m_cmd->mnuEditCopy->setEnabled(selection);
+}
+
+void frmMain::languagesMenuAboutToShow()
+{
+    m_cmd->mnuLangHindi->setChecked(isHindi());
+    m_cmd->mnuLangEnglish->setChecked(!isHindi());
+}
+
+void frmMain::showHelp(const QString &page)
+{
+    if (!HelpWindow::available()) {
+        kalamora::showMessage(this, QMessageBox::Information, u"Kalamora"_s,
+                              u"Unable to display Help Contents. There is no Help associated with this project."_s);
+        return;
+    }
+    if (!m_help)
+        m_help = new HelpWindow(this);
+    m_help->showPage(page);
+}
+
+void frmMain::connectCommands()
+{
+    CommandSurface &c = *m_cmd;
+
+    connect(c.mnuFileExit, &QAction::triggered, this, &QWidget::close);
+
+    connect(c.mnuEdit, &QMenu::aboutToShow, this, &frmMain::editMenuAboutToShow);
+    connect(c.mnuEditUndo, &QAction::triggered, this, [this] { sendKeyToFocus(Qt::Key_Z, Qt::ControlModifier); });
+    connect(c.mnuEditCut, &QAction::triggered, this, [this] {
+        sendKeyToFocus(Qt::Key_X, Qt::ControlModifier);
+        m_cmd->mnuEditPaste->setEnabled(true);
+    });
+    connect(c.mnuEditCopy, &QAction::triggered, this, [this] { sendKeyToFocus(Qt::Key_C, Qt::ControlModifier); });
+    connect(c.mnuEditPaste, &QAction::triggered, this, [this] { sendKeyToFocus(Qt::Key_V, Qt::ControlModifier); });
+    connect(c.mnuEditSelectAll, &QAction::triggered, this, [this] {
+        frmDocument *doc = activeDocument();
+        if (!doc)
+            return;
+        const QCursor previous = doc->rtftext()->viewport()->cursor();
+        doc->rtftext()->viewport()->setCursor(Qt::WaitCursor);
+        doc->rtftext()->setSelStart(0);
+        doc->rtftext()->setSelLength(std::numeric_limits<int>::max());
+        doc->rtftext()->viewport()->setCursor(previous);
+    });
+    auto clearSelection = [this] {
+        if (frmDocument *doc = activeDocument())
+            doc->rtftext()->setSelText(QString());
+    };
+    connect(c.mnuEditClear, &QAction::triggered, this, clearSelection);
+    connect(c.mnuPopDelete, &QAction::triggered, this, clearSelection);
+    connect(c.mnuPopCut, &QAction::triggered, c.mnuEditCut, &QAction::trigger);
+    connect(c.mnuPopCopy, &QAction::triggered, c.mnuEditCopy, &QAction::trigger);
+    connect(c.mnuPopPaste, &QAction::triggered, c.mnuEditPaste, &QAction::trigger);
+    connect(c.mnuEditDot, &QAction::triggered, this, &frmMain::toggleDot);
+    connect(c.button[u"Dot"_s], &QAction::triggered, this, &frmMain::toggleDot);
+    connect(c.mnuEditEngNume, &QAction::triggered, this, &frmMain::toggleNumerals);
+    connect(c.button[u"Number"_s], &QAction::triggered, this, [this] {
+        m_cmd->mnuEditEngNume->setChecked(!m_cmd->mnuEditEngNume->isChecked());
+        toggleNumerals();
+    });
+
+    connect(c.mnuViewToolbars, &QAction::triggered, this,
+            [this] { toggleBar(m_cmd->mnuViewToolbars, {m_cmd->tbToolbar, m_cmd->tbBar2}); });
+    connect(c.mnuViewLangBar, &QAction::triggered, this,
+            [this] { toggleBar(m_cmd->mnuViewLangBar, {m_cmd->tbToolbar2}); });
+    connect(c.mnuViewStatusBar, &QAction::triggered, this,
+            [this] { toggleBar(m_cmd->mnuViewStatusBar, {statusBar()}); });
+    connect(c.mnuViewKeyboard, &QAction::triggered, this, [this] {
+        if (!m_keyb)
+            m_keyb = new frmKeyb(this);
+        m_keyb->show();
+        m_keyb->raise();
+        m_keyb->activateWindow();
+    });
+
+    connect(c.mnuLanguages, &QMenu::aboutToShow, this, &frmMain::languagesMenuAboutToShow);
+    connect(c.mnuLangHindi, &QAction::triggered, this, [this] { OptHindi->setFocus(); OptHindi->setChecked(true); });
+    connect(c.mnuLangEnglish, &QAction::triggered, this,
+            [this] { OptEnglish->setFocus(); OptEnglish->setChecked(true); });
+    connect(c.mnuLayoutTav, &QAction::triggered, this, [this] { setLayout(u"Tav"_s); });
+    connect(c.mnuLayoutRem, &QAction::triggered, this, [this] { setLayout(u"Rem"_s); });
+    connect(c.mnuLayoutRom, &QAction::triggered, this, [this] { setLayout(u"Rom"_s); });
+
+    connect(c.mnuWindowCascade, &QAction::triggered, mdiArea, &QMdiArea::cascadeSubWindows);
+    connect(c.mnuWindowTileH, &QAction::triggered, this, [this] {
+        // One above the other, each the full width of the frame.
+        const auto subs = mdiArea->subWindowList();
+        const QList<QMdiSubWindow *> shown = [&] {
+            QList<QMdiSubWindow *> l;
+            for (auto *s : subs)
+                if (!s->isMinimized())
+                    l.append(s);
+            return l;
+        }();
+        if (shown.isEmpty())
+            return;
+        const QRect area = mdiArea->viewport()->rect();
+        const int h = area.height() / shown.size();
+        for (int i = 0; i < shown.size(); ++i) {
+            shown[i]->showNormal();
+            shown[i]->setGeometry(0, i * h, area.width(), h);
+        }
+    });
+    connect(c.mnuWindowTileV, &QAction::triggered, this, [this] {
+        // Side by side, each the full height of the frame.
+        QList<QMdiSubWindow *> shown;
+        for (auto *s : mdiArea->subWindowList())
+            if (!s->isMinimized())
+                shown.append(s);
+        if (shown.isEmpty())
+            return;
+        const QRect area = mdiArea->viewport()->rect();
+        const int w = area.width() / shown.size();
+        for (int i = 0; i < shown.size(); ++i) {
+            shown[i]->showNormal();
+            shown[i]->setGeometry(i * w, 0, w, area.height());
+        }
+    });
+    connect(c.mnuWindowArrange, &QAction::triggered, this, [this] {
+        // Minimized windows in a row along the bottom of the frame.
+        const QRect area = mdiArea->viewport()->rect();
+        int x = 0;
+        for (auto *s : mdiArea->subWindowList()) {
+            if (!s->isMinimized())
+                continue;
+            s->move(x, area.height() - s->height());
+            x += s->width();
+        }
+    });
+
+    connect(c.mnuHelpContents, &QAction::triggered, this, [this] { showHelp(); });
+    connect(c.mnuHelpSearch, &QAction::triggered, this, [this] { showHelp(u"search"_s); });
+    connect(c.mnuHelpAbout, &QAction::triggered, this, [this] {
+        frmAbout about(this);
+        about.exec();
+    });
+}
+
+// --- events -----------------------------------------------------------------
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtDic) {
+        // The dictionary box takes no typing; a click opens the dictionary.
+        if (event->type() == QEvent::KeyPress)
+            return true;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            m_cmd->mnuLangDictionary->trigger();
+            return true;
+        }
+    }
+    if (watched == m_cmd->tbToolbar && event->type() == QEvent::MouseMove) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (me->buttons() & Qt::RightButton)
+            showSaying(me->position().toPoint().x(), me->position().toPoint().y());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::showSaying(int x, int y)
+{
+    const int tpp = twipsPerPixel(this);
+    const int xt = x * tpp, yt = y * tpp;
+    if (yt < 30 || yt > 330 || xt < 0 || xt >= 8600)
+        return;
+    const int band = qBound(0, xt * 22 / 8600, 21);
+    sbPanels[0]->setText(QString::fromUtf8(Sayings[band]));
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // Each document asks its own question; a Cancel there keeps the program.
+    const auto subs = mdiArea->subWindowList();
+    for (QMdiSubWindow *sub : subs) {
+        if (!sub->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    if (!isMinimized()) {
+        const int tpp = twipsPerPixel(this);
+        const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+        m_settings.writeNumber(u"MainLeft"_s, double(g.x()) * tpp);
+        m_settings.writeNumber(u"MainTop"_s, double(g.y()) * tpp);
+        m_settings.writeNumber(u"MainWidth"_s, double(g.width()) * tpp);
+        m_settings.writeNumber(u"MainHeight"_s, double(g.height()) * tpp);
+    }
+    m_settings.writeString(u"HinFontSize"_s, cmbFontSize->currentText());
+    m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
+    m_settings.writeBool(u"GridLines"_s, m_cmd->mnuTableGrid->isChecked());
+    if (m_keyb)
+        m_keyb->close();
+    if (m_help)
+        m_help->close();
+    event->accept();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "commandsurface.h"
+
+#include "enginehost.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QRadioButton;
+class QTimer;
+class SettingsStore;
+class frmDocument;
+class frmKeyb;
+class FileCommands;
+class HelpWindow;
+
+namespace engine {
+struct EngineState;
+} // namespace engine
+
+// The program's one top-level window: the frame of the document windows and
+// the owner of every menu, toolbar, font box and the status bar, all of which
+// serve the active document. It is also the engine's host: the typing
+// options and the Hindi font come from its menus and boxes.
+class frmMain : public QMainWindow, public engine::EngineHost {
+    Q_OBJECT
+
+public:
+    explicit frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The start-up of the main window: settings, first document, font
+    // boxes, view state, Hindi input. Separate from the constructor so that
+    // start-up failures can be reported with the window on screen.
+    void startUp();
+
+    SettingsStore &settings() { return m_settings; }
+    engine::EngineState &engineState() { return m_state; }
+    CommandSurface &commands() { return *m_cmd; }
+    FileCommands &files() { return *m_files; }
+
+    // Document windows.
+    int DocumentCount = 0;       // created and not yet closed
+    bool SkipClosePrompt = false; // the next close asks no question
+    bool SaveCompleted = false;   // the last FileSave wrote the file
+    frmDocument *NewDocument();
+    frmDocument *activeDocument() const;
+    QList<frmDocument *> documents() const;
+    void ShowDocumentCommands();
+    void HideDocumentCommands();
+    // Saves the active document (under its name, or asking for one).
+    // Sets SaveCompleted.
+    void FileSave();
+
+    // The language switch and the format controls.
+    void selectHindi();
+    void selectEnglish();
+    bool isHindi() const;
+    void SyncFormatControls();
+    void toggleLanguage(); // Ctrl+L in a document or the find window
+
+    // engine::EngineHost
+    bool dotPurna() const override;
+    std::string layout() const override;
+    bool englishNumerals() const override;
+    void reapplyHindiFont() override;
+
+    // Controls that other windows and the tests reach.
+    QComboBox *CmbFontHin = nullptr;
+    QComboBox *cmbFontEng = nullptr;
+    QComboBox *cmbFontSize = nullptr;
+    QComboBox *cmbZoom = nullptr;
+    QRadioButton *OptHindi = nullptr;
+    QRadioButton *OptEnglish = nullptr;
+    QLineEdit *txtDic = nullptr;
+    QList<QLabel *> sbPanels; // the seven status-bar panels
+    QTimer *tmTimer = nullptr;
+    QMdiArea *mdiArea = nullptr;
+
+    // Opens the Help window on a page, or says there is no help.
+    void showHelp(const QString &page = {});
+
+Q_SIGNALS:
+    void documentCountChanged(int count);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildLanguageBar();
+    void buildStatusBar();
+    void connectCommands();
+    void LoadSettings();
+    void FillFontBoxes();
+    void applyViewState(frmDocument *doc);
+    void setLayout(const QString &code);
+    void toggleDot();
+    void toggleNumerals();
+    void toggleBar(QAction *item, const QList<QWidget *> &bars);
+    void updateClock();
+    void applyHindiFontBox();
+    void applyEnglishFontBox();
+    void applySizeBox();
+    void sendKeyToFocus(int key, Qt::KeyboardModifiers modifiers);
+    void editMenuAboutToShow();
+    void languagesMenuAboutToShow();
+    void documentClosed(frmDocument *doc);
+    void showSaying(int x, int y);
+    QString fontSizeForLanguage(const QString &key) const;
+
+    SettingsStore &m_settings;
+    engine::EngineState &m_state;
+    std::unique_ptr<CommandSurface> m_cmd;
+    FileCommands *m_files = nullptr;
+    frmKeyb *m_keyb = nullptr;
+    HelpWindow *m_help = nullptr;
+    bool m_switchingLanguage = false;
+};

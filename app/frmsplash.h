@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QTimer;
+
+// The splash window. When it is first shown it starts a 400 ms timer; the
+// first tick runs `whenDone` (which shows the main window) and closes it.
+class frmSplash : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSplash(std::function<void()> whenDone);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::function<void()> m_whenDone;
+    QTimer *m_timer;
+    bool m_started = false;
+};

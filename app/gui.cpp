@@ -1,0 +1,64 @@
+// The window: splash, main window, the files named on the command line.
+#include "commands.h"
+#include "filecommands.h"
+#include "frmmain.h"
+#include "frmsplash.h"
+#include "icons.h"
+#include "messagebox.h"
+
+#include "enginestate.h"
+#include "paths.h"
+#include "settingsstore.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QStringList>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace kalamora {
+
+// Makes the program's own font known to this process, so the Hindi font box
+// always offers "Glyphora 010" whether or not the font is installed.
+void registerProgramFont()
+{
+    QFontDatabase::addApplicationFont(programFolder() + u"/GO10.TTF"_s);
+}
+
+} // namespace kalamora
+
+int runWindow(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(u"Kalamora"_s);
+    QApplication::setApplicationName(u"Kalamora"_s);
+    QApplication::setApplicationVersion(QLatin1StringView(KALAMORA_VERSION));
+    kalamora::setUpIconTheme();
+    kalamora::registerProgramFont();
+    QApplication::setWindowIcon(kalamora::applicationIcon());
+
+    const QStringList files = QApplication::arguments().mid(1);
+    SettingsStore settings;
+    engine::EngineState state;
+    std::unique_ptr<frmMain> main;
+
+    auto *splash = new frmSplash([&] {
+        main = std::make_unique<frmMain>(settings, state);
+        main->show();
+        try {
+            main->startUp();
+        } catch (const std::exception &e) {
+            kalamora::showMessage(main.get(), QMessageBox::NoIcon, u"Kalamora"_s, QString::fromLocal8Bit(e.what()));
+            QApplication::exit(1);
+            return;
+        }
+        for (const QString &file : files)
+            main->files().OpenDocument(file);
+    });
+    splash->show();
+    const int status = QApplication::exec();
+    main.reset();
+    return status;
+}

@@ -123,6 +123,12 @@ QString HTMLParse::FontFaceAttribute(const RunFormat &run) const
     return prefix + run.fontName + u"\">"_s;
 }
 
+bool HTMLParse::IsSameRun(const RunFormat &run) const
+{
+    return run.fontName == m_run.fontName && run.fontSize == m_run.fontSize && run.bold == m_run.bold
+        && run.italic == m_run.italic && run.underline == m_run.underline && run.strikeThru == m_run.strikeThru;
+}
+
 HTMLParse::RunFormat HTMLParse::runFormat(const QTextCharFormat &format, const QTextDocument &doc)
 {
     const QFont font = format.font().resolve(doc.defaultFont());

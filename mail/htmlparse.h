@@ -27,7 +27,6 @@ public:
         bool italic = false;
         bool underline = false;
         bool strikeThru = false;
-        bool operator==(const RunFormat &) const = default;
     };
 
     explicit HTMLParse(QString subject = {}, Notify notify = {});
@@ -47,9 +46,8 @@ public:
     static QString EscapeEntities(const QString &text);
     static QString FontSizeValue(const RunFormat &run);
     QString FontFaceAttribute(const RunFormat &run) const;
-    bool IsSameRun(const RunFormat &run) const { return run.fontName == m_run.fontName && run.fontSize == m_run.fontSize
-            && run.bold == m_run.bold && run.italic == m_run.italic && run.underline == m_run.underline
-            && run.strikeThru == m_run.strikeThru; }
+    // True when `run` has the remembered face, whole size and attributes.
+    bool IsSameRun(const RunFormat &run) const;
     void RememberRun(const RunFormat &run) { m_run = run; }
 
     // The message layouts around a converted body (see mailcompose.cpp).

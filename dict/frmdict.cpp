@@ -245,7 +245,12 @@ void frmDict::SearchWord()
         return;
     }
     const QModelIndex index = m_words->index(row);
-    lstDict->scrollTo(index, QAbstractItemView::PositionAtTop);
+    // A word already in view stays where it is (a click must not move the
+    // list under the pointer); one out of view comes to the top, with the
+    // words that follow it below.
+    const QRect rect = lstDict->visualRect(index);
+    if (!lstDict->viewport()->rect().contains(rect))
+        lstDict->scrollTo(index, QAbstractItemView::PositionAtTop);
     if (lstDict->currentIndex() == index && lstDict->selectionModel()->isSelected(index))
         lstDictClick();
     else

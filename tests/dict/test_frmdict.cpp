@@ -3,6 +3,7 @@
 #include "frmdict.h"
 #include "wordlistmodel.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -209,6 +211,15 @@ TEST_F(FrmDictTest, ClickingTheWordListWritesTheBoxOnce)
     EXPECT_EQ(txtHinMeaning->toPlainText(), shown({"चिड़ियाघर"}));
     EXPECT_EQ(rows(lstSimWords), QStringList{u"zoo"_s});
     EXPECT_FALSE(window->SyncingList());
+
+    // The list does not move under the pointer.
+    window->resize(520, 300);  // a list shorter than its words
+    QTest::qWait(50);
+    lstDict->verticalScrollBar()->setValue(3);  // "ab" at the top
+    ASSERT_TRUE(lstDict->viewport()->rect().contains(lstDict->visualRect(lstDict->model()->index(5, 0))));
+    click(lstDict, u"back\\slash"_s);            // row 5, in view
+    EXPECT_EQ(txtWord->text(), u"back\\slash"_s);
+    EXPECT_EQ(lstDict->verticalScrollBar()->value(), 3);
 
     // A click on the word the search selected still takes it into the box.
     txtWord->setText(u"abando"_s);

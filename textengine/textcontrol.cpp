@@ -175,8 +175,17 @@ int twips(double units)
 // breaks.
 void writeText(QTextCursor &c, const QString &text)
 {
-    if (c.hasSelection())
+    if (c.hasSelection()) {
+        // The new text takes the format of the first character it replaces,
+        // as overtyping does; a selection from the start of the document
+        // would otherwise fall back to the paragraph's default font.
+        QTextCursor first(c.document());
+        first.setPosition(c.selectionStart());
+        first.movePosition(QTextCursor::NextCharacter);
+        const QTextCharFormat format = first.charFormat();
         c.removeSelectedText();
+        c.setCharFormat(format);
+    }
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i <= n; ++i) {

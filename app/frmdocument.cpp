@@ -66,7 +66,7 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
             if (keyCode == 'L' && shift == ShiftCtrl) {
                 m_main->toggleLanguage();
             } else if ((keyCode == 'C' || keyCode == 'X') && shift == ShiftCtrl) {
-                prepareClipboard();
+                prepareClipboard(keyCode == 'X');
             } else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40) {
                 m_main->SyncFormatControls();
             }
@@ -86,11 +86,15 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
 // Ctrl+C and Ctrl+X copy a space in front of the selection, which other
 // programs of this encoding expect at the start of pasted Hindi text. The
 // space is removed again when the key of Ctrl+C comes up; a cut takes it
-// away with the text.
-void frmDocument::prepareClipboard()
+// away with the text. After a cut the window prepares no further copies.
+void frmDocument::prepareClipboard(bool cut)
 {
     if (m_clipboardPrepared)
         return;
+    // Only a copy leaves the space in the document for the key up to take
+    // away; after a cut there is none, and removing "it" would delete a
+    // character of the user's text.
+    m_spaceInDocument = !cut;
     m_savedLength = m_rtftext->SelLength();
     m_rtftext->setSelLength(0);
     m_rtftext->setSelText(u" "_s);
@@ -101,12 +105,13 @@ void frmDocument::prepareClipboard()
 
 void frmDocument::restoreClipboard()
 {
-    if (!m_clipboardPrepared)
+    if (!m_clipboardPrepared || !m_spaceInDocument)
         return;
     m_rtftext->setSelLength(1);
     m_rtftext->setSelText(QString());
     m_rtftext->setSelLength(m_savedLength);
     m_clipboardPrepared = false;
+    m_spaceInDocument = false;
 }
 
 void frmDocument::PopUpEditMenu()

@@ -55,7 +55,7 @@ private:
     void layoutControls();
     void bindKeys(textengine::TextControl *control, textengine::TextControlSurface *surface,
                   engine::KeyBinding *binding);
-    void prepareClipboard();
+    void prepareClipboard(bool cut);
     void restoreClipboard();
 
     frmMain *m_main;
@@ -66,5 +66,6 @@ private:
     std::unique_ptr<engine::KeyBinding> m_binding;
     std::unique_ptr<engine::KeyBinding> m_text3Binding;
     bool m_clipboardPrepared = false;
+    bool m_spaceInDocument = false;
     int m_savedLength = 0;
 };

@@ -3,6 +3,7 @@
 #include "filecommands.h"
 #include "frmmain.h"
 #include "frmsplash.h"
+#include "gui.h"
 #include "icons.h"
 #include "messagebox.h"
 
@@ -20,11 +21,9 @@ using namespace Qt::StringLiterals;
 
 namespace kalamora {
 
-// Makes the program's own font known to this process, so the Hindi font box
-// always offers "Glyphora 010" whether or not the font is installed.
-void registerProgramFont()
+bool registerProgramFont()
 {
-    QFontDatabase::addApplicationFont(programFolder() + u"/GO10.TTF"_s);
+    return QFontDatabase::addApplicationFont(programFolder() + u"/GO10.TTF"_s) >= 0;
 }
 
 } // namespace kalamora

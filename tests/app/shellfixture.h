@@ -1,0 +1,84 @@
+#pragma once
+
+#include "enginestate.h"
+#include "filedialogs.h"
+#include "frmdocument.h"
+#include "frmmain.h"
+#include "gui.h"
+#include "messagebox.h"
+#include "settingsstore.h"
+#include "textcontrol.h"
+
+#include <QSettings>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+// A main window started as the program starts it, on a fresh settings
+// store, with every message box and file dialog answered by the test.
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings(QStringLiteral("Kalamora"), QStringLiteral("Kalamora")).clear();
+        prepareSettings();
+        static const bool fontRegistered = kalamora::registerProgramFont();
+        ASSERT_TRUE(fontRegistered) << "GO10.TTF missing from the program folder";
+        kalamora::setMessageHook([this](const kalamora::MessageRequest &r) {
+            messages.push_back(r.text);
+            if (answers.empty())
+                return QMessageBox::No;
+            const auto a = answers.front();
+            answers.pop_front();
+            return a;
+        });
+        kalamora::setFileDialogHook([this](const kalamora::FileDialogRequest &r) {
+            dialogs.push_back(r.title);
+            std::optional<kalamora::FileDialogChoice> c;
+            if (!fileChoices.empty()) {
+                c = fileChoices.front();
+                fileChoices.pop_front();
+            }
+            return c;
+        });
+        settings = std::make_unique<SettingsStore>();
+        main = std::make_unique<frmMain>(*settings, state);
+        main->show();
+        main->startUp();
+    }
+
+    void TearDown() override
+    {
+        main->SkipClosePrompt = false;
+        answers.assign(16, QMessageBox::No);
+        main->close();
+        main.reset();
+        kalamora::setMessageHook({});
+        kalamora::setFileDialogHook({});
+    }
+
+    // Settings a test wants in the store before the window starts.
+    virtual void prepareSettings() {}
+
+    textengine::TextControl *rtf() { return main->activeDocument()->rtftext(); }
+
+    void type(const QString &keys)
+    {
+        rtf()->setFocus();
+        for (QChar c : keys)
+            QTest::keyClick(rtf(), c.toLatin1());
+    }
+
+    QString glyphs() { return rtf()->Text(); }
+
+    std::unique_ptr<SettingsStore> settings;
+    engine::EngineState state;
+    std::unique_ptr<frmMain> main;
+    QStringList messages;
+    std::deque<QMessageBox::StandardButton> answers;
+    QStringList dialogs;
+    std::deque<kalamora::FileDialogChoice> fileChoices;
+};

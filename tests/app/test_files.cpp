@@ -1,0 +1,179 @@
+#include "shellfixture.h"
+
+#include "filecommands.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class FilesTest : public ShellTest {
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QStringList recent()
+    {
+        QStringList l;
+        for (int i = 0; i < 4; ++i)
+            l.append(settings->readString(u"MRU%1"_s.arg(i)));
+        return l;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(FilesTest, TheFormatFollowsTheEndingInAnyCase)
+{
+    write(path(u"LETTER.Rtf"_s), "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Dear friend\\par}");
+    write(path(u"notes.doc"_s), "{\\rtf1 not read as rtf}");
+    frmDocument *letter = main->files().OpenDocument(path(u"LETTER.Rtf"_s));
+    ASSERT_NE(letter, nullptr);
+    EXPECT_EQ(letter->rtftext()->Text(), u"Dear friend"_s);
+    EXPECT_EQ(letter->SavedFormat, u"0"_s);
+    EXPECT_EQ(letter->windowTitle(), path(u"LETTER.Rtf"_s));
+    frmDocument *notes = main->files().OpenDocument(path(u"notes.doc"_s));
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(notes->rtftext()->Text(), u"{\\rtf1 not read as rtf}"_s);
+    EXPECT_EQ(notes->SavedFormat, u"1"_s);
+    EXPECT_EQ(main->DocumentCount, 3);
+}
+
+TEST_F(FilesTest, AMissingFileSaysSoAndClosesItsWindowWithoutTheQuestion)
+{
+    EXPECT_EQ(main->files().OpenDocument(path(u"gone.rtf"_s)), nullptr);
+    EXPECT_EQ(messages, QStringList{u"File Not Found"_s});
+    EXPECT_EQ(main->DocumentCount, 1);
+    EXPECT_FALSE(main->SkipClosePrompt);
+    EXPECT_EQ(recent(), (QStringList{QString(), QString(), QString(), QString()}));
+}
+
+TEST_F(FilesTest, TheRecentListKeepsItsOrderAndDropsTheOldest)
+{
+    QStringList names;
+    for (int i = 1; i <= 5; ++i) {
+        names.append(path(u"f%1.txt"_s.arg(i)));
+        write(names.last(), "x");
+    }
+    for (int i = 0; i < 4; ++i)
+        main->files().OpenDocument(names[i]);
+    EXPECT_EQ(recent(), (QStringList{names[3], names[2], names[1], names[0]}));
+    main->files().OpenDocument(names[1]); // already listed: no reordering
+    EXPECT_EQ(recent(), (QStringList{names[3], names[2], names[1], names[0]}));
+    main->files().OpenDocument(names[4]);
+    EXPECT_EQ(recent(), (QStringList{names[4], names[3], names[2], names[1]}));
+    EXPECT_EQ(main->commands().mnuRecentFile[0]->text(), names[4]);
+    EXPECT_TRUE(main->commands().mnuFileRecent->menuAction()->isVisible());
+    // A recent item opens its file.
+    const int before = main->DocumentCount;
+    main->commands().mnuRecentFile[3]->trigger();
+    EXPECT_EQ(main->DocumentCount, before + 1);
+    EXPECT_EQ(main->activeDocument()->SavedName, names[1]);
+}
+
+TEST_F(FilesTest, SaveWritesRtfUnderTheOpenedNameAndKeepsTextAndCaret)
+{
+    write(path(u"a.txt"_s), "plain words");
+    frmDocument *doc = main->files().OpenDocument(path(u"a.txt"_s));
+    ASSERT_NE(doc, nullptr);
+    doc->rtftext()->setSelStart(3);
+    main->commands().mnuFileSave->trigger();
+    EXPECT_TRUE(main->SaveCompleted);
+    EXPECT_TRUE(readAll(path(u"a.txt"_s)).startsWith("{\\rtf1"));
+    EXPECT_EQ(doc->rtftext()->Text(), u"plain words"_s);
+    EXPECT_EQ(doc->rtftext()->SelStart(), 3);
+}
+
+TEST_F(FilesTest, OpenSaveRoundTripsNeverChangeTheText)
+{
+    type(u"namaste hindI"_s);
+    const QString typed = glyphs();
+    fileChoices = {{path(u"round.rtf"_s), 1}};
+    main->commands().mnuFileSave->trigger();
+    ASSERT_TRUE(main->SaveCompleted);
+    EXPECT_EQ(main->activeDocument()->SavedFormat, u"5"_s);
+    EXPECT_EQ(main->activeDocument()->windowTitle(), path(u"round.rtf"_s));
+    for (int i = 0; i < 10; ++i) {
+        main->SkipClosePrompt = true;
+        main->mdiArea->activeSubWindow()->close();
+        frmDocument *doc = main->files().OpenDocument(path(u"round.rtf"_s));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(doc->rtftext()->Text(), typed) << "round " << i;
+        main->commands().mnuFileSave->trigger();
+        ASSERT_TRUE(main->SaveCompleted);
+    }
+}
+
+TEST_F(FilesTest, SaveAsOntoAnExistingFileAnsweredNoChangesNothing)
+{
+    write(path(u"keep.rtf"_s), "original bytes");
+    type(u"ghar"_s);
+    fileChoices = {{path(u"keep.rtf"_s), 1}};
+    answers = {QMessageBox::No};
+    main->commands().mnuFileSaveAs->trigger();
+    EXPECT_EQ(messages, QStringList{u"File Already Exists. Overwrite ?"_s});
+    EXPECT_EQ(readAll(path(u"keep.rtf"_s)), QByteArray("original bytes"));
+    EXPECT_EQ(main->activeDocument()->SavedName, frmDocument::None);
+    EXPECT_EQ(main->activeDocument()->windowTitle(), u"Document 1"_s);
+    EXPECT_EQ(dialogs, QStringList{u"Save File As"_s});
+}
+
+TEST_F(FilesTest, SaveAsTextWritesTextAndLeavesTheRecentListAlone)
+{
+    type(u"ghar"_s);
+    fileChoices = {{path(u"out.txt"_s), 2}};
+    main->commands().mnuFileSaveAs->trigger();
+    EXPECT_EQ(readAll(path(u"out.txt"_s)), QByteArray("?kj~"));
+    EXPECT_EQ(main->activeDocument()->SavedFormat, u"1"_s);
+    EXPECT_EQ(recent().first(), QString());
+}
+
+TEST_F(FilesTest, ACancelledFirstSaveKeepsTheWindowOpenOnClose)
+{
+    type(u"ghar"_s);
+    answers = {QMessageBox::Yes};
+    EXPECT_FALSE(main->mdiArea->activeSubWindow()->close()); // the save dialog is cancelled
+    EXPECT_FALSE(main->SaveCompleted);
+    EXPECT_EQ(main->DocumentCount, 1);
+    EXPECT_EQ(dialogs, QStringList{u"Save Document"_s});
+}
+
+TEST_F(FilesTest, AFailedSaveKeepsTheOldFileAndTheWindow)
+{
+    write(path(u"old.rtf"_s), "{\\rtf1 old}");
+    frmDocument *doc = main->files().OpenDocument(path(u"old.rtf"_s));
+    ASSERT_NE(doc, nullptr);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    doc->rtftext()->setSelText(u"new "_s);
+    main->commands().mnuFileSave->trigger();
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (main->SaveCompleted)
+        GTEST_SKIP() << "running as a user the folder permissions do not bind (root)";
+    EXPECT_EQ(readAll(path(u"old.rtf"_s)), QByteArray("{\\rtf1 old}"));
+    EXPECT_EQ(messages.size(), 1);
+}
+
+TEST(FileFilters, LegacyFiltersBecomeQtFilters)
+{
+    EXPECT_EQ(kalamora::qtFilters(u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|"_s),
+              (QStringList{u"Rich Text File (*.rtf)"_s, u"Text File (*.txt)"_s}));
+    EXPECT_EQ(kalamora::qtFilters(u"Pictures|*.png|"_s), QStringList{u"Pictures (*.png)"_s});
+}
+
+} // namespace

@@ -1,0 +1,270 @@
+#include "shellfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMdiArea>
+#include <QMenu>
+#include <QRadioButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool menusVisible(frmMain &m)
+{
+    bool all = true;
+    for (QMenu *menu : m.commands().documentMenus())
+        all = all && menu->menuAction()->isVisible();
+    return all;
+}
+
+bool menusHidden(frmMain &m)
+{
+    for (QMenu *menu : m.commands().documentMenus())
+        if (menu->menuAction()->isVisible())
+            return false;
+    return true;
+}
+
+TEST_F(ShellTest, FirstStartOpensDocumentOneInHindiWithTheDefaults)
+{
+    ASSERT_NE(main->activeDocument(), nullptr);
+    EXPECT_EQ(main->activeDocument()->windowTitle(), u"Document 1"_s);
+    EXPECT_EQ(main->DocumentCount, 1);
+    EXPECT_TRUE(main->OptHindi->isChecked());
+    EXPECT_EQ(state.InputLanguage, "HINDI");
+    EXPECT_EQ(main->cmbFontSize->currentText(), u"24"_s);
+    EXPECT_EQ(main->CmbFontHin->currentText(), u"Glyphora 010"_s);
+    EXPECT_TRUE(main->commands().mnuEditDot->isChecked());
+    EXPECT_TRUE(main->commands().mnuEditEngNume->isChecked());
+    EXPECT_TRUE(main->commands().mnuLayoutRom->isChecked());
+    EXPECT_TRUE(main->commands().mnuViewPageView->isChecked());
+    EXPECT_TRUE(main->commands().mnuTableGrid->isChecked());
+    EXPECT_TRUE(menusVisible(*main));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    EXPECT_TRUE(main->windowTitle().startsWith(u"Kalamora"_s)); // "Kalamora - [Document 1]" while maximized
+    // The status bar's panels.
+    ASSERT_EQ(main->sbPanels.size(), 7);
+    EXPECT_EQ(main->sbPanels[0]->text(), u"Press F1 To See Help"_s);
+    EXPECT_EQ(main->sbPanels[1]->text(), u"Kalamora"_s);
+}
+
+TEST_F(ShellTest, TypedHindiComesOutInTheProgramsFontAtTheBoxSize)
+{
+    type(u"namaste"_s);
+    EXPECT_EQ(glyphs(), u"ueLrs"_s);
+    rtf()->setSelStart(2);
+    EXPECT_EQ(rtf()->FontName(), u"Glyphora 010"_s);
+    EXPECT_EQ(rtf()->FontSize(), 24);
+}
+
+TEST_F(ShellTest, EachRewrittenKeyUndoesAsOneStep)
+{
+    type(u"k"_s);
+    EXPECT_EQ(glyphs(), u"d~"_s);
+    type(u"a"_s);
+    EXPECT_EQ(glyphs(), u"d"_s);
+    rtf()->undo();
+    EXPECT_EQ(glyphs(), u"d~"_s);
+    rtf()->undo();
+    EXPECT_EQ(glyphs(), QString());
+}
+
+TEST_F(ShellTest, ClosingTheLastDocumentHidesTheDocumentMenusAndNewShowsThem)
+{
+    answers = {QMessageBox::No};
+    ASSERT_TRUE(main->mdiArea->activeSubWindow()->close());
+    QApplication::processEvents();
+    EXPECT_EQ(main->DocumentCount, 0);
+    EXPECT_TRUE(menusHidden(*main));
+    EXPECT_FALSE(main->commands().mnuFileSave->isEnabled());
+    EXPECT_EQ(messages, QStringList{u"Save Before Closing?"_s}); // asked even though nothing changed
+    main->commands().mnuFileNew->trigger();
+    EXPECT_EQ(main->DocumentCount, 1);
+    EXPECT_TRUE(menusVisible(*main));
+    EXPECT_EQ(main->activeDocument()->windowTitle(), u"Document 1"_s);
+}
+
+TEST_F(ShellTest, CancelOnExitKeepsTheDocumentAndTheProgram)
+{
+    type(u"ka"_s);
+    answers = {QMessageBox::Cancel};
+    EXPECT_FALSE(main->close());
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->DocumentCount, 1);
+    ASSERT_NE(main->activeDocument(), nullptr);
+    EXPECT_EQ(glyphs(), u"d"_s);
+}
+
+TEST_F(ShellTest, CtrlLTwiceReturnsToTheStartingLanguage)
+{
+    ASSERT_EQ(state.InputLanguage, "HINDI");
+    QTest::keyClick(rtf(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(state.InputLanguage, "English");
+    EXPECT_TRUE(main->OptEnglish->isChecked());
+    EXPECT_TRUE(main->cmbFontEng->isEnabled());
+    EXPECT_FALSE(main->CmbFontHin->isEnabled());
+    QTest::keyClick(rtf(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(state.InputLanguage, "HINDI");
+    EXPECT_TRUE(main->OptHindi->isChecked());
+    EXPECT_EQ(glyphs(), QString()); // Ctrl+L types nothing
+}
+
+TEST_F(ShellTest, CopyPutsASpaceBeforeTheSelectionAndLeavesTheDocumentAlone)
+{
+    type(u"ghar"_s);
+    const QString before = glyphs();
+    rtf()->setSelStart(1);
+    rtf()->setSelLength(2);
+    const QString selected = rtf()->SelText();
+    QTest::keyClick(rtf(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), u" "_s + selected);
+    EXPECT_EQ(glyphs(), before);
+    EXPECT_EQ(rtf()->SelStart(), 1);
+    EXPECT_EQ(rtf()->SelLength(), 2);
+}
+
+TEST_F(ShellTest, AfterACutLaterCopiesAreNotPrepared)
+{
+    type(u"ghar kamal"_s);
+    rtf()->setSelStart(0);
+    rtf()->setSelLength(2);
+    QTest::keyClick(rtf(), Qt::Key_X, Qt::ControlModifier);
+    const QString afterCut = glyphs();
+    rtf()->setSelStart(1);
+    rtf()->setSelLength(2);
+    const QString selected = rtf()->SelText();
+    QTest::keyClick(rtf(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), selected);
+    EXPECT_EQ(glyphs(), afterCut);
+}
+
+TEST_F(ShellTest, TheLayoutIsReadAtEveryKey)
+{
+    type(u"k"_s);
+    EXPECT_EQ(glyphs(), u"d~"_s);
+    main->commands().mnuLayoutRem->trigger();
+    EXPECT_EQ(settings->readString(u"Layout"_s), u"Rem"_s);
+    EXPECT_TRUE(main->commands().mnuLayoutRem->isChecked());
+    EXPECT_FALSE(main->commands().mnuLayoutRom->isChecked());
+    type(u"k"_s);
+    EXPECT_EQ(glyphs(), u"d~k"_s);
+}
+
+TEST_F(ShellTest, TavrinAndEnglishPassKeysUnchanged)
+{
+    main->commands().mnuLayoutTav->trigger();
+    type(u"kaM."_s);
+    EXPECT_EQ(glyphs(), u"kaM."_s);
+    main->commands().mnuLayoutRom->trigger();
+    main->OptEnglish->setChecked(true);
+    type(u"k"_s);
+    EXPECT_EQ(glyphs(), u"kaM.k"_s);
+}
+
+TEST_F(ShellTest, TheFullStopOptionTakesEffectAtTheNextFullStop)
+{
+    type(u"."_s);
+    main->commands().mnuEditDot->trigger();
+    EXPECT_FALSE(settings->readBool(u"DotPurna"_s, true));
+    EXPECT_FALSE(main->commands().button[u"Dot"_s]->isChecked());
+    type(u"."_s);
+    EXPECT_EQ(glyphs(), u"-A"_s);
+}
+
+TEST_F(ShellTest, EnglishNumeralsFollowTheMenuCheck)
+{
+    type(u"5"_s);
+    main->commands().mnuEditEngNume->trigger();
+    EXPECT_EQ(settings->readString(u"NumeralTypeEng"_s), u"False"_s);
+    type(u"5"_s);
+    EXPECT_EQ(glyphs(), u"5\u2021"_s); // 0x87 is the double dagger in Windows-1252
+}
+
+TEST_F(ShellTest, SwitchingLanguagesKeepsASizePerLanguageAndShowsOversizeAs20)
+{
+    settings->writeString(u"EngFontSize"_s, u"12"_s);
+    main->OptEnglish->setChecked(true);
+    EXPECT_EQ(main->cmbFontSize->currentText(), u"12"_s);
+    EXPECT_EQ(settings->readString(u"HinFontSize"_s), u"24"_s);
+    settings->writeString(u"HinFontSize"_s, u"120"_s);
+    main->OptHindi->setChecked(true);
+    EXPECT_EQ(main->cmbFontSize->currentText(), u"20"_s);
+    EXPECT_EQ(settings->readString(u"EngFontSize"_s), u"12"_s);
+}
+
+TEST_F(ShellTest, TheCaretInARunSwitchesTheLanguageByItsFont)
+{
+    type(u"ghar"_s);
+    main->OptEnglish->setChecked(true);
+    rtf()->setFontName(u"DejaVu Sans"_s);
+    type(u" home"_s);
+    rtf()->setSelStart(2); // inside the Hindi word
+    main->SyncFormatControls();
+    EXPECT_EQ(state.InputLanguage, "HINDI");
+    EXPECT_EQ(main->CmbFontHin->currentText(), u"Glyphora 010"_s);
+    rtf()->setSelStart(glyphs().size() - 1); // inside the English word
+    main->SyncFormatControls();
+    EXPECT_EQ(state.InputLanguage, "English");
+    EXPECT_EQ(main->cmbFontEng->currentText(), u"DejaVu Sans"_s);
+}
+
+TEST_F(ShellTest, ShutDownStoresTheSizeBoxAndTheGridChoice)
+{
+    main->commands().mnuTableGrid->setChecked(false);
+    main->cmbFontSize->setCurrentText(u"14"_s);
+    answers = {QMessageBox::No};
+    EXPECT_TRUE(main->close());
+    EXPECT_EQ(settings->readString(u"HinFontSize"_s), u"14"_s);
+    EXPECT_EQ(settings->readString(u"EngFontSize"_s), u"14"_s);
+    EXPECT_EQ(settings->readString(u"GridLines"_s), u"False"_s);
+    EXPECT_TRUE(settings->contains(u"MainWidth"_s));
+}
+
+TEST_F(ShellTest, EditMenuEnablesCutAndCopyOnlyWithASelection)
+{
+    type(u"ghar"_s);
+    main->commands().mnuEdit->aboutToShow();
+    EXPECT_FALSE(main->commands().mnuEditCut->isEnabled());
+    EXPECT_FALSE(main->commands().mnuEditCopy->isEnabled());
+    EXPECT_TRUE(main->commands().mnuEditClear->isEnabled());
+    rtf()->setSelStart(0);
+    rtf()->setSelLength(2);
+    main->commands().mnuEdit->aboutToShow();
+    EXPECT_TRUE(main->commands().mnuEditCut->isEnabled());
+}
+
+TEST_F(ShellTest, RightClickMenuFollowsTheSelectionAndTheTable)
+{
+    frmDocument *doc = main->activeDocument();
+    doc->PopUpEditMenu();
+    doc->PopUpTableMenu();
+    EXPECT_FALSE(main->commands().mnuPopCut->isEnabled());
+    EXPECT_FALSE(main->commands().mnuPopDelete->isEnabled());
+    EXPECT_FALSE(main->commands().mnuPopTableDelete->isEnabled());
+    EXPECT_FALSE(main->commands().mnuPopTableAttributes->isEnabled());
+    EXPECT_TRUE(main->commands().mnuPopTableGrid->isEnabled());
+}
+
+TEST_F(ShellTest, ToolbarButtonsSitWhereTheProgramAddressesThem)
+{
+    CommandSurface &c = main->commands();
+    EXPECT_EQ(c.tbToolbarButton(13)->property("buttonKey").toString(), u"Bold"_s);
+    EXPECT_EQ(c.tbToolbarButton(15)->property("buttonKey").toString(), u"Underline"_s);
+    EXPECT_EQ(c.tbToolbarButton(19)->property("buttonKey").toString(), u"Align Left"_s);
+    EXPECT_EQ(c.tbToolbarButton(22)->property("buttonKey").toString(), u"Justify"_s);
+    EXPECT_EQ(c.tbBar2Items.size(), 17);
+    EXPECT_EQ(c.tbBar2Button(1)->property("buttonKey").toString(), u"HighLight"_s);
+    EXPECT_EQ(c.tbBar2Button(8)->property("buttonKey").toString(), u"PView"_s);
+    EXPECT_EQ(c.tbBar2Button(10)->property("buttonKey").toString(), u"StrikeThru"_s);
+    EXPECT_EQ(c.tbBar2Button(14)->property("buttonKey").toString(), u"Dot"_s);
+    // Every command has an icon or is a plain check item.
+    for (QAction *a : c.tbToolbarItems + c.tbBar2Items)
+        EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
+}
+
+} // namespace

@@ -241,7 +241,7 @@ void TextControl::paintEvent(QPaintEvent *event)
 bool TextControl::ObjectInsertAsChar(int kind, const QString &file, int position, int scaleX, int scaleY, int, int)
 {
     if (kind != 0)
-        return fail(u"Only pictures can be inserted as characters"_s);
+        return insertObjectAsChar(kind, file, position, scaleX, scaleY);  // objects.cpp
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return fail(u"Cannot open %1: %2"_s.arg(file, f.errorString()));

@@ -228,6 +228,39 @@ public:
     Q_INVOKABLE bool ObjectInsertAsChar(int kind, const QString &file, int position, int scaleX, int scaleY,
                                         int = 0, int = 0);
 
+    // With kind 1, ObjectInsertAsChar and ObjectInsertFixed embed a file
+    // instead (asking for it when `file` is empty), shown as an icon with
+    // its name and kept whole in the document and its RTF.
+    // ObjectInsertFixed(kind, file, x, y, scaleX, scaleY, id, flags,
+    // textFlow, positioning, distL, distT, distR, distB) puts the object in
+    // a frame beside the text, at x twips from the text's left edge and at
+    // the paragraph y twips down the document; the text flows around it,
+    // kept at the four distances (twips). `id`, `flags`, `textFlow` and
+    // `positioning` are accepted and not used: the frame always floats.
+    Q_INVOKABLE bool ObjectInsertFixed(int kind, const QString &file, int x, int y, int scaleX, int scaleY,
+                                       int id = 0, int flags = 0, int textFlow = 3, int positioning = 3,
+                                       int distL = 0, int distT = 0, int distR = 0, int distB = 0);
+    bool insertObjectAsChar(int kind, const QString &file, int position, int scaleX, int scaleY);
+    // The selected object (a TextObject, see objects.h) or nullptr.
+    Q_PROPERTY(QObject *ObjectCurrent READ ObjectCurrent)
+    QObject *ObjectCurrent() const;
+    // "Name (*.png)|*.png|..." for an open-file dialog.
+    Q_PROPERTY(QString ImageFilters READ ImageFilters)
+    QString ImageFilters() const;
+
+    // Dialogs, modal over the control, acting on the selection (dialogs.h;
+    // runDialog in uihooks.h lets tests answer them). Each returns whether
+    // it was confirmed; TableAttrDialog fails outside a table.
+    Q_INVOKABLE bool FontDialog();
+    Q_INVOKABLE bool ParagraphDialog();
+    Q_INVOKABLE bool FindReplace(int mode);  // 1 find, 2 find and replace
+    Q_INVOKABLE bool TableAttrDialog();
+
+    // The ruler shown for this control: a TXRuler's handle, 0 for none.
+    Q_PROPERTY(qulonglong RulerHandle READ RulerHandle WRITE setRulerHandle)
+    quintptr RulerHandle() const;
+    void setRulerHandle(quintptr handle);
+
     // The whole document as RTF bytes, and replacing it from RTF bytes.
     QByteArray toRtf() const;
     bool setRtf(const QByteArray &rtf);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+namespace textengine {
+
+class TextControl;
+
+// The ruler above a document: the page's width with its margins shaded,
+// the current paragraph's indents (first line above, the other lines below,
+// the right indent at the right) and its tab stops, at the control's zoom.
+// Dragging an indent marker sets that indent of the selected paragraphs.
+//
+// A control is given the ruler through its handle (TextControl::RulerHandle);
+// handle 0 detaches it. One ruler serves one control at a time: attaching
+// it to another detaches it from the first.
+class TXRuler : public QWidget {
+    Q_OBJECT
+public:
+    explicit TXRuler(QWidget *parent = nullptr);
+    ~TXRuler() override;
+
+    // A number naming this ruler for TextControl::setRulerHandle, never 0.
+    quintptr handle() const { return m_handle; }
+    static TXRuler *fromHandle(quintptr handle);
+
+    TextControl *control() const { return m_control; }
+    // Attaches to `control` (nullptr detaches); use the control's
+    // setRulerHandle, which calls this.
+    void attach(TextControl *control);
+
+    QSize sizeHint() const override;
+
+    // Where twips `t` from the text's left edge lie on the ruler, in pixels.
+    double xOfTwips(double t) const;
+    double twipsOfX(double x) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    enum Marker { None, FirstLine, LeftIndent, RightIndent };
+    double pixelsPerTwip() const;
+    double textLeftX() const;
+    Marker markerAt(const QPointF &pos) const;
+    void moveMarker(double x);
+
+    quintptr m_handle;
+    QPointer<TextControl> m_control;
+    QList<QMetaObject::Connection> m_connections;
+    Marker m_drag = None;
+};
+
+} // namespace textengine

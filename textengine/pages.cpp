@@ -41,10 +41,89 @@ bool hasBorder(const QTextTableCellFormat &f)
 
 // --- View ---------------------------------------------------------------------
 
+namespace {
+
+// The desk between two sheets in page view, in twips.
+constexpr int deskGap = 300;
+
+} // namespace
+
 void TextControl::setViewMode(int mode)
 {
-    if (mode == 0 || mode == 1)
+    if ((mode == 0 || mode == 1) && mode != m_viewMode) {
         m_viewMode = mode;
+        applyViewMode();
+    }
+}
+
+void TextControl::applyViewMode()
+{
+    QTextDocument *doc = document();
+    if (m_viewMode == 1) {
+        const double w = twipsToUnits(m_page.width);
+        const int free = viewport()->width() + viewportMargins().left() + viewportMargins().right()
+            - static_cast<int>(w);
+        setViewportMargins(std::max(free / 2, 0), 0, 0, 0);
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+        setPalette(pal);
+        viewport()->setBackgroundRole(QPalette::Window);
+        setLineWrapMode(QTextEdit::FixedPixelWidth);
+        setLineWrapColumnOrWidth(static_cast<int>(w));
+        applyPageLayout();
+    } else {
+        setViewportMargins(0, 0, 0, 0);
+        viewport()->setBackgroundRole(QPalette::Base);
+        QTextFrameFormat root = doc->rootFrame()->frameFormat();
+        root.setMargin(doc->documentMargin());
+        ++m_ownEdits;
+        doc->rootFrame()->setFrameFormat(root);
+        --m_ownEdits;
+        setLineWrapMode(QTextEdit::WidgetWidth);
+        doc->setPageSize(QSizeF(viewport()->width(), -1));
+    }
+    viewport()->update();
+}
+
+void TextControl::applyPageLayout()
+{
+    // Each page of the layout is a sheet and the desk below it; the bottom
+    // margin keeps text off the desk.
+    QTextDocument *doc = document();
+    const double w = twipsToUnits(m_page.width);
+    {
+        QTextFrameFormat root = doc->rootFrame()->frameFormat();
+        root.setLeftMargin(twipsToUnits(m_page.marginL));
+        root.setRightMargin(twipsToUnits(m_page.marginR));
+        root.setTopMargin(twipsToUnits(m_page.marginT));
+        root.setBottomMargin(twipsToUnits(m_page.marginB + deskGap));
+        ++m_ownEdits;
+        doc->rootFrame()->setFrameFormat(root);
+        --m_ownEdits;
+        doc->setPageSize(QSizeF(w, twipsToUnits(m_page.height + deskGap)));
+    }
+}
+
+void TextControl::keepPageLayout()
+{
+    // QTextEdit lays the document out again to its own width whenever a
+    // scroll bar comes or goes; page view puts its pages back.
+    if (m_viewMode == 1 && document()->pageSize().height() <= 0)
+        applyPageLayout();
+}
+
+QRectF TextControl::sheetRect(int page) const
+{
+    const double h = twipsToUnits(m_page.height);
+    const double step = twipsToUnits(m_page.height + deskGap);
+    return QRectF(0, page * step, twipsToUnits(m_page.width), h);
+}
+
+void TextControl::resizeEvent(QResizeEvent *event)
+{
+    QTextEdit::resizeEvent(event);
+    if (m_viewMode == 1)
+        applyViewMode();
 }
 
 void TextControl::setZoomFactor(int percent)
@@ -76,6 +155,9 @@ QTextDocument *TextControl::pagedDocument() const
     delete m_paged;
     m_paged = document()->clone(const_cast<TextControl *>(this));
     m_paged->setDocumentMargin(0);
+    QTextFrameFormat root = m_paged->rootFrame()->frameFormat();
+    root.setMargin(0);  // the page view's margins are the screen's, not the printer's
+    m_paged->rootFrame()->setFrameFormat(root);
     const int w = std::max(m_page.width - m_page.marginL - m_page.marginR, 720);
     const int h = std::max(m_page.height - m_page.marginT - m_page.marginB, 720);
     m_paged->setPageSize(QSizeF(twipsToUnits(w), twipsToUnits(h)));
@@ -203,6 +285,20 @@ void TextControl::setTableGridLines(bool on)
 
 void TextControl::paintEvent(QPaintEvent *event)
 {
+    if (m_viewMode == 1) {
+        // The sheets, under the text that QTextEdit draws on them.
+        QPainter p(viewport());
+        const int dx = -horizontalScrollBar()->value();
+        const int dy = -verticalScrollBar()->value();
+        const int pages = std::max(1, document()->pageCount());
+        for (int i = 0; i < pages; ++i) {
+            const QRect r = sheetRect(i).toRect().translated(dx, dy);
+            if (r.bottom() < 0 || r.top() > viewport()->height())
+                continue;
+            p.fillRect(r.translated(3, 3), QColor(0x50, 0x50, 0x50));
+            p.fillRect(r, Qt::white);
+        }
+    }
     QTextEdit::paintEvent(event);
     if (!m_gridLines)
         return;

@@ -5,6 +5,7 @@
 #include "plaintext.h"
 #include "units.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -213,6 +214,8 @@ TextControl::TextControl(QWidget *parent) : QTextEdit(parent)
     connect(document(), &QTextDocument::contentsChange, this, &TextControl::onDocumentChanged);
     connect(this, &QTextEdit::cursorPositionChanged, this, &TextControl::onCursorMoved);
     connect(this, &QTextEdit::selectionChanged, this, &TextControl::onCursorMoved);
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &TextControl::keepPageLayout);
 }
 
 TextControl::~TextControl() = default;
@@ -690,17 +693,44 @@ void TextControl::setSelHangingIndent(int tw)
 
 // --- Page setup ---------------------------------------------------------------
 
-void TextControl::setPageWidth(int tw) { if (tw > 0) m_page.width = tw; }
-void TextControl::setPageHeight(int tw) { if (tw > 0) m_page.height = tw; }
-void TextControl::setPageMarginL(int tw) { if (tw >= 0) m_page.marginL = tw; }
-void TextControl::setPageMarginT(int tw) { if (tw >= 0) m_page.marginT = tw; }
-void TextControl::setPageMarginR(int tw) { if (tw >= 0) m_page.marginR = tw; }
-void TextControl::setPageMarginB(int tw) { if (tw >= 0) m_page.marginB = tw; }
+namespace {
+
+// Page sizes and margins stay within what a page can be: up to 22 inches
+// (the largest paper RTF writers use is far below) and margins that leave
+// some text area.
+constexpr int maxPageTwips = 31680;
+
+} // namespace
+
+void TextControl::setPageWidth(int tw)
+{
+    if (tw > 0) {
+        m_page.width = std::min(tw, maxPageTwips);
+        if (m_viewMode == 1)
+            applyViewMode();
+    }
+}
+
+void TextControl::setPageHeight(int tw)
+{
+    if (tw > 0) {
+        m_page.height = std::min(tw, maxPageTwips);
+        if (m_viewMode == 1)
+            applyViewMode();
+    }
+}
+
+void TextControl::setPageMarginL(int tw) { if (tw >= 0) { m_page.marginL = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
+void TextControl::setPageMarginT(int tw) { if (tw >= 0) { m_page.marginT = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
+void TextControl::setPageMarginR(int tw) { if (tw >= 0) { m_page.marginR = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
+void TextControl::setPageMarginB(int tw) { if (tw >= 0) { m_page.marginB = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
 void TextControl::setRightMargin(int tw) { m_rightMargin = std::max(tw, 0); }
 
 void TextControl::setPageSetup(const PageSetup &page)
 {
     m_page = page;
+    if (m_viewMode == 1)
+        applyViewMode();
 }
 
 // --- Files ----------------------------------------------------------------------
@@ -739,12 +769,16 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
                 doc->setUndoRedoEnabled(false);
                 doc->clear();
                 const auto &p = model.page;
-                if (p.width && *p.width > 0) m_page.width = *p.width;
-                if (p.height && *p.height > 0) m_page.height = *p.height;
-                if (p.marginL && *p.marginL >= 0) m_page.marginL = *p.marginL;
-                if (p.marginT && *p.marginT >= 0) m_page.marginT = *p.marginT;
-                if (p.marginR && *p.marginR >= 0) m_page.marginR = *p.marginR;
-                if (p.marginB && *p.marginB >= 0) m_page.marginB = *p.marginB;
+                const auto take = [](const std::optional<int> &v, int &into, int least) {
+                    if (v && *v >= least)
+                        into = std::min(*v, maxPageTwips);
+                };
+                take(p.width, m_page.width, 1);
+                take(p.height, m_page.height, 1);
+                take(p.marginL, m_page.marginL, 0);
+                take(p.marginT, m_page.marginT, 0);
+                take(p.marginR, m_page.marginR, 0);
+                take(p.marginB, m_page.marginB, 0);
                 QTextCursor c(doc);
                 c.beginEditBlock();
                 insertModel(model, c);
@@ -819,7 +853,11 @@ bool TextControl::Load(const QString &file, qint64 offset, int format)
     QByteArray bytes;
     if (format != FormatRtf && format != FormatText && format != FormatHtml)
         return fail(u"Unknown file format %1"_s.arg(format));
-    return readFile(file, offset, bytes) && insertBytes(bytes, format, true);
+    if (!readFile(file, offset, bytes) || !insertBytes(bytes, format, true))
+        return false;
+    if (m_viewMode == 1)
+        applyViewMode();  // a new document starts with a frame of its own
+    return true;
 }
 
 bool TextControl::RTFImport(const QString &file)
@@ -848,7 +886,11 @@ QByteArray TextControl::toRtf() const
 
 bool TextControl::setRtf(const QByteArray &rtf)
 {
-    return insertBytes(rtf, FormatRtf, true);
+    if (!insertBytes(rtf, FormatRtf, true))
+        return false;
+    if (m_viewMode == 1)
+        applyViewMode();
+    return true;
 }
 
 bool TextControl::Save(const QString &file, qint64 offset, int format)

@@ -288,6 +288,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -315,6 +316,12 @@ private:
     bool fail(const QString &message);
 
     QTextDocument *pagedDocument() const;
+    // Lays the document out for the view mode: in page view on sheets of
+    // the page size with their margins, a strip of desk between them.
+    void applyViewMode();
+    void applyPageLayout();
+    void keepPageLayout();
+    QRectF sheetRect(int page) const;  // in document units
 
     PageSetup m_page;
     int m_viewMode = 0;

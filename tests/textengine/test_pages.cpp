@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextTable>
 
 #include <gtest/gtest.h>
@@ -157,4 +159,33 @@ TEST(Objects, PictureInsertedAsCharacterIsKeptInRtf)
     EXPECT_FALSE(tc.ObjectInsertAsChar(0, dir.filePath(u"none.png"_s), -1, 100, 100));
     EXPECT_FALSE(tc.ObjectInsertAsChar(0, dir.path(), -1, 100, 100));
     EXPECT_EQ(tc.Text(), u"a\uFFFCb"_s);
+}
+
+TEST(Pages, PageViewPutsEachPageOnItsSheet)
+{
+    TextControl tc;
+    tc.resize(900, 600);
+    ASSERT_TRUE(tc.setRtf("{\\rtf1\\paperw12240\\paperh7000\\margl1440\\margr1440\\margt1000\\margb1000 "
+                          "one\\par\\page two\\par\\page three}"));
+    const auto top = [&](const QString &text) {
+        for (QTextBlock b = tc.document()->begin(); b.isValid(); b = b.next()) {
+            if (b.text() == text)
+                return tc.document()->documentLayout()->blockBoundingRect(b).top();
+        }
+        return -1.0;
+    };
+    const double twip = 96.0 / 1440;  // the offscreen screen's units
+    tc.setViewMode(1);
+    EXPECT_EQ(tc.ViewMode(), 1);
+    EXPECT_NEAR(top(u"one"_s), 1000 * twip, 2);
+    // Page two's sheet starts below page one's and a strip of desk.
+    EXPECT_GT(top(u"two"_s), (7000 + 1000) * twip);
+    EXPECT_LT(top(u"two"_s), (7000 + 1000 + 600) * twip);
+    EXPECT_EQ(tc.CurrentPages(), 3);
+    tc.setViewMode(0);
+    EXPECT_LT(top(u"two"_s), 100);
+    tc.setViewMode(7);
+    EXPECT_EQ(tc.ViewMode(), 0);
+    tc.setZoomFactor(1000);
+    EXPECT_EQ(tc.ZoomFactor(), 400);
 }

@@ -82,6 +82,7 @@ void TextControl::applyViewMode()
         setLineWrapMode(QTextEdit::WidgetWidth);
         doc->setPageSize(QSizeF(viewport()->width(), -1));
     }
+    applyZoom();
     viewport()->update();
 }
 
@@ -129,6 +130,7 @@ void TextControl::resizeEvent(QResizeEvent *event)
 void TextControl::setZoomFactor(int percent)
 {
     m_zoom = std::clamp(percent, 10, 400);
+    applyZoom();
 }
 
 int TextControl::Width() const

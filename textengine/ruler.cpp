@@ -3,6 +3,7 @@
 
 #include "textcontrol.h"
 #include "units.h"
+#include "zoomview.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QHash>
@@ -86,8 +87,8 @@ double TXRuler::textLeftX() const
     const QWidget *vp = m_control->viewport();
     const QPoint origin = vp->mapTo(window(), QPoint(0, 0)) - mapTo(window(), QPoint(0, 0));
     const QTextFrameFormat root = m_control->document()->rootFrame()->frameFormat();
-    const double zoom = m_control->ZoomFactor() / 100.0;
-    return origin.x() - m_control->horizontalScrollBar()->value() + (root.leftMargin() + root.padding()) * zoom;
+    const QPointF left(root.leftMargin() + root.padding(), 0);
+    return origin.x() + ZoomView::of(m_control)->toViewport(left).x();
 }
 
 double TXRuler::xOfTwips(double t) const

@@ -116,7 +116,7 @@ int characterCode(const QKeyEvent *e)
     const auto mods = e->modifiers();
     switch (k) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
+    case Qt::Key_Enter: return (mods & Qt::ControlModifier) ? 10 : 13;
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Tab: return (mods & Qt::ControlModifier) ? -1 : 9;
     case Qt::Key_Escape: return 27;
@@ -948,7 +948,20 @@ void TextControl::insertCode(int code)
 {
     if (code <= 0)
         return;
-    if (code == 13 || code == 10) {
+    if (code == 10) {
+        // Ctrl+Enter: a page break, the next paragraph starts a new page.
+        ownEdit([&] {
+            QTextCursor c = textCursor();
+            c.beginEditBlock();
+            if (c.hasSelection())
+                c.removeSelectedText();
+            QTextBlockFormat bf = c.blockFormat();
+            bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            c.insertBlock(bf);
+            c.endEditBlock();
+            setTextCursor(c);
+        });
+    } else if (code == 13) {
         setSelText(u"\n"_s);
     } else if (code == 9) {
         setSelText(u"\t"_s);
@@ -978,7 +991,7 @@ void TextControl::keyPressEvent(QKeyEvent *event)
     // Control codes the handler left alone (Backspace, Esc, Ctrl+letter)
     // take the control's own action, outside the edit block so that undo
     // and redo can run.
-    const bool ownAction = key == code && code < 32 && code != 13 && code != 9;
+    const bool ownAction = key == code && code < 32 && code != 13 && code != 10 && code != 9;
     if (!ownAction)
         insertCode(key);
     ++m_ownEdits;

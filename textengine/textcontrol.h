@@ -29,12 +29,13 @@ namespace textengine {
 // - KeyDown(keyCode, shift) / KeyUp(keyCode, shift): Windows virtual key
 //   codes (65 for A, 37..40 for the arrows, 13 Enter) and the shift state
 //   (1 Shift, 2 Ctrl, 4 Alt), before the control acts on the key.
-// - KeyPress(key): the character code of a typed key (13 Enter, 8 Backspace,
-//   9 Tab, 27 Esc, 1..26 for Ctrl+letter). Handlers connected directly may
+// - KeyPress(key): the character code of a typed key (13 Enter, 10 Ctrl+Enter,
+//   8 Backspace, 9 Tab, 27 Esc, 1..26 for Ctrl+letter). Handlers connected directly may
 //   change the code or set it to 0 to swallow the key; the control then
 //   inserts the code it is left with (a code below 256 as the Windows-1252
-//   character of that byte, Enter as a paragraph break). Everything a
-//   KeyPress handler changes and the insertion form one undo step.
+//   character of that byte, 13 as a paragraph break, 10 as a page break).
+//   Everything a KeyPress handler changes and the insertion form one undo
+//   step.
 // - Change(): after every change of the text, including SelText writes and
 //   loads, before the changing call returns. Edits made by a Change handler
 //   do not raise Change again.
@@ -316,6 +317,9 @@ private:
     bool fail(const QString &message);
 
     QTextDocument *pagedDocument() const;
+    // Shows the document at m_zoom (zoomview.cpp); after every change of
+    // the zoom or the view.
+    void applyZoom();
     // Lays the document out for the view mode: in page view on sheets of
     // the page size with their margins, a strip of desk between them.
     void applyViewMode();

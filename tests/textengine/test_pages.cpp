@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QAbstractTextDocumentLayout>
@@ -188,4 +189,18 @@ TEST(Pages, PageViewPutsEachPageOnItsSheet)
     EXPECT_EQ(tc.ViewMode(), 0);
     tc.setZoomFactor(1000);
     EXPECT_EQ(tc.ZoomFactor(), 400);
+}
+
+TEST(Pages, CtrlEnterBreaksThePage)
+{
+    TextControl tc;
+    QList<int> keys;
+    QObject::connect(&tc, &TextControl::KeyPress, [&](int &key) { keys << key; });
+    tc.setSelText(u"one"_s);
+    QTest::keyClick(&tc, Qt::Key_Return, Qt::ControlModifier);
+    tc.setSelText(u"two"_s);
+    EXPECT_EQ(keys, QList<int>{10});
+    EXPECT_EQ(tc.Text(), u"one\ntwo"_s);
+    EXPECT_EQ(tc.CurrentPages(), 2);
+    EXPECT_NE(tc.toRtf().indexOf("\\pagebb"), -1);
 }

@@ -38,7 +38,9 @@ enum class Role : unsigned char {
 };
 
 struct GlyphInfo {
-    const char *unicode; // UTF-8 meaning in logical order; "" when Unused
+    // UTF-8 meaning in logical order, "" when Unused. The glyphs that join
+    // the reph to a sign ("±", "Ê", "Æ") give the reph and then the sign.
+    const char *unicode;
     Role role;
 };
 

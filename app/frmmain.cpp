@@ -9,6 +9,8 @@
 #include "messagebox.h"
 
 #include "enginestate.h"
+#include "frmdict.h"
+#include "frmmail.h"
 #include "settingsstore.h"
 #include "textcontrol.h"
 
@@ -766,6 +768,19 @@ void frmMain::connectCommands()
             s->move(x, area.height() - s->height());
             x += s->width();
         }
+    });
+
+    // The dictionary: menu item, toolbar button and the dictionary box.
+    connect(c.mnuLangDictionary, &QAction::triggered, this, [this] { frmDict::openDictionary(this); });
+    connect(c.button[u"Dictionary"_s], &QAction::triggered, c.mnuLangDictionary, &QAction::trigger);
+    connect(c.button[u"Email"_s], &QAction::triggered, this, [this] {
+        frmDocument *doc = activeDocument();
+        if (!doc)
+            return;
+        QString error;
+        if (!EmailCommand(doc->rtftext(), this, &error))
+            kalamora::showMessage(this, QMessageBox::Warning, u"Kalamora"_s,
+                                  u"The document could not be prepared for mailing: %1"_s.arg(error));
     });
 
     connect(c.mnuHelpContents, &QAction::triggered, this, [this] { showHelp(); });

@@ -51,17 +51,20 @@ TEST(GlyphoraFont, EveryCodeHasItsGlyph)
             continue;
         const quint32 glyph = glyphFor(font, kruti::glyphToChar(static_cast<unsigned char>(code)));
         ASSERT_NE(glyph, 0u) << "code " << code;
-        if (code >= 0x80 && code <= 0x9F)
+        if (code >= 0x80 && code <= 0x9F) {
             EXPECT_EQ(glyphFor(font, char32_t(code)), glyph) << "raw code point " << code;
+        }
 
         const QList<QPointF> advances = font.advancesForGlyphIndexes(QList<quint32>{glyph});
         const double advance = advances.value(0).x();
-        if (kruti::isMark(info.role))
+        if (kruti::isMark(info.role)) {
             EXPECT_EQ(advance, 0.0) << "code " << code;
-        else
+        } else {
             EXPECT_GT(advance, 0.0) << "code " << code;
-        if (code != 0x20 && code != 0xA0)
+        }
+        if (code != 0x20 && code != 0xA0) {
             EXPECT_FALSE(font.pathForGlyph(glyph).isEmpty()) << "code " << code;
+        }
     }
 }
 

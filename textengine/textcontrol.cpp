@@ -205,6 +205,35 @@ void writeText(QTextCursor &c, const QString &text)
     }
 }
 
+// HTML bytes as text. A page that names its character set other than
+// Windows-1252 or Latin-1 is read in it; otherwise UTF-8 when the bytes are
+// valid UTF-8, else Windows-1252 as this program maps it (glyph codes that
+// code page leaves undefined stay as they are, where a strict decoder would
+// lose them).
+QString decodeHtml(const QByteArray &bytes)
+{
+    const std::string_view view(bytes.constData(), size_t(bytes.size()));
+    const QByteArray head = bytes.left(2048).toLower();
+    const qsizetype at = head.indexOf("charset");
+    QStringDecoder named = QStringDecoder::decoderForHtml(bytes);
+    const bool bom = view.substr(0, 3) == "\xEF\xBB\xBF" || view.substr(0, 2) == "\xFF\xFE"
+        || view.substr(0, 2) == "\xFE\xFF";
+    if (named.isValid() && (bom || at >= 0)) {
+        const QByteArray tail = head.mid(at, 40);
+        const bool western = tail.contains("1252") || tail.contains("8859-1") || tail.contains("latin1")
+            || tail.contains("ascii");
+        if (bom || !western)
+            return named(bytes);
+    }
+    if (plaintext::isValidUtf8(view))
+        return QString::fromUtf8(bytes);
+    std::u16string t;
+    t.reserve(view.size());
+    for (char c : view)
+        t.push_back(kruti::glyphToChar(static_cast<unsigned char>(c)));
+    return QString(reinterpret_cast<const QChar *>(t.data()), qsizetype(t.size()));
+}
+
 } // namespace
 
 TextControl::TextControl(QWidget *parent) : QTextEdit(parent)
@@ -823,14 +852,7 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
         return true;
     }
     case FormatHtml: {
-        QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
-        QString html;
-        if (decoder.isValid()) {
-            html = decoder(bytes);
-        } else {
-            const std::u16string t = plaintext::decode(std::string_view(bytes.constData(), size_t(bytes.size())));
-            html = QString(reinterpret_cast<const QChar *>(t.data()), qsizetype(t.size()));
-        }
+        const QString html = decodeHtml(bytes);
         ownEdit([&] {
             if (whole) {
                 doc->setUndoRedoEnabled(false);

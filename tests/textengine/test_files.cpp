@@ -244,3 +244,30 @@ TEST(Files, FailuresLeaveTheDocumentAndFilesAlone)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("this is no rtf"));
 }
+
+TEST(Files, HtmlCharacterSets)
+{
+    QTemporaryDir dir;
+    struct Case {
+        QByteArray bytes;
+        QString text;
+    };
+    const Case cases[] = {
+        // Glyph text in Windows-1252, with and without saying so.
+        {"<html><head><meta charset=\"windows-1252\"></head><body>d\x91\x81</body></html>", u"d\u2018\u0081"_s},
+        {"<html><body>d\x91\x83</body></html>", u"d\u2018\u0192"_s},
+        {"<html><body>\xE0\xA4\x95</body></html>", u"\u0915"_s},
+        {"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r\"></head>"
+         "<body>\xC1</body></html>", u"\u0430"_s},
+    };
+    for (const Case &c : cases) {
+        const QString file = dir.filePath(u"a.htm"_s);
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.bytes);
+        f.close();
+        TextControl tc;
+        ASSERT_TRUE(tc.Load(file, 0, 4));
+        EXPECT_EQ(tc.Text(), c.text) << c.bytes.toStdString();
+    }
+}

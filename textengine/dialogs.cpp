@@ -65,6 +65,9 @@ bool TextControl::FontDialog()
     dlg.setObjectName(u"FontDialog"_s);
     dlg.setOption(QFontDialog::DontUseNativeDialog);
     dlg.setWindowTitle(u"Font"_s);
+    // The dialog may show a family under another name than the format's:
+    // what it showed first is what the user did not change.
+    initial = dlg.currentFont();
     if (runDialog(&dlg) != QDialog::Accepted)
         return false;
     // Only what the dialog changed is applied, so a mixed selection keeps

@@ -213,7 +213,7 @@ QTextImageFormat TextObject::format() const
     return c.charFormat().toImageFormat();
 }
 
-void TextObject::setProperty(int property, const QVariant &value)
+void TextObject::setFormatProperty(int property, const QVariant &value)
 {
     if (!isValid())
         return;
@@ -266,7 +266,7 @@ bool TextObject::keepsDistances() const
 
 void TextObject::setKeepsDistances(bool on)
 {
-    setProperty(ObjectKeepsDistancesProperty, on);
+    setFormatProperty(ObjectKeepsDistancesProperty, on);
 }
 
 int TextObject::Distance(int index) const
@@ -279,7 +279,7 @@ int TextObject::Distance(int index) const
 void TextObject::setDistance(int index, int twips)
 {
     if (index >= 1 && index <= 4)
-        setProperty(ObjectDistanceLeftProperty + index - 1, std::clamp(twips, 0, 32767));
+        setFormatProperty(ObjectDistanceLeftProperty + index - 1, std::clamp(twips, 0, 32767));
 }
 
 bool TextObject::fastDisplay() const
@@ -289,7 +289,7 @@ bool TextObject::fastDisplay() const
 
 void TextObject::setFastDisplay(bool on)
 {
-    setProperty(ObjectFastDisplayProperty, on);
+    setFormatProperty(ObjectFastDisplayProperty, on);
 }
 
 bool TextObject::saveAsData() const
@@ -299,7 +299,7 @@ bool TextObject::saveAsData() const
 
 void TextObject::setSaveAsData(bool on)
 {
-    setProperty(ObjectSaveAsDataProperty, on);
+    setFormatProperty(ObjectSaveAsDataProperty, on);
 }
 
 // --- Filters and embedding ----------------------------------------------------

@@ -63,7 +63,7 @@ public:
 
 private:
     QTextImageFormat format() const;
-    void setProperty(int property, const QVariant &value);
+    void setFormatProperty(int property, const QVariant &value);
 
     TextControl *m_control;
     QTextCursor m_cursor;  // stands before the object character

@@ -62,7 +62,7 @@ void TextControl::applyViewMode()
     if (m_viewMode == 1) {
         const double w = twipsToUnits(m_page.width);
         const int free = viewport()->width() + viewportMargins().left() + viewportMargins().right()
-            - static_cast<int>(w);
+            - static_cast<int>(w * m_zoom / 100.0);
         setViewportMargins(std::max(free / 2, 0), 0, 0, 0);
         QPalette pal = palette();
         pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));

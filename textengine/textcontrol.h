@@ -112,7 +112,9 @@ public:
     // carriage return (CR LF counts once) writes a paragraph break.
     void setSelText(const QString &text);
     QString Text() const;
-    // Replaces the whole text, keeping the format at the start.
+    // Replaces the whole text, keeping the format at the start. The text is
+    // plain (line feeds break paragraphs); unlike QTextEdit::setText, which
+    // this hides, it never reads HTML.
     void setText(const QString &text);
 
     // Character format of the selection (of the caret when it is empty).

@@ -1,0 +1,873 @@
+#include "hindirtf.h"
+
+#include "engine.h"
+#include "enginehost.h"
+#include "enginestate.h"
+#include "settingsstore.h"
+#include "textcontrol.h"
+#include "textcontrolsurface.h"
+#include "units.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMetaClassInfo>
+#include <QMetaObject>
+#include <QPalette>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int ShiftCtrl = 2;
+constexpr int KeyBackspace = 8;
+
+// What the engine asks of its surroundings, for the controls: the typing
+// options come from the program's settings, which the main window writes
+// when the user changes them. There is no Hindi font box to reapply.
+class ControlEngineHost : public engine::EngineHost {
+public:
+    bool dotPurna() const override
+    {
+        try {
+            return m_settings.readBool(u"DotPurna"_s, true);
+        } catch (const SettingsError &) {
+            return true;
+        }
+    }
+    std::string layout() const override
+    {
+        return m_settings.readString(u"Layout"_s, u"Rom"_s).toStdString();
+    }
+    bool englishNumerals() const override
+    {
+        try {
+            return m_settings.readBool(u"NumeralTypeEng"_s, true);
+        } catch (const SettingsError &) {
+            return true;
+        }
+    }
+    void reapplyHindiFont() override {}
+
+private:
+    SettingsStore m_settings;
+};
+
+// The state every instance shares: the engine's, and LangMode.
+struct SharedInput {
+    engine::EngineState state;
+    ControlEngineHost host;
+    int langMode = 1;
+
+    SharedInput()
+    {
+        // LangMode alone decides whether the engine runs; the engine's own
+        // language test must never stop it.
+        state.InputLanguage = "HINDI";
+    }
+};
+
+SharedInput &shared()
+{
+    static SharedInput input;
+    return input;
+}
+
+HindiRTF::MessageHook &messageHook()
+{
+    static HindiRTF::MessageHook hook;
+    return hook;
+}
+
+int clamp16(int v)
+{
+    return std::clamp(v, -32768, 32767);
+}
+
+QColor colourOf(uint value, const QPalette &palette)
+{
+    if (value & 0x80000000u) {
+        switch (value & 0xFFu) {
+        case 5: return palette.color(QPalette::Base);
+        case 8: return palette.color(QPalette::Text);
+        case 15: return palette.color(QPalette::Button);
+        case 18: return palette.color(QPalette::ButtonText);
+        default: return palette.color(QPalette::Window);
+        }
+    }
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+int toTwips(double units)
+{
+    return static_cast<int>(std::lround(textengine::unitsToTwips(units)));
+}
+
+// Finds Kalamora's main window, when the control lives inside it.
+QWidget *kalamoraMainWindow()
+{
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget *w : tops) {
+        if (w->objectName() == u"frmMain"_s)
+            return w;
+    }
+    return nullptr;
+}
+
+// The main window's refresh of its format controls. Other hosts have no such
+// window and nothing to refresh.
+void refreshFormatState()
+{
+    QWidget *main = kalamoraMainWindow();
+    if (!main || main->metaObject()->indexOfMethod("SyncFormatControls()") < 0)
+        return;
+    QMetaObject::invokeMethod(main, "SyncFormatControls", Qt::DirectConnection);
+}
+
+enum Indent { Bottom, FirstLine, Left, Right, Top };
+
+} // namespace
+
+// --- Creation --------------------------------------------------------------------
+
+HindiRTF::HindiRTF(QWidget *parent)
+    : QWidget(parent)
+    , m_rtf(new textengine::TextControl(this))
+{
+    m_rtf->setObjectName(u"rtf"_s);
+    m_surface = std::make_unique<textengine::TextControlSurface>(m_rtf);
+    m_rtf->setGeometry(rect());
+    setFocusProxy(m_rtf);
+    m_rtf->installEventFilter(this);
+    applyBackColor();
+    InitProperties();
+
+    connect(m_rtf, &textengine::TextControl::KeyDown, this, &HindiRTF::onKeyDown);
+    connect(m_rtf, &textengine::TextControl::KeyUp, this, &HindiRTF::onKeyUp);
+    // Connected directly: the handler changes the key before the control
+    // inserts it, and the control keeps the handler's edits in one undo step.
+    connect(m_rtf, &textengine::TextControl::KeyPress, this, &HindiRTF::onKeyPress, Qt::DirectConnection);
+    connect(m_rtf, &textengine::TextControl::Change, this, &HindiRTF::onTextChange, Qt::DirectConnection);
+    connect(m_rtf, &textengine::TextControl::PosChange, this, [] { refreshFormatState(); });
+}
+
+HindiRTF::~HindiRTF() = default;
+
+void HindiRTF::InitProperties()
+{
+    m_fontName = u"Arial"_s;
+}
+
+void HindiRTF::setMessageHook(MessageHook hook)
+{
+    messageHook() = std::move(hook);
+}
+
+void HindiRTF::About()
+{
+    settle();
+    const QString title = u"About HindiRTF"_s;
+    const QString text = u"HindiRTF: a rich-text box for typing Hindi in the Kruti Dev encoding, "
+                         "phonetically or on the Remington layout.\n\nPart of Kalamora."_s;
+    if (messageHook()) {
+        messageHook()(title, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void HindiRTF::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_rtf->setGeometry(0, 0, width(), height());
+}
+
+// --- Persistence -----------------------------------------------------------------
+
+const QStringList &HindiRTF::persistedProperties()
+{
+    static const QStringList names = {
+        u"BackColor"_s, u"BorderStyle"_s, u"LangMode"_s, u"FontName"_s, u"FormatSelection"_s,
+        u"AlignMent"_s, u"FontBold"_s, u"FontItalic"_s, u"FontSize"_s, u"FontStrikeThru"_s,
+        u"FontUnderline"_s, u"ForeColor"_s, u"IndentB"_s, u"IndentFL"_s, u"IndentL"_s,
+        u"IndentR"_s, u"IndentT"_s, u"ScrollBars"_s, u"Text"_s, u"SelText"_s,
+    };
+    return names;
+}
+
+QVariant HindiRTF::persistedDefault(const QString &name)
+{
+    if (name == u"BackColor"_s)
+        return QVariant(DefaultBackColor);
+    if (name == u"ForeColor"_s)
+        return QVariant(DefaultForeColor);
+    if (name == u"BorderStyle"_s)
+        return 1;
+    if (name == u"LangMode"_s)
+        return u"1"_s;
+    if (name == u"FontName"_s)
+        return u"Arial"_s;
+    if (name == u"FormatSelection"_s)
+        return true;
+    if (name == u"FontSize"_s)
+        return 12;
+    if (name == u"ScrollBars"_s)
+        return 3;
+    if (name == u"Text"_s || name == u"SelText"_s)
+        return QString();
+    if (persistedProperties().contains(name))
+        return 0;
+    return {};
+}
+
+QString HindiRTF::propertyDescription(const QString &name)
+{
+    const QByteArray key = "description:" + name.toLatin1();
+    const QMetaObject &mo = staticMetaObject;
+    const int i = mo.indexOfClassInfo(key.constData());
+    return i < 0 ? QString() : QString::fromLatin1(mo.classInfo(i).value());
+}
+
+void HindiRTF::ReadProperties(PropertyBag &bag)
+{
+    m_loading = false;
+    m_loadValues.clear();
+    m_reading = true;
+    // A bag that raises leaves the rows read so far applied; the error is
+    // the host's.
+    struct Reset {
+        bool &flag;
+        ~Reset() { flag = false; }
+    } reset{m_reading};
+    for (const QString &name : persistedProperties())
+        applyPersisted(name, bag.ReadProperty(name, persistedDefault(name)));
+}
+
+void HindiRTF::WriteProperties(PropertyBag &bag) const
+{
+    settle();
+    for (const QString &name : persistedProperties()) {
+        if (name == u"FontName"_s) {
+            // The inner control's font first, then the remembered name, which
+            // is the one that stays.
+            bag.WriteProperty(name, m_rtf->FontName(), persistedDefault(name));
+        }
+        bag.WriteProperty(name, currentValue(name), persistedDefault(name));
+    }
+}
+
+void HindiRTF::applyPersisted(const QString &name, const QVariant &value)
+{
+    if (name == u"BackColor"_s) {
+        m_backColor = value.toUInt();
+        applyBackColor();
+    } else if (name == u"BorderStyle"_s) {
+        m_rtf->setFrameShape(value.toInt() == 0 ? QFrame::NoFrame : QFrame::StyledPanel);
+    } else if (name == u"LangMode"_s) {
+        // Saved as text; a text that is no number turns the engine off.
+        shared().langMode = value.toString().trimmed().toInt();
+    } else if (name == u"FontName"_s) {
+        const QString font = value.toString();
+        formatScope([&] { m_rtf->setFontName(font); });
+        m_fontName = font;
+    } else if (name == u"FormatSelection"_s) {
+        m_formatSelection = value.toBool();
+    } else if (name == u"AlignMent"_s) {
+        const int code = value.toInt();
+        formatScope([&] { m_rtf->setAlignMent(code); });
+    } else if (name == u"FontBold"_s) {
+        const bool on = value.toInt() != 0;
+        formatScope([&] { m_rtf->setFontBold(on); });
+    } else if (name == u"FontItalic"_s) {
+        const bool on = value.toInt() != 0;
+        formatScope([&] { m_rtf->setFontItalic(on); });
+    } else if (name == u"FontSize"_s) {
+        const int points = value.toInt();
+        if (points > 0)
+            formatScope([&] { m_rtf->setFontSize(points); });
+    } else if (name == u"FontStrikeThru"_s) {
+        const bool on = value.toInt() != 0;
+        formatScope([&] { m_rtf->setFontStrikeThru(on); });
+    } else if (name == u"FontUnderline"_s) {
+        const bool on = value.toInt() != 0;
+        formatScope([&] { m_rtf->setFontUnderline(on); });
+    } else if (name == u"ForeColor"_s) {
+        const qint64 rgb = value.toUInt();
+        formatScope([&] { m_rtf->setForeColor(rgb); });
+    } else if (name == u"IndentB"_s) {
+        mergeIndent(Bottom, value.toInt());
+    } else if (name == u"IndentFL"_s) {
+        mergeIndent(FirstLine, value.toInt());
+    } else if (name == u"IndentL"_s) {
+        mergeIndent(Left, value.toInt());
+    } else if (name == u"IndentR"_s) {
+        mergeIndent(Right, value.toInt());
+    } else if (name == u"IndentT"_s) {
+        mergeIndent(Top, value.toInt());
+    } else if (name == u"ScrollBars"_s) {
+        const int bars = value.toInt();
+        m_rtf->setHorizontalScrollBarPolicy((bars & 1) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+        m_rtf->setVerticalScrollBarPolicy((bars & 2) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    } else if (name == u"Text"_s) {
+        replaceText(value.toString());
+    } else if (name == u"SelText"_s) {
+        m_rtf->setSelText(value.toString());
+    }
+}
+
+QVariant HindiRTF::currentValue(const QString &name) const
+{
+    if (name == u"BackColor"_s)
+        return BackColor();
+    if (name == u"BorderStyle"_s)
+        return BorderStyle();
+    if (name == u"LangMode"_s)
+        return QString::number(shared().langMode);
+    if (name == u"FontName"_s)
+        return m_fontName;
+    if (name == u"FormatSelection"_s)
+        return m_formatSelection;
+    if (name == u"AlignMent"_s)
+        return AlignMent();
+    if (name == u"FontBold"_s)
+        return FontBold();
+    if (name == u"FontItalic"_s)
+        return FontItalic();
+    if (name == u"FontSize"_s)
+        return FontSize();
+    if (name == u"FontStrikeThru"_s)
+        return FontStrikeThru();
+    if (name == u"FontUnderline"_s)
+        return FontUnderline();
+    if (name == u"ForeColor"_s)
+        return ForeColor();
+    if (name == u"IndentB"_s)
+        return IndentB();
+    if (name == u"IndentFL"_s)
+        return IndentFL();
+    if (name == u"IndentL"_s)
+        return IndentL();
+    if (name == u"IndentR"_s)
+        return IndentR();
+    if (name == u"IndentT"_s)
+        return IndentT();
+    if (name == u"ScrollBars"_s)
+        return ScrollBars();
+    if (name == u"Text"_s)
+        return Text();
+    if (name == u"SelText"_s)
+        return SelText();
+    return {};
+}
+
+void HindiRTF::beginPropertyLoad()
+{
+    m_loading = true;
+    m_loadValues.clear();
+    // A form loader sets the properties one after another without telling
+    // when it is done: apply what it set once the event loop runs, unless a
+    // member of the control was used before.
+    QTimer::singleShot(0, this, [this] { settle(); });
+}
+
+bool HindiRTF::deferWhileLoading(const QString &name, const QVariant &value)
+{
+    if (!m_loading)
+        return false;
+    m_loadValues.insert(name, value);
+    return true;
+}
+
+void HindiRTF::settle() const
+{
+    if (!m_loading)
+        return;
+    auto *self = const_cast<HindiRTF *>(this);
+    MapPropertyBag bag(std::exchange(self->m_loadValues, {}));
+    self->ReadProperties(bag);
+}
+
+void HindiRTF::markChanged(const QString &name)
+{
+    if (m_reading)
+        return;
+    if (!m_changed.contains(name))
+        m_changed.append(name);
+    Q_EMIT PropertyChanged(name);
+}
+
+// --- Properties --------------------------------------------------------------------
+
+void HindiRTF::applyBackColor()
+{
+    QPalette pal = m_rtf->palette();
+    pal.setColor(QPalette::Base, colourOf(m_backColor, QApplication::palette()));
+    m_rtf->setPalette(pal);
+}
+
+void HindiRTF::formatScope(const std::function<void()> &apply)
+{
+    if (!m_formatSelection) {
+        const QTextCursor saved = m_rtf->textCursor();
+        QTextCursor all(m_rtf->document());
+        all.select(QTextCursor::Document);
+        m_rtf->setTextCursor(all);
+        apply();
+        m_rtf->setTextCursor(saved);
+    }
+    // The selection (or the caret's typing format) in every case: restoring
+    // the cursor above brings back the caret's earlier format.
+    apply();
+}
+
+void HindiRTF::replaceText(const QString &text)
+{
+    // Formats set on an empty control wait at the caret; the text written
+    // into it takes them, as typing would.
+    const bool wasEmpty = m_rtf->document()->isEmpty();
+    const QTextCharFormat typing = m_rtf->currentCharFormat();
+    m_rtf->setText(text);
+    if (!wasEmpty)
+        return;
+    if (!text.isEmpty()) {
+        QTextCursor all(m_rtf->document());
+        all.select(QTextCursor::Document);
+        all.mergeCharFormat(typing);
+    }
+    m_rtf->mergeCurrentCharFormat(typing);
+}
+
+void HindiRTF::mergeIndent(int which, int twips)
+{
+    const double units = textengine::twipsToUnits(twips);
+    QTextBlockFormat f;
+    switch (which) {
+    case Bottom: f.setBottomMargin(std::max(0.0, units)); break;
+    case FirstLine: f.setTextIndent(units); break;
+    case Left: f.setLeftMargin(std::max(0.0, units)); break;
+    case Right: f.setRightMargin(std::max(0.0, units)); break;
+    case Top: f.setTopMargin(std::max(0.0, units)); break;
+    }
+    QTextCursor c = m_rtf->textCursor();
+    if (!m_formatSelection)
+        c.select(QTextCursor::Document);
+    c.mergeBlockFormat(f);
+}
+
+int HindiRTF::indent(int which) const
+{
+    settle();
+    QTextCursor c = m_rtf->textCursor();
+    c.setPosition(c.selectionStart());
+    const QTextBlockFormat f = c.blockFormat();
+    switch (which) {
+    case Bottom: return clamp16(toTwips(f.bottomMargin()));
+    case FirstLine: return clamp16(toTwips(f.textIndent()));
+    case Left: return clamp16(toTwips(f.leftMargin()));
+    case Right: return clamp16(toTwips(f.rightMargin()));
+    case Top: return clamp16(toTwips(f.topMargin()));
+    }
+    return 0;
+}
+
+uint HindiRTF::BackColor() const
+{
+    settle();
+    return m_backColor;
+}
+
+void HindiRTF::setBackColor(uint New_BackColor)
+{
+    if (deferWhileLoading(u"BackColor"_s, New_BackColor))
+        return;
+    m_backColor = New_BackColor;
+    applyBackColor();
+    markChanged(u"BackColor"_s);
+}
+
+int HindiRTF::BorderStyle() const
+{
+    settle();
+    return m_rtf->frameShape() == QFrame::NoFrame ? 0 : 1;
+}
+
+void HindiRTF::setBorderStyle(int New_BorderStyle)
+{
+    if (deferWhileLoading(u"BorderStyle"_s, New_BorderStyle))
+        return;
+    applyPersisted(u"BorderStyle"_s, New_BorderStyle);
+    markChanged(u"BorderStyle"_s);
+}
+
+int HindiRTF::SelStart() const
+{
+    settle();
+    return m_rtf->SelStart();
+}
+
+void HindiRTF::setSelStart(int New_SelStart)
+{
+    settle();
+    m_rtf->setSelStart(New_SelStart);
+}
+
+int HindiRTF::SelLength() const
+{
+    settle();
+    return m_rtf->SelLength();
+}
+
+void HindiRTF::setSelLength(int New_SelLength)
+{
+    settle();
+    m_rtf->setSelLength(New_SelLength);
+}
+
+int HindiRTF::LangMode() const
+{
+    settle();
+    return shared().langMode;
+}
+
+void HindiRTF::setLangMode(int New_LangMode)
+{
+    if (deferWhileLoading(u"LangMode"_s, QString::number(New_LangMode)))
+        return;
+    shared().langMode = New_LangMode;
+    markChanged(u"LangMode"_s);
+}
+
+QString HindiRTF::FontName() const
+{
+    settle();
+    return m_fontName;
+}
+
+void HindiRTF::setFontName(const QString &New_FontName)
+{
+    if (deferWhileLoading(u"FontName"_s, New_FontName))
+        return;
+    applyPersisted(u"FontName"_s, New_FontName);
+    markChanged(u"FontName"_s);
+}
+
+bool HindiRTF::FormatSelection() const
+{
+    settle();
+    return m_formatSelection;
+}
+
+void HindiRTF::setFormatSelection(bool New_FormatSelection)
+{
+    if (deferWhileLoading(u"FormatSelection"_s, New_FormatSelection))
+        return;
+    m_formatSelection = New_FormatSelection;
+    markChanged(u"FormatSelection"_s);
+}
+
+int HindiRTF::AlignMent() const
+{
+    settle();
+    return m_rtf->AlignMent();
+}
+
+void HindiRTF::setAlignMent(int New_AlignMent)
+{
+    if (deferWhileLoading(u"AlignMent"_s, New_AlignMent))
+        return;
+    applyPersisted(u"AlignMent"_s, clamp16(New_AlignMent));
+    markChanged(u"AlignMent"_s);
+}
+
+int HindiRTF::FontBold() const
+{
+    settle();
+    return m_rtf->FontBold() ? 1 : 0;
+}
+
+void HindiRTF::setFontBold(int New_FontBold)
+{
+    if (deferWhileLoading(u"FontBold"_s, New_FontBold))
+        return;
+    applyPersisted(u"FontBold"_s, New_FontBold);
+    markChanged(u"FontBold"_s);
+}
+
+int HindiRTF::FontItalic() const
+{
+    settle();
+    return m_rtf->FontItalic() ? 1 : 0;
+}
+
+void HindiRTF::setFontItalic(int New_FontItalic)
+{
+    if (deferWhileLoading(u"FontItalic"_s, New_FontItalic))
+        return;
+    applyPersisted(u"FontItalic"_s, New_FontItalic);
+    markChanged(u"FontItalic"_s);
+}
+
+int HindiRTF::FontSize() const
+{
+    settle();
+    return clamp16(m_rtf->FontSize());
+}
+
+void HindiRTF::setFontSize(int New_FontSize)
+{
+    if (deferWhileLoading(u"FontSize"_s, New_FontSize))
+        return;
+    applyPersisted(u"FontSize"_s, clamp16(New_FontSize));
+    markChanged(u"FontSize"_s);
+}
+
+int HindiRTF::FontStrikeThru() const
+{
+    settle();
+    return m_rtf->FontStrikeThru() ? 1 : 0;
+}
+
+void HindiRTF::setFontStrikeThru(int New_FontStrikeThru)
+{
+    if (deferWhileLoading(u"FontStrikeThru"_s, New_FontStrikeThru))
+        return;
+    applyPersisted(u"FontStrikeThru"_s, New_FontStrikeThru);
+    markChanged(u"FontStrikeThru"_s);
+}
+
+int HindiRTF::FontUnderline() const
+{
+    settle();
+    return m_rtf->FontUnderline() ? 1 : 0;
+}
+
+void HindiRTF::setFontUnderline(int New_FontUnderline)
+{
+    if (deferWhileLoading(u"FontUnderline"_s, New_FontUnderline))
+        return;
+    applyPersisted(u"FontUnderline"_s, New_FontUnderline);
+    markChanged(u"FontUnderline"_s);
+}
+
+uint HindiRTF::ForeColor() const
+{
+    settle();
+    // A selection of several colours reads -1, as the inner control gives it.
+    return static_cast<uint>(m_rtf->ForeColor());
+}
+
+void HindiRTF::setForeColor(uint New_ForeColor)
+{
+    if (deferWhileLoading(u"ForeColor"_s, New_ForeColor))
+        return;
+    applyPersisted(u"ForeColor"_s, New_ForeColor);
+    markChanged(u"ForeColor"_s);
+}
+
+int HindiRTF::IndentB() const
+{
+    return indent(Bottom);
+}
+
+void HindiRTF::setIndentB(int New_IndentB)
+{
+    if (deferWhileLoading(u"IndentB"_s, New_IndentB))
+        return;
+    mergeIndent(Bottom, clamp16(New_IndentB));
+    markChanged(u"IndentB"_s);
+}
+
+int HindiRTF::IndentFL() const
+{
+    return indent(FirstLine);
+}
+
+void HindiRTF::setIndentFL(int New_IndentFL)
+{
+    if (deferWhileLoading(u"IndentFL"_s, New_IndentFL))
+        return;
+    mergeIndent(FirstLine, clamp16(New_IndentFL));
+    markChanged(u"IndentFL"_s);
+}
+
+int HindiRTF::IndentL() const
+{
+    return indent(Left);
+}
+
+void HindiRTF::setIndentL(int New_IndentL)
+{
+    if (deferWhileLoading(u"IndentL"_s, New_IndentL))
+        return;
+    mergeIndent(Left, clamp16(New_IndentL));
+    markChanged(u"IndentL"_s);
+}
+
+int HindiRTF::IndentR() const
+{
+    return indent(Right);
+}
+
+void HindiRTF::setIndentR(int New_IndentR)
+{
+    if (deferWhileLoading(u"IndentR"_s, New_IndentR))
+        return;
+    mergeIndent(Right, clamp16(New_IndentR));
+    markChanged(u"IndentR"_s);
+}
+
+int HindiRTF::IndentT() const
+{
+    return indent(Top);
+}
+
+void HindiRTF::setIndentT(int New_IndentT)
+{
+    if (deferWhileLoading(u"IndentT"_s, New_IndentT))
+        return;
+    mergeIndent(Top, clamp16(New_IndentT));
+    markChanged(u"IndentT"_s);
+}
+
+int HindiRTF::ScrollBars() const
+{
+    settle();
+    return (m_rtf->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff ? 1 : 0)
+        | (m_rtf->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff ? 2 : 0);
+}
+
+void HindiRTF::setScrollBars(int New_ScrollBars)
+{
+    if (deferWhileLoading(u"ScrollBars"_s, New_ScrollBars))
+        return;
+    applyPersisted(u"ScrollBars"_s, New_ScrollBars);
+    markChanged(u"ScrollBars"_s);
+}
+
+QString HindiRTF::Text() const
+{
+    settle();
+    return m_rtf->Text();
+}
+
+void HindiRTF::setText(const QString &New_Text)
+{
+    if (deferWhileLoading(u"Text"_s, New_Text))
+        return;
+    replaceText(New_Text);
+    markChanged(u"Text"_s);
+}
+
+QString HindiRTF::SelText() const
+{
+    settle();
+    return m_rtf->SelText();
+}
+
+void HindiRTF::setSelText(const QString &New_SelText)
+{
+    if (deferWhileLoading(u"SelText"_s, New_SelText))
+        return;
+    m_rtf->setSelText(New_SelText);
+    markChanged(u"SelText"_s);
+}
+
+// --- Events of the inner control -----------------------------------------------------
+
+bool HindiRTF::eventFilter(QObject *watched, QEvent *event)
+{
+    // The inner control reports a key up for every repeat of a held key;
+    // only the real release ends a Ctrl+C.
+    if (watched == m_rtf && event->type() == QEvent::KeyRelease)
+        m_releaseIsRepeat = static_cast<QKeyEvent *>(event)->isAutoRepeat();
+    return QWidget::eventFilter(watched, event);
+}
+
+void HindiRTF::onKeyDown(int keyCode, int shift)
+{
+    settle();
+    if ((keyCode == 'C' || keyCode == 'X') && shift == ShiftCtrl)
+        prepareClipboard();
+    else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
+        refreshFormatState();
+}
+
+void HindiRTF::onKeyUp(int keyCode, int shift)
+{
+    if (shift != ShiftCtrl || m_releaseIsRepeat)
+        return;
+    if (keyCode == 'C')
+        restoreClipboard();
+    else if (keyCode == 'X')
+        m_spaceInserted = false; // the cut took the space away with the text
+}
+
+void HindiRTF::onKeyPress(int &key)
+{
+    if (key == KeyBackspace)
+        return;
+    SharedInput &in = shared();
+    if (in.langMode != 1)
+        return;
+    in.state.InputLanguage = "HINDI";
+    engine::Engine engine(in.state, in.host);
+    engine::KeyCode code = static_cast<engine::KeyCode>(key);
+    // The layout is read at every key, so a change in the main window's menu
+    // takes effect at the next one.
+    const std::string layout = in.host.layout();
+    if (layout == "Rem")
+        engine.RemingtonKeyPress(*m_surface, code);
+    else if (layout == "Rom")
+        engine.PhoneticKeyPress(*m_surface, code);
+    key = code;
+}
+
+void HindiRTF::onTextChange()
+{
+    SharedInput &in = shared();
+    if (in.langMode == 1 && in.state.RephPending) {
+        engine::Engine engine(in.state, in.host);
+        engine.PlacePendingReph(*m_surface);
+    }
+    Q_EMIT Change();
+}
+
+// Ctrl+C and Ctrl+X copy a space in front of the selection, which other
+// programs of this encoding expect at the start of pasted Hindi text. The
+// space is removed again when the key of Ctrl+C comes up; a cut takes it
+// away with the text, and the flag stays set: later copies and cuts are not
+// prepared. The flag keeps a held key from adding more spaces; a restoration
+// removes a space only when one was inserted, never a character of the text.
+void HindiRTF::prepareClipboard()
+{
+    if (m_clipboardPrepared)
+        return;
+    m_savedLength = m_rtf->SelLength();
+    m_rtf->setSelLength(0);
+    m_rtf->setSelText(u" "_s);
+    m_rtf->setSelStart(m_rtf->SelStart() - 1);
+    m_rtf->setSelLength(m_savedLength + 1);
+    m_clipboardPrepared = true;
+    m_spaceInserted = true;
+}
+
+void HindiRTF::restoreClipboard()
+{
+    if (!m_clipboardPrepared || !m_spaceInserted)
+        return;
+    m_rtf->setSelLength(1);
+    m_rtf->setSelText(QString());
+    m_rtf->setSelLength(m_savedLength);
+    m_clipboardPrepared = false;
+    m_spaceInserted = false;
+}

@@ -1,0 +1,264 @@
+// HindiRTF as a host uses it: keys into the inner control, properties and
+// events of the widget.
+#include "hindirtf.h"
+
+#include "settingsstore.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMetaMethod>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QTextEdit *inner(HindiRTF &control)
+{
+    return control.findChild<QTextEdit *>(u"rtf"_s);
+}
+
+class HindiRTFTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SettingsStore().remove(u"Layout"_s);
+        HindiRTF().setLangMode(1);
+    }
+    void TearDown() override
+    {
+        SettingsStore().remove(u"Layout"_s);
+        HindiRTF().setLangMode(1);
+    }
+};
+
+void sendCtrl(QWidget *target, QEvent::Type type, Qt::Key key, bool autoRepeat)
+{
+    const QString text(QChar(char16_t(key - Qt::Key_A + 1)));
+    QKeyEvent event(type, key, Qt::ControlModifier, text, autoRepeat);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+// A main window of the program stands in for the format-state refresh.
+class FakeMainWindow : public QWidget {
+    Q_OBJECT
+public:
+    int syncs = 0;
+    Q_INVOKABLE void SyncFormatControls() { ++syncs; }
+};
+
+TEST_F(HindiRTFTest, NewInstanceReadsTheSavedDefaults)
+{
+    HindiRTF control;
+    EXPECT_EQ(control.FontName(), u"Arial"_s);
+    EXPECT_EQ(control.BackColor(), 0x80000005u);
+    EXPECT_EQ(control.BorderStyle(), 1);
+    EXPECT_EQ(control.ScrollBars(), 3);
+    EXPECT_TRUE(control.FormatSelection());
+    EXPECT_EQ(control.LangMode(), 1);
+    EXPECT_TRUE(control.Text().isEmpty());
+    // Nothing was written: the host has nothing to save yet.
+    EXPECT_TRUE(control.changedProperties().isEmpty());
+}
+
+TEST_F(HindiRTFTest, KeysFollowLangModeAndLayout)
+{
+    struct Case {
+        const char *layout; // nullptr: no setting stored
+        int langMode;
+        const char *keys;
+        QString text;
+    };
+    const Case cases[] = {
+        {nullptr, 1, "namaste", u"ueLrs"_s},
+        {"Rom", 1, "rk", u"dZ~"_s},       // the reph lands after the consonant, before its halant
+        {"Rom", 0, "rk", u"rk"_s},        // LangMode 0: typed unchanged, no reph
+        {"Rom", 0, "namaste", u"namaste"_s},
+        {"Rom", 2, "namaste", u"namaste"_s}, // only 1 means Hindi
+        {"Tav", 1, "namaste", u"namaste"_s},
+        {"Rem", 1, "k", u"k"_s},
+        {"Rem", 1, "n`", u"\u2013"_s}, // a Remington ligature, glyph 0x96
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.layout ? c.layout : "(none)") + " " + std::to_string(c.langMode) + " " + c.keys);
+        if (c.layout)
+            SettingsStore().writeString(u"Layout"_s, QString::fromLatin1(c.layout));
+        else
+            SettingsStore().remove(u"Layout"_s);
+        HindiRTF control;
+        control.setLangMode(c.langMode);
+        QSignalSpy changes(&control, &HindiRTF::Change);
+        QTest::keyClicks(inner(control), QString::fromLatin1(c.keys));
+        EXPECT_EQ(control.Text(), c.text);
+        EXPECT_GE(changes.count(), int(std::strlen(c.keys)));
+    }
+}
+
+TEST_F(HindiRTFTest, LayoutChangeTakesEffectAtTheNextKey)
+{
+    HindiRTF control;
+    SettingsStore().writeString(u"Layout"_s, u"Tav"_s);
+    QTest::keyClicks(inner(control), u"k"_s);
+    SettingsStore().writeString(u"Layout"_s, u"Rom"_s);
+    QTest::keyClicks(inner(control), u"k"_s);
+    EXPECT_EQ(control.Text(), u"kd~"_s);
+}
+
+TEST_F(HindiRTFTest, LangModeAndEngineStateAreSharedByEveryInstance)
+{
+    HindiRTF first;
+    HindiRTF second;
+    first.setLangMode(0);
+    EXPECT_EQ(second.LangMode(), 0);
+    QTest::keyClicks(inner(second), u"namaste"_s);
+    EXPECT_EQ(second.Text(), u"namaste"_s);
+
+    second.setLangMode(1);
+    EXPECT_EQ(first.LangMode(), 1);
+    QTest::keyClicks(inner(first), u"namaste"_s);
+    EXPECT_EQ(first.Text(), u"ueLrs"_s);
+}
+
+TEST_F(HindiRTFTest, HeldCtrlCInsertsAndRemovesExactlyOneSpace)
+{
+    HindiRTF control;
+    control.show();
+    QTextEdit *edit = inner(control);
+    control.setText(u"xabcx"_s);
+    control.setSelStart(1);
+    control.setSelLength(3);
+    QStringList texts;
+    QObject::connect(&control, &HindiRTF::Change, &control, [&] { texts << control.Text(); });
+
+    // The key goes down, repeats (each repeat a release and a press, as the
+    // window system reports it), and comes up.
+    sendCtrl(edit, QEvent::KeyPress, Qt::Key_C, false);
+    for (int i = 0; i < 3; ++i) {
+        sendCtrl(edit, QEvent::KeyRelease, Qt::Key_C, true);
+        sendCtrl(edit, QEvent::KeyPress, Qt::Key_C, true);
+    }
+    EXPECT_EQ(QApplication::clipboard()->text(), u" abc"_s);
+    sendCtrl(edit, QEvent::KeyRelease, Qt::Key_C, false);
+
+    EXPECT_EQ(texts, (QStringList{u"x abcx"_s, u"xabcx"_s}));
+    EXPECT_EQ(control.Text(), u"xabcx"_s);
+    EXPECT_EQ(control.SelStart(), 1);
+    EXPECT_EQ(control.SelLength(), 3);
+}
+
+TEST_F(HindiRTFTest, AfterACutLaterCopiesAreNotPrepared)
+{
+    HindiRTF control;
+    control.show();
+    QTextEdit *edit = inner(control);
+    control.setText(u"xabcx"_s);
+    control.setSelStart(1);
+    control.setSelLength(3);
+    sendCtrl(edit, QEvent::KeyPress, Qt::Key_X, false);
+    sendCtrl(edit, QEvent::KeyRelease, Qt::Key_X, false);
+    EXPECT_EQ(control.Text(), u"xx"_s);
+    EXPECT_EQ(QApplication::clipboard()->text(), u" abc"_s);
+
+    control.setSelStart(0);
+    control.setSelLength(2);
+    sendCtrl(edit, QEvent::KeyPress, Qt::Key_C, false);
+    sendCtrl(edit, QEvent::KeyRelease, Qt::Key_C, false);
+    EXPECT_EQ(QApplication::clipboard()->text(), u"xx"_s);
+    EXPECT_EQ(control.Text(), u"xx"_s);
+
+    // The flag is the instance's own: another control still prepares.
+    HindiRTF other;
+    other.show();
+    other.setText(u"ab"_s);
+    other.setSelStart(0);
+    other.setSelLength(2);
+    sendCtrl(inner(other), QEvent::KeyPress, Qt::Key_C, false);
+    sendCtrl(inner(other), QEvent::KeyRelease, Qt::Key_C, false);
+    EXPECT_EQ(QApplication::clipboard()->text(), u" ab"_s);
+    EXPECT_EQ(other.Text(), u"ab"_s);
+}
+
+TEST_F(HindiRTFTest, InnerControlFillsTheWidgetAtEverySize)
+{
+    HindiRTF control;
+    const QSize sizes[] = {{1, 1}, {300, 80}, {37, 901}, {1000, 1000}, {0, 0}};
+    for (const QSize &size : sizes) {
+        control.resize(size);
+        QResizeEvent resize(size, QSize());
+        QCoreApplication::sendEvent(&control, &resize);
+        EXPECT_EQ(inner(control)->geometry(), QRect(QPoint(0, 0), size));
+    }
+    control.show();
+    control.resize(640, 200);
+    EXPECT_EQ(inner(control)->geometry(), control.rect());
+}
+
+TEST_F(HindiRTFTest, FormatStateRefreshOnlyReachesAKalamoraMainWindow)
+{
+    HindiRTF control;
+    control.show();
+    control.setText(u"abc"_s);
+    // No main window: nothing to refresh, and nothing fails.
+    QTest::keyClick(inner(control), Qt::Key_Left);
+
+    FakeMainWindow main;
+    main.setObjectName(u"frmMain"_s);
+    QTest::keyClick(inner(control), Qt::Key_Left);
+    EXPECT_GE(main.syncs, 1);
+    const int afterArrow = main.syncs;
+    control.setSelStart(0);
+    EXPECT_GT(main.syncs, afterArrow); // caret moved
+    // A typed key refreshes once, after the key, through the caret move.
+    main.syncs = 0;
+    QTest::keyClick(inner(control), Qt::Key_A);
+    EXPECT_EQ(main.syncs, 1);
+}
+
+TEST_F(HindiRTFTest, WritesMarkPersistedPropertiesChanged)
+{
+    HindiRTF control;
+    QSignalSpy spy(&control, &HindiRTF::PropertyChanged);
+    control.setFontBold(1);
+    control.setSelStart(0); // not persisted
+    control.setLangMode(1);
+    control.setSelText(u"k"_s);
+    ASSERT_EQ(spy.count(), 3);
+    EXPECT_EQ(control.changedProperties(), (QStringList{u"FontBold"_s, u"LangMode"_s, u"SelText"_s}));
+
+    // Write members take their parameter names from the property.
+    const QMetaObject *mo = control.metaObject();
+    for (int i = mo->propertyOffset(); i < mo->propertyCount(); ++i) {
+        const QByteArray name = mo->property(i).name();
+        const QByteArray setter = "set" + name;
+        bool found = false;
+        for (int m = mo->methodOffset(); m < mo->methodCount(); ++m) {
+            const QMetaMethod method = mo->method(m);
+            if (method.name() != setter)
+                continue;
+            found = true;
+            EXPECT_EQ(method.parameterNames(), QList<QByteArray>{"New_" + name}) << name.constData();
+        }
+        EXPECT_TRUE(found) << name.constData();
+    }
+    EXPECT_EQ(HindiRTF::propertyDescription(u"BackColor"_s), u"Returns/sets the background color of an object."_s);
+    EXPECT_EQ(HindiRTF::propertyDescription(u"BorderStyle"_s), u"Returns/sets the border style for an object."_s);
+}
+
+TEST_F(HindiRTFTest, AboutShowsANotice)
+{
+    HindiRTF control;
+    QString shown;
+    HindiRTF::setMessageHook([&](const QString &, const QString &text) { shown = text; });
+    QMetaObject::invokeMethod(&control, "About");
+    HindiRTF::setMessageHook({});
+    EXPECT_TRUE(shown.contains(u"HindiRTF"_s));
+}
+
+#include "test_control.moc"

@@ -219,3 +219,50 @@ TEST(TextControl, MembersReachableByName)
     EXPECT_FALSE(tc.errorString().isEmpty());
     EXPECT_EQ(tc.Text(), u"hello"_s);
 }
+
+// The edit-surface contract the input engine relies on, step by step.
+TEST(TextControlSurface, ContractAsTheEngineUsesIt)
+{
+    TextControl tc;
+    TextControlSurface s(&tc);
+    int changes = 0;
+    QObject::connect(&tc, &TextControl::Change, [&] { ++changes; });
+    s.setSelText("d\x91~\r\nj");  // CR LF is one paragraph break
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(tc.Text(), u"d\u2018~\nj"_s);
+    struct Step {
+        int start, length;
+        std::string selected;
+        int caretAfterSet;
+    };
+    const Step steps[] = {
+        {0, 2, "d\x91", 0},
+        {2, 2, "~\n", 2},
+        {4, 9, "j", 4},       // length clamped at the end
+        {99, 1, "", 5},       // a position past the end is the end
+        {-3, 1, "d", 0},      // a negative one is 0
+    };
+    for (const Step &st : steps) {
+        s.setSelStart(st.start);
+        EXPECT_EQ(s.selStart(), st.caretAfterSet) << st.start;
+        EXPECT_EQ(s.selLength(), 0);
+        s.setSelLength(st.length);
+        EXPECT_EQ(s.selText(), st.selected) << st.start;
+    }
+    EXPECT_EQ(s.glyphBefore(4), 10);
+    EXPECT_EQ(s.glyphBefore(5), 'j');
+    EXPECT_EQ(s.glyphBefore(6), 0);
+    // A character without a glyph code reads as 0.
+    s.setSelStart(5);
+    tc.setSelText(u"\u0915"_s);
+    EXPECT_EQ(s.glyphBefore(6), 0);
+    EXPECT_EQ(s.selStart(), 6);
+    tc.setFontName(u"Glyphora 010"_s);
+    s.setSelText("d");
+    s.setSelStart(6);
+    s.setSelLength(1);
+    EXPECT_EQ(s.selFontName(), "Glyphora 010");
+    s.setSelStart(0);
+    s.setSelLength(7);
+    EXPECT_EQ(s.selFontName(), "");  // mixed
+}

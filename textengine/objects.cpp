@@ -239,6 +239,9 @@ void TextObject::setFormatProperty(int property, const QVariant &value)
         ff.setBottomMargin(d(ObjectDistanceBottomProperty));
         ff.setTopMargin(ff.doubleProperty(QTextFormat::UserProperty + 62) + d(ObjectDistanceTopProperty));
         frame->setFrameFormat(ff);
+        // The text that flows around the frame is laid out again too.
+        QTextDocument *doc = m_control->document();
+        doc->markContentsDirty(frame->firstPosition(), doc->characterCount() - 1 - frame->firstPosition());
     }
 }
 
@@ -294,7 +297,9 @@ void TextObject::setFastDisplay(bool on)
 
 bool TextObject::saveAsData() const
 {
-    return format().boolProperty(ObjectSaveAsDataProperty);
+    // Pictures and objects are kept in the document unless told otherwise.
+    const QTextImageFormat f = format();
+    return !f.hasProperty(ObjectSaveAsDataProperty) || f.boolProperty(ObjectSaveAsDataProperty);
 }
 
 void TextObject::setSaveAsData(bool on)

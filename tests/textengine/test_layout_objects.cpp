@@ -1,0 +1,201 @@
+// Pictures and embedded objects: as characters, fixed beside the text, the
+// object interface, and what RTF keeps of them.
+#include "objects.h"
+#include "printers.h"
+#include "textcontrol.h"
+#include "uihooks.h"
+#include "units.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextFrame>
+#include <QTextLayout>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using textengine::TextControl;
+using textengine::TextObject;
+
+namespace {
+
+QString writePicture(const QTemporaryDir &dir, const QString &name, int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    const QString path = dir.filePath(name);
+    img.save(path);
+    return path;
+}
+
+struct HookGuard {
+    textengine::OpenFileHook old;
+    explicit HookGuard(textengine::OpenFileHook h) : old(textengine::setOpenFileHook(std::move(h))) {}
+    ~HookGuard() { textengine::setOpenFileHook(old); }
+};
+
+} // namespace
+
+TEST(Objects, CharacterObjectIsCurrentWhenSelectedOrBesideTheCaret)
+{
+    QTemporaryDir dir;
+    const QString pic = writePicture(dir, u"p.png"_s, 40, 30);
+    TextControl tc;
+    tc.setText(u"ab cd"_s);
+    tc.setSelStart(2);
+    ASSERT_TRUE(tc.ObjectInsertAsChar(0, pic, -1, 200, 100));
+    tc.setSelStart(0);
+    EXPECT_EQ(tc.ObjectCurrent(), nullptr);
+    tc.setSelStart(2);
+    tc.setSelLength(1);
+    auto *obj = qobject_cast<TextObject *>(tc.ObjectCurrent());
+    ASSERT_NE(obj, nullptr);
+    EXPECT_FALSE(obj->isFixed());
+    EXPECT_FALSE(obj->isEmbedded());
+    EXPECT_FALSE(obj->keepsDistances());
+    EXPECT_TRUE(obj->saveAsData());
+    // Reached by name, as callers do.
+    obj->setProperty("FastDisplay", true);
+    EXPECT_TRUE(obj->property("FastDisplay").toBool());
+    QMetaObject::invokeMethod(obj, "setDistance", Q_ARG(int, 2), Q_ARG(int, 288));
+    int d = 0;
+    QMetaObject::invokeMethod(obj, "Distance", Q_RETURN_ARG(int, d), Q_ARG(int, 2));
+    EXPECT_EQ(d, 288);
+    EXPECT_EQ(obj->Distance(0), 0);
+    EXPECT_EQ(obj->Distance(5), 0);
+    obj->setDistance(1, 100000);  // kept to what a 16-bit caller stores
+    EXPECT_EQ(obj->Distance(1), 32767);
+    // The caret beside it names the same object.
+    tc.setSelStart(3);
+    EXPECT_EQ(tc.ObjectCurrent(), obj);
+    // Scaled 200 by 100 percent at 15 twips a pixel.
+    QTextCursor c(tc.document());
+    c.setPosition(3);
+    EXPECT_NEAR(textengine::unitsToTwips(c.charFormat().toImageFormat().width()), 40 * 15 * 2, 2);
+    // Once the character is gone the object ignores writes.
+    tc.setSelStart(2);
+    tc.setSelLength(1);
+    tc.setSelText(u"x"_s);
+    EXPECT_FALSE(obj->isValid());
+    obj->setDistance(2, 5);
+    EXPECT_EQ(obj->Distance(2), 0);
+    EXPECT_EQ(tc.Text(), u"abx cd"_s);
+}
+
+TEST(Objects, FixedObjectFloatsBesideTheTextAtItsDistances)
+{
+    QTemporaryDir dir;
+    const QString pic = writePicture(dir, u"f.png"_s, 96, 96);  // one inch
+    TextControl tc;
+    tc.resize(800, 600);
+    tc.show();
+    QStringList paras;
+    for (int i = 0; i < 6; ++i)
+        paras << u"Some words that flow around the picture, again and again and again."_s;
+    tc.setText(paras.join(u'\n'));
+    ASSERT_TRUE(tc.ObjectInsertFixed(0, pic, 0, 0, 100, 100, 0, 0, 3, 3, 100, 0, 360, 50));
+    auto *obj = qobject_cast<TextObject *>(tc.ObjectCurrent());
+    ASSERT_NE(obj, nullptr);
+    EXPECT_TRUE(obj->isFixed());
+    EXPECT_TRUE(obj->keepsDistances());
+    EXPECT_EQ(obj->Distance(1), 100);
+    EXPECT_EQ(obj->Distance(3), 360);
+    EXPECT_EQ(obj->Distance(4), 50);
+    // The text is intact and the first paragraph's first line starts to the
+    // right of the picture and its right distance.
+    EXPECT_EQ(tc.Text().count(u"Some words"_s), 6);
+    QCoreApplication::processEvents();
+    QTextBlock first;
+    for (QTextBlock b = tc.document()->begin(); b.isValid(); b = b.next())
+        if (b.text().startsWith(u"Some"_s)) {
+            first = b;
+            break;
+        }
+    ASSERT_TRUE(first.isValid());
+    ASSERT_GT(first.layout()->lineCount(), 0);
+    const double expected = textengine::twipsToUnits(1440 + 360);
+    EXPECT_NEAR(first.layout()->lineAt(0).x(), expected, 3);
+    // A new right distance moves the text.
+    obj->setDistance(3, 720);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(first.layout()->lineAt(0).x(), textengine::twipsToUnits(1440 + 720), 3);
+    // Far right: it floats at the right.
+    tc.setSelStart(tc.Text().size());
+    ASSERT_TRUE(tc.ObjectInsertFixed(0, pic, 8000, 1440, 100, 100, 0, 0, 3, 3, 0, 0, 0, 0));
+    QTextCursor c = tc.textCursor();
+    ASSERT_NE(c.currentFrame(), tc.document()->rootFrame());
+    EXPECT_EQ(c.currentFrame()->frameFormat().position(), QTextFrameFormat::FloatRight);
+    // Missing files fail with a reason and change nothing.
+    const QString text = tc.Text();
+    EXPECT_FALSE(tc.ObjectInsertFixed(0, dir.filePath(u"none.png"_s), 0, 0, 100, 100));
+    EXPECT_FALSE(tc.errorString().isEmpty());
+    EXPECT_EQ(tc.Text(), text);
+}
+
+TEST(Objects, EmbeddedFileIsKeptWholeThroughRtf)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"notes.bin"_s);
+    QByteArray payload;
+    for (int i = 0; i < 3000; ++i)
+        payload.append(char(i * 7));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(payload);
+    }
+    TextControl tc;
+    tc.setText(u"before after"_s);
+    tc.setSelStart(7);
+    {
+        // The component asks for the file itself; a cancelled choice
+        // inserts nothing.
+        HookGuard guard([](QWidget *, const QString &, const QString &) { return QString(); });
+        EXPECT_FALSE(tc.ObjectInsertAsChar(1, QString(), -1, 100, 100));
+        EXPECT_EQ(tc.Text(), u"before after"_s);
+    }
+    {
+        HookGuard guard([&](QWidget *, const QString &, const QString &) { return file; });
+        ASSERT_TRUE(tc.ObjectInsertAsChar(1, QString(), -1, 100, 100));
+    }
+    tc.setSelStart(7);
+    auto *obj = qobject_cast<TextObject *>(tc.ObjectCurrent());
+    ASSERT_NE(obj, nullptr);
+    EXPECT_TRUE(obj->isEmbedded());
+    EXPECT_EQ(obj->name(), u"notes.bin"_s);
+
+    const QByteArray rtf = tc.toRtf();
+    EXPECT_TRUE(rtf.contains("\\objclass Package"));
+    QByteArray hex = rtf.mid(rtf.indexOf("\\objdata"));
+    hex = hex.left(hex.indexOf('}'));
+    hex.replace('\n', "");
+    EXPECT_TRUE(QByteArray::fromHex(hex.mid(8)).contains(payload));
+
+    TextControl back;
+    ASSERT_TRUE(back.setRtf(rtf));
+    EXPECT_EQ(back.Text(), tc.Text());
+    back.setSelStart(7);
+    auto *again = qobject_cast<TextObject *>(back.ObjectCurrent());
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->isEmbedded());
+    EXPECT_EQ(again->name(), u"notes.bin"_s);
+    // Written again, the object group is unchanged.
+    EXPECT_EQ(back.toRtf().count("\\objdata"), 1);
+    EXPECT_TRUE(back.toRtf().contains(rtf.mid(rtf.indexOf("{\\object"), 200)));
+}
+
+TEST(Objects, ImageFilterListOffersPicturesFirstAllTogether)
+{
+    TextControl tc;
+    const QStringList parts = tc.ImageFilters().split(u'|');
+    ASSERT_GE(parts.size(), 4);
+    EXPECT_EQ(parts.size() % 2, 0);
+    EXPECT_TRUE(parts[0].startsWith(u"All Images"_s));
+    EXPECT_TRUE(parts[1].contains(u"*.png"_s));
+    EXPECT_TRUE(parts[1].contains(u"*.jpg"_s));
+    EXPECT_TRUE(tc.property("ImageFilters").toString().contains(u"PNG Images (*.png)|*.png"_s));
+}

@@ -1,0 +1,224 @@
+// Zoom and view geometry, and the ruler.
+#include "printers.h"
+#include "ruler.h"
+#include "textcontrol.h"
+#include "units.h"
+#include "zoomview.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using textengine::TextControl;
+using textengine::TXRuler;
+using textengine::ZoomView;
+
+namespace {
+
+void fill(TextControl &tc, int paragraphs)
+{
+    QStringList lines;
+    for (int i = 0; i < paragraphs; ++i)
+        lines << u"Line %1 of the text, long enough to matter somewhat"_s.arg(i);
+    tc.setText(lines.join(u'\n'));
+}
+
+// The rightmost column of the viewport that holds a dark pixel.
+int rightmostInk(TextControl &tc)
+{
+    const QImage img = tc.viewport()->grab().toImage();
+    int right = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = img.width() - 1; x > right; --x)
+            if (qGray(img.pixel(x, y)) < 80) {
+                right = x;
+                break;
+            }
+    return right;
+}
+
+} // namespace
+
+// A click lands on the character drawn under it, in both views and at every
+// zoom: the view maps the mouse through the same transform it paints with.
+TEST(LayoutView, ClickPlacesTheCaretUnderTheMouse)
+{
+    struct Case {
+        int view, zoom;
+    } cases[] = {{0, 100}, {0, 50}, {0, 200}, {1, 100}, {1, 50}, {1, 200}, {1, 10}, {1, 400}};
+    for (const Case &k : cases) {
+        SCOPED_TRACE(testing::Message() << "view " << k.view << " zoom " << k.zoom);
+        TextControl tc;
+        tc.resize(900, 600);
+        tc.show();
+        fill(tc, 40);
+        tc.setViewMode(k.view);
+        tc.setZoomFactor(k.zoom);
+        QCoreApplication::processEvents();
+        ZoomView *zv = ZoomView::of(&tc);
+        const int target = tc.Text().indexOf(u"Line 3 "_s) + 10;  // inside the fourth paragraph
+        QTextCursor c(tc.document());
+        c.setPosition(target);
+        tc.setTextCursor(c);
+        QCoreApplication::processEvents();
+        const QRectF caret = QRectF(tc.cursorRect()).translated(tc.horizontalScrollBar()->value(),
+                                                                tc.verticalScrollBar()->value());
+        tc.setSelStart(target + 20);  // elsewhere on the same line: no scrolling
+        QCoreApplication::processEvents();
+        // Just right of the caret's line, inside the character after it.
+        const QPointF at = zv->toViewport(caret.center() + QPointF(1.5, 0));
+        ASSERT_TRUE(tc.viewport()->rect().contains(at.toPoint()));
+        QTest::mouseClick(tc.viewport(), Qt::LeftButton, {}, at.toPoint());
+        EXPECT_NEAR(tc.SelStart(), target, k.zoom >= 50 ? 1 : 2);
+    }
+}
+
+TEST(LayoutView, ZoomScalesWhatIsDrawnButNotTheDocument)
+{
+    TextControl tc;
+    tc.resize(900, 400);
+    tc.show();
+    tc.setText(u"MMMMMMMMMMMMMMMMMMMM"_s);
+    const QTextCharFormat before = tc.document()->begin().charFormat();
+    QCoreApplication::processEvents();
+    tc.setFocus();
+    const int at100 = rightmostInk(tc);
+    tc.setZoomFactor(200);
+    QCoreApplication::processEvents();
+    const int at200 = rightmostInk(tc);
+    ASSERT_GT(at100, 20);
+    EXPECT_NEAR(double(at200) / at100, 2.0, 0.15);
+    EXPECT_EQ(tc.document()->begin().charFormat(), before);
+    // Out-of-range factors are held to 10..400.
+    tc.setZoomFactor(1000);
+    EXPECT_EQ(tc.ZoomFactor(), 400);
+    tc.setZoomFactor(0);
+    EXPECT_EQ(tc.ZoomFactor(), 10);
+}
+
+// Continuous text wraps to the window as the zoom shows it, and the scroll
+// range covers exactly the scaled document.
+TEST(LayoutView, ContinuousViewWrapsAndScrollsAtTheZoom)
+{
+    TextControl tc;
+    tc.resize(600, 400);
+    tc.show();
+    fill(tc, 200);
+    for (int zoom : {50, 200}) {
+        SCOPED_TRACE(zoom);
+        tc.setZoomFactor(zoom);
+        QCoreApplication::processEvents();
+        const double z = zoom / 100.0;
+        EXPECT_NEAR(tc.document()->textWidth(), tc.viewport()->width() / z, 2);
+        const double docH = tc.document()->documentLayout()->documentSize().height();
+        EXPECT_NEAR(tc.verticalScrollBar()->maximum(), docH - tc.viewport()->height() / z, 2);
+        // The caret at the end is scrolled into sight.
+        tc.moveCursor(QTextCursor::End);
+        QCoreApplication::processEvents();
+        const QPointF caret = ZoomView::of(&tc)->toViewport(
+            QRectF(tc.cursorRect()).translated(0, tc.verticalScrollBar()->value()).bottomLeft());
+        EXPECT_LE(caret.y(), tc.viewport()->height() + 1);
+        EXPECT_GT(caret.y(), 0);
+        EXPECT_NEAR(tc.ScrollPosY(), textengine::unitsToTwips(tc.verticalScrollBar()->value()), 1);
+        tc.moveCursor(QTextCursor::Start);
+    }
+}
+
+// Page view at 50 percent centres the smaller page in the window.
+TEST(LayoutView, PageViewCentresTheScaledPage)
+{
+    TextControl tc;
+    tc.resize(1000, 600);
+    tc.show();
+    fill(tc, 5);
+    tc.setViewMode(1);
+    tc.setZoomFactor(50);
+    QCoreApplication::processEvents();
+    ZoomView *zv = ZoomView::of(&tc);
+    const double pageW = textengine::twipsToUnits(tc.PageWidth());
+    const QPointF left = zv->toViewport({0, 0});
+    const QPointF right = zv->toViewport({pageW, 0});
+    EXPECT_NEAR(right.x() - left.x(), pageW / 2, 1);
+    const double total = tc.viewport()->width() + tc.viewport()->x() - tc.frameWidth();
+    EXPECT_NEAR(left.x() + (tc.viewport()->x() - tc.frameWidth()), (total - pageW / 2) / 2, 2);
+    // Back at 100 the control centres the page itself again.
+    tc.setZoomFactor(100);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(zv->toViewport({0, 0}).x(), 0, 1);
+}
+
+TEST(Ruler, AttachesByHandleAndDetachesWithZero)
+{
+    TXRuler ruler;
+    TextControl a, b;
+    EXPECT_NE(ruler.handle(), 0u);
+    a.setRulerHandle(ruler.handle());
+    EXPECT_EQ(ruler.control(), &a);
+    EXPECT_EQ(a.RulerHandle(), ruler.handle());
+    // Attaching to another control takes it from the first.
+    b.setProperty("RulerHandle", QVariant::fromValue<qulonglong>(ruler.handle()));
+    EXPECT_EQ(ruler.control(), &b);
+    EXPECT_EQ(a.RulerHandle(), 0u);
+    b.setRulerHandle(0);
+    EXPECT_EQ(ruler.control(), nullptr);
+    EXPECT_EQ(b.RulerHandle(), 0u);
+    // A handle that names no ruler detaches too, and a destroyed control
+    // leaves the ruler detached.
+    {
+        TextControl c;
+        c.setRulerHandle(ruler.handle());
+        c.setRulerHandle(ruler.handle() + 1000);
+        EXPECT_EQ(ruler.control(), nullptr);
+        c.setRulerHandle(ruler.handle());
+    }
+    EXPECT_EQ(ruler.control(), nullptr);
+}
+
+TEST(Ruler, DraggingMarkersSetsTheIndents)
+{
+    for (int zoom : {100, 50}) {
+        SCOPED_TRACE(zoom);
+        QWidget window;
+        auto *box = new QVBoxLayout(&window);
+        auto *ruler = new TXRuler(&window);
+        auto *tc = new TextControl(&window);
+        box->addWidget(ruler);
+        box->addWidget(tc);
+        window.resize(1000, 500);
+        window.show();
+        tc->setViewMode(1);
+        tc->setZoomFactor(zoom);
+        tc->setText(u"A paragraph\nAnother"_s);
+        tc->setSelStart(0);
+        tc->setRulerHandle(ruler->handle());
+        QCoreApplication::processEvents();
+
+        const int bottom = ruler->height() - 2;
+        // The other lines' marker from 0 to one inch.
+        QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(0)), bottom));
+        QTest::mouseMove(ruler, QPoint(int(ruler->xOfTwips(900)), bottom));
+        QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(1440)), bottom));
+        EXPECT_NEAR(tc->SelIndent() + tc->SelHangingIndent(), 1440, 100);
+        EXPECT_EQ(tc->SelIndent(), 0);
+        // The first line's marker to half an inch; the other lines stay.
+        QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(0)), 2));
+        QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(720)), 2));
+        EXPECT_NEAR(tc->SelIndent(), 720, 100);
+        EXPECT_NEAR(tc->SelIndent() + tc->SelHangingIndent(), 1440, 100);
+        // The right indent marker an inch in from the right margin.
+        const double textW = tc->PageWidth() - tc->PageMarginL() - tc->PageMarginR();
+        QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(textW)), bottom));
+        QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(textW - 1440)), bottom));
+        EXPECT_NEAR(tc->SelRightIndent(), 1440, 100);
+        // Only the caret's paragraph changed.
+        tc->setSelStart(tc->Text().indexOf(u"Another"_s));
+        EXPECT_EQ(tc->SelIndent(), 0);
+        EXPECT_EQ(tc->SelRightIndent(), 0);
+    }
+}

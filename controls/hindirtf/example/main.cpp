@@ -6,11 +6,13 @@
 //   hindirtf-example --type KEYS [--into NAME] [--hex]
 //                                         types KEYS into the control NAME
 //                                         (default hindiRTF1), one character a
-//                                         key press, and prints its text
+//                                         key press, and prints its text (with
+//                                         --hex as character codes in hex)
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QUiLoader>
@@ -62,6 +64,11 @@ int fail(const QString &message)
 
 int main(int argc, char **argv)
 {
+    // Typing from the command line needs no screen.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--type") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
 
     QString keys;
@@ -82,6 +89,11 @@ int main(int argc, char **argv)
             return 2;
         }
     }
+
+    // The program's own font of the glyph encoding, when it ships beside us.
+    const QString font = programFolder() + u"/GO10.TTF"_s;
+    if (QFile::exists(font))
+        QFontDatabase::addApplicationFont(font);
 
     QUiLoader loader;
     loader.addPluginPath(programFolder() + u"/designer"_s);

@@ -63,15 +63,23 @@ void TextControl::applyViewMode()
         const double w = twipsToUnits(m_page.width);
         const int free = viewport()->width() + viewportMargins().left() + viewportMargins().right()
             - static_cast<int>(w * m_zoom / 100.0);
-        setViewportMargins(std::max(free / 2, 0), 0, 0, 0);
+        // Every change of the viewport's width makes QTextEdit lay the whole
+        // document out again without pages: change nothing that is already
+        // right, and keep the vertical scroll bar, so that it does not come
+        // and go with the document's length.
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        if (viewportMargins().left() != std::max(free / 2, 0))
+            setViewportMargins(std::max(free / 2, 0), 0, 0, 0);
         QPalette pal = palette();
         pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
         setPalette(pal);
         viewport()->setBackgroundRole(QPalette::Window);
         setLineWrapMode(QTextEdit::FixedPixelWidth);
-        setLineWrapColumnOrWidth(static_cast<int>(w));
+        if (lineWrapColumnOrWidth() != static_cast<int>(w))
+            setLineWrapColumnOrWidth(static_cast<int>(w));
         applyPageLayout();
     } else {
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         setViewportMargins(0, 0, 0, 0);
         viewport()->setBackgroundRole(QPalette::Base);
         QTextFrameFormat root = doc->rootFrame()->frameFormat();
@@ -93,15 +101,21 @@ void TextControl::applyPageLayout()
     QTextDocument *doc = document();
     const double w = twipsToUnits(m_page.width);
     {
-        QTextFrameFormat root = doc->rootFrame()->frameFormat();
+        // Each of these lays the whole document out again: only when needed.
+        const QTextFrameFormat was = doc->rootFrame()->frameFormat();
+        QTextFrameFormat root = was;
         root.setLeftMargin(twipsToUnits(m_page.marginL));
         root.setRightMargin(twipsToUnits(m_page.marginR));
         root.setTopMargin(twipsToUnits(m_page.marginT));
         root.setBottomMargin(twipsToUnits(m_page.marginB + deskGap));
-        ++m_ownEdits;
-        doc->rootFrame()->setFrameFormat(root);
-        --m_ownEdits;
-        doc->setPageSize(QSizeF(w, twipsToUnits(m_page.height + deskGap)));
+        if (root != was) {
+            ++m_ownEdits;
+            doc->rootFrame()->setFrameFormat(root);
+            --m_ownEdits;
+        }
+        const QSizeF size(w, twipsToUnits(m_page.height + deskGap));
+        if (doc->pageSize() != size)
+            doc->setPageSize(size);
     }
 }
 

@@ -74,12 +74,14 @@ void TextControl::applyViewMode()
         pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
         setPalette(pal);
         viewport()->setBackgroundRole(QPalette::Window);
+        setAutoFillBackground(true);  // the desk beside a centred page too
         setLineWrapMode(QTextEdit::FixedPixelWidth);
         if (lineWrapColumnOrWidth() != static_cast<int>(w))
             setLineWrapColumnOrWidth(static_cast<int>(w));
         applyPageLayout();
     } else {
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setAutoFillBackground(false);
         setViewportMargins(0, 0, 0, 0);
         viewport()->setBackgroundRole(QPalette::Base);
         QTextFrameFormat root = doc->rootFrame()->frameFormat();

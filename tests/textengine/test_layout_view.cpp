@@ -6,6 +6,11 @@
 #include "zoomview.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -221,4 +226,68 @@ TEST(Ruler, DraggingMarkersSetsTheIndents)
         EXPECT_EQ(tc->SelIndent(), 0);
         EXPECT_EQ(tc->SelRightIndent(), 0);
     }
+}
+
+// A document with text, a table and a picture: the page view, CurrentPages
+// and the printed PDF agree on the pages, and each printed page carries ink
+// where page view has text.
+TEST(LayoutView, PrintedPagesMatchPageView)
+{
+    TextControl tc;
+    tc.resize(900, 700);
+    tc.show();
+    QStringList lines;
+    for (int i = 0; i < 110; ++i)
+        lines << u"Paragraph %1 with a few words in it, enough for one line or two of text."_s.arg(i);
+    tc.setText(lines.join(u'\n'));
+    tc.setSelStart(tc.Text().indexOf(u"Paragraph 30 "_s));
+    ASSERT_TRUE(tc.TableInsert(12, 3, -1));
+    QImage pic(200, 150, QImage::Format_RGB32);
+    pic.fill(Qt::red);
+    QTemporaryDir dir;
+    pic.save(dir.filePath(u"r.png"_s));
+    tc.setSelStart(tc.Text().indexOf(u"Paragraph 100 "_s));
+    ASSERT_TRUE(tc.ObjectInsertAsChar(0, dir.filePath(u"r.png"_s), -1, 100, 100));
+    tc.setViewMode(1);
+    QCoreApplication::processEvents();
+    const int viewPages = tc.document()->pageCount();
+    ASSERT_GE(viewPages, 3);
+    EXPECT_EQ(tc.CurrentPages(), viewPages);
+
+    const QString file = dir.filePath(u"all.pdf"_s);
+    {
+        QPdfWriter pdf(file);
+        pdf.setResolution(150);
+        QPainter painter(&pdf);
+        tc.setPrintPainter(&painter);
+        for (int page = 1; page <= tc.CurrentPages(); ++page) {
+            if (page > 1)
+                pdf.newPage();
+            ASSERT_TRUE(tc.PrintPage(page));
+        }
+        tc.setPrintPainter(nullptr);
+    }
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(f.readAll()).count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)), viewPages);
+
+    // The red picture prints on the page where page view shows it.
+    QTextCursor at(tc.document());
+    at.setPosition(tc.Text().indexOf(u"Paragraph 100 "_s) + 1);
+    const int picturePage = static_cast<int>(tc.cursorRect(at).translated(0, tc.verticalScrollBar()->value()).top()
+                                             / tc.document()->pageSize().height()) + 1;
+    for (int page = 1; page <= viewPages; ++page) {
+        QImage img(425, 550, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        tc.setPrintDevice(&img);
+        tc.setPrintZoom(50);
+        ASSERT_TRUE(tc.PrintPage(page));
+        int red = 0;
+        for (int y = 0; y < img.height(); y += 2)
+            for (int x = 0; x < img.width(); x += 2)
+                red += img.pixel(x, y) == qRgb(255, 0, 0);
+        EXPECT_EQ(red > 0, page == picturePage) << "page " << page;
+    }
+    EXPECT_FALSE(tc.PrintPage(viewPages + 1));
+    EXPECT_FALSE(tc.PrintPage(0));
 }

@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextFrame>
 
 #include <atomic>
@@ -191,6 +192,10 @@ TXRuler::Marker TXRuler::markerAt(const QPointF &pos) const
         return LeftIndent;
     if (!top && near(right))
         return RightIndent;
+    for (const QTextOption::Tab &tab : bf.tabPositions()) {
+        if (!top && near(unitsToTwips(tab.position)))
+            return Tab;
+    }
     return None;
 }
 
@@ -217,15 +222,67 @@ void TXRuler::moveMarker(double x)
     case RightIndent:
         c.setSelRightIndent(static_cast<int>(textWidth) - t);
         break;
+    case Tab: {
+        QList<QTextOption::Tab> tabs = c.textCursor().blockFormat().tabPositions();
+        if (m_tab >= 0 && m_tab < tabs.size()) {
+            tabs[m_tab].position = twipsToUnits(t);
+            setTabs(tabs);
+        }
+        break;
+    }
     case None:
         break;
     }
     update();
 }
 
+void TXRuler::setTabs(QList<QTextOption::Tab> tabs)
+{
+    // The dragged stop keeps its index: sort only when the drag ends.
+    QTextBlockFormat f;
+    f.setTabPositions(tabs);
+    QTextCursor c = m_control->textCursor();
+    c.mergeBlockFormat(f);
+}
+
 void TXRuler::mousePressEvent(QMouseEvent *event)
 {
     m_drag = event->button() == Qt::LeftButton ? markerAt(event->position()) : None;
+    m_tab = -1;
+    if (!m_control || event->button() != Qt::LeftButton)
+        return;
+    const QTextBlockFormat bf = m_control->textCursor().blockFormat();
+    QList<QTextOption::Tab> tabs = bf.tabPositions();
+    if (m_drag == Tab) {
+        for (int i = 0; i < tabs.size(); ++i) {
+            if (std::abs(event->position().x() - xOfTwips(unitsToTwips(tabs[i].position))) <= markerHalf + 2)
+                m_tab = i;
+        }
+        return;
+    }
+    if (m_drag != None)
+        return;
+    // A click elsewhere on the text's width adds a tab stop there.
+    const double textWidth = m_control->PageWidth() - m_control->PageMarginL() - m_control->PageMarginR();
+    const double t = std::round(twipsOfX(event->position().x()) / 90.0) * 90.0;
+    if (t <= 0 || t >= textWidth)
+        return;
+    QTextOption::Tab tab;
+    tab.position = twipsToUnits(t);
+    switch (m_control->TabType()) {
+    case TextControl::TabRight: tab.type = QTextOption::RightTab; break;
+    case TextControl::TabCenter: tab.type = QTextOption::CenterTab; break;
+    case TextControl::TabDecimal:
+        tab.type = QTextOption::DelimiterTab;
+        tab.delimiter = u'.';
+        break;
+    default: tab.type = QTextOption::LeftTab; break;
+    }
+    tabs.append(tab);
+    m_tab = static_cast<int>(tabs.size()) - 1;
+    m_drag = Tab;
+    setTabs(tabs);
+    update();
 }
 
 void TXRuler::mouseMoveEvent(QMouseEvent *event)
@@ -236,9 +293,24 @@ void TXRuler::mouseMoveEvent(QMouseEvent *event)
 
 void TXRuler::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (m_drag != None)
+    if (m_drag == Tab && m_control && m_tab >= 0) {
+        QList<QTextOption::Tab> tabs = m_control->textCursor().blockFormat().tabPositions();
+        const double y = event->position().y();
+        if (m_tab < tabs.size() && (y < -height() || y > 2 * height())) {
+            tabs.removeAt(m_tab);  // dragged off the ruler
+        } else {
+            moveMarker(event->position().x());
+            tabs = m_control->textCursor().blockFormat().tabPositions();
+        }
+        std::sort(tabs.begin(), tabs.end(),
+                  [](const QTextOption::Tab &a, const QTextOption::Tab &b) { return a.position < b.position; });
+        setTabs(tabs);
+    } else if (m_drag != None) {
         moveMarker(event->position().x());
+    }
     m_drag = None;
+    m_tab = -1;
+    update();
 }
 
 // --- TextControl's ruler handle ---------------------------------------------------

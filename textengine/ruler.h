@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTextOption>
 #include <QWidget>
 
 namespace textengine {
@@ -10,7 +11,9 @@ class TextControl;
 // The ruler above a document: the page's width with its margins shaded,
 // the current paragraph's indents (first line above, the other lines below,
 // the right indent at the right) and its tab stops, at the control's zoom.
-// Dragging an indent marker sets that indent of the selected paragraphs.
+// Dragging an indent marker sets that indent of the selected paragraphs; a
+// click on the ruler adds a tab stop of the control's TabType there, which
+// can be dragged along, or off the ruler to remove it.
 //
 // A control is given the ruler through its handle (TextControl::RulerHandle);
 // handle 0 detaches it. One ruler serves one control at a time: attaching
@@ -43,16 +46,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    enum Marker { None, FirstLine, LeftIndent, RightIndent };
+    enum Marker { None, FirstLine, LeftIndent, RightIndent, Tab };
     double pixelsPerTwip() const;
     double textLeftX() const;
     Marker markerAt(const QPointF &pos) const;
     void moveMarker(double x);
+    void setTabs(QList<QTextOption::Tab> tabs);
 
     quintptr m_handle;
     QPointer<TextControl> m_control;
     QList<QMetaObject::Connection> m_connections;
     Marker m_drag = None;
+    int m_tab = -1;  // the tab stop dragged, by index in the paragraph's list
 };
 
 } // namespace textengine

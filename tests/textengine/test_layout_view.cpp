@@ -221,6 +221,23 @@ TEST(Ruler, DraggingMarkersSetsTheIndents)
         QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(textW)), bottom));
         QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(textW - 1440)), bottom));
         EXPECT_NEAR(tc->SelRightIndent(), 1440, 100);
+        // A click adds a tab stop of the control's kind; it drags along, and
+        // off the ruler it goes.
+        tc->setTabType(TextControl::TabRight);
+        const int mid = ruler->height() * 3 / 4;
+        QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(2880)), mid));
+        auto tabs = tc->textCursor().blockFormat().tabPositions();
+        ASSERT_EQ(tabs.size(), 1);
+        EXPECT_NEAR(textengine::unitsToTwips(tabs[0].position), 2880, 100);
+        EXPECT_EQ(tabs[0].type, QTextOption::RightTab);
+        QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(2880)), mid));
+        QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(4320)), mid));
+        tabs = tc->textCursor().blockFormat().tabPositions();
+        ASSERT_EQ(tabs.size(), 1);
+        EXPECT_NEAR(textengine::unitsToTwips(tabs[0].position), 4320, 100);
+        QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(4320)), mid));
+        QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(4320)), ruler->height() * 4));
+        EXPECT_TRUE(tc->textCursor().blockFormat().tabPositions().isEmpty());
         // Only the caret's paragraph changed.
         tc->setSelStart(tc->Text().indexOf(u"Another"_s));
         EXPECT_EQ(tc->SelIndent(), 0);

@@ -186,6 +186,10 @@ QTextDocument *TextControl::pagedDocument() const
 
 int TextControl::CurrentPages() const
 {
+    // Page view already holds the document on its pages; counting them
+    // there spares copying a large document after every change.
+    if (m_viewMode == 1 && document()->pageSize().height() > 0)
+        return std::max(1, document()->pageCount());
     return std::max(1, pagedDocument()->pageCount());
 }
 

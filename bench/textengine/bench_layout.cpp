@@ -117,7 +117,7 @@ void pagination()
 {
     TextControl tc;
     // About 200 pages of Letter with one-inch margins.
-    tc.setText(paragraphs(200 * 3000));
+    tc.setText(paragraphs(200 * 3800));
     QElapsedTimer t;
     t.start();
     const int pages = tc.CurrentPages();

@@ -111,9 +111,15 @@ void TextControl::applyPageLayout()
         root.setTopMargin(twipsToUnits(m_page.marginT));
         root.setBottomMargin(twipsToUnits(m_page.marginB + deskGap));
         if (root != was) {
+            // A frame format is an undo step of the document's; on a
+            // document with no history yet (new or just loaded) it must not
+            // become the first thing Undo takes back.
+            const bool history = doc->isUndoAvailable() || doc->isRedoAvailable();
             ++m_ownEdits;
             doc->rootFrame()->setFrameFormat(root);
             --m_ownEdits;
+            if (!history)
+                doc->clearUndoRedoStacks();
         }
         const QSizeF size(w, twipsToUnits(m_page.height + deskGap));
         if (doc->pageSize() != size)

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFrame>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -307,4 +308,23 @@ TEST(LayoutView, PrintedPagesMatchPageView)
     }
     EXPECT_FALSE(tc.PrintPage(viewPages + 1));
     EXPECT_FALSE(tc.PrintPage(0));
+}
+
+// Page view's own layout is no step of the document's history.
+TEST(LayoutView, PageViewOfAFreshDocumentLeavesNothingToUndo)
+{
+    TextControl tc;
+    tc.resize(800, 600);
+    tc.setViewMode(1);
+    EXPECT_FALSE(tc.document()->isUndoAvailable());
+    TextControl other;
+    other.setText(u"Some text"_s);
+    ASSERT_TRUE(tc.setRtf(other.toRtf()));
+    EXPECT_FALSE(tc.document()->isUndoAvailable());
+    EXPECT_EQ(tc.Text(), u"Some text"_s);
+    tc.setSelStart(0);
+    tc.setSelText(u"x"_s);
+    tc.document()->undo();
+    EXPECT_EQ(tc.Text(), u"Some text"_s);
+    EXPECT_GT(tc.document()->rootFrame()->frameFormat().topMargin(), 50);
 }

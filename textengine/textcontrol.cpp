@@ -300,7 +300,8 @@ void TextControl::setSelLength(int length)
     QTextCursor c = textCursor();
     const int start = c.selectionStart();
     c.setPosition(start);
-    c.setPosition(std::clamp(start + std::max(length, 0), start, std::max(end, start)), QTextCursor::KeepAnchor);
+    const qint64 want = qint64(start) + std::max(length, 0);  // no overflow for huge lengths
+    c.setPosition(int(std::clamp<qint64>(want, start, std::max(end, start))), QTextCursor::KeepAnchor);
     setTextCursor(c);
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 using textengine::TextControl;
 using textengine::TextControlSurface;
@@ -31,6 +33,9 @@ TEST(TextControl, TextAndSelectionAgree)
     EXPECT_EQ(tc.SelStart(), 0);
     tc.setSelLength(1000);
     EXPECT_EQ(tc.SelLength(), 9);
+    tc.setSelStart(3);
+    tc.setSelLength(std::numeric_limits<int>::max());
+    EXPECT_EQ(tc.SelLength(), 6);
 }
 
 TEST(TextControl, ChangeIsSynchronousAndNotReentrant)

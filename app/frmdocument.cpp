@@ -114,6 +114,13 @@ void frmDocument::restoreClipboard()
     m_spaceInDocument = false;
 }
 
+void frmDocument::showFindCopy(bool show)
+{
+    m_rtftext->setVisible(!show);
+    m_text3->setVisible(show);
+    layoutControls();
+}
+
 void frmDocument::PopUpEditMenu()
 {
     CommandSurface &c = m_main->commands();

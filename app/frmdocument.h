@@ -37,6 +37,10 @@ public:
     QString SavedName = None;
     QString SavedFormat = None;
 
+    // While the find window is open the hidden control stands in the
+    // document's place.
+    void showFindCopy(bool show);
+
     // Ruler and pop-up menu state, run before the pop-up menu opens.
     void PopUpEditMenu();
     void PopUpTableMenu();

@@ -3,6 +3,7 @@
 #include "frmabout.h"
 #include "filecommands.h"
 #include "frmdocument.h"
+#include "frmfind.h"
 #include "frmkeyb.h"
 #include "helpwindow.h"
 #include "icons.h"
@@ -770,6 +771,24 @@ void frmMain::connectCommands()
         }
     });
 
+    // Find and replace: the control's own dialog in English, the find
+    // window in Hindi.
+    auto find = [this](bool replacing) {
+        frmDocument *doc = activeDocument();
+        if (!doc)
+            return;
+        if (!isHindi()) {
+            QMetaObject::invokeMethod(doc->rtftext(), "FindReplace", Q_ARG(int, replacing ? 2 : 1));
+            return;
+        }
+        if (m_find)
+            m_find->close();
+        m_find = new frmFind(this, doc, replacing);
+        m_find->show();
+    };
+    connect(c.mnuEditFind, &QAction::triggered, this, [find] { find(false); });
+    connect(c.mnuEditReplace, &QAction::triggered, this, [find] { find(true); });
+
     // The dictionary: menu item, toolbar button and the dictionary box.
     connect(c.mnuLangDictionary, &QAction::triggered, this, [this] { frmDict::openDictionary(this); });
     connect(c.button[u"Dictionary"_s], &QAction::triggered, c.mnuLangDictionary, &QAction::trigger);
@@ -843,6 +862,8 @@ void frmMain::closeEvent(QCloseEvent *event)
     m_settings.writeString(u"HinFontSize"_s, cmbFontSize->currentText());
     m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
     m_settings.writeBool(u"GridLines"_s, m_cmd->mnuTableGrid->isChecked());
+    if (m_find)
+        m_find->close();
     if (m_keyb)
         m_keyb->close();
     if (m_help)

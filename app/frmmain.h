@@ -5,6 +5,7 @@
 #include "enginehost.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -18,6 +19,7 @@ class QTimer;
 class SettingsStore;
 class frmDocument;
 class frmKeyb;
+class frmFind;
 class FileCommands;
 class HelpWindow;
 
@@ -121,6 +123,7 @@ private:
     std::unique_ptr<CommandSurface> m_cmd;
     FileCommands *m_files = nullptr;
     frmKeyb *m_keyb = nullptr;
+    QPointer<frmFind> m_find;
     HelpWindow *m_help = nullptr;
     bool m_switchingLanguage = false;
 };

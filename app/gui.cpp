@@ -12,6 +12,7 @@
 #include "settingsstore.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -23,6 +24,9 @@ namespace kalamora {
 
 bool registerProgramFont()
 {
+    // Documents written elsewhere name the encoding's usual font; show them
+    // in the program's own.
+    QFont::insertSubstitution(u"Kruti Dev 010"_s, u"Glyphora 010"_s);
     return QFontDatabase::addApplicationFont(programFolder() + u"/GO10.TTF"_s) >= 0;
 }
 

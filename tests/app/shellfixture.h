@@ -8,6 +8,7 @@
 #include "messagebox.h"
 #include "settingsstore.h"
 #include "textcontrol.h"
+#include "uihooks.h"
 
 #include <QSettings>
 #include <QTest>
@@ -44,6 +45,16 @@ protected:
             }
             return c;
         });
+        // The text engine's own dialogs and boxes are answered too.
+        textengine::setDialogHook([this](QDialog *dialog) {
+            engineDialogs.push_back(dialog->windowTitle());
+            return int(QDialog::Rejected);
+        });
+        textengine::setMessageHook([this](QWidget *, QMessageBox::Icon, const QString &, const QString &text,
+                                          QMessageBox::StandardButtons) {
+            messages.push_back(text);
+            return int(QMessageBox::Ok);
+        });
         settings = std::make_unique<SettingsStore>();
         main = std::make_unique<frmMain>(*settings, state);
         main->show();
@@ -58,6 +69,8 @@ protected:
         main.reset();
         kalamora::setMessageHook({});
         kalamora::setFileDialogHook({});
+        textengine::setDialogHook({});
+        textengine::setMessageHook({});
     }
 
     // Settings a test wants in the store before the window starts.
@@ -80,5 +93,6 @@ protected:
     QStringList messages;
     std::deque<QMessageBox::StandardButton> answers;
     QStringList dialogs;
+    QStringList engineDialogs;
     std::deque<kalamora::FileDialogChoice> fileChoices;
 };

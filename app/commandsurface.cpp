@@ -85,6 +85,11 @@ CommandSurface::CommandSurface(QMainWindow *window)
                          commandIcon(u"SaveAs"_s));
     mnuFileSaveHtml = item(mnuFile, u"Save As HTML"_s, u"mnuFileSaveHtml"_s, {}, commandIcon(u"SaveHtml"_s));
     mnuFile->addSeparator();
+    mnuFileImportUnicode = item(mnuFile, u"&Import Unicode Text..."_s, u"mnuFileImportUnicode"_s, {},
+                                commandIcon(u"ImportUnicode"_s));
+    mnuFileExportUnicode = item(mnuFile, u"&Export As Unicode Text..."_s, u"mnuFileExportUnicode"_s, {},
+                                commandIcon(u"ExportUnicode"_s));
+    mnuFile->addSeparator();
     mnuFilePrintSetup = item(mnuFile, u"Print Se&tup..."_s, u"mnuFilePrintSetup"_s);
     mnuFilePrint = item(mnuFile, u"&Print..."_s, u"mnuFilePrint"_s, QKeySequence::Print, commandIcon(u"Print"_s));
     mnuFilePageSetup = item(mnuFile, u"Page Set&up..."_s, u"mnuFilePageSetup"_s, {}, commandIcon(u"PageSetup"_s));
@@ -113,6 +118,8 @@ CommandSurface::CommandSurface(QMainWindow *window)
     mnuEditSelectAll = item(mnuEdit, u"&Select All"_s, u"mnuEditSelectAll"_s, QKeySequence::SelectAll,
                             commandIcon(u"SelectAll"_s));
     mnuEditClear = item(mnuEdit, u"C&lear Selection"_s, u"mnuEditClear"_s, {}, commandIcon(u"Clear"_s));
+    mnuEditCopyUnicode = item(mnuEdit, u"Copy As U&nicode"_s, u"mnuEditCopyUnicode"_s, QKeySequence(u"Ctrl+Shift+C"_s),
+                              commandIcon(u"Copy"_s));
     mnuEdit->addSeparator();
     mnuEditFind = item(mnuEdit, u"&Find..."_s, u"mnuEditFind"_s, QKeySequence::Find, commandIcon(u"Find"_s));
     mnuEditReplace = item(mnuEdit, u"Find && &Replace..."_s, u"mnuEditReplace"_s, QKeySequence(u"Ctrl+H"_s),

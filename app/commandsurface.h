@@ -30,6 +30,7 @@ struct CommandSurface {
     // Edit
     QMenu *mnuEdit;
     QAction *mnuEditUndo, *mnuEditCut, *mnuEditCopy, *mnuEditPaste, *mnuEditSelectAll, *mnuEditClear;
+    QAction *mnuEditCopyUnicode;
     QAction *mnuEditFind, *mnuEditReplace, *mnuEditEngNume, *mnuEditDot;
 
     // View

@@ -97,6 +97,8 @@ QIcon commandIcon(const QString &key)
         {u"Save"_s, u"document-save"_s},
         {u"SaveAs"_s, u"document-save-as"_s},
         {u"SaveHtml"_s, u"text-html"_s},
+        {u"ImportUnicode"_s, u"document-import"_s},
+        {u"ExportUnicode"_s, u"document-export"_s},
         {u"Print"_s, u"document-print"_s},
         {u"PrintView"_s, u"document-print-preview"_s},
         {u"PageSetup"_s, u"document-properties"_s},

@@ -97,7 +97,8 @@ std::optional<QTextImageFormat> objectFormat(TextControl *control, int kind, QSt
                                              int scaleY, QString &error)
 {
     QTextDocument *doc = control->document();
-    if (kind == 1 && file.isEmpty()) {
+    // Callers that pass the file argument as the number 0 mean "none".
+    if (kind == 1 && (file.isEmpty() || file == u"0"_s)) {
         file = chooseOpenFile(control, u"Insert Object"_s, u"All Files (*)"_s);
         if (file.isEmpty()) {
             error = u"No file was chosen"_s;

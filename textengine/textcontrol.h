@@ -232,7 +232,7 @@ public:
                                         int = 0, int = 0);
 
     // With kind 1, ObjectInsertAsChar and ObjectInsertFixed embed a file
-    // instead (asking for it when `file` is empty), shown as an icon with
+    // instead (asking for it when `file` is empty or "0"), shown as an icon with
     // its name and kept whole in the document and its RTF.
     // ObjectInsertFixed(kind, file, x, y, scaleX, scaleY, id, flags,
     // textFlow, positioning, distL, distT, distR, distB) puts the object in

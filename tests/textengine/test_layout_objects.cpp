@@ -160,7 +160,12 @@ TEST(Objects, EmbeddedFileIsKeptWholeThroughRtf)
     }
     {
         HookGuard guard([&](QWidget *, const QString &, const QString &) { return file; });
-        ASSERT_TRUE(tc.ObjectInsertAsChar(1, QString(), -1, 100, 100));
+        // Called by name with 0 for the file, as the insert command does.
+        bool ok = false;
+        ASSERT_TRUE(QMetaObject::invokeMethod(&tc, "ObjectInsertAsChar", Q_RETURN_ARG(bool, ok), Q_ARG(int, 1),
+                                              Q_ARG(QString, u"0"_s), Q_ARG(int, -1), Q_ARG(int, 100),
+                                              Q_ARG(int, 100), Q_ARG(int, 0), Q_ARG(int, 0)));
+        ASSERT_TRUE(ok);
     }
     tc.setSelStart(7);
     auto *obj = qobject_cast<TextObject *>(tc.ObjectCurrent());

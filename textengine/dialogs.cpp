@@ -34,7 +34,9 @@ QLineEdit *lengthRow(QFormLayout *form, QDialog *dlg, const QString &label, cons
     auto *row = new QHBoxLayout;
     row->addWidget(edit);
     row->addWidget(new QLabel(measurementUnitName(), dlg));
-    form->addRow(label, row);
+    auto *caption = new QLabel(label, dlg);
+    caption->setBuddy(edit);
+    form->addRow(caption, row);
     return edit;
 }
 
@@ -188,7 +190,9 @@ bool TextControl::TableAttrDialog()
     auto *bgRow = new QHBoxLayout;
     bgRow->addWidget(background);
     bgRow->addWidget(pick);
-    form->addRow(u"Back&ground:"_s, bgRow);
+    auto *bgLabel = new QLabel(u"Back&ground:"_s, &dlg);
+    bgLabel->setBuddy(background);
+    form->addRow(bgLabel, bgRow);
     auto *box = new QVBoxLayout(&dlg);
     box->addLayout(form);
     box->addWidget(okCancel(&dlg));

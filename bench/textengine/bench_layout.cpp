@@ -7,7 +7,8 @@
 //    its pages as the print preview does (PrintPage into an image).
 // With --show ZOOM it instead opens a window with the ruler and a document
 // holding text, a table and a picture in page view at ZOOM percent, for a
-// look or a screenshot; --seconds N closes it after N seconds.
+// look or a screenshot; --seconds N closes it after N seconds; --dialog
+// paragraph|find|table|font opens that dialog over it.
 #include "ruler.h"
 #include "textcontrol.h"
 
@@ -136,7 +137,7 @@ void pagination()
                 percentile(ms, 0.5), percentile(ms, 1.0));
 }
 
-int show(int zoom, int seconds)
+int show(int zoom, int seconds, const QString &dialog)
 {
     QWidget window;
     window.setWindowTitle(u"Page view %1 %"_s.arg(zoom));
@@ -178,8 +179,26 @@ int show(int zoom, int seconds)
     tc->setSelStart(3);
     window.show();
     tc->setFocus();
-    if (seconds > 0)
-        QTimer::singleShot(seconds * 1000, &window, &QWidget::close);
+    if (seconds > 0) {
+        QTimer::singleShot(seconds * 1000, &window, [&window] {
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+            window.close();
+        });
+    }
+    if (!dialog.isEmpty()) {
+        QTimer::singleShot(300, tc, [tc, dialog] {
+            if (dialog == u"paragraph"_s)
+                tc->ParagraphDialog();
+            else if (dialog == u"find"_s)
+                tc->FindReplace(2);
+            else if (dialog == u"table"_s) {
+                tc->setSelStart(tc->Text().indexOf(u"Name"_s));
+                tc->TableAttrDialog();
+            } else if (dialog == u"font"_s)
+                tc->FontDialog();
+        });
+    }
     return QApplication::exec();
 }
 
@@ -192,7 +211,9 @@ int main(int argc, char **argv)
     const qsizetype showAt = args.indexOf(u"--show"_s);
     if (showAt >= 0 && showAt + 1 < args.size()) {
         const qsizetype sec = args.indexOf(u"--seconds"_s);
-        return show(args[showAt + 1].toInt(), sec >= 0 && sec + 1 < args.size() ? args[sec + 1].toInt() : 0);
+        const qsizetype dlg = args.indexOf(u"--dialog"_s);
+        return show(args[showAt + 1].toInt(), sec >= 0 && sec + 1 < args.size() ? args[sec + 1].toInt() : 0,
+                    dlg >= 0 && dlg + 1 < args.size() ? args[dlg + 1] : QString());
     }
     keyToRepaint(1);
     keyToRepaint(0);

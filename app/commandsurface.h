@@ -22,6 +22,7 @@ struct CommandSurface {
     // File
     QMenu *mnuFile;
     QAction *mnuFileNew, *mnuFileOpen, *mnuFileSave, *mnuFileSaveAs, *mnuFileSaveHtml;
+    QAction *mnuFileImportUnicode, *mnuFileExportUnicode;
     QAction *mnuFilePrintSetup, *mnuFilePrint, *mnuFilePageSetup;
     QMenu *mnuFileRecent;
     QList<QAction *> mnuRecentFile; // four items

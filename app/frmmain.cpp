@@ -8,6 +8,7 @@
 #include "helpwindow.h"
 #include "icons.h"
 #include "messagebox.h"
+#include "unicodecommands.h"
 
 #include "enginestate.h"
 #include "frmdict.h"
@@ -104,6 +105,7 @@ frmMain::frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *p
     buildLanguageBar();
     buildStatusBar();
     m_files = new FileCommands(this);
+    new UnicodeCommands(this);
     connectCommands();
 
     // Design state: no document yet, so the document menus are hidden and

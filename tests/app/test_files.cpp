@@ -3,6 +3,9 @@
 #include "filecommands.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QRadioButton>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -174,6 +177,45 @@ TEST(FileFilters, LegacyFiltersBecomeQtFilters)
     EXPECT_EQ(kalamora::qtFilters(u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|"_s),
               (QStringList{u"Rich Text File (*.rtf)"_s, u"Text File (*.txt)"_s}));
     EXPECT_EQ(kalamora::qtFilters(u"Pictures|*.png|"_s), QStringList{u"Pictures (*.png)"_s});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FilesTest, UnicodeExportCopyAndImport)
+{
+    type(u"namaste hindI"_s);
+    main->OptEnglish->setChecked(true);
+    type(u" ok"_s);
+    fileChoices = {{path(u"out.txt"_s), 1}};
+    main->commands().mnuFileExportUnicode->trigger();
+    EXPECT_EQ(QString::fromUtf8(readAll(path(u"out.txt"_s))), u"नमस्ते हिन्दी ok"_s);
+    EXPECT_EQ(glyphs(), u"ueLrs fgUnh ok"_s); // the document stays in glyphs
+
+    rtf()->setSelStart(0);
+    rtf()->setSelLength(5);
+    main->commands().mnuEditCopyUnicode->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), u"नमस्ते"_s);
+
+    write(path(u"in.txt"_s), QString(u"भारत और hindI"_s).toUtf8());
+    fileChoices = {{path(u"in.txt"_s), 1}};
+    main->commands().mnuFileImportUnicode->trigger();
+    EXPECT_EQ(main->activeDocument()->rtftext()->Text(), u"Hkkjr v\u00A9j hindI"_s);
+    main->activeDocument()->rtftext()->setSelStart(2);
+    EXPECT_EQ(main->activeDocument()->rtftext()->FontName(), u"Glyphora 010"_s);
+    EXPECT_EQ(main->activeDocument()->SavedName, frmDocument::None); // never saved over its source
+}
+
+TEST_F(FilesTest, ImportRefusesTextThatIsNotUtf8)
+{
+    write(path(u"latin1.txt"_s), QByteArray("caf\xe9"));
+    fileChoices = {{path(u"latin1.txt"_s), 1}};
+    const int before = main->DocumentCount;
+    main->commands().mnuFileImportUnicode->trigger();
+    EXPECT_EQ(main->DocumentCount, before);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains(u"not UTF-8"_s));
 }
 
 } // namespace

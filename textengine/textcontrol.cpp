@@ -1055,7 +1055,7 @@ int buttonCode(Qt::MouseButton b)
 
 void TextControl::mousePressEvent(QMouseEvent *event)
 {
-    const QPointF p = event->position();
+    const QPointF p = mousePoint(event);
     Q_EMIT MouseDown(buttonCode(event->button()), shiftState(event->modifiers()),
                      static_cast<int>(p.x() * 1440 / logicalDpiX()), static_cast<int>(p.y() * 1440 / logicalDpiY()));
     QTextEdit::mousePressEvent(event);
@@ -1063,7 +1063,7 @@ void TextControl::mousePressEvent(QMouseEvent *event)
 
 void TextControl::mouseReleaseEvent(QMouseEvent *event)
 {
-    const QPointF p = event->position();
+    const QPointF p = mousePoint(event);
     Q_EMIT MouseUp(buttonCode(event->button()), shiftState(event->modifiers()),
                    static_cast<int>(p.x() * 1440 / logicalDpiX()), static_cast<int>(p.y() * 1440 / logicalDpiY()));
     QTextEdit::mouseReleaseEvent(event);

@@ -322,6 +322,9 @@ private:
     // Shows the document at m_zoom (zoomview.cpp); after every change of
     // the zoom or the view.
     void applyZoom();
+    // Where a mouse event of the viewport happened, in the control's own
+    // pixels, at any zoom (zoomview.cpp).
+    QPointF mousePoint(const QMouseEvent *event) const;
     // Lays the document out for the view mode: in page view on sheets of
     // the page size with their margins, a strip of desk between them.
     void applyViewMode();

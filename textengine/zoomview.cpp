@@ -144,6 +144,13 @@ void TextControl::applyZoom()
     ZoomView::of(this)->refresh();
 }
 
+QPointF TextControl::mousePoint(const QMouseEvent *event) const
+{
+    const auto *zoom = findChild<ZoomView *>(QString(), Qt::FindDirectChildrenOnly);
+    const QPointF *original = zoom ? zoom->forwardedFrom() : nullptr;
+    return viewport()->mapTo(this, original ? *original : event->position());
+}
+
 void ZoomView::refresh()
 {
     TextControl *c = m_control;
@@ -282,6 +289,7 @@ bool ZoomView::eventFilter(QObject *watched, QEvent *event)
         QMouseEvent mapped(me->type(), toLayout(me->position()) - scroll, me->globalPosition(), me->button(),
                            me->buttons(), me->modifiers(), me->pointingDevice());
         m_forwarding = true;
+        m_forwardedFrom = me->position();
         QCoreApplication::sendEvent(m_control->viewport(), &mapped);
         m_forwarding = false;
         event->setAccepted(mapped.isAccepted());

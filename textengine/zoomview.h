@@ -34,6 +34,10 @@ public:
     QPointF toLayout(const QPointF &viewportPos) const;
     QPointF toViewport(const QPointF &layoutPos) const;
 
+    // The viewport position of the mouse event being passed on to the
+    // control, mapped into the layout; null when none is.
+    const QPointF *forwardedFrom() const { return m_forwarding ? &m_forwardedFrom : nullptr; }
+
     // Called when the zoom, the view mode or the size changed.
     void refresh();
 
@@ -52,6 +56,7 @@ private:
     QTimer m_blink;
     bool m_caretOn = true;
     bool m_forwarding = false;
+    QPointF m_forwardedFrom;
 };
 
 } // namespace textengine

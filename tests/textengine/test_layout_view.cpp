@@ -80,8 +80,17 @@ TEST(LayoutView, ClickPlacesTheCaretUnderTheMouse)
         // Just right of the caret's line, inside the character after it.
         const QPointF at = zv->toViewport(caret.center() + QPointF(1.5, 0));
         ASSERT_TRUE(tc.viewport()->rect().contains(at.toPoint()));
+        int downX = -1, downY = -1;
+        QObject::connect(&tc, &TextControl::MouseDown, &tc, [&](int, int, int x, int y) {
+            downX = x;
+            downY = y;
+        });
         QTest::mouseClick(tc.viewport(), Qt::LeftButton, {}, at.toPoint());
         EXPECT_NEAR(tc.SelStart(), target, k.zoom >= 50 ? 1 : 2);
+        // The event reports where the mouse was on the control, in twips.
+        const QPoint onControl = tc.viewport()->mapTo(&tc, at.toPoint());
+        EXPECT_NEAR(downX, onControl.x() * 1440 / tc.logicalDpiX(), 15);
+        EXPECT_NEAR(downY, onControl.y() * 1440 / tc.logicalDpiY(), 15);
     }
 }
 

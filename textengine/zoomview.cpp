@@ -265,7 +265,18 @@ void ZoomView::paint(QPainter &p, const QRect &clip)
 
 bool ZoomView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (scale() == 1.0 || m_forwarding)
+    switch (event->type()) {
+    case QEvent::Paint:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Resize:
+        break;
+    default:
+        return false;  // nothing else, not even while the control is torn down
+    }
+    if (m_forwarding || scale() == 1.0)
         return false;
     if (watched == m_control) {
         if (event->type() == QEvent::Resize)

@@ -251,6 +251,28 @@ TEST_F(HindiRTFTest, WritesMarkPersistedPropertiesChanged)
     EXPECT_EQ(HindiRTF::propertyDescription(u"BorderStyle"_s), u"Returns/sets the border style for an object."_s);
 }
 
+TEST_F(HindiRTFTest, FormatSelectionChoosesSelectionOrWholeText)
+{
+    for (const bool selectionOnly : {true, false}) {
+        SCOPED_TRACE(selectionOnly);
+        HindiRTF control;
+        control.setText(u"abc"_s);
+        control.setSelStart(0);
+        control.setSelLength(1);
+        control.setFormatSelection(selectionOnly);
+        control.setFontBold(1);
+        control.setIndentL(720);
+        // The selection is left as it was.
+        EXPECT_EQ(control.SelStart(), 0);
+        EXPECT_EQ(control.SelLength(), 1);
+        EXPECT_EQ(control.FontBold(), 1);
+        control.setSelStart(0);
+        control.setSelLength(3);
+        EXPECT_EQ(control.FontBold(), selectionOnly ? 0 : 1);
+        EXPECT_EQ(control.IndentL(), 720); // one paragraph either way
+    }
+}
+
 TEST_F(HindiRTFTest, AboutShowsANotice)
 {
     HindiRTF control;

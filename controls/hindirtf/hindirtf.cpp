@@ -797,19 +797,22 @@ void HindiRTF::onKeyDown(int keyCode, int shift)
 {
     settle();
     if ((keyCode == 'C' || keyCode == 'X') && shift == ShiftCtrl)
-        prepareClipboard();
+        prepareClipboard(keyCode);
     else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
         refreshFormatState();
 }
 
 void HindiRTF::onKeyUp(int keyCode, int shift)
 {
-    if (shift != ShiftCtrl || m_releaseIsRepeat)
+    Q_UNUSED(shift);
+    // The key that prepared ends it, whether Ctrl came up before it or not:
+    // a Ctrl released first must not leave the space in the text.
+    if (m_releaseIsRepeat || keyCode != m_spaceKey)
         return;
     if (keyCode == 'C')
         restoreClipboard();
-    else if (keyCode == 'X')
-        m_spaceInserted = false; // the cut took the space away with the text
+    else
+        m_spaceKey = 0; // the cut took the space away with the text
 }
 
 void HindiRTF::onKeyPress(int &key)
@@ -848,7 +851,7 @@ void HindiRTF::onTextChange()
 // away with the text, and the flag stays set: later copies and cuts are not
 // prepared. The flag keeps a held key from adding more spaces; a restoration
 // removes a space only when one was inserted, never a character of the text.
-void HindiRTF::prepareClipboard()
+void HindiRTF::prepareClipboard(int keyCode)
 {
     if (m_clipboardPrepared)
         return;
@@ -858,16 +861,16 @@ void HindiRTF::prepareClipboard()
     m_rtf->setSelStart(m_rtf->SelStart() - 1);
     m_rtf->setSelLength(m_savedLength + 1);
     m_clipboardPrepared = true;
-    m_spaceInserted = true;
+    m_spaceKey = keyCode;
 }
 
 void HindiRTF::restoreClipboard()
 {
-    if (!m_clipboardPrepared || !m_spaceInserted)
+    if (!m_clipboardPrepared || m_spaceKey == 0)
         return;
     m_rtf->setSelLength(1);
     m_rtf->setSelText(QString());
     m_rtf->setSelLength(m_savedLength);
     m_clipboardPrepared = false;
-    m_spaceInserted = false;
+    m_spaceKey = 0;
 }

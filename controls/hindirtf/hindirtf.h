@@ -182,7 +182,7 @@ private:
     void onKeyUp(int keyCode, int shift);
     void onKeyPress(int &key);
     void onTextChange();
-    void prepareClipboard();
+    void prepareClipboard(int keyCode);
     void restoreClipboard();
 
     textengine::TextControl *m_rtf;
@@ -192,7 +192,8 @@ private:
     bool m_formatSelection = true;
     // The clipboard hook of Ctrl+C / Ctrl+X.
     bool m_clipboardPrepared = false;
-    bool m_spaceInserted = false;
+    // The key (C or X) whose preparation left a space in the text, or 0.
+    int m_spaceKey = 0;
     int m_savedLength = 0;
     bool m_releaseIsRepeat = false;
     // Property load of a form.

@@ -153,6 +153,29 @@ TEST_F(HindiRTFTest, HeldCtrlCInsertsAndRemovesExactlyOneSpace)
     EXPECT_EQ(control.SelLength(), 3);
 }
 
+TEST_F(HindiRTFTest, CtrlReleasedBeforeCLeavesNoSpace)
+{
+    HindiRTF control;
+    control.show();
+    QTextEdit *edit = inner(control);
+    control.setText(u"xabcx"_s);
+    control.setSelStart(1);
+    control.setSelLength(3);
+    sendCtrl(edit, QEvent::KeyPress, Qt::Key_C, false);
+    QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &ctrlUp);
+    QKeyEvent cUp(QEvent::KeyRelease, Qt::Key_C, Qt::NoModifier, u"c"_s);
+    QCoreApplication::sendEvent(edit, &cUp);
+    EXPECT_EQ(control.Text(), u"xabcx"_s);
+    EXPECT_EQ(control.SelLength(), 3);
+
+    // The next copy is prepared again.
+    sendCtrl(edit, QEvent::KeyPress, Qt::Key_C, false);
+    EXPECT_EQ(QApplication::clipboard()->text(), u" abc"_s);
+    sendCtrl(edit, QEvent::KeyRelease, Qt::Key_C, false);
+    EXPECT_EQ(control.Text(), u"xabcx"_s);
+}
+
 TEST_F(HindiRTFTest, AfterACutLaterCopiesAreNotPrepared)
 {
     HindiRTF control;

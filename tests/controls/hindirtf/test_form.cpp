@@ -183,8 +183,9 @@ TEST_F(HindiRTFFormTest, SavedFormKeepsEveryPersistedProperty)
     builder.save(&out, &form);
     const QByteArray ui = out.data();
     for (const QString &name : HindiRTF::persistedProperties()) {
-        if (name != u"SelText"_s)
+        if (name != u"SelText"_s) {
             EXPECT_TRUE(ui.contains(u"name=\"%1\""_s.arg(name).toUtf8())) << name.toStdString();
+        }
     }
 
     HindiRTF().setLangMode(1);

@@ -14,7 +14,6 @@
 #include <QMetaClassInfo>
 #include <QMetaObject>
 #include <QPalette>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -165,6 +164,8 @@ HindiRTF::~HindiRTF() = default;
 void HindiRTF::InitProperties()
 {
     m_fontName = u"Arial"_s;
+    // The text shows in the font the control reports.
+    m_rtf->setFontName(m_fontName);
 }
 
 void HindiRTF::setMessageHook(MessageHook hook)

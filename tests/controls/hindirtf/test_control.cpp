@@ -58,6 +58,7 @@ TEST_F(HindiRTFTest, NewInstanceReadsTheSavedDefaults)
 {
     HindiRTF control;
     EXPECT_EQ(control.FontName(), u"Arial"_s);
+    EXPECT_EQ(inner(control)->property("FontName").toString(), u"Arial"_s);
     EXPECT_EQ(control.BackColor(), 0x80000005u);
     EXPECT_EQ(control.BorderStyle(), 1);
     EXPECT_EQ(control.ScrollBars(), 3);

@@ -244,9 +244,10 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
     if (t.rows.front().left > 0)
         tf.setLeftMargin(twipsToUnits(t.rows.front().left));
     QList<QTextLength> widths;
-    int prev = model0.left;
+    long long prev = model0.left;
     for (const rtf::Cell &c : model0.cells) {
-        widths.append(QTextLength(QTextLength::FixedLength, twipsToUnits(std::max(c.right - prev, 15))));
+        const long long w = std::clamp<long long>(c.right - prev, 15, 4 * 31680);
+        widths.append(QTextLength(QTextLength::FixedLength, twipsToUnits(double(w))));
         prev = c.right;
     }
     tf.setColumnWidthConstraints(widths);

@@ -1,6 +1,7 @@
 // Fuzz target of the RTF reader: any bytes are read without a crash, a hang
 // or memory out of proportion; what was read is written, read again and put
-// into a QTextDocument, and that document written out again.
+// into a QTextDocument, laid out on pages, and that document written out
+// again.
 #include "documentmodel.h"
 #include "rtfmodel.h"
 
@@ -44,6 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QTextDocument qdoc;
     QTextCursor cursor(&qdoc);
     textengine::insertModel(doc, cursor);
+    // Laid out on pages, as the control shows and prints it.
+    qdoc.setPageSize(QSizeF(800, 1000));
+    (void)qdoc.pageCount();
     const rtf::Document back = textengine::modelFromDocument(qdoc, doc.page);
     const std::string twice = rtf::write(back);
     rtf::Document third;

@@ -2,6 +2,7 @@
 #include "printers.h"
 #include "textcontrol.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -269,5 +270,31 @@ TEST(Files, HtmlCharacterSets)
         TextControl tc;
         ASSERT_TRUE(tc.Load(file, 0, 4));
         EXPECT_EQ(tc.Text(), c.text) << c.bytes.toStdString();
+    }
+}
+
+// Lengths far beyond any page (damage, or a hostile file) are bounded when
+// read, so the document lays out at once instead of without end.
+TEST(Files, AbsurdLengthsLayOutPromptly)
+{
+    const char *cases[] = {
+        "{\\rtf1 \\li2147483647\\ri2147483647\\fi-2147483647 indents\\par x}",
+        "{\\rtf1 \\sb2147483647\\sa2147483647 space\\par y}",
+        "{\\rtf1 \\tx2147483647\\tqr\\tx-5 a\\tab b}",
+        "{\\rtf1 {\\pict\\pngblip\\picwgoal2147483647\\pichgoal2147483647 89504e47}}",
+        "{\\rtf1 \\trowd\\trgaph2147483647\\trleft-2147483647\\cellx2147483647\\cellx-2147483647"
+        "\\intbl a\\cell b\\cell\\row}",
+        "{\\rtf1\\paperw2147483647\\paperh1\\margl2147483647\\margr2147483647 page}",
+    };
+    for (const char *rtf : cases) {
+        TextControl tc;
+        tc.resize(600, 400);
+        ASSERT_TRUE(tc.setRtf(QByteArray(rtf)));
+        tc.setViewMode(1);
+        const QSizeF size = tc.document()->documentLayout()->documentSize();
+        EXPECT_LT(size.width(), 1e5) << rtf;
+        EXPECT_LT(size.height(), 1e5) << rtf;
+        EXPECT_GE(tc.CurrentPages(), 1);
+        EXPECT_LE(tc.PageWidth(), 31680);
     }
 }

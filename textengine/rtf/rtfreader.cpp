@@ -18,6 +18,14 @@ namespace {
 constexpr int maxDepth = 512;
 // Bounds on numbers: every parameter is clamped to this range.
 constexpr long long paramLimit = 0x7FFFFFFF;
+// Lengths stay within what a page can hold (22 inches, the largest page RTF
+// writers know); a table may reach four pages to the right. Beyond that a
+// value can only be damage, and laying it out would take without end.
+constexpr int maxLength = 31680;
+int length(int twips)
+{
+    return std::clamp(twips, -maxLength, maxLength);
+}
 
 enum class Dest {
     Body,
@@ -447,8 +455,8 @@ void Reader::finishPict(size_t end)
         w = bitmap ? p.picw * 15 : static_cast<int>(p.picw * 1440LL / 2540);
     if (h <= 0)
         h = bitmap ? p.pich * 15 : static_cast<int>(p.pich * 1440LL / 2540);
-    pic.widthTwips = static_cast<int>(std::clamp<long long>(1LL * w * p.scalex / 100, 0, 1'000'000));
-    pic.heightTwips = static_cast<int>(std::clamp<long long>(1LL * h * p.scaley / 100, 0, 1'000'000));
+    pic.widthTwips = static_cast<int>(std::clamp<long long>(1LL * w * p.scalex / 100, 0, maxLength));
+    pic.heightTwips = static_cast<int>(std::clamp<long long>(1LL * h * p.scaley / 100, 0, maxLength));
     // Kinds not shown are kept as the group they came in; a group cut off by
     // the end of the file is written anew from its data instead.
     if (pic.kind != "png" && pic.kind != "jpeg" && !m_eof)
@@ -678,11 +686,11 @@ bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
             endParagraph();
         break;
     case Tab: textChar(u'\t'); break;
-    case Li: pf.leftIndent = param; break;
-    case Ri: pf.rightIndent = param; break;
-    case Fi: pf.firstIndent = param; break;
-    case Sb: pf.spaceBefore = param; break;
-    case Sa: pf.spaceAfter = param; break;
+    case Li: pf.leftIndent = length(param); break;
+    case Ri: pf.rightIndent = length(param); break;
+    case Fi: pf.firstIndent = length(param); break;
+    case Sb: pf.spaceBefore = std::clamp(param, 0, maxLength); break;
+    case Sa: pf.spaceAfter = std::clamp(param, 0, maxLength); break;
     case Ql: pf.align = Align::Left; break;
     case Qr: pf.align = Align::Right; break;
     case Qc: pf.align = Align::Center; break;
@@ -814,10 +822,10 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         else if (w == "dibitmap") m_pict.pic.kind = "dibitmap";
         else if (w == "wbitmap") m_pict.pic.kind = "wbitmap";
         else if (w == "pmmetafile") m_pict.pic.kind = "pmmetafile";
-        else if (w == "picw") m_pict.picw = param;
-        else if (w == "pich") m_pict.pich = param;
-        else if (w == "picwgoal") m_pict.goalw = param;
-        else if (w == "pichgoal") m_pict.goalh = param;
+        else if (w == "picw") m_pict.picw = std::clamp(param, 0, 1 << 20);
+        else if (w == "pich") m_pict.pich = std::clamp(param, 0, 1 << 20);
+        else if (w == "picwgoal") m_pict.goalw = std::clamp(param, 0, maxLength);
+        else if (w == "pichgoal") m_pict.goalh = std::clamp(param, 0, maxLength);
         else if (w == "picscalex") m_pict.scalex = std::clamp(param, 1, 10000);
         else if (w == "picscaley") m_pict.scaley = std::clamp(param, 1, 10000);
         else if (w == "bin" && hasParam) binary(static_cast<size_t>(std::max(param, 0)));
@@ -906,11 +914,11 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "qr") { pf.align = Align::Right; return; }
     if (w == "qc") { pf.align = Align::Center; return; }
     if (w == "qj") { pf.align = Align::Justify; return; }
-    if (w == "li") { pf.leftIndent = param; return; }
-    if (w == "ri") { pf.rightIndent = param; return; }
-    if (w == "fi") { pf.firstIndent = param; return; }
-    if (w == "sb") { pf.spaceBefore = param; return; }
-    if (w == "sa") { pf.spaceAfter = param; return; }
+    if (w == "li") { pf.leftIndent = length(param); return; }
+    if (w == "ri") { pf.rightIndent = length(param); return; }
+    if (w == "fi") { pf.firstIndent = length(param); return; }
+    if (w == "sb") { pf.spaceBefore = std::clamp(param, 0, maxLength); return; }
+    if (w == "sa") { pf.spaceAfter = std::clamp(param, 0, maxLength); return; }
     if (w == "pagebb") { pf.pageBreakBefore = on; return; }
     if (w == "ls") { pf.bullet = param > 0; return; }
     if (w == "tqr" || w == "tqc" || w == "tqdec") {
@@ -919,7 +927,7 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     }
     if (w == "tx") {
         if (pf.tabs.size() < 64)
-            pf.tabs.push_back(TabStop{param, m_pendingTab});
+            pf.tabs.push_back(TabStop{std::clamp(param, 0, maxLength), m_pendingTab});
         m_pendingTab = TabStop::Left;
         return;
     }
@@ -943,8 +951,8 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         m_rowBorder = false;
         return;
     }
-    if (w == "trgaph") { m_rowDef.gap = std::max(param, 0); return; }
-    if (w == "trleft") { m_rowDef.left = param; return; }
+    if (w == "trgaph") { m_rowDef.gap = std::clamp(param, 0, 1440); return; }
+    if (w == "trleft") { m_rowDef.left = length(param); return; }
     if (w == "clbrdrt") { m_borderSide = 0; m_cellDef.borders.top = 15; return; }
     if (w == "clbrdrl") { m_borderSide = 1; m_cellDef.borders.left = 15; return; }
     if (w == "clbrdrb") { m_borderSide = 2; m_cellDef.borders.bottom = 15; return; }
@@ -975,7 +983,7 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "clvmgf") { m_cellDef.vmergeFirst = true; return; }
     if (w == "clvmrg") { m_cellDef.vmerged = true; return; }
     if (w == "cellx") {
-        m_cellDef.right = param;
+        m_cellDef.right = std::clamp(param, -maxLength, 4 * maxLength);
         if (m_rowDef.cells.size() < 256)
             m_rowDef.cells.push_back(m_cellDef);
         m_cellDef = Cell();

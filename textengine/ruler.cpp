@@ -69,7 +69,15 @@ void TXRuler::attach(TextControl *control)
                       << connect(control, &TextControl::Change, this, refresh)
                       << connect(control->document(), &QTextDocument::contentsChanged, this, refresh)
                       << connect(control->horizontalScrollBar(), &QScrollBar::valueChanged, this, refresh)
-                      << connect(control, &QObject::destroyed, this, [this] { attach(nullptr); });
+                      << connect(control, &QObject::destroyed, this, [this] {
+                             // The control is no TextControl any more: drop it
+                             // without looking at it.
+                             for (const auto &c : std::as_const(m_connections))
+                                 disconnect(c);
+                             m_connections.clear();
+                             m_control.clear();
+                             update();
+                         });
     }
     update();
 }

@@ -15,6 +15,9 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
+#include <QTimer>
+
+#include <cstdio>
 
 #include <memory>
 
@@ -59,6 +62,15 @@ int runWindow(int argc, char **argv)
         }
         for (const QString &file : files)
             main->files().OpenDocument(file);
+        // For the start-up benchmark: report once the first window has been
+        // painted, then end.
+        if (qEnvironmentVariableIsSet("KALAMORA_QUIT_WHEN_SHOWN")) {
+            QTimer::singleShot(0, main.get(), [] {
+                std::fputs("shown\n", stdout);
+                std::fflush(stdout);
+                QApplication::exit(0);
+            });
+        }
     });
     splash->show();
     const int status = QApplication::exec();

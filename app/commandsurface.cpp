@@ -84,6 +84,7 @@ CommandSurface::CommandSurface(QMainWindow *window)
     mnuFileSaveAs = item(mnuFile, u"Save &As..."_s, u"mnuFileSaveAs"_s, QKeySequence::SaveAs,
                          commandIcon(u"SaveAs"_s));
     mnuFileSaveHtml = item(mnuFile, u"Save As HTML"_s, u"mnuFileSaveHtml"_s, {}, commandIcon(u"SaveHtml"_s));
+    mnuFileExportPdf = item(mnuFile, u"Export As PDF..."_s, u"mnuFileExportPdf"_s);
     mnuFile->addSeparator();
     mnuFileImportUnicode = item(mnuFile, u"&Import Unicode Text..."_s, u"mnuFileImportUnicode"_s, {},
                                 commandIcon(u"ImportUnicode"_s));

@@ -21,7 +21,7 @@ struct CommandSurface {
 
     // File
     QMenu *mnuFile;
-    QAction *mnuFileNew, *mnuFileOpen, *mnuFileSave, *mnuFileSaveAs, *mnuFileSaveHtml;
+    QAction *mnuFileNew, *mnuFileOpen, *mnuFileSave, *mnuFileSaveAs, *mnuFileSaveHtml, *mnuFileExportPdf;
     QAction *mnuFileImportUnicode, *mnuFileExportUnicode;
     QAction *mnuFilePrintSetup, *mnuFilePrint, *mnuFilePageSetup;
     QMenu *mnuFileRecent;

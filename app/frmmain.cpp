@@ -2,6 +2,7 @@
 
 #include "frmabout.h"
 #include "filecommands.h"
+#include "formatcommands.h"
 #include "frmdocument.h"
 #include "frmfind.h"
 #include "frmkeyb.h"
@@ -105,6 +106,7 @@ frmMain::frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *p
     buildLanguageBar();
     buildStatusBar();
     m_files = new FileCommands(this);
+    new FormatCommands(this);
     new UnicodeCommands(this);
     connectCommands();
 

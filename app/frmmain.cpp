@@ -15,6 +15,7 @@
 #include "frmdict.h"
 #include "frmmail.h"
 #include "settingsstore.h"
+#include "ruler.h"
 #include "textcontrol.h"
 
 #include <QAction>
@@ -39,6 +40,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -97,11 +99,21 @@ frmMain::frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *p
     setWindowIcon(kalamora::applicationIcon());
     resize(1180, 800);
 
-    mdiArea = new QMdiArea(this);
+    // The ruler stands above the document windows and serves the active one.
+    auto *centre = new QWidget(this);
+    auto *centreLayout = new QVBoxLayout(centre);
+    centreLayout->setContentsMargins(0, 0, 0, 0);
+    centreLayout->setSpacing(0);
+    TXRuler = new textengine::TXRuler(centre);
+    TXRuler->setObjectName(u"TXRuler"_s);
+    mdiArea = new QMdiArea(centre);
     mdiArea->setObjectName(u"mdiArea"_s);
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setCentralWidget(mdiArea);
+    centreLayout->addWidget(TXRuler);
+    centreLayout->addWidget(mdiArea, 1);
+    setCentralWidget(centre);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::documentActivated);
 
     buildLanguageBar();
     buildStatusBar();
@@ -370,8 +382,26 @@ QList<frmDocument *> frmMain::documents() const
     return docs;
 }
 
-void frmMain::documentClosed(frmDocument *)
+// The shared ruler leaves the document that is no longer active and serves
+// the one that now is.
+void frmMain::documentActivated(QMdiSubWindow *sub)
 {
+    auto *doc = sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
+    if (doc == m_rulerDocument)
+        return;
+    if (m_rulerDocument)
+        m_rulerDocument->rtftext()->setRulerHandle(0);
+    m_rulerDocument = doc;
+    if (doc)
+        doc->rtftext()->setRulerHandle(TXRuler->handle());
+}
+
+void frmMain::documentClosed(frmDocument *doc)
+{
+    if (doc == m_rulerDocument) {
+        doc->rtftext()->setRulerHandle(0);
+        m_rulerDocument = nullptr;
+    }
     --DocumentCount;
     if (DocumentCount == 0)
         HideDocumentCommands();

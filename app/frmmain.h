@@ -19,6 +19,10 @@ class QTimer;
 class SettingsStore;
 class frmDocument;
 class frmKeyb;
+
+namespace textengine {
+class TXRuler;
+}
 class frmFind;
 class FileCommands;
 class HelpWindow;
@@ -85,6 +89,7 @@ public:
     QList<QLabel *> sbPanels; // the seven status-bar panels
     QTimer *tmTimer = nullptr;
     QMdiArea *mdiArea = nullptr;
+    textengine::TXRuler *TXRuler = nullptr; // shared by all documents; follows the active one
 
     // Opens the Help window on a page, or says there is no help.
     void showHelp(const QString &page = {});
@@ -115,6 +120,7 @@ private:
     void editMenuAboutToShow();
     void languagesMenuAboutToShow();
     void documentClosed(frmDocument *doc);
+    void documentActivated(QMdiSubWindow *sub);
     void showSaying(int x, int y);
     QString fontSizeForLanguage(const QString &key) const;
 
@@ -124,6 +130,7 @@ private:
     FileCommands *m_files = nullptr;
     frmKeyb *m_keyb = nullptr;
     QPointer<frmFind> m_find;
+    QPointer<frmDocument> m_rulerDocument;
     HelpWindow *m_help = nullptr;
     bool m_switchingLanguage = false;
 };

@@ -3,6 +3,8 @@
 #include "commands.h"
 
 #include "conversion.h"
+#include "gui.h"
+#include "printing.h"
 #include "textcontrol.h"
 
 #include <QApplication>
@@ -22,7 +24,7 @@ const char convertUsage[] =
     "usage: kalamora convert [--to-unicode|--to-kruti] IN OUT\n"
     "Loads IN as the Open command does (by its last three letters: RTF, TXT,\n"
     "HTM; anything else as plain text) and writes OUT by its extension:\n"
-    ".rtf, .txt, .htm or .html.\n"
+    ".rtf, .txt, .htm or .html, or .pdf as it prints.\n"
     "  --to-unicode  Kruti Dev glyph text (runs in a Glyphora or Kruti Dev\n"
     "                font, or the whole of a plain-text file) to Unicode\n"
     "  --to-kruti    Unicode Devanagari to glyph text in Glyphora 010\n";
@@ -89,9 +91,9 @@ int runConvert(int argc, char **argv)
     else if (suffix == u"htm"_s || suffix == u"html"_s)
         outFormat = textengine::TextControl::FormatHtml;
     else if (suffix == u"pdf"_s)
-        return fail("PDF output is not available yet; write .rtf, .txt or .htm");
+        outFormat = 0; // as it prints
     else
-        return badArguments("OUT must end in .rtf, .txt, .htm or .html");
+        return badArguments("OUT must end in .rtf, .txt, .htm, .html or .pdf");
 
     // Headless: the control needs a GUI application, but no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
@@ -99,6 +101,9 @@ int runConvert(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int appArgc = 1;
     QApplication app(appArgc, argv);
+    // The program's own font is embedded in a PDF like any other.
+    if (outFormat == 0)
+        kalamora::registerProgramFont();
 
     textengine::TextControl control;
     const int format = inputFormat(in);
@@ -107,6 +112,12 @@ int runConvert(int argc, char **argv)
     if (conversion)
         textengine::convertDocument(*control.document(), *conversion,
                                     format == textengine::TextControl::FormatText);
+    if (outFormat == 0) {
+        QString error;
+        if (!format::exportPdf(control, out, &error))
+            return fail(error.toStdString());
+        return 0;
+    }
     if (!control.Save(out, 0, outFormat))
         return fail(control.errorString().toStdString());
     return 0;

@@ -30,10 +30,14 @@ const std::array<PaperSize, 5> PaperSizes = {{
 
 int matchPaperSize(int widthTwips, int heightTwips)
 {
+    // A size matches by its own lengths or by the lengths its boxes show:
+    // A5's width shows as 5.85 inches, which reads back 6 twips wider.
+    auto near = [](int size, int value) {
+        const int shown = DlgString2Twips(Twips2DlgString(float(size)));
+        return std::llabs(qint64(size) - value) < 5 || std::llabs(qint64(shown) - value) < 5;
+    };
     for (int i = 0; i < int(PaperSizes.size()); ++i) {
-        const qint64 dw = qint64(PaperSizes[i].width) - widthTwips;
-        const qint64 dh = qint64(PaperSizes[i].height) - heightTwips;
-        if (std::llabs(dw) < 5 && std::llabs(dh) < 5)
+        if (near(PaperSizes[i].width, widthTwips) && near(PaperSizes[i].height, heightTwips))
             return i;
     }
     return int(PaperSizes.size());

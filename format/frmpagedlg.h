@@ -24,8 +24,8 @@ struct PaperSize {
 };
 extern const std::array<PaperSize, 5> PaperSizes;
 
-// The index of the first named paper size within 5 twips of both lengths,
-// or 5 ("User Defined").
+// The index of the first named paper size within 5 twips of both lengths
+// (or of the lengths the dialog's boxes show for it), or 5 ("User Defined").
 int matchPaperSize(int widthTwips, int heightTwips);
 
 // Page setup: paper size and margins of one document's control, shown in

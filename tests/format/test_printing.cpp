@@ -1,0 +1,204 @@
+#include "frmprintview.h"
+#include "printing.h"
+
+#include "textcontrol.h"
+#include "uihooks.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using textengine::TextControl;
+
+namespace {
+
+// A document of `pages` pages: one paragraph a page, each ending in a page
+// break, "Page N" on page N.
+void makePages(TextControl &tc, int pages)
+{
+    tc.setFontName(u"Glyphora 010"_s);
+    for (int p = 1; p <= pages; ++p) {
+        tc.setSelText(u"Page %1 kyk"_s.arg(p));
+        if (p < pages)
+            QTest::keyClick(&tc, Qt::Key_Return, Qt::ControlModifier);  // a page break
+    }
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int pdfPages(const QByteArray &pdf)
+{
+    return int(QString::fromLatin1(pdf).count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)));
+}
+
+// Answers the print dialog: accepted with a page range (0 for all) and a
+// number of copies, or cancelled.
+struct PrintAnswer {
+    explicit PrintAnswer(bool accept, int from = 0, int to = 0, int copies = 1)
+    {
+        textengine::setDialogHook([=, this](QDialog *d) {
+            auto *pd = qobject_cast<QPrintDialog *>(d);
+            if (!pd)
+                return int(QDialog::Rejected);
+            ++shown;
+            rangeOffered = pd->testOption(QAbstractPrintDialog::PrintPageRange);
+            maxPage = pd->maxPage();
+            if (!accept)
+                return int(QDialog::Rejected);
+            if (from > 0) {
+                pd->printer()->setPrintRange(QPrinter::PageRange);
+                pd->printer()->setFromTo(from, to);
+            }
+            pd->printer()->setCopyCount(copies);
+            return int(QDialog::Accepted);
+        });
+    }
+    ~PrintAnswer() { textengine::setDialogHook({}); }
+    int shown = 0;
+    bool rangeOffered = false;
+    int maxPage = 0;
+};
+
+} // namespace
+
+TEST(Printing, PageRangeCopiesAndCancel)
+{
+    TextControl tc;
+    makePages(tc, 5);
+    ASSERT_EQ(tc.CurrentPages(), 5);
+    QTemporaryDir dir;
+    const struct {
+        bool accept;
+        int from, to, copies, sheets;
+    } cases[] = {
+        {true, 2, 3, 1, 2},  // pages 2 to 3: two sheets, one break between
+        {true, 0, 0, 1, 5},
+        {true, 4, 5, 2, 4},  // two copies of two pages
+        {false, 0, 0, 1, -1},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        const QString file = dir.filePath(u"print%1.pdf"_s.arg(++n));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        PrintAnswer answer(c.accept, c.from, c.to, c.copies);
+        EXPECT_EQ(format::PrintDocument(nullptr, tc, printer, true), c.accept);
+        EXPECT_EQ(answer.shown, 1);
+        EXPECT_TRUE(answer.rangeOffered);
+        EXPECT_EQ(answer.maxPage, 5);
+        if (c.sheets < 0)
+            EXPECT_FALSE(QFile::exists(file));
+        else
+            EXPECT_EQ(pdfPages(readAll(file)), c.sheets) << n;
+    }
+    // Pages print at their real size whatever the preview set.
+    tc.setPrintZoom(40);
+    const QString file = dir.filePath(u"size.pdf"_s);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    ASSERT_TRUE(format::printPages(tc, printer, 1, 1, 1));
+    EXPECT_EQ(tc.PrintZoom(), 40);
+    const QByteArray pdf = readAll(file);
+    EXPECT_TRUE(QString::fromLatin1(pdf).contains(QRegularExpression(u"/MediaBox \\[0 0 612(\\.0*)? 792"_s)));
+}
+
+TEST(Printing, PdfExportEveryPageWithTheFontEmbedded)
+{
+    static const int font = QFontDatabase::addApplicationFont(qEnvironmentVariable("KALAMORA_PROGRAM_DIR")
+                                                              + u"/GO10.TTF"_s);
+    ASSERT_GE(font, 0) << "GO10.TTF missing from the program folder";
+    TextControl tc;
+    makePages(tc, 3);
+    tc.setPageWidth(11906);
+    tc.setPageHeight(16837);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"out.pdf"_s);
+    QString error;
+    ASSERT_TRUE(format::exportPdf(tc, file, &error)) << error.toStdString();
+    const QByteArray pdf = readAll(file);
+    EXPECT_EQ(pdfPages(pdf), 3);
+    EXPECT_TRUE(pdf.contains("/FontFile2"));
+    EXPECT_TRUE(pdf.contains("Glyphora")) << "the program's font is embedded by name";
+    EXPECT_TRUE(QString::fromLatin1(pdf).contains(QRegularExpression(u"/MediaBox \\[0 0 595(\\.0*)? 842"_s)))
+        << "A4 in points";
+
+    // A file that cannot be written is reported, and an existing file is
+    // left whole.
+    EXPECT_FALSE(format::exportPdf(tc, dir.filePath(u"missing/out.pdf"_s), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PrintPreview, GeometryNavigationAndPrint)
+{
+    TextControl one;
+    one.setSelText(u"one page"_s);
+    {
+        frmPrintView view(&one, {});
+        view.resize(600, 800);
+        view.arrange();
+        EXPECT_FALSE(view.cmdPPage->isEnabled());
+        EXPECT_FALSE(view.cmdNPage->isEnabled());
+        EXPECT_EQ(view.VScroll1->maximum(), 0);
+        // A portrait page: the picture is as tall as the window less 1200
+        // twips, at the page's proportion, and the zoom fits it.
+        const double tpp = 1440.0 / view.logicalDpiY();
+        EXPECT_NEAR(view.picView->height() * tpp, 800 * tpp - 1200, tpp);
+        EXPECT_NEAR(double(view.picView->width()) / view.picView->height(), 12240.0 / 15840, 0.01);
+        EXPECT_NEAR(one.PrintZoom(), int((800 * tpp - 1200) * 100 / 15840), 1);
+        EXPECT_EQ(view.picView->y(), int(std::lround(600 / tpp)));
+        // It paints without a fault.
+        EXPECT_FALSE(view.picView->grab().isNull());
+    }
+
+    TextControl three;
+    makePages(three, 3);
+    int printed = 0;
+    auto *view = new frmPrintView(&three, [&] { ++printed; });
+    view->resize(600, 800);
+    view->show();
+    view->arrange();
+    EXPECT_EQ(view->currentPage(), 1);
+    EXPECT_FALSE(view->cmdPPage->isEnabled());
+    EXPECT_TRUE(view->cmdNPage->isEnabled());
+    view->cmdNPage->click();
+    EXPECT_EQ(view->currentPage(), 2);
+    EXPECT_TRUE(view->cmdPPage->isEnabled());
+    EXPECT_TRUE(view->cmdNPage->isEnabled());
+    view->cmdNPage->click();
+    view->cmdNPage->click();  // at the last page: nothing more
+    EXPECT_EQ(view->currentPage(), 3);
+    EXPECT_FALSE(view->cmdNPage->isEnabled());
+    view->cmdPPage->click();
+    view->cmdPPage->click();
+    EXPECT_EQ(view->currentPage(), 1);
+    EXPECT_FALSE(view->cmdPPage->isEnabled());
+
+    // A landscape page fills the width less 300 twips.
+    three.setPageWidth(15840);
+    three.setPageHeight(12240);
+    view->arrange();
+    const double tpp = 1440.0 / view->logicalDpiX();
+    EXPECT_NEAR(view->picView->width() * tpp, 600 * tpp - 300, tpp);
+
+    QPointer<frmPrintView> alive(view);
+    view->cmdPrint->click();
+    EXPECT_EQ(printed, 1);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull()) << "the preview closes after printing";
+}

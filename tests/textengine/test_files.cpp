@@ -298,3 +298,22 @@ TEST(Files, AbsurdLengthsLayOutPromptly)
         EXPECT_LE(tc.PageWidth(), 31680);
     }
 }
+
+TEST(Files, RtfCodePagesOfOtherScripts)
+{
+    struct Case {
+        const char *rtf;
+        QString text;
+    };
+    const Case cases[] = {
+        {"{\\rtf1{\\fonttbl{\\f0\\fcharset204 Cyr;}}\\f0 \\'c0\\'c1}", u"\u0410\u0411"_s},
+        {"{\\rtf1{\\fonttbl{\\f0\\fcharset128 Jp;}}\\f0 \\'82\\'a0}", u"\u3042"_s},    // one character, two bytes
+        {"{\\rtf1\\ansi\\ansicpg1251 \\'c0}", u"\u0410"_s},                             // no font: the ANSI code page
+        {"{\\rtf1{\\fonttbl{\\f0\\fcharset0 Kruti Dev 010;}}\\f0 \\'c0\\'81}", u"\u00c0\u0081"_s},  // glyph codes
+    };
+    for (const Case &c : cases) {
+        TextControl tc;
+        ASSERT_TRUE(tc.setRtf(QByteArray(c.rtf)));
+        EXPECT_EQ(tc.Text(), c.text) << c.rtf;
+    }
+}

@@ -163,6 +163,14 @@ struct Builder {
 
 void insertParagraphs(const std::vector<rtf::Paragraph> &paras, Builder &b, QTextCursor &cur, bool &first);
 
+// How far a list indents its text, in twips, and how far the bullet stands
+// in front of the text in RTF's terms.
+int bulletIndent(const QTextDocument &doc)
+{
+    return static_cast<int>(std::lround(unitsToTwips(doc.indentWidth())));
+}
+constexpr int bulletHang = 360;
+
 void applyBullet(QTextCursor &cur, bool bullet)
 {
     if (!bullet)
@@ -178,7 +186,15 @@ void applyBullet(QTextCursor &cur, bool bullet)
 void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur, bool &first)
 {
     const rtf::Document &model = builder.model;
-    const QTextBlockFormat bf = blockFormat(p.format);
+    // A bulleted paragraph's text stands at \li with the bullet \fi before
+    // it; here the list indents the text and the bullet hangs in front of
+    // it (see bulletIndent).
+    rtf::ParaFormat pf = p.format;
+    if (pf.bullet) {
+        pf.leftIndent = std::max(pf.leftIndent - bulletIndent(*cur.document()), 0);
+        pf.firstIndent += bulletHang;
+    }
+    const QTextBlockFormat bf = blockFormat(pf);
     if (!first) {
         cur.insertBlock(bf, QTextCharFormat());
     } else if (cur.block().length() <= 1) {
@@ -445,6 +461,10 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
         const auto style = list->format().style();
         p.format.bullet = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
             || style == QTextListFormat::ListSquare;
+        if (p.format.bullet) {
+            p.format.leftIndent += bulletIndent(m_doc) * std::max(list->format().indent(), 1);
+            p.format.firstIndent -= bulletHang;
+        }
     }
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment frag = it.fragment();

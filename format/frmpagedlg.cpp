@@ -124,12 +124,12 @@ frmPageDlg::frmPageDlg(textengine::TextControl *text, SettingWriter store, QWidg
     layout->addLayout(buttons);
 
     if (m_text) {
-        txtLeftMargin->setText(Twips2DlgString(float(m_text->PageMarginL())));
-        txtTopMargin->setText(Twips2DlgString(float(m_text->PageMarginT())));
-        txtRightMargin->setText(Twips2DlgString(float(m_text->PageMarginR())));
-        txtBottomMargin->setText(Twips2DlgString(float(m_text->PageMarginB())));
-        txtPaperWidth->setText(Twips2DlgString(float(m_text->PageWidth())));
-        txtPaperHeight->setText(Twips2DlgString(float(m_text->PageHeight())));
+        showLength(txtLeftMargin, m_text->PageMarginL());
+        showLength(txtTopMargin, m_text->PageMarginT());
+        showLength(txtRightMargin, m_text->PageMarginR());
+        showLength(txtBottomMargin, m_text->PageMarginB());
+        showLength(txtPaperWidth, m_text->PageWidth());
+        showLength(txtPaperHeight, m_text->PageHeight());
     }
     matchPaper();
     validate();
@@ -163,8 +163,26 @@ void frmPageDlg::paperChosen(int index)
 {
     if (m_matching || index < 0 || index >= int(PaperSizes.size()))
         return;
-    txtPaperWidth->setText(Twips2DlgString(float(PaperSizes[index].width)));
-    txtPaperHeight->setText(Twips2DlgString(float(PaperSizes[index].height)));
+    showLength(txtPaperWidth, PaperSizes[index].width);
+    showLength(txtPaperHeight, PaperSizes[index].height);
+}
+
+void frmPageDlg::showLength(QLineEdit *box, int twips)
+{
+    const QString text = Twips2DlgString(float(twips));
+    m_shown[box] = {text, twips};
+    box->setText(text);
+}
+
+int frmPageDlg::length(const QLineEdit *box) const
+{
+    // A box still showing what the dialog put there stands for the exact
+    // length behind it, so OK on an unchanged page changes nothing and a
+    // chosen paper is that paper to the twip.
+    const auto shown = m_shown.constFind(box);
+    if (shown != m_shown.cend() && shown->first == box->text())
+        return shown->second;
+    return DlgString2Twips(box->text());
 }
 
 bool frmPageDlg::validate()
@@ -186,9 +204,8 @@ void frmPageDlg::commit()
 {
     if (!validate())
         return;
-    const int values[6] = {DlgString2Twips(txtLeftMargin->text()),  DlgString2Twips(txtTopMargin->text()),
-                           DlgString2Twips(txtRightMargin->text()), DlgString2Twips(txtBottomMargin->text()),
-                           DlgString2Twips(txtPaperWidth->text()),  DlgString2Twips(txtPaperHeight->text())};
+    const int values[6] = {length(txtLeftMargin),  length(txtTopMargin),  length(txtRightMargin),
+                           length(txtBottomMargin), length(txtPaperWidth), length(txtPaperHeight)};
     static const QString keys[6] = {u"LeftMargin"_s,   u"TopMargin"_s,  u"RightMargin"_s,
                                     u"BottomMargin"_s, u"PaperWidth"_s, u"PaperHeight"_s};
     if (m_store) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QPointer>
 #include <QString>
 
@@ -56,9 +57,12 @@ protected:
 
 private:
     void paperChosen(int index);
+    void showLength(QLineEdit *box, int twips);
+    int length(const QLineEdit *box) const;
     void commit();
 
     QPointer<textengine::TextControl> m_text;
     SettingWriter m_store;
     bool m_matching = false;
+    QHash<const QLineEdit *, std::pair<QString, int>> m_shown;
 };

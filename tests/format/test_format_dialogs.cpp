@@ -139,6 +139,20 @@ TEST(PageSetup, PaperChoiceAndOkWriteDocumentAndSettings)
     EXPECT_EQ(stored.value(u"LeftMargin"_s), u"720"_s);
     EXPECT_EQ(stored.value(u"BottomMargin"_s), u"1440"_s);
     EXPECT_EQ(stored.size(), 6);
+
+    // A chosen paper is that paper to the twip, and OK on an untouched
+    // dialog leaves an odd size as it was.
+    frmPageDlg a4(&tc, {});
+    a4.cboPaperSize->setCurrentIndex(0);
+    a4.btnOK->click();
+    EXPECT_EQ(tc.PageWidth(), 11906);
+    EXPECT_EQ(tc.PageHeight(), 16837);
+    setPage(tc, 11911, 16001);
+    frmPageDlg same(&tc, {});
+    same.btnOK->click();
+    EXPECT_EQ(tc.PageWidth(), 11911);
+    EXPECT_EQ(tc.PageHeight(), 16001);
+    EXPECT_EQ(tc.PageMarginL(), 720);
 }
 
 TEST(CustomTable, RangeCheckedColumnsFirst)

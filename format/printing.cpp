@@ -133,6 +133,10 @@ bool PrintDocument(QWidget *parent, textengine::TextControl &text, QPrinter &pri
     QAbstractPrintDialog::PrintDialogOptions options;
     if (pageRange)
         options |= QAbstractPrintDialog::PrintPageRange;
+    // Printing to a file is offered only where there is no printer, as
+    // the only way to print at all.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        options |= QAbstractPrintDialog::PrintToFile;
     dialog.setOptions(options);
     if (textengine::runDialog(&dialog) != QDialog::Accepted)
         return false;

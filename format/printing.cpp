@@ -79,8 +79,12 @@ bool drawPages(textengine::TextControl &text, QPagedPaintDevice &device, QPainte
 
 void preparePrinter(QPrinter &printer, const textengine::TextControl &text)
 {
+    // The paper is the document's; which way it lies is Print Setup's.
+    const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
     printer.setFullPage(true);
-    printer.setPageLayout(pageLayoutOf(text));
+    QPageLayout layout = pageLayoutOf(text);
+    layout.setOrientation(orientation);
+    printer.setPageLayout(layout);
 }
 
 bool printPages(textengine::TextControl &text, QPrinter &printer, int first, int last, int copies,

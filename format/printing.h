@@ -12,7 +12,8 @@ class TextControl;
 namespace format {
 
 // Sets the printer's paper to the control's page size, with the page's
-// origin at the paper's corner (the control draws its own margins).
+// origin at the paper's corner (the control draws its own margins); the
+// orientation stays the one Print Setup chose.
 void preparePrinter(QPrinter &printer, const textengine::TextControl &text);
 
 // Prints pages first..last of the control, `copies` times, one printer page

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -73,7 +74,7 @@ bool frmCustomTable::confirm()
         return refuse(txtRow);
     bool inserted = false;
     if (m_text)
-        inserted = m_text->TableInsert(int(rows), int(columns), -1);
+        inserted = m_text->TableInsert(int(std::nearbyint(rows)), int(std::nearbyint(columns)), -1);
     accept();
     return inserted;
 }

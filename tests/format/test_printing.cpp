@@ -5,6 +5,7 @@
 #include "uihooks.h"
 
 #include <QFile>
+#include <QPageSetupDialog>
 #include <QFontDatabase>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -201,4 +202,23 @@ TEST(PrintPreview, GeometryNavigationAndPrint)
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull()) << "the preview closes after printing";
+}
+
+TEST(Printing, PrintSetupChangesTheOrientationOnlyOnOk)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    for (const bool accept : {false, true}) {
+        textengine::setDialogHook([accept](QDialog *d) {
+            auto *setup = qobject_cast<QPageSetupDialog *>(d);
+            if (!setup)
+                return int(QDialog::Rejected);
+            setup->printer()->setPageOrientation(QPageLayout::Landscape);
+            return int(accept ? QDialog::Accepted : QDialog::Rejected);
+        });
+        EXPECT_EQ(format::PrintSetup(nullptr, printer), accept);
+        EXPECT_EQ(printer.pageLayout().orientation(), accept ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
+    textengine::setDialogHook({});
 }

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -304,4 +305,26 @@ TEST_F(FormatTest, PageSetupPreviewAndPdfExport)
     EXPECT_TRUE(bytes.contains("/FontFile2"));
     EXPECT_TRUE(bytes.contains("Glyphora"));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+}
+
+TEST(ConvertCommand, PdfAsItPrintsWithTheProgramsFont)
+{
+    const QString program = qEnvironmentVariable("KALAMORA_PROGRAM_DIR") + u"/kalamora"_s;
+    const QString in = qEnvironmentVariable("KALAMORA_SOURCE_DIR") + u"/tests/textengine/fixtures/abi-kruti.rtf"_s;
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"k.pdf"_s);
+    QProcess convert;
+    convert.start(program, {u"convert"_s, in, out});
+    ASSERT_TRUE(convert.waitForFinished(60000));
+    EXPECT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+    const QByteArray pdf = readAll(out);
+    EXPECT_GE(QString::fromLatin1(pdf).count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)), 1);
+    EXPECT_TRUE(pdf.contains("/FontFile2"));
+    EXPECT_TRUE(pdf.contains("Glyphora")) << "Kruti Dev runs print in the program's own font";
+
+    // A missing input fails without leaving a file behind.
+    convert.start(program, {u"convert"_s, dir.filePath(u"none.rtf"_s), dir.filePath(u"none.pdf"_s)});
+    ASSERT_TRUE(convert.waitForFinished(60000));
+    EXPECT_EQ(convert.exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"none.pdf"_s)));
 }

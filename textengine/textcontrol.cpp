@@ -999,6 +999,11 @@ void TextControl::keyPressEvent(QKeyEvent *event)
 {
     Q_EMIT KeyDown(virtualKey(event), shiftState(event->modifiers()));
     const int code = characterCode(event);
+    if ((event->modifiers() & Qt::AltModifier) && !(event->modifiers() & Qt::ControlModifier)
+        && !event->text().isEmpty()) {
+        event->ignore(); // Alt with a letter is the menus' (and never text)
+        return;
+    }
     if (code < 0 || isReadOnly()) {
         QTextEdit::keyPressEvent(event);
         return;

@@ -12,6 +12,9 @@
 
 using namespace Qt::StringLiterals;
 
+// Exported by QtGui, declared only for its documentation.
+Q_GUI_EXPORT void qt_set_sequence_auto_mnemonic(bool on);
+
 namespace {
 
 QAction *item(QMenu *menu, const QString &caption, const QString &name, const QKeySequence &keys = {},
@@ -73,6 +76,9 @@ void separator(QList<QAction *> &items, QToolBar *bar)
 CommandSurface::CommandSurface(QMainWindow *window)
 {
     using kalamora::commandIcon;
+    // Alt and a menu's underlined letter open that menu, whatever the
+    // desktop's theme says about mnemonics; set before any menu exists.
+    qt_set_sequence_auto_mnemonic(true);
     QMenuBar *bar = window->menuBar();
 
     mnuFile = bar->addMenu(u"&File"_s);

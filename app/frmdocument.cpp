@@ -8,6 +8,7 @@
 #include "textcontrolsurface.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -54,6 +55,20 @@ frmDocument::frmDocument(frmMain *main, const QString &title)
         m_main->commands().mnuPopUp->popup(m_rtftext->mapToGlobal(at));
     });
     setFocusProxy(m_rtftext);
+    // Alt with a letter opens the menus even while the text has the focus.
+    m_rtftext->installEventFilter(this);
+}
+
+bool frmDocument::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_rtftext && event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->modifiers() & Qt::AltModifier) && !(key->modifiers() & Qt::ControlModifier)) {
+            key->ignore();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 frmDocument::~frmDocument() = default;

@@ -69,7 +69,7 @@ public:
     void selectHindi();
     void selectEnglish();
     bool isHindi() const;
-    void SyncFormatControls();
+    Q_INVOKABLE void SyncFormatControls();
     void toggleLanguage(); // Ctrl+L in a document or the find window
 
     // engine::EngineHost

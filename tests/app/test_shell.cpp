@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 
 using namespace Qt::StringLiterals;
@@ -265,6 +266,20 @@ TEST_F(ShellTest, ToolbarButtonsSitWhereTheProgramAddressesThem)
     // Every command has an icon or is a plain check item.
     for (QAction *a : c.tbToolbarItems + c.tbBar2Items)
         EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShellTest, AltWithALetterTypesNothing)
+{
+    type(u"k"_s);
+    QTest::keyClick(rtf(), Qt::Key_V, Qt::AltModifier);
+    QApplication::processEvents();
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    EXPECT_EQ(glyphs(), u"d~"_s);
 }
 
 } // namespace

@@ -283,3 +283,21 @@ TEST_F(ShellTest, AltWithALetterTypesNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShellTest, MenuShortcutsWorkWhileTheDocumentHasTheFocus)
+{
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    rtf()->setFocus();
+    QTest::keyClick(rtf(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(main->DocumentCount, 2);
+    QTest::keyClick(rtf(), Qt::Key_V, Qt::AltModifier);
+    QWidget *popup = QApplication::activePopupWidget();
+    EXPECT_EQ(popup, main->commands().mnuView);
+    if (popup)
+        popup->close();
+}
+
+} // namespace

@@ -40,6 +40,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -217,6 +218,41 @@ void frmMain::buildStatusBar()
         else
             sb->addPermanentWidget(label);
     }
+    // Two pictures that open the publisher's web pages, and a small notice
+    // that its label hides.
+    const struct {
+        const char *name;
+        const char *tip;
+        const char *url;
+        const char *icon;
+    } links[] = {
+        {"Picture2", "Kalamora on the web", "https://kalamora.org/", "internet-web-browser"},
+        {"Picture3", "Get the Glyphora fonts", "https://kalamora.org/fonts", "preferences-desktop-font"},
+    };
+    for (const auto &link : links) {
+        auto *picture = new QToolButton(sb);
+        picture->setObjectName(QLatin1StringView(link.name));
+        picture->setAutoRaise(true);
+        picture->setIcon(QIcon::fromTheme(QLatin1StringView(link.icon), kalamora::applicationIcon()));
+        picture->setToolTip(QLatin1StringView(link.tip));
+        const QUrl url(QLatin1StringView(link.url));
+        connect(picture, &QToolButton::clicked, this, [url] { QDesktopServices::openUrl(url); });
+        sb->addPermanentWidget(picture);
+    }
+    auto *picBug = new QLabel(sb);
+    picBug->setObjectName(u"picBug"_s);
+    picBug->setPixmap(QIcon::fromTheme(u"help-hint"_s).pixmap(16, 16));
+    picBug->setToolTip(u"Found a fault? Tell us at https://kalamora.org/"_s);
+    auto *lblBugHide = new QLabel(u"<a href=\"hide\">Hide</a>"_s, sb);
+    lblBugHide->setObjectName(u"lblBugHide"_s);
+    lblBugHide->setToolTip(u"Hide this notice"_s);
+    connect(lblBugHide, &QLabel::linkActivated, this, [picBug, lblBugHide] {
+        picBug->hide();
+        lblBugHide->hide();
+    });
+    sb->insertWidget(0, picBug);
+    sb->insertWidget(1, lblBugHide);
+
     tmTimer = new QTimer(this);
     tmTimer->setObjectName(u"tmTimer"_s);
     tmTimer->setInterval(1000);

@@ -301,3 +301,20 @@ TEST_F(ShellTest, MenuShortcutsWorkWhileTheDocumentHasTheFocus)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShellTest, TheNoticeHidesWithItsLabel)
+{
+    auto *picBug = main->findChild<QLabel *>(u"picBug"_s);
+    auto *label = main->findChild<QLabel *>(u"lblBugHide"_s);
+    ASSERT_TRUE(picBug && label);
+    EXPECT_TRUE(picBug->isVisible());
+    Q_EMIT label->linkActivated(u"hide"_s);
+    EXPECT_FALSE(picBug->isVisible());
+    EXPECT_FALSE(label->isVisible());
+    EXPECT_NE(main->findChild<QWidget *>(u"Picture2"_s), nullptr);
+    EXPECT_NE(main->findChild<QWidget *>(u"Picture3"_s), nullptr);
+}
+
+} // namespace

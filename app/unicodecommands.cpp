@@ -106,36 +106,30 @@ void UnicodeCommands::copySelection()
     QApplication::clipboard()->setText(unicodeText(doc->rtftext()->textCursor().selection()));
 }
 
-void UnicodeCommands::exportCommand()
+// Asks for a text file, runs `action` on it and reports a failure.
+void UnicodeCommands::withTextFile(bool save, const QString &title, const QString &failure,
+                                   bool (UnicodeCommands::*action)(const QString &, QString *))
 {
-    if (!m_main->activeDocument())
-        return;
     kalamora::FileDialogRequest request;
     request.parent = m_main;
-    request.mode = kalamora::FileDialogRequest::Save;
-    request.title = u"Export As Unicode Text"_s;
+    request.mode = save ? kalamora::FileDialogRequest::Save : kalamora::FileDialogRequest::Open;
+    request.title = title;
     request.filters = kalamora::qtFilters(TextFilter);
     const auto choice = kalamora::askForFile(request);
     if (!choice)
         return;
     QString error;
-    if (!exportTo(choice->path, &error))
-        kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,
-                              u"Can't export to %1: %2"_s.arg(choice->path, error));
+    if (!(this->*action)(choice->path, &error))
+        kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s, failure.arg(choice->path, error));
+}
+
+void UnicodeCommands::exportCommand()
+{
+    if (m_main->activeDocument())
+        withTextFile(true, u"Export As Unicode Text"_s, u"Can't export to %1: %2"_s, &UnicodeCommands::exportTo);
 }
 
 void UnicodeCommands::importCommand()
 {
-    kalamora::FileDialogRequest request;
-    request.parent = m_main;
-    request.mode = kalamora::FileDialogRequest::Open;
-    request.title = u"Import Unicode Text"_s;
-    request.filters = kalamora::qtFilters(TextFilter);
-    const auto choice = kalamora::askForFile(request);
-    if (!choice)
-        return;
-    QString error;
-    if (!importFrom(choice->path, &error))
-        kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,
-                              u"Can't import %1: %2"_s.arg(choice->path, error));
+    withTextFile(false, u"Import Unicode Text"_s, u"Can't import %1: %2"_s, &UnicodeCommands::importFrom);
 }

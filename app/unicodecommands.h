@@ -31,6 +31,8 @@ public:
 private:
     void exportCommand();
     void importCommand();
+    void withTextFile(bool save, const QString &title, const QString &failure,
+                      bool (UnicodeCommands::*action)(const QString &, QString *));
 
     frmMain *m_main;
 };

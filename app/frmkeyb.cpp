@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <QPainter>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -70,7 +73,10 @@ frmKeyb::frmKeyb(QWidget *parent)
 
 QSize frmKeyb::sizeHint() const
 {
-    return {Margin * 2 + RowIndent[0] + 13 * (KeyW + Gap), Margin * 2 + 4 * (KeyH + Gap) + 24};
+    int widest = 0;
+    for (int r = 0; r < int(Rows.size()); ++r)
+        widest = std::max(widest, RowIndent[r] + int(Rows[r].size()) * (KeyW + Gap));
+    return {Margin * 2 + widest, Margin * 2 + int(Rows.size()) * (KeyH + Gap) + 24};
 }
 
 void frmKeyb::keyPressEvent(QKeyEvent *event)

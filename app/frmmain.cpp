@@ -796,40 +796,10 @@ void frmMain::connectCommands()
     connect(c.mnuLayoutRom, &QAction::triggered, this, [this] { setLayout(u"Rom"_s); });
 
     connect(c.mnuWindowCascade, &QAction::triggered, mdiArea, &QMdiArea::cascadeSubWindows);
-    connect(c.mnuWindowTileH, &QAction::triggered, this, [this] {
-        // One above the other, each the full width of the frame.
-        const auto subs = mdiArea->subWindowList();
-        const QList<QMdiSubWindow *> shown = [&] {
-            QList<QMdiSubWindow *> l;
-            for (auto *s : subs)
-                if (!s->isMinimized())
-                    l.append(s);
-            return l;
-        }();
-        if (shown.isEmpty())
-            return;
-        const QRect area = mdiArea->viewport()->rect();
-        const int h = area.height() / shown.size();
-        for (int i = 0; i < shown.size(); ++i) {
-            shown[i]->showNormal();
-            shown[i]->setGeometry(0, i * h, area.width(), h);
-        }
-    });
-    connect(c.mnuWindowTileV, &QAction::triggered, this, [this] {
-        // Side by side, each the full height of the frame.
-        QList<QMdiSubWindow *> shown;
-        for (auto *s : mdiArea->subWindowList())
-            if (!s->isMinimized())
-                shown.append(s);
-        if (shown.isEmpty())
-            return;
-        const QRect area = mdiArea->viewport()->rect();
-        const int w = area.width() / shown.size();
-        for (int i = 0; i < shown.size(); ++i) {
-            shown[i]->showNormal();
-            shown[i]->setGeometry(i * w, 0, w, area.height());
-        }
-    });
+    // Tile horizontally: one above the other, each the full width of the
+    // frame; vertically: side by side, each the full height.
+    connect(c.mnuWindowTileH, &QAction::triggered, this, [this] { tileWindows(Qt::Vertical); });
+    connect(c.mnuWindowTileV, &QAction::triggered, this, [this] { tileWindows(Qt::Horizontal); });
     connect(c.mnuWindowArrange, &QAction::triggered, this, [this] {
         // Minimized windows in a row along the bottom of the frame.
         const QRect area = mdiArea->viewport()->rect();
@@ -879,6 +849,28 @@ void frmMain::connectCommands()
         frmAbout about(this);
         about.exec();
     });
+}
+
+// Lays the windows that are not minimized out in a row (`direction`
+// Horizontal) or a column (Vertical), filling the frame.
+void frmMain::tileWindows(Qt::Orientation direction)
+{
+    QList<QMdiSubWindow *> shown;
+    for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
+        if (!sub->isMinimized())
+            shown.append(sub);
+    }
+    if (shown.isEmpty())
+        return;
+    const QRect area = mdiArea->viewport()->rect();
+    const int n = int(shown.size());
+    for (int i = 0; i < n; ++i) {
+        shown[i]->showNormal();
+        if (direction == Qt::Horizontal)
+            shown[i]->setGeometry(i * (area.width() / n), 0, area.width() / n, area.height());
+        else
+            shown[i]->setGeometry(0, i * (area.height() / n), area.width(), area.height() / n);
+    }
 }
 
 // --- events -----------------------------------------------------------------

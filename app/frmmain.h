@@ -121,6 +121,7 @@ private:
     void languagesMenuAboutToShow();
     void documentClosed(frmDocument *doc);
     void documentActivated(QMdiSubWindow *sub);
+    void tileWindows(Qt::Orientation direction);
     void showSaying(int x, int y);
     QString fontSizeForLanguage(const QString &key) const;
 

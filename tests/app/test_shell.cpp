@@ -318,3 +318,20 @@ TEST_F(ShellTest, TheNoticeHidesWithItsLabel)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShellTest, TilingPutsDocumentsSideBySideOrOneAboveTheOther)
+{
+    main->commands().mnuFileNew->trigger();
+    const auto subs = main->mdiArea->subWindowList();
+    ASSERT_EQ(subs.size(), 2);
+    main->commands().mnuWindowTileV->trigger();
+    EXPECT_EQ(subs[0]->y(), subs[1]->y());
+    EXPECT_NE(subs[0]->x(), subs[1]->x());
+    main->commands().mnuWindowTileH->trigger();
+    EXPECT_EQ(subs[0]->x(), subs[1]->x());
+    EXPECT_NE(subs[0]->y(), subs[1]->y());
+}
+
+} // namespace

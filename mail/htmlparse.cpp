@@ -115,7 +115,9 @@ QString HTMLParse::FontSizeValue(const RunFormat &run)
 
 QString HTMLParse::FontFaceAttribute(const RunFormat &run) const
 {
-    const QString prefix = m_attachFont ? u" face=3D\""_s : u" face=\""_s;
+    // The tags are plain HTML in both layouts: the font layout's part is
+    // quoted-printable as a whole when it is composed, "=" included.
+    const QString prefix = u" face=\""_s;
     // Any member of the program's own Devanagari family goes out under the
     // name the font file installs as on the reader's side.
     if (run.fontName.left(8) == u"Glyphora"_s)
@@ -150,9 +152,8 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
 {
     m_attachFont = attachFont && SettingsStore().readString(u"AttachFnt"_s, u"Yes"_s) == u"Yes"_s;
     m_omitHeaders = omitHeaders;
-    // Without FNT.ATT the mail falls back to the simple layout; decide that
-    // before the walk, so the tags do not carry quoted-printable forms into a
-    // body that is not quoted-printable.
+    // Without FNT.ATT the mail falls back to the simple layout; say so once,
+    // before the walk.
     if (m_attachFont && !fontAttachmentAvailable()) {
         notify(u"Font File Missing"_s, u"Can't Attach Font File\r\nFONT.ATT File Not Found"_s);
         m_attachFont = false;
@@ -162,9 +163,8 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
     html.reserve(box.characterCount() + box.characterCount() / 4 + 64);
 
     // One pass over the runs. The first character's format opens the first
-    // tag (the quoted-printable form when the font goes along); every change
-    // of face, whole size, bold, italic, underline or strike-through closes
-    // the run and opens a tag in the plain form. Paragraph ends belong to the
+    // tag; every change of face, whole size, bold, italic, underline or
+    // strike-through closes the run and opens the next. Paragraph ends belong to the
     // run they end, so an empty line never splits a run.
     bool opened = false;
     for (QTextBlock block = box.begin(); block.isValid(); block = block.next()) {
@@ -179,7 +179,7 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
                 // The opening tag stands at the very start, before any empty
                 // paragraphs that lead the document.
                 RememberRun(run);
-                html.prepend((m_attachFont ? u"<font size=3D"_s : u"<font size="_s) + FontSizeValue(run)
+                html.prepend(u"<font size="_s + FontSizeValue(run)
                              + FontFaceAttribute(run));
                 opened = true;
             } else if (!IsSameRun(run)) {
@@ -193,7 +193,7 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
         // No text at all: the tag still opens, in the format typing would use.
         const RunFormat run = runFormat(box.begin().charFormat(), box);
         RememberRun(run);
-        html.prepend((m_attachFont ? u"<font size=3D"_s : u"<font size="_s) + FontSizeValue(run)
+        html.prepend(u"<font size="_s + FontSizeValue(run)
                      + FontFaceAttribute(run));
     }
     html += u"</font>"_s;

@@ -35,34 +35,6 @@ bool isAscii(const QString &text)
     return true;
 }
 
-// A header value: ASCII as it stands, anything else as RFC 2047 words of
-// UTF-8 in base64, each short enough for one folded line.
-QByteArray headerValue(const QString &text)
-{
-    const QString safe = headerSafe(text);
-    if (isAscii(safe))
-        return safe.toLatin1();
-    QByteArray out;
-    QString chunk;
-    auto flush = [&] {
-        if (chunk.isEmpty())
-            return;
-        if (!out.isEmpty())
-            out += "\r\n ";
-        out += "=?UTF-8?B?" + chunk.toUtf8().toBase64() + "?=";
-        chunk.clear();
-    };
-    for (qsizetype i = 0; i < safe.size(); ++i) {
-        chunk += safe.at(i);
-        if (safe.at(i).isHighSurrogate() && i + 1 < safe.size())
-            chunk += safe.at(++i);
-        if (chunk.toUtf8().size() >= 39)
-            flush();
-    }
-    flush();
-    return out;
-}
-
 // A file-name parameter: quoted ASCII, or RFC 2231 percent-encoded UTF-8.
 QByteArray fileNameParam(const char *param, const QString &name)
 {
@@ -83,8 +55,8 @@ QByteArray buildSystemMessage(const SystemMessage &message)
 {
     const QByteArray boundary = "=_Kalamora_" + QUuid::createUuid().toByteArray(QUuid::Id128);
     QByteArray out;
-    out += "To: " + headerValue(message.to) + "\r\n";
-    out += "Subject: " + headerValue(message.subject) + "\r\n";
+    out += "To: " + encodeHeaderAddress(message.to) + "\r\n";
+    out += "Subject: " + encodeHeaderText(message.subject) + "\r\n";
     out += "Date: " + dateHeader() + "\r\n";
     out += "MIME-Version: 1.0\r\n";
     out += "Content-Type: multipart/mixed;\r\n boundary=\"" + boundary + "\"\r\n";

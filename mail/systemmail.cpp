@@ -35,13 +35,34 @@ bool isAscii(const QString &text)
     return true;
 }
 
-// A file-name parameter: quoted ASCII, or RFC 2231 percent-encoded UTF-8.
+// A file-name parameter: quoted ASCII, or RFC 2231 percent-encoded UTF-8;
+// a name too long for one line goes in numbered pieces (name*0*=, name*1*=),
+// each on a line of its own. Readers decode each piece alone, so a piece
+// holds whole characters.
 QByteArray fileNameParam(const char *param, const QString &name)
 {
+    constexpr qsizetype piece = 60;
     const QString safe = headerSafe(name);
-    if (isAscii(safe) && !safe.contains(u'"') && !safe.contains(u'\\'))
+    if (isAscii(safe) && safe.size() <= piece && !safe.contains(u'"') && !safe.contains(u'\\'))
         return QByteArray(param) + "=\"" + safe.toLatin1() + '"';
-    return QByteArray(param) + "*=UTF-8''" + safe.toUtf8().toPercentEncoding();
+    QList<QByteArray> pieces{"UTF-8''"};
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        const qsizetype len = safe.at(i).isHighSurrogate() && i + 1 < safe.size() ? 2 : 1;
+        const QByteArray ch = safe.mid(i, len).toUtf8().toPercentEncoding();
+        i += len - 1;
+        if (pieces.last().size() + ch.size() > piece)
+            pieces.append(QByteArray());
+        pieces.last() += ch;
+    }
+    if (pieces.size() == 1)
+        return QByteArray(param) + "*=" + pieces.first();
+    QByteArray out;
+    for (qsizetype n = 0; n < pieces.size(); ++n) {
+        if (n > 0)
+            out += ";\r\n ";
+        out += QByteArray(param) + '*' + QByteArray::number(n) + "*=" + pieces[n];
+    }
+    return out;
 }
 
 QByteArray dateHeader()

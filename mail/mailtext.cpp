@@ -125,25 +125,18 @@ QByteArray encodeHeaderAddress(const QString &address)
 QByteArray quotedPrintable(QByteArrayView data)
 {
     static constexpr char hex[] = "0123456789ABCDEF";
-    QByteArray out;
-    out.reserve(data.size() + data.size() / 2);
-    qsizetype width = 0;
-    auto put = [&](const char *piece, qsizetype len) {
-        // 75 characters and the "=" of the soft break make the 76 allowed.
-        if (width + len > 75) {
-            out += "=\r\n";
-            width = 0;
-        }
-        out.append(piece, len);
-        width += len;
-    };
     const qsizetype n = data.size();
+    // At most three characters a byte, and a soft break for every 25 bytes.
+    QByteArray out(n * 3 + (n / 25 + 1) * 3, Qt::Uninitialized);
+    char *o = out.data();
+    qsizetype width = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const auto c = static_cast<unsigned char>(data[i]);
         if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
                 ++i;
-            out += "\r\n";
+            *o++ = '\r';
+            *o++ = '\n';
             width = 0;
             continue;
         }
@@ -154,14 +147,24 @@ QByteArray quotedPrintable(QByteArrayView data)
         // sent encoded.
         if (c == 'F' && (width == 0 || width >= 75) && data.sliced(i).startsWith("From "))
             literal = false;
-        if (literal) {
-            const char ch = static_cast<char>(c);
-            put(&ch, 1);
-        } else {
-            const char triple[3] = {'=', hex[c >> 4], hex[c & 15]};
-            put(triple, 3);
+        const int len = literal ? 1 : 3;
+        // 75 characters and the "=" of the soft break make the 76 allowed.
+        if (width + len > 75) {
+            *o++ = '=';
+            *o++ = '\r';
+            *o++ = '\n';
+            width = 0;
         }
+        if (literal) {
+            *o++ = static_cast<char>(c);
+        } else {
+            *o++ = '=';
+            *o++ = hex[c >> 4];
+            *o++ = hex[c & 15];
+        }
+        width += len;
     }
+    out.truncate(o - out.constData());
     return out;
 }
 

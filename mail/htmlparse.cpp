@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include <algorithm>
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -68,6 +69,34 @@ void appendEscaped(QString &out, QStringView text)
     }
 }
 
+// The family of the font file FNT.ATT and GO10.TTF hold.
+constexpr const char *attachedFontFamily = "Glyphora 010";
+
+// True when `word` may stand unquoted in a CSS font-family name.
+bool isCssIdentifier(QStringView word)
+{
+    if (word.startsWith(u'-'))
+        word = word.sliced(1);
+    if (word.isEmpty() || word.front().isDigit() || word.front() == u'-')
+        return false;
+    return std::all_of(word.begin(), word.end(), [](QChar c) {
+        return c.unicode() >= 0x80 || c.isLetterOrNumber() || c == u'-' || c == u'_';
+    });
+}
+
+// A family name as the face attribute lists it. Browsers read the attribute
+// as a CSS font-family list, and drop the whole list when a name has a word
+// that is not an identifier ("010"); such a name goes in quotes.
+QString cssFamily(const QString &name)
+{
+    const QList<QStringView> words = QStringView(name).split(u' ');
+    if (std::all_of(words.begin(), words.end(), isCssIdentifier))
+        return name;
+    QString quoted = name;
+    quoted.replace(u'\\', u"\\\\"_s).replace(u'\'', u"\\'"_s);
+    return u'\'' + quoted + u'\'';
+}
+
 } // namespace
 
 HTMLParse::HTMLParse(QString subject, Notify notify)
@@ -115,14 +144,16 @@ QString HTMLParse::FontSizeValue(const RunFormat &run)
 
 QString HTMLParse::FontFaceAttribute(const RunFormat &run) const
 {
-    // The tags are plain HTML in both layouts: the font layout's part is
-    // quoted-printable as a whole when it is composed, "=" included.
-    const QString prefix = u" face=\""_s;
     // Any member of the program's own Devanagari family goes out under the
-    // name the font file installs as on the reader's side.
+    // mail face name, followed by the family of the font file that goes with
+    // the mail, so a reader who installed it sees the glyphs.
+    QString faces;
     if (run.fontName.left(8) == u"Glyphora"_s)
-        return prefix + u"Glyph Ora 010\">"_s;
-    return prefix + run.fontName + u"\">"_s;
+        faces = cssFamily(u"Glyph Ora 010"_s) + u", "_s + cssFamily(QLatin1StringView(attachedFontFamily));
+    else
+        faces = cssFamily(run.fontName);
+    faces.replace(u'&', u"&amp;"_s).replace(u'"', u"&quot;"_s);
+    return u" face=\""_s + faces + u"\">"_s;
 }
 
 bool HTMLParse::IsSameRun(const RunFormat &run) const

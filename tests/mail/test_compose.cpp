@@ -151,7 +151,7 @@ TEST_F(ComposeTest, WholeConversionParsesAsHtmlMail)
     EXPECT_EQ(parsed[u"content_type"_s].toString(), u"text/html"_s);
     EXPECT_EQ(parsed[u"headers"_s][u"Subject"_s].toString(), u"Hindi"_s);
     const QByteArray body = QByteArray::fromBase64(parsed[u"parts"_s][0][u"data"_s].toString().toLatin1());
-    EXPECT_TRUE(body.contains("<font size=\"6\" face=\"Glyph Ora 010\">d\x91 &amp; &lt;b&gt;\r")) << body.toStdString();
+    EXPECT_TRUE(body.contains("<font size=\"6\" face=\"'Glyph Ora 010', 'Glyphora 010'\">d\x91 &amp; &lt;b&gt;\r")) << body.toStdString();
     EXPECT_TRUE(body.contains("<br>nwljh iafDr</font>")) << body.toStdString();
 }
 

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using namespace Qt::StringLiterals;
@@ -43,7 +44,9 @@ std::vector<Document> documents()
     return {
         {"every byte 0x20..0xFF", glyphText(everyByte())},
         {"a run without a blank", glyphText(run)},
-        {"lines that start with a full stop or From", u".\n..\n.d\u2018\nFrom d\n. x\n."_s},
+        // Paragraphs start with "<br>" in the HTML; soft breaks in the run of
+        // full stops start lines with one.
+        {"lines that start with a full stop or From", u".\n..\n.d\u2018\nFrom d\n. x\n"_s + QString(200, u'.')},
         {"empty", {}},
         {"blanks at line ends", u"d \nk\t\n   \n=\n"_s},
     };
@@ -177,6 +180,7 @@ TEST(MailWire, MailDeclaresWhatItDoesNotSend)
     const QJsonArray parsed = parseAllWithPython(received);
     ASSERT_EQ(parsed.size(), static_cast<qsizetype>(sent.size()));
 
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](const Sent &s) { return s.bytes.contains("\r\n."); }));
     for (size_t i = 0; i < sent.size(); ++i) {
         const Sent &s = sent[i];
         const QJsonObject m = parsed[static_cast<qsizetype>(i)].toObject();

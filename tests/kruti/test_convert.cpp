@@ -98,6 +98,37 @@ TEST(KrutiConvert, KnownPairsBothWays)
     }
 }
 
+// Dha typed on the Remington layout is "/" and "k", as the phonetic layout
+// types it; the one glyph 0xC4 is gha, in documents from other programs
+// as in the half-form rule that makes it "?", half gha.
+TEST(KrutiConvert, RemingtonDhaReadAsGha)
+{
+    const std::string typed = krutitest::typeKeys("vf/kd", true, "Rem");
+    EXPECT_EQ(kruti::toUnicode(typed), "अधिक");
+    EXPECT_EQ(kruti::fromUnicode("अधिक"), typed);
+    EXPECT_EQ(kruti::toUnicode("\xC4j"), "घर");
+}
+
+// The engine's half form of every one-glyph letter (the backslash key)
+// reads as that letter with a virama, wherever the engine makes one.
+TEST(KrutiConvert, HalfFormsTheEngineMakesReadAsTheirLetters)
+{
+    int made = 0;
+    for (int code = 1; code < 256; ++code) {
+        if (kruti::glyphInfo(static_cast<unsigned char>(code)).role != kruti::Role::Consonant)
+            continue;
+        const std::string letter = " " + std::string(1, static_cast<char>(code));
+        std::string half = krutitest::typeKeys("\\", true, "Rom", letter);
+        if (!half.empty() && half.back() == '~')
+            half.pop_back(); // the dead consonant the core leaves
+        if (half == letter)
+            continue; // a letter the rule leaves alone
+        ++made;
+        EXPECT_EQ(kruti::toUnicode(half), kruti::toUnicode(letter) + "्") << "code " << code;
+    }
+    EXPECT_GT(made, 15);
+}
+
 // Glyph strings that documents written elsewhere use for the same text;
 // the way back gives the engine's spelling.
 TEST(KrutiConvert, SynonymsReadAsTheSameText)

@@ -132,45 +132,52 @@ void appendHalf(std::string &out, std::string_view full)
     }
 }
 
-// Glyphs the short-i sign steps over to reach the start of its cluster.
+// Glyphs the short-i sign steps over to reach the start of its cluster:
+// the half forms of the glyph table.
 bool isClusterGlyph(unsigned char g)
 {
-    static constexpr std::string_view set =
-        ".\x2F\x93\"~\x91'?zCD\x91""E`FIHLOPRTUXY[{\x92\x99\x9F\xB6\xB8\xBA\xCB\xD9\xF7";
-    return set.find(static_cast<char>(g)) != std::string_view::npos;
+    return glyphInfo(g).role == Role::HalfForm;
 }
 
-// Where the engine puts the short-i sign in front of cluster glyphs `c`.
+// The first glyph of the letter that ends just before `end` in cluster
+// glyphs `c`: its marks (nukta, subscript ra, ri sign) are stepped over,
+// and a half form with the stroke "k" is one letter.
+std::ptrdiff_t letterStart(std::string_view c, std::ptrdiff_t end)
+{
+    std::ptrdiff_t j = end - 1;
+    while (j > 0 && (c[j] == '+' || c[j] == 'z' || c[j] == '`' || static_cast<unsigned char>(c[j]) == 0xAA))
+        --j;
+    if (j > 0 && c[j] == 'k' && isClusterGlyph(static_cast<unsigned char>(c[j - 1])))
+        --j;
+    return j < 0 ? 0 : j;
+}
+
+// Where the short-i sign goes in front of cluster glyphs `c`: before the
+// half forms (each with its nukta) and the letters kept whole by a halant
+// that lead up to the last letter.
 std::size_t shortIPosition(std::string_view c)
 {
     if (c.empty())
         return 0;
-    std::ptrdiff_t last = static_cast<std::ptrdiff_t>(c.size()) - 1;
-    if (static_cast<unsigned char>(c[last]) == 0xAA)
-        --last;
-    if (last < 0)
-        return 0;
-    std::ptrdiff_t start = last;
-    if ((c[last] == '+' || c[last] == '`') && last > 0)
-        start = last - 1;
+    std::ptrdiff_t start = letterStart(c, static_cast<std::ptrdiff_t>(c.size()));
     std::ptrdiff_t i = start - 1;
     while (i >= 0) {
         const auto g = static_cast<unsigned char>(c[i]);
-        if (g == '+' || g == 'z' || g == '`')
-            break;
         if (g == '~') {
-            if (i == 0) {
-                start = 0;
+            start = letterStart(c, i);
+            i = start - 1;
+        } else if (g == '+') {
+            // the nukta of a half form ("D+") or of a letter with a halant
+            // ("M~+") is inside the cluster; after a full letter it ends it
+            if (i == 0 || (c[i - 1] != '~' && !isClusterGlyph(static_cast<unsigned char>(c[i - 1]))))
                 break;
-            }
-            start = i - 1;
-            i -= 2;
-            continue;
-        }
-        if (!isClusterGlyph(g))
+            --i;
+        } else if (isClusterGlyph(g)) {
+            start = i;
+            --i;
+        } else {
             break;
-        start = i;
-        --i;
+        }
     }
     return static_cast<std::size_t>(start);
 }
@@ -387,7 +394,9 @@ private:
         for (std::size_t k = 0; k < m_units.size(); ++k) {
             const Unit &u = m_units[k];
             const bool last = k + 1 == m_units.size();
-            if (!last && !u.nukta && !m_units[k + 1].nukta) {
+            // A nukta on the second letter sits under the ligature, as the
+            // engine types it; one on the first letter keeps them apart.
+            if (!last && !u.nukta) {
                 const std::string_view lig = pairLigature(u.consonant, m_units[k + 1].consonant);
                 std::string ra;
                 if (lig.empty() && m_units[k + 1].consonant == Ra) {
@@ -401,6 +410,8 @@ private:
                         c += glyphs;
                     else
                         appendHalf(c, glyphs);
+                    if (m_units[k].nukta)
+                        c.push_back('+');
                     continue;
                 }
             }
@@ -444,7 +455,7 @@ private:
                 c.push_back('Z');
             break;
         case 0x093F: { // short i
-            const std::size_t at = shortIPosition(endsSubRa ? std::string_view(c).substr(0, c.size() - 1) : c);
+            const std::size_t at = shortIPosition(c);
             c.insert(at, 1, reph ? '\xC6' : 'f');
             break;
         }

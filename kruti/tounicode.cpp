@@ -165,6 +165,14 @@ std::string toUnicode(std::string_view glyphs)
         const std::size_t at = syllable != none ? syllable : out.size();
         insertAt(at, {Ra, Virama});
     };
+    // The text so far ends in a virama (a nukta may follow it): the next
+    // consonant joins the same cluster.
+    const auto endsDead = [&] {
+        std::size_t p = out.size();
+        while (p > 0 && out[p - 1] == Nukta)
+            --p;
+        return p > 0 && out[p - 1] == Virama;
+    };
     const auto flushI = [&] {
         out.push_back(SignI);
         if (pendingReph)
@@ -176,10 +184,10 @@ std::string toUnicode(std::string_view glyphs)
         const auto code = static_cast<unsigned char>(ch);
         const Expanded &e = exp[code];
         const Role role = e.role;
-        const bool completesHalf = code == 'k' && lastHalf && !out.empty() && out.back() == Virama;
+        const bool completesHalf = code == 'k' && lastHalf && endsDead();
 
         if (pendingI) {
-            const bool based = out.size() > iBase && out.back() != Virama;
+            const bool based = out.size() > iBase && !endsDead();
             const bool continues = role == Role::Nukta || role == Role::SubscriptRa
                 || role == Role::Halant || completesHalf
                 || (!based && consonantLike(role));
@@ -191,7 +199,7 @@ std::string toUnicode(std::string_view glyphs)
         case Role::Consonant:
         case Role::Conjunct:
         case Role::HalfForm:
-            if (out.empty() || out.back() != Virama || syllable == none)
+            if (!endsDead() || syllable == none)
                 syllable = out.size();
             out.append(e.cps.data(), e.size);
             clusterEnd = out.size();
@@ -212,7 +220,8 @@ std::string toUnicode(std::string_view glyphs)
             } else {
                 out.append(e.cps.data(), e.size);
             }
-            lastHalf = false;
+            // a half form keeps waiting for its stroke past its nukta ("[+k")
+            lastHalf = lastHalf && role == Role::Nukta;
             prev = code;
             continue;
         case Role::VowelSignLeft:
@@ -241,7 +250,10 @@ std::string toUnicode(std::string_view glyphs)
         }
 
         if (completesHalf) {
-            out.pop_back();
+            std::size_t p = out.size() - 1;
+            while (out[p] != Virama)
+                --p;
+            out.erase(out.begin() + static_cast<std::ptrdiff_t>(p));
             clusterEnd = out.size();
             lastHalf = false;
             prev = code;

@@ -6,13 +6,18 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QString>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <string>
 
 using namespace Qt::StringLiterals;
 
@@ -66,6 +71,66 @@ TEST(GlyphoraFont, EveryCodeHasItsGlyph)
             EXPECT_FALSE(font.pathForGlyph(glyph).isEmpty()) << "code " << code;
         }
     }
+}
+
+// An outline filled without smoothing, its bounding box at the origin.
+QImage filled(const QPainterPath &path)
+{
+    const QRectF box = path.boundingRect();
+    QImage image(int(std::ceil(box.width())) + 2, int(std::ceil(box.height())) + 2, QImage::Format_Grayscale8);
+    image.fill(255);
+    QPainter p(&image);
+    p.translate(QPointF(1, 1) - box.topLeft());
+    p.fillPath(path, Qt::black);
+    return image;
+}
+
+// Pixels inked in one image and not the other, as a share of those inked
+// in either; 1 for images of different sizes.
+double difference(const QImage &a, const QImage &b)
+{
+    if (std::abs(a.width() - b.width()) > 1 || std::abs(a.height() - b.height()) > 1)
+        return 1.0;
+    int differ = 0;
+    int inked = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            const bool inA = qGray(a.pixel(x, y)) < 128;
+            const bool inB = qGray(b.pixel(x, y)) < 128;
+            differ += inA != inB;
+            inked += inA || inB;
+        }
+    }
+    return inked ? double(differ) / inked : 0.0;
+}
+
+// Each code that stands for one whole letter draws that letter of the font
+// Glyphora is made from; 0xC4 is gha, which the converter reads it as.
+TEST(GlyphoraFont, LetterCodesDrawTheirLetters)
+{
+    const QByteArray data = readAll(programFile("GO10.TTF"));
+    const QByteArray sourceData = readAll(QString::fromUtf8(GLYPHORA_SOURCE_FONT));
+    ASSERT_FALSE(data.isEmpty());
+    ASSERT_FALSE(sourceData.isEmpty());
+    const QRawFont glyphora(data, 400);
+    const QRawFont source(sourceData, 400);
+    const auto letter = [&](const char *utf8) {
+        return filled(source.pathForGlyph(glyphFor(source, QString::fromUtf8(utf8).toUcs4().value(0))));
+    };
+
+    int letters = 0;
+    for (int code = 0x20; code < 256; ++code) {
+        const kruti::GlyphInfo &info = kruti::glyphInfo(static_cast<unsigned char>(code));
+        if (info.role != kruti::Role::Consonant || QString::fromUtf8(info.unicode).size() != 1)
+            continue;
+        ++letters;
+        const QImage drawn = filled(glyphora.pathForGlyph(glyphFor(glyphora, kruti::glyphToChar(code))));
+        EXPECT_LT(difference(drawn, letter(info.unicode)), 0.02) << "code " << code << " " << info.unicode;
+    }
+    EXPECT_GT(letters, 25);
+    // the measure tells gha from dha, which differ only in the headline
+    const QImage gha = filled(glyphora.pathForGlyph(glyphFor(glyphora, kruti::glyphToChar(0xC4))));
+    EXPECT_GT(difference(gha, letter("ध")), 0.02);
 }
 
 TEST(GlyphoraFont, AttachmentTextDecodesToTheFont)

@@ -45,7 +45,11 @@ Outcome kalamora(const std::vector<std::string> &args, const std::string &input 
 {
     const char *dir = std::getenv("KALAMORA_PROGRAM_DIR");
     EXPECT_NE(dir, nullptr);
-    const std::string scratch = testing::TempDir();
+    // A folder of this process's own: test runs of other builds share TempDir().
+    static const std::string scratch = [] {
+        std::string pattern = testing::TempDir() + "/kalamora-type-XXXXXX";
+        return std::string(mkdtemp(pattern.data()) ? pattern.c_str() : testing::TempDir().c_str());
+    }();
     const std::string in = scratch + "/type-in", out = scratch + "/type-out", err = scratch + "/type-err";
     std::ofstream(in, std::ios::binary) << input;
     std::string cmd = quote(std::string(dir ? dir : ".") + "/kalamora");

@@ -1,14 +1,18 @@
-// Whole words: faults that once gave a wrong word, one test each, and
+// Whole words: faults that once gave a wrong word, one test each;
 // generated words typed with the keys of the phonetic and Remington
-// layouts and read back as Unicode.
+// layouts and read back as Unicode; the examples of the help pages.
 #include "enginetesting.h"
 #include "wordsweep.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
+#include <regex>
+#include <vector>
 
 using enginetest::hex;
 using enginetest::Typist;
@@ -179,6 +183,75 @@ TEST(WordSweep, GeneratedWordsTypeRight)
     }
     EXPECT_GT(total, 14000);
     EXPECT_GT(remingtonTyped, 3000);
+}
+
+} // namespace
+
+namespace {
+
+// The examples of the help pages type as the pages say: every row of the
+// tables marked "examples" (phonetic) and "examples-rem" (Remington).
+struct HelpExample {
+    std::string keys;    // one byte a key
+    std::string unicode;
+    bool remington;
+};
+
+std::string decodeCell(std::string_view html)
+{
+    std::string out;
+    for (std::size_t i = 0; i < html.size();) {
+        static constexpr std::pair<std::string_view, char> entities[] = {{"&gt;", '>'}, {"&lt;", '<'}, {"&amp;", '&'}};
+        bool entity = false;
+        for (const auto &[name, c] : entities) {
+            if (html.substr(i, name.size()) == name) {
+                out += c;
+                i += name.size();
+                entity = true;
+                break;
+            }
+        }
+        if (!entity)
+            out += html[i++];
+    }
+    return out;
+}
+
+std::vector<HelpExample> helpExamples(const std::string &file)
+{
+    std::ifstream in(std::string(KALAMORA_HELP_DIR) + "/" + file, std::ios::binary);
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<HelpExample> out;
+    const std::regex table(R"re(<table class="(examples(-rem)?)">([\s\S]*?)</table>)re");
+    const std::regex pair(R"re(<td class="keys">([^<]*)</td><td class="hi">([^<]*)</td>)re");
+    for (std::sregex_iterator t(html.begin(), html.end(), table), end; t != end; ++t) {
+        const std::string body = (*t)[3];
+        for (std::sregex_iterator p(body.begin(), body.end(), pair); p != end; ++p) {
+            // Keys are UTF-8 in the page; each stands for its Windows-1252 byte.
+            const std::string utf8 = decodeCell((*p)[1].str());
+            std::string keys;
+            for (std::size_t i = 0; i < utf8.size();)
+                keys += static_cast<char>(kruti::detail::nextUtf8(utf8, i));
+            out.push_back({keys, (*p)[2].str(), (*t)[2].matched});
+        }
+    }
+    return out;
+}
+
+TEST(HelpPages, ExamplesTypeAsShown)
+{
+    int checked = 0;
+    for (const char *file : {"typing.html", "layouts.html"}) {
+        for (const HelpExample &e : helpExamples(file)) {
+            const std::string keys = e.keys + " ";
+            const std::string glyphs = sweep::typeKeys(keys, e.remington ? "Rem" : "Rom", false);
+            const sweep::Result r = sweep::judge(keys, glyphs, e.unicode + " ", false);
+            EXPECT_NE(r.outcome, sweep::Outcome::Engine)
+                << file << ": keys \"" << e.keys << "\" meant " << e.unicode << " got " << r.read;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 40);
 }
 
 } // namespace

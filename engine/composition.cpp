@@ -66,7 +66,7 @@ const char *raConjunct(const GlyphString &half)
     case 'F': return "Fkz";
     case '?': return "?kz";
     case 0xD6: return "\xD6kz";
-    case 'Y': return "y`";
+    case 'Y': return "yz";
     default: return nullptr;
     }
 }
@@ -124,10 +124,18 @@ void Engine::halfFormAt(EditSurface &s)
         s.setSelText({});
         return;
     case '+': case 'Z': {
-        // The nukta and the reph stay after the glyph they belong to.
+        // The nukta and the reph stay after the glyph they belong to. A
+        // letter kept with a halant keeps its nukta next to it: "n+~".
         s.setSelStart(s.selStart());
         halfFormAt(s);
-        s.setSelStart(s.selStart() + 1);
+        const int at = s.selStart();
+        if (g == '+' && s.glyphBefore(at) == '~') {
+            s.setSelStart(at - 1);
+            s.setSelLength(2);
+            s.setSelText("+~");
+            return;
+        }
+        s.setSelStart(at + 1);
         return;
     }
     default:
@@ -227,6 +235,16 @@ void Engine::HandleLowerR(EditSurface &s)
         s.setSelLength(2);
         const GlyphString pair = s.selText();
         const unsigned char first = pair.empty() ? 0 : static_cast<unsigned char>(pair[0]);
+        if (first == '+' && pos >= 3) {
+            // A letter with nukta kept with its halant ("M+~"): the ra goes
+            // below it, as the subscript ra of its kind.
+            const unsigned char letter = s.glyphBefore(pos - 2);
+            const bool rounded = letter == 'V' || letter == 'M' || letter == 'B' || letter == '<';
+            s.setSelStart(pos - 1);
+            s.setSelLength(1);
+            s.setSelText(rounded ? "\xAA" : "z");
+            return;
+        }
         switch (first) {
         case 'V': s.setSelText("V\xAA"); break;
         case 'M': s.setSelText("M\xAA"); break;

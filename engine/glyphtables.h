@@ -44,10 +44,13 @@ inline constexpr std::string_view ConsonantGlyphs =
     ";<>+BKMNQVcdeg\x98ijlmnGoprtuvxy\xED";
 inline constexpr std::string_view StepBackVowelKeys = "AeEioOuU";
 
-// Glyphs the short-i sign steps over as parts of one consonant cluster.
+// Glyphs the short-i sign steps over as parts of one consonant cluster:
+// the half letters (with the two the half-form rule makes, half jha "Ö"
+// and half tra "«"), the halant and the signs below.
 inline constexpr std::string_view ClusterGlyphs =
     "\x2E\x2F\x93\x22\x7E\x91\x27\x3F\x7A\x43\x44\x91\x45\x60\x46\x49\x48\x4C"
-    "\x4F\x50\x52\x54\x55\x58\x59\x5B\x7B\x92\x99\x9F\xB6\xB8\xBA\xCB\xD9\xF7";
+    "\x4F\x50\x52\x54\x55\x58\x59\x5B\x7B\x92\x99\x9F\xB6\xB8\xBA\xCB\xD9\xF7"
+    "\xD6\xAB";
 
 // Membership of a key code (or glyph code) in a class string. Codes above
 // 255 and 0 are members of nothing.

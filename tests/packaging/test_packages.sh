@@ -40,6 +40,7 @@ if ! cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpac
 fi
 elapsed=$((($(date +%s%N) - started) / 1000000))
 printf 'cpack: %d.%03d s\n' $((elapsed / 1000)) $((elapsed % 1000))
+rm -rf "$scratch/out/_CPack_Packages"
 
 arch=$(dpkg --print-architecture)
 # deb PACKAGE [ddeb]: the package's file, or that of its -dbgsym package.

@@ -68,6 +68,12 @@ QTextBlockFormat blockFormat(const rtf::ParaFormat &f)
     if (f.firstIndent) out.setTextIndent(twipsToUnits(f.firstIndent));
     if (f.spaceBefore) out.setTopMargin(twipsToUnits(f.spaceBefore));
     if (f.spaceAfter) out.setBottomMargin(twipsToUnits(f.spaceAfter));
+    if (f.lineMultiple && f.lineSpacing > 0 && f.lineSpacing != 240)
+        out.setLineHeight(std::min(f.lineSpacing, 2400) * 100.0 / 240, QTextBlockFormat::ProportionalHeight);
+    else if (!f.lineMultiple && f.lineSpacing < 0)
+        out.setLineHeight(twipsToUnits(-f.lineSpacing), QTextBlockFormat::FixedHeight);
+    else if (!f.lineMultiple && f.lineSpacing > 0)
+        out.setLineHeight(twipsToUnits(f.lineSpacing), QTextBlockFormat::MinimumHeight);
     if (f.pageBreakBefore)
         out.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (!f.tabs.empty()) {
@@ -445,6 +451,17 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
     p.format.firstIndent = tw(bf.textIndent());
     p.format.spaceBefore = tw(bf.topMargin());
     p.format.spaceAfter = tw(bf.bottomMargin());
+    switch (bf.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        if (bf.lineHeight() > 0 && std::lround(bf.lineHeight()) != 100) {
+            p.format.lineSpacing = static_cast<int>(std::lround(bf.lineHeight() * 2.4));
+            p.format.lineMultiple = true;
+        }
+        break;
+    case QTextBlockFormat::FixedHeight: p.format.lineSpacing = -tw(bf.lineHeight()); break;
+    case QTextBlockFormat::MinimumHeight: p.format.lineSpacing = tw(bf.lineHeight()); break;
+    default: break;  // a distance added to each line has no RTF word
+    }
     p.format.pageBreakBefore = bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
     for (const QTextOption::Tab &t : bf.tabPositions()) {
         rtf::TabStop s;

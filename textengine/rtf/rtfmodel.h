@@ -38,6 +38,10 @@ struct ParaFormat {
     int firstIndent = 0;  // \fi: first line, relative to \li
     int spaceBefore = 0;  // \sb
     int spaceAfter = 0;   // \sa
+    // \sl: 0 single; in twips, at least this much when positive, exactly
+    // when negative; with \slmult1, in 240ths of a single line instead.
+    int lineSpacing = 0;
+    bool lineMultiple = false;  // \slmult
     std::vector<TabStop> tabs;
     bool bullet = false;
     bool pageBreakBefore = false;

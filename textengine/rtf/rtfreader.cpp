@@ -625,7 +625,7 @@ void Reader::controlSymbol(char c)
 // everything else takes the longer way through controlWord.
 bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
 {
-    enum Word { F, Fs, B, I, Ul, UlNone, Strike, Cf, Cb, Plain, Par, Pard, Intbl, Cell, Tab, Li, Ri, Fi, Sb, Sa,
+    enum Word { F, Fs, B, I, Ul, UlNone, Strike, Cf, Cb, Plain, Par, Pard, Intbl, Cell, Tab, Li, Ri, Fi, Sb, Sa, Sl, SlMult,
                 Ql, Qr, Qc, Qj, Ignored };
     static const std::unordered_map<std::string_view, Word> words = {
         {"f", F}, {"fs", Fs}, {"b", B}, {"i", I}, {"ul", Ul}, {"ulnone", UlNone}, {"strike", Strike},
@@ -638,7 +638,7 @@ bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
         {"langfenp", Ignored}, {"alang", Ignored}, {"ltrpar", Ignored}, {"nowidctlpar", Ignored},
         {"s", Ignored}, {"cs", Ignored}, {"insrsid", Ignored}, {"charrsid", Ignored}, {"rtlpar", Ignored},
         {"widctlpar", Ignored}, {"aspalpha", Ignored}, {"aspnum", Ignored}, {"faauto", Ignored},
-        {"adjustright", Ignored}, {"itap", Ignored}, {"slmult", Ignored}, {"sl", Ignored},
+        {"adjustright", Ignored}, {"itap", Ignored}, {"slmult", SlMult}, {"sl", Sl},
         {"noproof", Ignored}, {"kerning", Ignored}, {"ab", Ignored}, {"ai", Ignored}};
     const auto it = words.find(w);
     if (it == words.end())
@@ -695,6 +695,8 @@ bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
     case Qr: pf.align = Align::Right; break;
     case Qc: pf.align = Align::Center; break;
     case Qj: pf.align = Align::Justify; break;
+    case Sl: pf.lineSpacing = std::clamp(hasParam ? param : 0, -maxLength, maxLength); break;
+    case SlMult: pf.lineMultiple = on; break;
     case Ignored: break;
     }
     return true;

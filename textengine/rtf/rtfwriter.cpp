@@ -173,6 +173,10 @@ void Writer::paragraphFormat(const ParaFormat &f, bool inTable)
     if (f.firstIndent) num("\\fi", f.firstIndent);
     if (f.spaceBefore) num("\\sb", f.spaceBefore);
     if (f.spaceAfter) num("\\sa", f.spaceAfter);
+    if (f.lineSpacing) {
+        num("\\sl", f.lineSpacing);
+        num("\\slmult", f.lineMultiple ? 1 : 0);
+    }
     if (f.pageBreakBefore) m_out += "\\pagebb";
     for (const TabStop &t : f.tabs) {
         switch (t.kind) {

@@ -67,12 +67,26 @@ struct Object {
     std::optional<Picture> result;
 };
 
+// Where a picture or object stands when it floats beside the text of its
+// paragraph (a shape) instead of standing in a line, in twips.
+struct Float {
+    int left = 0;  // from the left edge of the text
+    int top = 0;   // below the top of its paragraph
+    int distL = 0, distT = 0, distR = 0, distB = 0;  // space kept to the text around it
+    bool operator==(const Float &) const = default;
+};
+
 // A piece of a paragraph: text in one format, or one picture or object.
 struct Inline {
     CharFormat format;
     std::u16string text;
     int picture = -1;  // index into Document::pictures
     int object = -1;   // index into Document::objects
+    // For a picture or an object: floating beside the text, and the two
+    // flags its attributes dialog sets.
+    std::optional<Float> floating;
+    bool fastDisplay = false;
+    bool saveAsData = true;
 };
 
 struct Paragraph {

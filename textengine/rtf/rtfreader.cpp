@@ -37,6 +37,11 @@ enum class Dest {
     Object,
     ObjectResult,
     Bullet,  // {\*\pn ...}: only \pnlvlblt matters
+    ShapeInst,    // {\*\shpinst ...}: a shape's place and properties
+    ShapeProp,    // {\sp ...}: one property, a name and a value
+    ShapeName,    // {\sn ...}
+    ShapeValue,   // {\sv ...}: text, or the shape's picture
+    ObjectFlags,  // {\*\kalamoraobj ...}: the flags of the next picture or object
 };
 
 struct CharState {
@@ -64,6 +69,18 @@ struct FontInfo {
 
 struct CellDef {
     Cell cell;
+};
+
+// A shape being read: where it stands, its wrapping distances, its picture.
+struct ShapeState {
+    bool active = false;
+    size_t depth = 0;  // the stack's size inside the {\shp group
+    size_t firstInline = 0;  // the paragraph's inlines when the shape began
+    int left = 0, top = 0;
+    bool fromPage = false;  // \shpbxpage: left counts from the page's edge
+    Float floating;
+    std::string name, value;  // the property being read
+    std::optional<Picture> pib;
 };
 
 struct PictState {
@@ -198,6 +215,18 @@ private:
 
     // Pictures and objects.
     PictState m_pict;
+    ShapeState m_shape;
+    void finishShape();
+    // The flags of {\*\kalamoraobj}, for the picture or object that follows.
+    bool m_flagsPending = false;
+    bool m_fastDisplay = false;
+    bool m_saveAsData = true;
+    void takeFlags(Inline &in);
+    // The table row's own border, by side (top, left, bottom, right, inner
+    // horizontal, inner vertical), and the side a \brdr word applies to.
+    std::array<int, 6> m_rowSides{};
+    int m_rowSide = -1;
+    int m_spacingLeft = 0, m_spacingRight = 0;
     bool m_pictActive = false;
     size_t m_objectStart = 0;
     std::optional<Picture> m_objectResult;
@@ -287,6 +316,14 @@ void Reader::textChar(char16_t c)
             m_fontEntryName.clear();
         } else if (m_fontEntryName.size() < 256) {
             appendUtf8(m_fontEntryName, c);
+        }
+        break;
+    case Dest::ShapeName:
+    case Dest::ShapeValue:
+        if (m_shape.active) {
+            std::string &into = st().dest == Dest::ShapeName ? m_shape.name : m_shape.value;
+            if (into.size() < 64)
+                appendUtf8(into, c);
         }
         break;
     case Dest::ColorTable:
@@ -401,6 +438,20 @@ void Reader::closeGroup()
     const Dest parent = m_stack.back().dest;
     if (closing.dest == Dest::Pict && parent != Dest::Pict)
         finishPict(m_pos);
+    if (closing.dest == Dest::ShapeProp && parent == Dest::ShapeInst && m_shape.active) {
+        // Wrapping distances come in EMU, 635 to the twip.
+        const auto twips = [&] {
+            return static_cast<int>(std::clamp<long long>(std::atoll(m_shape.value.c_str()) / 635, 0, 32767));
+        };
+        if (m_shape.name == "dxWrapDistLeft") m_shape.floating.distL = twips();
+        else if (m_shape.name == "dyWrapDistTop") m_shape.floating.distT = twips();
+        else if (m_shape.name == "dxWrapDistRight") m_shape.floating.distR = twips();
+        else if (m_shape.name == "dyWrapDistBottom") m_shape.floating.distB = twips();
+        m_shape.name.clear();
+        m_shape.value.clear();
+    }
+    if (m_shape.active && m_stack.size() < m_shape.depth)
+        finishShape();
     if (closing.dest == Dest::FontEntry && parent == Dest::FontTable && !m_fontEntryName.empty()) {
         // A font entry whose name lacks the closing semicolon.
         textChar(u';');
@@ -426,6 +477,7 @@ void Reader::closeGroup()
             Inline in;
             in.format = resolve(m_stack.back().chr);
             in.object = static_cast<int>(m_doc.objects.size()) - 1;
+            takeFlags(in);
             m_para.inlines.push_back(std::move(in));
         }
     }
@@ -462,6 +514,11 @@ void Reader::finishPict(size_t end)
     if (pic.kind != "png" && pic.kind != "jpeg" && !m_eof)
         pic.raw.assign(m_in.substr(m_pictStart, end - m_pictStart));
     const Dest d = m_stack.back().dest;
+    if (d == Dest::ShapeValue) {
+        if (m_shape.active && m_shape.name == "pib" && !m_shape.pib)
+            m_shape.pib = std::move(pic);
+        return;
+    }
     if (d == Dest::Object || d == Dest::ObjectResult) {
         if (!m_objectResult)
             m_objectResult = std::move(pic);
@@ -478,7 +535,50 @@ void Reader::addPictureInline(Picture pic)
     Inline in;
     in.format = resolve(st().chr);
     in.picture = static_cast<int>(m_doc.pictures.size()) - 1;
+    takeFlags(in);
     m_para.inlines.push_back(std::move(in));
+}
+
+void Reader::takeFlags(Inline &in)
+{
+    if (!m_flagsPending)
+        return;
+    in.fastDisplay = m_fastDisplay;
+    in.saveAsData = m_saveAsData;
+    m_flagsPending = false;
+}
+
+// The end of a {\shp} group: its picture floats beside the paragraph's text;
+// without a picture of its own, the first picture or object its result put
+// into the paragraph floats instead. In a table cell it stands in the line.
+void Reader::finishShape()
+{
+    ShapeState shape = std::move(m_shape);
+    m_shape = ShapeState();
+    if (m_inTable) {
+        if (shape.pib && (!m_eof || shape.pib->kind == "png" || shape.pib->kind == "jpeg"))
+            addPictureInline(std::move(*shape.pib));
+        return;
+    }
+    Float f = shape.floating;
+    f.left = shape.left;
+    f.top = shape.top;
+    if (shape.fromPage)
+        f.left -= m_doc.page.marginL.value_or(1800);
+    if (shape.pib) {
+        if (m_eof && shape.pib->kind != "png" && shape.pib->kind != "jpeg")
+            return;
+        addPictureInline(std::move(*shape.pib));
+        m_para.inlines.back().floating = f;
+        return;
+    }
+    for (size_t i = shape.firstInline; i < m_para.inlines.size(); ++i) {
+        Inline &in = m_para.inlines[i];
+        if (in.picture >= 0 || in.object >= 0) {
+            in.floating = f;
+            return;
+        }
+    }
 }
 
 void Reader::endParagraph()
@@ -488,6 +588,7 @@ void Reader::endParagraph()
     m_para = Paragraph();
     m_para.format = p.format;
     m_para.format.pageBreakBefore = false;
+    m_flagsPending = false;
     if (m_pageBreakPending) {
         m_para.format.pageBreakBefore = true;
         m_pageBreakPending = false;
@@ -738,7 +839,8 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "fonttbl") { enter(Dest::FontTable); return; }
     if (w == "colortbl") { enter(Dest::ColorTable); m_colors.clear(); return; }
     if (w == "pict") {
-        if (s.dest == Dest::Body || s.dest == Dest::Object || s.dest == Dest::ObjectResult) {
+        if (s.dest == Dest::Body || s.dest == Dest::Object || s.dest == Dest::ObjectResult
+            || s.dest == Dest::ShapeValue) {
             flushBytes();
             enter(Dest::Pict);
             m_pict = PictState();
@@ -764,6 +866,52 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     }
     if (w == "result") {
         enter(s.dest == Dest::Object ? Dest::ObjectResult : Dest::Skip);
+        return;
+    }
+    // Shapes: a picture that floats beside the text. What their result
+    // shows is read instead when the shape has no picture of its own.
+    if (w == "shp") {
+        if (s.dest == Dest::Body && !m_shape.active) {
+            flushBytes();
+            m_shape = ShapeState();
+            m_shape.active = true;
+            m_shape.depth = m_stack.size();
+            m_shape.firstInline = m_para.inlines.size();
+        }
+        return;
+    }
+    if (w == "shpinst" && s.dest == Dest::Body && m_shape.active && m_stack.size() == m_shape.depth + 1) {
+        enter(Dest::ShapeInst);
+        return;
+    }
+    if (w == "shprslt" && m_shape.active && m_shape.pib) {
+        enter(Dest::Skip);
+        return;
+    }
+    if (s.dest == Dest::ShapeInst) {
+        if (w == "sp") enter(Dest::ShapeProp);
+        else if (w == "shpleft") m_shape.left = length(param);
+        else if (w == "shptop") m_shape.top = length(param);
+        else if (w == "shpbxpage") m_shape.fromPage = true;
+        else if (w == "shpbxcolumn" || w == "shpbxmargin") m_shape.fromPage = false;
+        else if (star) enter(Dest::Skip);
+        return;
+    }
+    if (s.dest == Dest::ShapeProp) {
+        if (w == "sn") enter(Dest::ShapeName);
+        else if (w == "sv") enter(Dest::ShapeValue);
+        return;
+    }
+    if (star && w == "kalamoraobj" && s.dest == Dest::Body) {
+        enter(Dest::ObjectFlags);
+        m_flagsPending = true;
+        m_fastDisplay = false;
+        m_saveAsData = true;
+        return;
+    }
+    if (s.dest == Dest::ObjectFlags) {
+        if (w == "fastdisplay") m_fastDisplay = !hasParam || param != 0;
+        else if (w == "saveasdata") m_saveAsData = !hasParam || param != 0;
         return;
     }
     if (w == "shppict" || w == "fldrslt" || w == "shprslt")

@@ -35,7 +35,9 @@ private:
     void paragraphFormat(const ParaFormat &f, bool inTable);
     void paragraphBody(const Paragraph &p);
     void picture(const Picture &pic);
+    void floating(const Inline &in);
     void table(const Table &t);
+    void addColor(std::optional<uint32_t> c);
     void hex(const std::string &data);
 
     const Document &m_doc;
@@ -249,9 +251,22 @@ void Writer::paragraphBody(const Paragraph &p)
             num("\\chcbpat", bg);
         }
         m_out += ' ';
-        if (in.picture >= 0 && in.picture < static_cast<int>(m_doc.pictures.size())) {
+        const bool isPicture = in.picture >= 0 && in.picture < static_cast<int>(m_doc.pictures.size());
+        const bool isObject = in.object >= 0 && in.object < static_cast<int>(m_doc.objects.size());
+        if ((isPicture || isObject) && (in.fastDisplay || !in.saveAsData)) {
+            // The flags of the attributes dialog, in a group other readers skip.
+            m_out += "{\\*\\kalamoraobj";
+            if (in.fastDisplay)
+                m_out += "\\fastdisplay";
+            if (!in.saveAsData)
+                m_out += "\\saveasdata0";
+            m_out += '}';
+        }
+        if ((isPicture || isObject) && in.floating) {
+            floating(in);
+        } else if (isPicture) {
             picture(m_doc.pictures[in.picture]);
-        } else if (in.object >= 0 && in.object < static_cast<int>(m_doc.objects.size())) {
+        } else if (isObject) {
             const Object &o = m_doc.objects[in.object];
             if (!o.raw.empty())
                 m_out += o.raw;
@@ -262,6 +277,53 @@ void Writer::paragraphBody(const Paragraph &p)
         }
         m_out += '}';
     }
+}
+
+// A picture or object that floats beside the text: a shape placed from the
+// text's left edge and its paragraph's top, with the text flowing around it
+// at its distances. A picture is the shape's own; an object is what the
+// shape's result shows.
+void Writer::floating(const Inline &in)
+{
+    const Float &f = *in.floating;
+    const Picture *pic = in.picture >= 0 ? &m_doc.pictures[in.picture] : nullptr;
+    const Object *obj = in.object >= 0 ? &m_doc.objects[in.object] : nullptr;
+    const Picture *shown = pic ? pic : (obj->result ? &*obj->result : nullptr);
+    const int w = shown && shown->widthTwips > 0 ? shown->widthTwips : 1440;
+    const int h = shown && shown->heightTwips > 0 ? shown->heightTwips : 1440;
+    m_out += "{\\shp{\\*\\shpinst";
+    num("\\shpleft", f.left);
+    num("\\shptop", f.top);
+    num("\\shpright", f.left + w);
+    num("\\shpbottom", f.top + h);
+    m_out += "\\shpbxcolumn\\shpbxignore\\shpbypara\\shpbyignore\\shpwr2\\shpwrk0\\shpfblwtxt0\\shpz0\n";
+    const auto property = [&](const char *name, long long value) {
+        m_out += "{\\sp{\\sn ";
+        m_out += name;
+        num("}{\\sv ", value);
+        m_out += "}}";
+    };
+    property("shapeType", 75);  // a picture frame
+    // Distances in EMU, 635 to the twip.
+    property("dxWrapDistLeft", 635LL * f.distL);
+    property("dyWrapDistTop", 635LL * f.distT);
+    property("dxWrapDistRight", 635LL * f.distR);
+    property("dyWrapDistBottom", 635LL * f.distB);
+    if (pic) {
+        m_out += "{\\sp{\\sn pib}{\\sv ";
+        picture(*pic);
+        m_out += "}}";
+    }
+    m_out += '}';
+    if (obj) {
+        m_out += "{\\shprslt ";
+        if (!obj->raw.empty())
+            m_out += obj->raw;
+        else if (obj->result)
+            picture(*obj->result);
+        m_out += '}';
+    }
+    m_out += '}';
 }
 
 void Writer::table(const Table &t)

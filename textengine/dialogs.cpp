@@ -204,7 +204,11 @@ bool TextControl::TableAttrDialog()
     const int borderTw = std::clamp(DlgString2Twips(border->text()), 0, 1440);
     nf.setBorder(twipsToUnits(borderTw));
     nf.setBorderStyle(borderTw > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
-    nf.setCellSpacing(twipsToUnits(std::clamp(DlgString2Twips(spacing->text()), 0, 1440)));
+    const int spacingTw = std::clamp(DlgString2Twips(spacing->text()), 0, 1440);
+    nf.setCellSpacing(twipsToUnits(spacingTw));
+    // Collapsed borders leave no space between cells: cells stand apart
+    // exactly when they are given some.
+    nf.setBorderCollapse(spacingTw == 0);
     nf.setCellPadding(twipsToUnits(std::clamp(DlgString2Twips(padding->text()), 0, 1440)));
     const QStringList parts = columns->text().split(u';');
     QList<QTextLength> newWidths;

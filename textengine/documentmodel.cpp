@@ -296,10 +296,15 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
     if (rows == 0 || cols == 0)
         return;
 
+    const rtf::Row &row0 = t.rows.front();
     QTextTableFormat tf;
-    tf.setBorder(0);
-    tf.setCellSpacing(0);
-    tf.setBorderCollapse(true);
+    tf.setBorder(twipsToUnits(row0.border));
+    tf.setBorderStyle(row0.border > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
+    // Cells stand apart only where their borders do not collapse into one.
+    tf.setCellSpacing(twipsToUnits(row0.spacing));
+    tf.setBorderCollapse(row0.spacing == 0);
+    if (row0.background)
+        tf.setBackground(toColor(*row0.background));
     tf.setCellPadding(twipsToUnits(t.rows.front().gap));
     if (t.rows.front().left > 0)
         tf.setLeftMargin(twipsToUnits(t.rows.front().left));
@@ -585,13 +590,20 @@ void ModelBuilder::table(QTextTable *t)
         x += std::max(w, 15);
         rights.push_back(x);
     }
-    const int tableBorder = tf.border() > 0 ? static_cast<int>(std::lround(unitsToTwips(tf.border()))) : 0;
+    const int tableBorder = tf.border() > 0 && tf.borderStyle() != QTextFrameFormat::BorderStyle_None
+        ? static_cast<int>(std::lround(unitsToTwips(tf.border())))
+        : 0;
 
     rtf::Block block;
     for (int r = 0; r < rows; ++r) {
         rtf::Row row;
         row.gap = static_cast<int>(std::lround(unitsToTwips(tf.cellPadding())));
         row.left = left;
+        row.border = tableBorder;
+        if (!tf.borderCollapse())
+            row.spacing = static_cast<int>(std::lround(unitsToTwips(tf.cellSpacing())));
+        if (tf.background().style() != Qt::NoBrush)
+            row.background = fromColor(tf.background().color());
         for (int c = 0; c < cols; ++c) {
             const QTextTableCell cell = t->cellAt(r, c);
             rtf::Cell mc;

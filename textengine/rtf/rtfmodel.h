@@ -117,6 +117,9 @@ struct Row {
     int gap = 108;  // \trgaph: half the space between cells
     int left = 0;   // \trleft
     std::vector<Cell> cells;
+    int spacing = 0;  // \trspdl + \trspdr: the space between two cells
+    int border = 0;   // \trbrdr*: the width of the table's own border and grid
+    std::optional<uint32_t> background;  // \trcbpat
 };
 
 struct Table {

@@ -630,6 +630,12 @@ void Reader::endRow()
     Row row;
     row.gap = m_rowDef.gap;
     row.left = m_rowDef.left;
+    row.spacing = m_rowDef.spacing;
+    row.background = m_rowDef.background;
+    // A border on every side and between the cells is the table's own; one
+    // on some sides only stays with the cells.
+    if (std::all_of(m_rowSides.begin(), m_rowSides.end(), [&](int w) { return w > 0 && w == m_rowSides[0]; }))
+        row.border = m_rowSides[0];
     // Cells take the definitions in order; a row with more cells than
     // definitions (a broken table) gets widths continued from the last one.
     const size_t count = std::max(m_rowCells.size(), m_rowDef.cells.size());
@@ -647,6 +653,12 @@ void Reader::endRow()
         lastRight = c.right;
         if (i < m_rowCells.size())
             c.paragraphs = std::move(m_rowCells[i].paragraphs);
+        // What the cells repeat of the table's background and border is the
+        // table's, not their own.
+        if (row.background && c.shading == row.background)
+            c.shading.reset();
+        if (row.border > 0 && c.borders == Borders{row.border, row.border, row.border, row.border})
+            c.borders = Borders();
         if (c.paragraphs.empty())
             c.paragraphs.emplace_back();
         row.cells.push_back(std::move(c));
@@ -1099,10 +1111,25 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         m_cellDef = Cell();
         m_borderSide = -1;
         m_rowBorder = false;
+        m_rowSides.fill(0);
+        m_rowSide = -1;
+        m_spacingLeft = m_spacingRight = 0;
+        return;
+    }
+    if (w == "trspdl" || w == "trspdr") {
+        (w == "trspdl" ? m_spacingLeft : m_spacingRight) = std::clamp(param, 0, 1440);
+        m_rowDef.spacing = m_spacingLeft + m_spacingRight;
+        return;
+    }
+    if (w == "trcbpat") {
+        if (param > 0 && param < static_cast<int>(m_colors.size()))
+            m_rowDef.background = m_colors[param];
         return;
     }
     if (w == "trgaph") { m_rowDef.gap = std::clamp(param, 0, 1440); return; }
     if (w == "trleft") { m_rowDef.left = length(param); return; }
+    if (w.substr(0, 2) == "cl")
+        m_rowSide = -1;
     if (w == "clbrdrt") { m_borderSide = 0; m_cellDef.borders.top = 15; return; }
     if (w == "clbrdrl") { m_borderSide = 1; m_cellDef.borders.left = 15; return; }
     if (w == "clbrdrb") { m_borderSide = 2; m_cellDef.borders.bottom = 15; return; }
@@ -1110,6 +1137,13 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "trbrdrt" || w == "trbrdrl" || w == "trbrdrb" || w == "trbrdrr" || w == "trbrdrh"
         || w == "trbrdrv") {
         m_borderSide = -1;
+        static constexpr std::string_view sides = "tlbrhv";
+        m_rowSide = static_cast<int>(sides.find(w.back()));
+        m_rowSides[m_rowSide] = 15;
+        return;
+    }
+    if (m_rowSide >= 0 && (w == "brdrw" || w == "brdrnone")) {
+        m_rowSides[m_rowSide] = w == "brdrnone" ? 0 : std::clamp(param, 0, 255);
         return;
     }
     if (w == "brdrw" || w == "brdrnone" || w == "brdrs") {

@@ -55,12 +55,16 @@ void Writer::collectParagraph(const Paragraph &p)
             m_fontIndex[in.format.font] = static_cast<int>(m_fonts.size());
             m_fonts.push_back(in.format.font);
         }
-        for (auto c : {in.format.color, in.format.background}) {
-            if (c && !m_colorIndex.count(*c)) {
-                m_colorIndex[*c] = static_cast<int>(m_colors.size()) + 1;
-                m_colors.push_back(*c);
-            }
-        }
+        addColor(in.format.color);
+        addColor(in.format.background);
+    }
+}
+
+void Writer::addColor(std::optional<uint32_t> c)
+{
+    if (c && !m_colorIndex.count(*c)) {
+        m_colorIndex[*c] = static_cast<int>(m_colors.size()) + 1;
+        m_colors.push_back(*c);
     }
 }
 
@@ -76,11 +80,9 @@ void Writer::collect()
             continue;
         }
         for (const Row &r : b.table.rows) {
+            addColor(r.background);
             for (const Cell &c : r.cells) {
-                if (c.shading && !m_colorIndex.count(*c.shading)) {
-                    m_colorIndex[*c.shading] = static_cast<int>(m_colors.size()) + 1;
-                    m_colors.push_back(*c.shading);
-                }
+                addColor(c.shading);
                 for (const Paragraph &p : c.paragraphs)
                     collectParagraph(p);
             }
@@ -332,6 +334,23 @@ void Writer::table(const Table &t)
         m_out += "\\trowd";
         num("\\trgaph", r.gap);
         num("\\trleft", r.left);
+        if (r.spacing > 0) {
+            // Each cell keeps half the space on each side; left and right
+            // (top and bottom) together make the whole.
+            num("\\trspdl", r.spacing / 2);
+            num("\\trspdt", r.spacing / 2);
+            num("\\trspdr", r.spacing - r.spacing / 2);
+            num("\\trspdb", r.spacing - r.spacing / 2);
+            m_out += "\\trspdfl3\\trspdft3\\trspdfr3\\trspdfb3";
+        }
+        if (r.border > 0) {
+            for (const char *side : {"\\trbrdrt", "\\trbrdrl", "\\trbrdrb", "\\trbrdrr", "\\trbrdrh", "\\trbrdrv"}) {
+                m_out += side;
+                num("\\brdrs\\brdrw", r.border);
+            }
+        }
+        if (r.background)
+            num("\\trcbpat", colorIndex(r.background));
         m_out += '\n';
         for (const Cell &c : r.cells) {
             if (c.mergeFirst) m_out += "\\clmgf";
@@ -347,8 +366,10 @@ void Writer::table(const Table &t)
                     num("\\brdrs\\brdrw", width);
                 }
             }
-            if (c.shading)
-                num("\\clcbpat", colorIndex(c.shading));
+            // Cells show the table's background as their own, for readers
+            // that know no row background.
+            if (c.shading || r.background)
+                num("\\clcbpat", colorIndex(c.shading ? c.shading : r.background));
             num("\\cellx", c.right);
         }
         m_out += '\n';

@@ -23,6 +23,7 @@ namespace {
 const QString OpenFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|HyperText File (*.htm) |*.htm|"_s;
 const QString SaveFilter = u"Rich Text File (*.rtf) |*.rtf|"_s;
 const QString SaveAsFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|"_s;
+const QString HtmlFilter = u"HyperText File (*.htm *.html) |*.htm;*.html|"_s;
 
 using TC = textengine::TextControl;
 
@@ -37,6 +38,7 @@ FileCommands::FileCommands(frmMain *main)
     connect(c.mnuFileOpen, &QAction::triggered, this, [this] { OpenDocument(QString()); });
     connect(c.mnuFileSave, &QAction::triggered, this, &FileCommands::FileSave);
     connect(c.mnuFileSaveAs, &QAction::triggered, this, &FileCommands::SaveAs);
+    connect(c.mnuFileSaveHtml, &QAction::triggered, this, &FileCommands::SaveAsHtml);
     for (QAction *item : c.mnuRecentFile)
         connect(item, &QAction::triggered, this, [this, item] { OpenDocument(item->text()); });
 }
@@ -215,6 +217,41 @@ void FileCommands::SaveAs()
     if (!format.isEmpty())
         doc->SavedFormat = format;
     doc->setWindowTitle(choice->path);
+}
+
+void FileCommands::SaveAsHtml()
+{
+    frmDocument *doc = m_main->activeDocument();
+    if (!doc)
+        return;
+    PrepareExport();
+    kalamora::FileDialogRequest request;
+    request.parent = m_main;
+    request.mode = kalamora::FileDialogRequest::Save;
+    request.title = u"Save As HTML"_s;
+    request.filters = kalamora::qtFilters(HtmlFilter);
+    const auto choice = kalamora::askForFile(request);
+    if (!choice) {
+        FinishExport();
+        return;
+    }
+    QString name = choice->path;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += u".htm"_s;
+    if (QFileInfo::exists(name)) {
+        const auto answer = kalamora::showMessage(m_main, QMessageBox::Question, u"Overwrite File?"_s,
+                                                  u"File Already Exists. Overwrite ?"_s,
+                                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            FinishExport();
+            return;
+        }
+    }
+    const bool ok = doc->rtftext()->Save(name, 0, TC::FormatHtml);
+    FinishExport();
+    if (!ok)
+        kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,
+                              u"The document could not be saved: %1"_s.arg(doc->rtftext()->errorString()));
 }
 
 void FileCommands::AddRecentFile(const QString &path)

@@ -23,6 +23,9 @@ public:
     // Sets the main window's SaveCompleted.
     void FileSave();
     void SaveAs();
+    // File > "Save As HTML": writes the active document, pictures included,
+    // to an HTML file it asks for; the document keeps its own name and format.
+    void SaveAsHtml();
 
     void AddRecentFile(const QString &path);
     void LoadRecentFiles();

@@ -224,7 +224,31 @@ bool TextControl::TableAttrDialog()
         nf.clearBackground();
     else if (color.isValid())
         nf.setBackground(color);
-    ownEdit([&] { table->setFormat(nf); });
+    ownEdit([&] {
+        QTextCursor c = textCursor();
+        c.beginEditBlock();
+        table->setFormat(nf);
+        // Collapsed borders leave the table's own background unpainted: the
+        // cells show it, those without a background of their own.
+        for (int r = 0; r < table->rows(); ++r) {
+            for (int col = 0; col < table->columns(); ++col) {
+                QTextTableCell cell = table->cellAt(r, col);
+                if (cell.row() != r || cell.column() != col)
+                    continue;
+                QTextTableCellFormat cf = cell.format().toTableCellFormat();
+                const QBrush own = cf.background();
+                if (own.style() != Qt::NoBrush
+                    && (tf.background().style() == Qt::NoBrush || own.color() != tf.background().color()))
+                    continue;
+                if (nf.background().style() == Qt::NoBrush)
+                    cf.clearBackground();
+                else
+                    cf.setBackground(nf.background());
+                cell.setFormat(cf);
+            }
+        }
+        c.endEditBlock();
+    });
     return true;
 }
 

@@ -342,8 +342,10 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
                  &QTextTableCellFormat::setBottomBorderStyle, &QTextTableCellFormat::setBottomBorderBrush);
             side(mc.borders.right, &QTextTableCellFormat::setRightBorder,
                  &QTextTableCellFormat::setRightBorderStyle, &QTextTableCellFormat::setRightBorderBrush);
-            if (mc.shading)
-                cf.setBackground(toColor(*mc.shading));
+            // The table's background shows in its cells (collapsed borders
+            // leave the table's own unpainted).
+            if (mc.shading || row0.background)
+                cf.setBackground(toColor(mc.shading ? *mc.shading : *row0.background));
             cell.setFormat(cf);
             QTextCursor cc = cell.firstCursorPosition();
             bool first = true;

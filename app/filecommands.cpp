@@ -23,7 +23,7 @@ namespace {
 const QString OpenFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|HyperText File (*.htm) |*.htm|"_s;
 const QString SaveFilter = u"Rich Text File (*.rtf) |*.rtf|"_s;
 const QString SaveAsFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|"_s;
-const QString HtmlFilter = u"HyperText File (*.htm *.html) |*.htm;*.html|"_s;
+const QString HtmlFilter = u"HyperText File (*.htm) |*.htm|"_s;
 
 using TC = textengine::TextControl;
 

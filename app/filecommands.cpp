@@ -178,24 +178,10 @@ void FileCommands::SaveAs()
     if (!doc)
         return;
     PrepareExport();
-    kalamora::FileDialogRequest request;
-    request.parent = m_main;
-    request.mode = kalamora::FileDialogRequest::Save;
-    request.title = u"Save File As"_s;
-    request.filters = kalamora::qtFilters(SaveAsFilter);
-    const auto choice = kalamora::askForFile(request);
+    const auto choice = askSaveTarget(u"Save File As"_s, SaveAsFilter, QString());
     if (!choice) {
         FinishExport();
         return;
-    }
-    if (QFileInfo::exists(choice->path)) {
-        const auto answer = kalamora::showMessage(m_main, QMessageBox::Question, u"Overwrite File?"_s,
-                                                  u"File Already Exists. Overwrite ?"_s,
-                                                  QMessageBox::Yes | QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
-            FinishExport();
-            return;
-        }
     }
     bool ok = true;
     QString format;
@@ -219,35 +205,41 @@ void FileCommands::SaveAs()
     doc->setWindowTitle(choice->path);
 }
 
+std::optional<kalamora::FileDialogChoice> FileCommands::askSaveTarget(const QString &title, const QString &filter,
+                                                                      const QString &suffix)
+{
+    kalamora::FileDialogRequest request;
+    request.parent = m_main;
+    request.mode = kalamora::FileDialogRequest::Save;
+    request.title = title;
+    request.filters = kalamora::qtFilters(filter);
+    auto choice = kalamora::askForFile(request);
+    if (!choice)
+        return std::nullopt;
+    if (!suffix.isEmpty() && QFileInfo(choice->path).suffix().isEmpty())
+        choice->path += u'.' + suffix;
+    if (QFileInfo::exists(choice->path)) {
+        const auto answer = kalamora::showMessage(m_main, QMessageBox::Question, u"Overwrite File?"_s,
+                                                  u"File Already Exists. Overwrite ?"_s,
+                                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return std::nullopt;
+    }
+    return choice;
+}
+
 void FileCommands::SaveAsHtml()
 {
     frmDocument *doc = m_main->activeDocument();
     if (!doc)
         return;
     PrepareExport();
-    kalamora::FileDialogRequest request;
-    request.parent = m_main;
-    request.mode = kalamora::FileDialogRequest::Save;
-    request.title = u"Save As HTML"_s;
-    request.filters = kalamora::qtFilters(HtmlFilter);
-    const auto choice = kalamora::askForFile(request);
+    const auto choice = askSaveTarget(u"Save As HTML"_s, HtmlFilter, u"htm"_s);
     if (!choice) {
         FinishExport();
         return;
     }
-    QString name = choice->path;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += u".htm"_s;
-    if (QFileInfo::exists(name)) {
-        const auto answer = kalamora::showMessage(m_main, QMessageBox::Question, u"Overwrite File?"_s,
-                                                  u"File Already Exists. Overwrite ?"_s,
-                                                  QMessageBox::Yes | QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
-            FinishExport();
-            return;
-        }
-    }
-    const bool ok = doc->rtftext()->Save(name, 0, TC::FormatHtml);
+    const bool ok = doc->rtftext()->Save(choice->path, 0, TC::FormatHtml);
     FinishExport();
     if (!ok)
         kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,

@@ -87,6 +87,18 @@ QString description(QObject *object)
         .arg(o->Distance(1)).arg(o->Distance(2)).arg(o->Distance(3)).arg(o->Distance(4));
 }
 
+// The first picture or object of the document, described.
+QString firstObject(TextControl &tc)
+{
+    for (int i = 0; i < tc.Text().size(); ++i) {
+        tc.setSelStart(i);
+        tc.setSelLength(1);
+        if (tc.ObjectCurrent())
+            break;
+    }
+    return description(tc.ObjectCurrent());
+}
+
 // The PDF of one row, with the few measures the rows need.
 struct Pdf {
     PdfFile file;
@@ -464,20 +476,11 @@ const Attribute attributes[] = {
          ASSERT_TRUE(t.ObjectInsertFixed(0, red(), 0, int(textengine::unitsToTwips(block.top())) + 30, 100, 100, 0,
                                          0, 3, 3, 0, 0, 360, 0));
      },
-     [](TextControl &t) {
-         for (int i = 0; i < t.Text().size(); ++i) {
-             t.setSelStart(i);
-             t.setSelLength(1);
-             if (t.ObjectCurrent())
-                 break;
-         }
-         return description(t.ObjectCurrent());
-     },
+     firstObject,
      [](const HtmlPage &h) {
-         bool floated = false;
-         for (const HtmlElement &t : h.all(u"table"_s))
-             floated = floated || t.style.value(u"float"_s) == u"left"_s;
-         EXPECT_TRUE(floated);
+         const auto tables = h.all(u"table"_s);
+         EXPECT_TRUE(std::any_of(tables.begin(), tables.end(),
+                                 [](const HtmlElement &t) { return t.style.value(u"float"_s) == u"left"_s; }));
          EXPECT_TRUE(h.all(u"img"_s).value(0).attributes.value(u"src"_s).startsWith(u"data:image/"_s));
      },
      [](const Pdf &p) {
@@ -494,20 +497,12 @@ const Attribute attributes[] = {
          o->setDistance(1, 720);
          o->setDistance(4, 288);
      },
-     [](TextControl &t) {
-         for (int i = 0; i < t.Text().size(); ++i) {
-             t.setSelStart(i);
-             t.setSelLength(1);
-             if (t.ObjectCurrent())
-                 break;
-         }
-         return description(t.ObjectCurrent());
-     },
+     firstObject,
      [](const HtmlPage &h) {
-         bool found = false;
-         for (const HtmlElement &t : h.all(u"table"_s))
-             found = found || (t.style.value(u"float"_s) == u"right"_s && t.style.value(u"margin-left"_s) == u"48px"_s);
-         EXPECT_TRUE(found);
+         const auto tables = h.all(u"table"_s);
+         EXPECT_TRUE(std::any_of(tables.begin(), tables.end(), [](const HtmlElement &t) {
+             return t.style.value(u"float"_s) == u"right"_s && t.style.value(u"margin-left"_s) == u"48px"_s;
+         }));
      },
      [](const Pdf &p) {
          const QList<PdfWord> ws = p.words();
@@ -618,6 +613,7 @@ TEST(AttributeMatrix, EachAttributeSurvivesRtfAndShowsInHtmlAndPdf)
         a.pdf(Pdf(pdf));
         if (!dump.isEmpty()) {
             const QString name = QString::fromLatin1(a.name).replace(u' ', u'-');
+            tc.Save(QDir(dump).filePath(name + u".rtf"_s), 0, TextControl::FormatRtf);
             for (int page = 1; page <= PdfFile(pdf).pages(); ++page)
                 PdfFile(pdf).render(page, 50).save(QDir(dump).filePath(u"%1-%2.png"_s.arg(name).arg(page)));
         }

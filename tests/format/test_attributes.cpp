@@ -619,3 +619,25 @@ TEST(AttributeMatrix, EachAttributeSurvivesRtfAndShowsInHtmlAndPdf)
         }
     }
 }
+
+// RTF lost the paragraph dialog's line spacing ("Double" came back single)
+// and the table dialog's cell spacing and background: what the dialogs show
+// after a save and a reload is what they were given.
+TEST(AttributeMatrix, RtfDroppedLineSpacingCellSpacingAndTableBackground)
+{
+    for (const QString &spacing : {u"2"_s, u"1"_s}) {
+        TextControl a, b;
+        fill(a, u"Marked"_s);
+        dialog(a, &TextControl::ParagraphDialog, {{u"lineSpacing"_s, spacing}});
+        addTable(a, 2, 2);
+        dialog(a, &TextControl::TableAttrDialog, {{u"spacing"_s, u"0.05"_s}, {u"background"_s, u"#00ff00"_s}});
+        ASSERT_TRUE(b.setRtf(a.toRtf()));
+        for (TextControl *tc : {&a, &b}) {
+            select(*tc, u"Marked"_s);
+            EXPECT_TRUE(dialog(*tc, &TextControl::ParagraphDialog).contains(u"lineSpacing="_s + spacing));
+            select(*tc, u"c00"_s);
+            EXPECT_TRUE(dialog(*tc, &TextControl::TableAttrDialog).contains(u"background=#00ff00;"_s));
+            EXPECT_TRUE(dialog(*tc, &TextControl::TableAttrDialog).contains(u"spacing=0.05"_s));
+        }
+    }
+}

@@ -1,17 +1,12 @@
 #include "documentmodel.h"
 #include "printers.h"
 #include "textcontrol.h"
-#include "uihooks.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QComboBox>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QLineEdit>
-#include <QMap>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -167,57 +162,6 @@ TEST(Files, RtfRoundTripKeepsTextFormatsPageTablesAndPictures)
     EXPECT_NE(rtf1.indexOf("d\\'91\\'83\\'81\\{\\}\\\\"), -1);
     EXPECT_NE(rtf1.indexOf("\\u2325?"), -1);
     EXPECT_NE(rtf1.indexOf("\\pngblip"), -1);
-}
-
-// RTF lost the paragraph dialog's line spacing ("Double" came back single)
-// and the table dialog's cell spacing and background: what each dialog shows
-// after a save and a reload is what it was given.
-TEST(Files, RtfDroppedLineSpacingCellSpacingAndTableBackground)
-{
-    // Opens `dialog` of `tc`, fills (or reads) its fields, and returns what
-    // they showed.
-    const auto dialogFields = [](TextControl &tc, bool (TextControl::*dialog)(), const QMap<QString, QString> &set) {
-        QMap<QString, QString> shown;
-        const textengine::DialogHook old = textengine::setDialogHook([&](QDialog *d) {
-            for (auto it = set.begin(); it != set.end(); ++it) {
-                if (auto *e = d->findChild<QLineEdit *>(it.key()))
-                    e->setText(it.value());
-                if (auto *c = d->findChild<QComboBox *>(it.key()))
-                    c->setCurrentIndex(it.value().toInt());
-            }
-            for (QLineEdit *e : d->findChildren<QLineEdit *>())
-                shown[e->objectName()] = e->text();
-            for (QComboBox *c : d->findChildren<QComboBox *>())
-                shown[c->objectName()] = QString::number(c->currentIndex());
-            return int(set.isEmpty() ? QDialog::Rejected : QDialog::Accepted);
-        });
-        (tc.*dialog)();
-        textengine::setDialogHook(old);
-        return shown;
-    };
-    for (const QString &spacing : {u"2"_s, u"1"_s}) {
-        TextControl a;
-        a.setText(u"one two three\ncells"_s);
-        dialogFields(a, &TextControl::ParagraphDialog, {{u"lineSpacing"_s, spacing}});
-        a.setSelStart(a.Text().size());
-        ASSERT_TRUE(a.TableInsert(2, 2, -1));
-        dialogFields(a, &TextControl::TableAttrDialog,
-                     {{u"spacing"_s, u"0.05"_s}, {u"background"_s, u"#00ff00"_s}, {u"border"_s, u"0.02"_s}});
-        TextControl b;
-        ASSERT_TRUE(b.setRtf(a.toRtf()));
-        b.setSelStart(0);
-        a.setSelStart(0);
-        EXPECT_EQ(dialogFields(b, &TextControl::ParagraphDialog, {}), dialogFields(a, &TextControl::ParagraphDialog, {}));
-        const int cell = int(b.Text().indexOf(u"cells"_s)) + 6;
-        a.setSelStart(cell);
-        b.setSelStart(cell);
-        ASSERT_EQ(b.TableAtInputPos(), 1);
-        const auto table = dialogFields(b, &TextControl::TableAttrDialog, {});
-        EXPECT_EQ(table, dialogFields(a, &TextControl::TableAttrDialog, {}));
-        EXPECT_EQ(table[u"spacing"_s], u"0.05"_s);
-        EXPECT_EQ(table[u"background"_s], u"#00ff00"_s);
-        EXPECT_EQ(b.toRtf(), a.toRtf());
-    }
 }
 
 TEST(Files, TablesAtTheStartAndMergedCellsRoundTrip)

@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "documentmodel.h"
+#include "htmlexport.h"
 #include "plaintext.h"
 #include "units.h"
 
@@ -932,7 +933,7 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
         break;
     }
     case FormatHtml:
-        data = toHtml().toUtf8();
+        data = documentHtml(*document(), m_page);
         break;
     default:
         return fail(u"Unknown file format %1"_s.arg(format));

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QRadioButton>
 #include <QFile>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -135,6 +136,36 @@ TEST_F(FilesTest, SaveAsOntoAnExistingFileAnsweredNoChangesNothing)
     EXPECT_EQ(main->activeDocument()->SavedName, frmDocument::None);
     EXPECT_EQ(main->activeDocument()->windowTitle(), u"Document 1"_s);
     EXPECT_EQ(dialogs, QStringList{u"Save File As"_s});
+}
+
+// File > "Save As HTML" did nothing: it asks for a file and writes the
+// document there as HTML with its pictures, and the document keeps its own
+// name, format and title; answering No to the overwrite question keeps the
+// old file.
+TEST_F(FilesTest, SaveAsHtmlDidNothing)
+{
+    QImage img(20, 10, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    ASSERT_TRUE(img.save(path(u"red.png"_s)));
+    type(u"ghar"_s);
+    ASSERT_TRUE(rtf()->ObjectInsertAsChar(0, path(u"red.png"_s), -1, 100, 100));
+    fileChoices = {{path(u"page"_s), 1}};
+    main->commands().mnuFileSaveHtml->trigger();
+    EXPECT_EQ(dialogs, QStringList{u"Save As HTML"_s});
+    const QByteArray html = readAll(path(u"page.htm"_s));
+    EXPECT_TRUE(html.contains("<img src=\"data:image/png;base64,")) << html.left(400).toStdString();
+    EXPECT_TRUE(html.contains("?kj~"));
+    EXPECT_EQ(main->activeDocument()->SavedName, frmDocument::None);
+    EXPECT_EQ(main->activeDocument()->SavedFormat, frmDocument::None);
+    EXPECT_EQ(main->activeDocument()->windowTitle(), u"Document 1"_s);
+    EXPECT_EQ(recent().first(), QString());
+
+    fileChoices = {{path(u"page.htm"_s), 1}};
+    answers = {QMessageBox::No};
+    rtf()->setSelText(u"more"_s);
+    main->commands().mnuFileSaveHtml->trigger();
+    EXPECT_EQ(messages, QStringList{u"File Already Exists. Overwrite ?"_s});
+    EXPECT_EQ(readAll(path(u"page.htm"_s)), html);
 }
 
 TEST_F(FilesTest, SaveAsTextWritesTextAndLeavesTheRecentListAlone)

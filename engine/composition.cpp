@@ -67,6 +67,11 @@ const char *raConjunct(const GlyphString &half)
     case '?': return "?kz";
     case 0xD6: return "\xD6kz";
     case 'Y': return "yz";
+    // nna, ya and ssa take the ra below their full letter, as the letters
+    // above do; joined to a full ra they would draw a half letter beside it
+    case '.': return ".kz";
+    case 0xB8: return ";z";
+    case 0x93: return "\x93kz";
     default: return nullptr;
     }
 }
@@ -265,13 +270,13 @@ void Engine::HandleLowerR(EditSurface &s)
     appendRa();
 }
 
+// The ri sign: joined to ka and da, under every other letter as "`". Ta
+// and dda take it as "`" too: their "\xAA" is the ra below, not the ri.
 void Engine::HandleUpperR(EditSurface &s)
 {
     const GlyphString &prev = m_state.PrevGlyph;
     if (s.selStart() == 0 || prev.empty()) {
         s.setSelText("j");
-    } else if (prev == "V" || prev == "M") {
-        s.setSelText("\xAA");
     } else if (prev == "d") {
         SelectPrevChar(s);
         s.setSelText("\xD1");

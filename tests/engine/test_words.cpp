@@ -134,7 +134,10 @@ INSTANTIATE_TEST_SUITE_P(Faults, WordFound, testing::Values(
     Found{"ConsonantAfterRephClusterStartedNewSyllable", "karttvy ", "कर्त्त्व्य "},
     Found{"RiUnderRephClusterTypedRa", "rkkR ", "र्क्कृ ", "D\xD1Z "},
     Found{"JnaUnderRephTypedJaNa", "rjn ", "र्ज्ञ "},
-    Found{"LigatureUnderRephLost", "rdy ", "र्द्य ", "|Z "}),
+    Found{"LigatureUnderRephLost", "rdy ", "र्द्य ", "|Z "},
+    Found{"RiAfterTaTypedRaBelow", "TR DR ", "टृ डृ ", "V` M` "},
+    Found{"RiUnderRephAfterTaTypedRaBelow", "rTR ", "र्टृ ", "V`Z "},
+    Found{"NnaYaSsaWithRaBelowTypedHalfLetterAndRa", "Nr yr Sr ", "ण्र य्र ष्र ", ".kz ;z \x93kz "}),
     [](const testing::TestParamInfo<Found> &info) { return std::string(info.param.name); });
 
 } // namespace

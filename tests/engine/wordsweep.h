@@ -40,7 +40,7 @@ inline constexpr Letter Consonants[] = {
     {"श", "sh"}, {"ष", "S"}, {"स", "s"}, {"ह", "h"},
 };
 inline constexpr int ConsonantCount = std::size(Consonants);
-inline constexpr int Chha = 5, Ja = 6, Tta = 8, Dda = 10, Da = 15, Dha = 16, Na = 17, Ma = 22, Ya = 23, Ra = 24,
+inline constexpr int Chha = 5, Ja = 6, Da = 15, Dha = 16, Na = 17, Ma = 22, Ya = 23, Ra = 24,
                      Lla = 26, Va = 27, Ha = 31;
 
 struct Sign {
@@ -155,10 +155,6 @@ inline std::optional<Word> build(const Shape &s)
             nukta = nukta || u.nukta;
         }
         if (s.vowel >= CandraE && s.modifier != 0)
-            return std::nullopt;
-        // "R" after ta and dda types their subscript ra.
-        const Unit &last = s.cluster.back();
-        if (s.vowel == RiSign && !s.subscriptRa && !last.nukta && (last.consonant == Tta || last.consonant == Dda))
             return std::nullopt;
         if (s.reph)
             add("r", "र्");

@@ -270,12 +270,12 @@ inline std::optional<std::string> remingtonKeys(std::string_view glyphs)
         case 0x91: keys += '\''; break; // half sha has a key of its own
         case 0x93: keys += '"'; break;  // half ssa likewise
         case 0xC3: keys += "bZ"; break;
-        case 0xC4: keys += "/k"; break;
         case 0xC5: keys += "mw"; break;
         case 0xD8: keys += "dz"; break;
         case 0x96: keys += "n`"; break;
         case 0xD1: keys += "d`"; break;
-        case 0xA3: keys += "[k`"; break;
+        case 0xA3: keys += "[kz"; break; // kha-ra: kha and the ra below
+        case 0xB1: keys += "Za"; break;  // reph and anusvara, one after the other
         case 0xA2: keys += 's'; break;  // e after ka and pha: "s" joins them
         default:
             if (g < 0x20 || g > 0x7E)

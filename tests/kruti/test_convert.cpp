@@ -148,6 +148,16 @@ TEST(KrutiConvert, EarlierSpellingsReadAlike)
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.glyphs;
 }
 
+// Kha with the ri sign typed on the Remington layout stays "[k`": the one
+// glyph 0xA3 is kha with the ra below, as the phonetic layout makes it.
+TEST(KrutiConvert, RemingtonKhaWithRiReadAsKhaRa)
+{
+    const std::string typed = krutitest::typeKeys("[k`", true, "Rem");
+    EXPECT_EQ(kruti::toUnicode(typed), "खृ");
+    EXPECT_EQ(kruti::fromUnicode("खृ"), typed);
+    EXPECT_EQ(kruti::toUnicode("\xA3"), "ख्र");
+}
+
 // Dha typed on the Remington layout is "/" and "k", as the phonetic layout
 // types it; the one glyph 0xC4 is gha, in documents from other programs
 // as in the half-form rule that makes it "?", half gha.

@@ -544,10 +544,9 @@ private:
             if (reph)
                 c.push_back('Z');
             break;
-        case 0x0949: // candra o
-            c += "kW";
-            if (reph)
-                c.push_back('Z');
+        case 0x0949: // candra o: the aa sign carries the reph, the candra
+                     // sign follows it as it follows the reph elsewhere
+            c += reph ? "kZW" : "kW";
             break;
         default: // signs the encoding has no glyph for
             ++m_unconverted;

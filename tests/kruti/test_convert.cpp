@@ -123,6 +123,7 @@ TEST(KrutiConvert, ConversionFaultsStayMended)
         {"ra below a dotted letter written as halant and full ra", "fn+z", "द़्रि"},
         {"ri sign written after the reph", "\xD1Z", "र्कृ"},
         {"ri sign written after the reph", "[k`\xB1", "र्खृं"},
+        {"candra o written before the reph", "dkZW", "र्कॉ"},
     };
     for (const auto &r : rows) {
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.fault;
@@ -142,7 +143,7 @@ TEST(KrutiConvert, EarlierSpellingsReadAlike)
     } rows[] = {
         {"V~+d", "ट़्क"},   {"V~+j", "ट़्र"}, {"fn~+j", "द़्रि"}, {"dZ`", "र्कृ"},
         {"d`Z", "र्कृ"},    {"[kZ`a", "र्खृं"}, {".j", "ण्र"},     {"\xB8j", "य्र"},
-        {"\x93j", "ष्र"},
+        {"\x93j", "ष्र"},  {"dkWZ", "र्कॉ"}, {"D\x93k", "क्ष"},
     };
     for (const auto &r : rows)
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.glyphs;

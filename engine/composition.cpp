@@ -195,7 +195,13 @@ bool Engine::aspirate(EditSurface &s)
             s.setSelStart(at - 1);
             s.setSelLength(2);
             if (s.selText() == "\x91k") {
-                s.setSelText("\x93k");
+                // ssa; after half ka the two are ksha
+                const bool ksha = at >= 2 && s.glyphBefore(at - 1) == 'D';
+                if (ksha) {
+                    s.setSelStart(at - 2);
+                    s.setSelLength(3);
+                }
+                s.setSelText(ksha ? "{k" : "\x93k");
                 return true;
             }
         }
@@ -335,7 +341,15 @@ void Engine::HandleSpecialConsonant(EditSurface &s, KeyCode key)
     case 'G': glyphs = "?k"; break;
     case 'B': glyphs = "Hk"; break;
     case 'N': glyphs = ".k"; break;
-    case 'S': glyphs = "\x93k"; break;
+    case 'S':
+        if (m_state.PrevGlyph == "D") {
+            // half ka and ssa are ksha, the one glyph the key "x" types
+            SelectPrevChar(s);
+            s.setSelText("{k");
+            return;
+        }
+        glyphs = "\x93k";
+        break;
     case 'Y': glyphs = ";"; break;
     default: return; // "<", "X" and "Z" write nothing
     }

@@ -426,16 +426,20 @@ private:
                 // "n+z"): written as letter, halant and full ra it would
                 // draw the halant instead of the conjunct.
                 const char32_t next = m_units[k + 1].consonant;
-                std::string joined;
+                std::string_view joined;
+                std::string &built = m_joined;
                 if (!u.nukta) {
                     joined = pairLigature(u.consonant, next);
-                    if (joined.empty() && next == Ra)
-                        joined = std::string(full) + 'z';
+                    if (joined.empty() && next == Ra) {
+                        built.assign(full).push_back('z');
+                        joined = built;
+                    }
                 } else if (next == Ra && keepsHalant(full)) {
                     // the ra below of its kind: "\xAA" under the round feet
                     const std::string_view plain = raConjunct(u.consonant);
                     const bool rounded = plain.size() == 2 && plain.back() == '\xAA';
-                    joined = std::string(full) + '+' + (rounded ? '\xAA' : 'z');
+                    built.assign(full).append({'+', rounded ? '\xAA' : 'z'});
+                    joined = built;
                 }
                 if (!joined.empty()) {
                     ++k;
@@ -563,6 +567,7 @@ private:
     std::size_t m_pos = 0;
     std::string m_out;
     std::string m_cluster;
+    std::string m_joined;
     std::vector<Unit> m_units;
     std::size_t m_unconverted = 0;
 };

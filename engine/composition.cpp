@@ -67,6 +67,11 @@ const char *raConjunct(const GlyphString &half)
     case '?': return "?kz";
     case 0xD6: return "\xD6kz";
     case 'Y': return "yz";
+    // nna, ya and ssa take the ra below their full letter, as the letters
+    // above do; joined to a full ra they would draw a half letter beside it
+    case '.': return ".kz";
+    case 0xB8: return ";z";
+    case 0x93: return "\x93kz";
     default: return nullptr;
     }
 }
@@ -190,7 +195,13 @@ bool Engine::aspirate(EditSurface &s)
             s.setSelStart(at - 1);
             s.setSelLength(2);
             if (s.selText() == "\x91k") {
-                s.setSelText("\x93k");
+                // ssa; after half ka the two are ksha
+                const bool ksha = at >= 2 && s.glyphBefore(at - 1) == 'D';
+                if (ksha) {
+                    s.setSelStart(at - 2);
+                    s.setSelLength(3);
+                }
+                s.setSelText(ksha ? "{k" : "\x93k");
                 return true;
             }
         }
@@ -265,13 +276,13 @@ void Engine::HandleLowerR(EditSurface &s)
     appendRa();
 }
 
+// The ri sign: joined to ka and da, under every other letter as "`". Ta
+// and dda take it as "`" too: their "\xAA" is the ra below, not the ri.
 void Engine::HandleUpperR(EditSurface &s)
 {
     const GlyphString &prev = m_state.PrevGlyph;
     if (s.selStart() == 0 || prev.empty()) {
         s.setSelText("j");
-    } else if (prev == "V" || prev == "M") {
-        s.setSelText("\xAA");
     } else if (prev == "d") {
         SelectPrevChar(s);
         s.setSelText("\xD1");
@@ -330,7 +341,15 @@ void Engine::HandleSpecialConsonant(EditSurface &s, KeyCode key)
     case 'G': glyphs = "?k"; break;
     case 'B': glyphs = "Hk"; break;
     case 'N': glyphs = ".k"; break;
-    case 'S': glyphs = "\x93k"; break;
+    case 'S':
+        if (m_state.PrevGlyph == "D") {
+            // half ka and ssa are ksha, the one glyph the key "x" types
+            SelectPrevChar(s);
+            s.setSelText("{k");
+            return;
+        }
+        glyphs = "\x93k";
+        break;
     case 'Y': glyphs = ";"; break;
     default: return; // "<", "X" and "Z" write nothing
     }

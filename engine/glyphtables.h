@@ -99,7 +99,9 @@ std::string_view IndependentVowelMap(KeyCode key);
 // `before` by `replacement`. Dha has none: "/" and "k" stay two glyphs, as
 // the phonetic layout types it, because the single glyph 0xC4 is gha in
 // this encoding (documents from other programs carry it for gha, and its
-// half form is "?", half gha).
+// half form is "?", half gha). Nor has kha with the ri sign: "[k`" stays
+// as typed, because the single glyph 0xA3 is kha with the ra below, the
+// ra conjunct the phonetic layout makes of half kha.
 struct RemingtonComposition {
     KeyCode key;
     std::string_view before;
@@ -109,7 +111,6 @@ struct RemingtonComposition {
 inline constexpr RemingtonComposition RemingtonCompositions[] = {
     {96, "n", "\x96"},
     {96, "d", "\xD1"},
-    {96, "[k", "\xA3"},
     {90, "b", "\xC3"},
     {119, "m", "\xC5"},
     {122, "d", "\xD8"},

@@ -91,6 +91,39 @@ std::string_view pairLigature(char32_t a, char32_t b)
     }
 }
 
+// The one-glyph half form of a letter's last glyph; 0 when it has none.
+char halfGlyph(char last)
+{
+    switch (static_cast<unsigned char>(last)) {
+    case 'd': return 'D';
+    case 'Q': return '\xB6';
+    case 'g': return '\xBA';
+    case 'y': return 'Y';
+    case 'p': return 'P';
+    case ';': return '\xB8';
+    case '>': return '\xD6';
+    case 'c': return 'C';
+    case 'e': return 'E';
+    case 'l': return 'L';
+    case 'i': return 'I';
+    case 'o': return 'O';
+    case 'r': return 'R';
+    case 't': return 'T';
+    case 'u': return 'U';
+    case 'x': return 'X';
+    case 0xC4: return '?';
+    case '=': return '\xAB';
+    default: return 0;
+    }
+}
+
+// The letter keeps its halant when it joins the next one: it has no half
+// form of its own (neither a stroke "k" to drop nor a half glyph).
+bool keepsHalant(std::string_view full)
+{
+    return !(full.size() > 1 && full.back() == 'k') && !halfGlyph(full.back());
+}
+
 // The half form the engine makes of a letter's glyphs: a two-glyph letter
 // drops its stroke "k"; letters with no half form keep a halant.
 void appendHalf(std::string &out, std::string_view full)
@@ -101,35 +134,24 @@ void appendHalf(std::string &out, std::string_view full)
         out += head;
         return;
     }
-    char half = 0;
-    switch (static_cast<unsigned char>(last)) {
-    case 'd': half = 'D'; break;
-    case 'Q': half = '\xB6'; break;
-    case 'g': half = '\xBA'; break;
-    case 'y': half = 'Y'; break;
-    case 'p': half = 'P'; break;
-    case ';': half = '\xB8'; break;
-    case '>': half = '\xD6'; break;
-    case 'c': half = 'C'; break;
-    case 'e': half = 'E'; break;
-    case 'l': half = 'L'; break;
-    case 'i': half = 'I'; break;
-    case 'o': half = 'O'; break;
-    case 'r': half = 'R'; break;
-    case 't': half = 'T'; break;
-    case 'u': half = 'U'; break;
-    case 'x': half = 'X'; break;
-    case 0xC4: half = '?'; break;
-    case '=': half = '\xAB'; break;
-    default: break;
-    }
     out += head;
-    if (half) {
+    if (const char half = halfGlyph(last)) {
         out.push_back(half);
     } else {
         out.push_back(last);
         out.push_back('~');
     }
+}
+
+// Appends the nukta of the letter just written: under the letter, before
+// the halant of a letter that keeps one ("V+~"), as the engine types it
+// and Unicode orders the two.
+void appendNukta(std::string &out)
+{
+    if (!out.empty() && out.back() == '~')
+        out.insert(out.size() - 1, 1, '+');
+    else
+        out.push_back('+');
 }
 
 // Glyphs the short-i sign steps over to reach the start of its cluster:
@@ -394,34 +416,48 @@ private:
         for (std::size_t k = 0; k < m_units.size(); ++k) {
             const Unit &u = m_units[k];
             const bool last = k + 1 == m_units.size();
-            // A nukta on the second letter sits under the ligature, as the
-            // engine types it; one on the first letter keeps them apart.
-            if (!last && !u.nukta) {
-                const std::string_view lig = pairLigature(u.consonant, m_units[k + 1].consonant);
-                std::string ra;
-                if (lig.empty() && m_units[k + 1].consonant == Ra) {
-                    ra = fullGlyph(u.consonant);
-                    ra.push_back('z');
+            const std::string_view full = fullGlyph(u.consonant);
+            if (!last) {
+                // The letter and the next one drawn together: a ligature or
+                // the ra below. A nukta on the second letter sits under the
+                // ligature, as the engine types it; one on the first keeps
+                // them apart, except under a letter kept with a halant,
+                // which takes the ra below after its nukta ("V+\xAA",
+                // "n+z"): written as letter, halant and full ra it would
+                // draw the halant instead of the conjunct.
+                const char32_t next = m_units[k + 1].consonant;
+                std::string_view joined;
+                std::string &built = m_joined;
+                if (!u.nukta) {
+                    joined = pairLigature(u.consonant, next);
+                    if (joined.empty() && next == Ra) {
+                        built.assign(full).push_back('z');
+                        joined = built;
+                    }
+                } else if (next == Ra && keepsHalant(full)) {
+                    // the ra below of its kind: "\xAA" under the round feet
+                    const std::string_view plain = raConjunct(u.consonant);
+                    const bool rounded = plain.size() == 2 && plain.back() == '\xAA';
+                    built.assign(full).append({'+', rounded ? '\xAA' : 'z'});
+                    joined = built;
                 }
-                if (!lig.empty() || !ra.empty()) {
-                    const std::string_view glyphs = lig.empty() ? std::string_view(ra) : lig;
+                if (!joined.empty()) {
                     ++k;
                     if (k + 1 == m_units.size())
-                        c += glyphs;
+                        c += joined;
                     else
-                        appendHalf(c, glyphs);
+                        appendHalf(c, joined);
                     if (m_units[k].nukta)
-                        c.push_back('+');
+                        appendNukta(c);
                     continue;
                 }
             }
-            const std::string_view full = fullGlyph(u.consonant);
             if (last)
                 c += full;
             else
                 appendHalf(c, full);
             if (u.nukta)
-                c.push_back('+');
+                appendNukta(c);
         }
 
         char32_t sign = 0;
@@ -478,15 +514,15 @@ private:
             else
                 beforeSubRa("w");
             break;
-        case 0x0943: // vocalic r
-            if (reph)
-                rephThen("`");
-            else if (c.back() == 'd')
+        case 0x0943: // vocalic r: on the letter, the reph after it
+            if (c.back() == 'd')
                 c.back() = '\xD1';
             else if (c.back() == 'n')
                 c.back() = '\x96';
             else
                 c.push_back('`');
+            if (reph)
+                c.push_back('Z');
             break;
         case 0x0947: // e
             if (reph)
@@ -512,10 +548,9 @@ private:
             if (reph)
                 c.push_back('Z');
             break;
-        case 0x0949: // candra o
-            c += "kW";
-            if (reph)
-                c.push_back('Z');
+        case 0x0949: // candra o: the aa sign carries the reph, the candra
+                     // sign follows it as it follows the reph elsewhere
+            c += reph ? "kZW" : "kW";
             break;
         default: // signs the encoding has no glyph for
             ++m_unconverted;
@@ -532,6 +567,7 @@ private:
     std::size_t m_pos = 0;
     std::string m_out;
     std::string m_cluster;
+    std::string m_joined;
     std::vector<Unit> m_units;
     std::size_t m_unconverted = 0;
 };

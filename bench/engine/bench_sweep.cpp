@@ -1,7 +1,9 @@
 // Types generated Hindi words through the engine, with the keys of the
 // phonetic scheme and of the Remington layout, and counts how many come out
 // as the word meant: per class of word, with the failures grouped by the
-// parts of the word. Prints figures; asserts nothing.
+// parts of the word. The phonetic words typed right also go glyphs ->
+// Unicode -> glyphs through the converter, which must give the glyphs
+// typed. Prints figures; asserts nothing.
 //
 //     bench_engine_sweep [--quick] [--examples N]
 #include "enginetesting.h"
@@ -54,8 +56,20 @@ public:
             ++m_noPhoneticKeys;
             return;
         }
-        record(m_phonetic, m_phoneticGroups, *w, sweep::typePhonetic(*w, s.atDocumentStart));
+        const sweep::Result phonetic = sweep::typePhonetic(*w, s.atDocumentStart);
+        record(m_phonetic, m_phoneticGroups, *w, phonetic);
         record(m_remington, m_remingtonGroups, *w, sweep::typeRemington(*w, s.atDocumentStart));
+        if (phonetic.outcome == Outcome::Right) {
+            ++m_typedRight;
+            const std::string back = kruti::fromUnicode(phonetic.read);
+            if (back != phonetic.glyphs) {
+                Group &g = m_glyphGroups[w->group];
+                ++g.count;
+                if (g.examples.size() < m_examples)
+                    g.examples.push_back("keys \"" + phonetic.keys + "\" typed [" + hex(phonetic.glyphs) +
+                                         "] written [" + hex(back) + "]");
+            }
+        }
     }
 
     void print() const
@@ -63,6 +77,15 @@ public:
         std::printf("shapes the phonetic scheme has no keys for: %ld\n\n", m_noPhoneticKeys);
         printLayout("phonetic layout", m_phonetic, m_phoneticGroups);
         printLayout("Remington layout (keys from the converter's spelling)", m_remington, m_remingtonGroups);
+        long failed = 0;
+        for (const auto &[name, g] : m_glyphGroups)
+            failed += g.count;
+        std::printf("== typed glyphs -> Unicode -> glyphs: of %ld phonetic words typed right, %ld give their "
+                    "glyphs back (%.3f %%)\n",
+                    m_typedRight, m_typedRight - failed,
+                    m_typedRight ? 100.0 * static_cast<double>(m_typedRight - failed) / static_cast<double>(m_typedRight)
+                                 : 100.0);
+        printGroups(m_glyphGroups);
     }
 
 private:
@@ -93,6 +116,11 @@ private:
                         typed ? 100.0 * static_cast<double>(t.right) / static_cast<double>(typed) : 100.0,
                         t.engine, t.converter, t.noKeys);
         }
+        printGroups(groups);
+    }
+
+    static void printGroups(const Groups &groups)
+    {
         std::vector<std::pair<std::string, const Group *>> sorted;
         for (const auto &[name, g] : groups)
             sorted.emplace_back(name, &g);
@@ -109,8 +137,9 @@ private:
 
     std::size_t m_examples;
     long m_noPhoneticKeys = 0;
+    long m_typedRight = 0;
     Tallies m_phonetic, m_remington;
-    Groups m_phoneticGroups, m_remingtonGroups;
+    Groups m_phoneticGroups, m_remingtonGroups, m_glyphGroups;
 };
 
 // Every part with every other in small words, the longer clusters with

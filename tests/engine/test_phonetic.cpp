@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Composition, PhoneticScript, testing::Values(
     Script{"dy", "|~"}, Script{"dv", "}~"}, Script{"dm", "\xF9~"},
     Script{"Ty", "V~;~"},
     Script{"hm", "\xE3~"}, Script{"hy", "\xE1~"}, Script{"hv", "\xBAo~"},
-    Script{"kR", "\xD1~"}, Script{"dR", "\x96~"}, Script{"TR", "V\xAA~"}, Script{"tR", "r`~"},
+    Script{"kR", "\xD1~"}, Script{"dR", "\x96~"}, Script{"TR", "V`~"}, Script{"tR", "r`~"},
     Script{"R", "j~"},
     Script{"x", "{k~"}, Script{"q", "d+~"}, Script{"z", "t+~"}, Script{"K", "[k~"},
     Script{"G", "?k~"}, Script{"B", "Hk~"}, Script{"N", ".k~"}, Script{"S", "\x93k~"},

@@ -40,7 +40,7 @@ inline constexpr Letter Consonants[] = {
     {"श", "sh"}, {"ष", "S"}, {"स", "s"}, {"ह", "h"},
 };
 inline constexpr int ConsonantCount = std::size(Consonants);
-inline constexpr int Chha = 5, Ja = 6, Tta = 8, Dda = 10, Da = 15, Dha = 16, Na = 17, Ma = 22, Ya = 23, Ra = 24,
+inline constexpr int Chha = 5, Ja = 6, Da = 15, Dha = 16, Na = 17, Ma = 22, Ya = 23, Ra = 24,
                      Lla = 26, Va = 27, Ha = 31;
 
 struct Sign {
@@ -156,10 +156,6 @@ inline std::optional<Word> build(const Shape &s)
         }
         if (s.vowel >= CandraE && s.modifier != 0)
             return std::nullopt;
-        // "R" after ta and dda types their subscript ra.
-        const Unit &last = s.cluster.back();
-        if (s.vowel == RiSign && !s.subscriptRa && !last.nukta && (last.consonant == Tta || last.consonant == Dda))
-            return std::nullopt;
         if (s.reph)
             add("r", "र्");
         for (std::size_t k = 0; k < s.cluster.size(); ++k) {
@@ -274,12 +270,12 @@ inline std::optional<std::string> remingtonKeys(std::string_view glyphs)
         case 0x91: keys += '\''; break; // half sha has a key of its own
         case 0x93: keys += '"'; break;  // half ssa likewise
         case 0xC3: keys += "bZ"; break;
-        case 0xC4: keys += "/k"; break;
         case 0xC5: keys += "mw"; break;
         case 0xD8: keys += "dz"; break;
         case 0x96: keys += "n`"; break;
         case 0xD1: keys += "d`"; break;
-        case 0xA3: keys += "[k`"; break;
+        case 0xA3: keys += "[kz"; break; // kha-ra: kha and the ra below
+        case 0xB1: keys += "Za"; break;  // reph and anusvara, one after the other
         case 0xA2: keys += 's'; break;  // e after ka and pha: "s" joins them
         default:
             if (g < 0x20 || g > 0x7E)

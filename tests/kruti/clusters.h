@@ -96,14 +96,33 @@ struct Syllable {
         return utf8(u);
     }
 
+    // The letter at `k` is one the engine keeps whole, so that a consonant
+    // key after it begins a new syllable ("pUCnaa" is पूछना): chha, lla and
+    // the pairs drawn as one glyph (da-dha, da-ya, da-va, da-ma, ha-ya,
+    // ha-ma).
+    bool keptWhole(int k) const
+    {
+        const char32_t c = consonants[letter[k]].unicode;
+        if (c == U'छ' || c == U'ळ')
+            return true;
+        if (k == 0 || (nukta & (1u << (k - 1))))
+            return false;
+        const char32_t before = consonants[letter[k - 1]].unicode;
+        return (before == U'द' && (c == U'ध' || c == U'य' || c == U'व' || c == U'म'))
+            || (before == U'ह' && (c == U'य' || c == U'म'));
+    }
+
     // The phonetic keys, "" where the scheme has no spelling: a letter or
     // sign without a key, a word ending in a virama (the space drops it),
-    // or a candra o with a sign after it.
+    // a candra o with a sign after it, a letter the engine keeps whole
+    // before another, a ra inside a cluster (the keys make it a reph or the
+    // ra below), ja-na (the keys of jna), or aa after the ka before the
+    // syllable (the keys add the aa sign to it).
     std::string keys() const
     {
         std::string k = afterKa ? "ka" : "";
         if (size == 0) {
-            if (!*vowels[letter[0]].keys)
+            if (!*vowels[letter[0]].keys || (afterKa && vowels[letter[0]].unicode == U'आ'))
                 return {};
             k += vowels[letter[0]].keys;
         } else {
@@ -111,7 +130,15 @@ struct Syllable {
                 return {};
             if (reph)
                 k += 'r';
+            const int letters = size + subscriptRa;
             for (int i = 0; i < size; ++i) {
+                if (i + 1 < letters && keptWhole(i))
+                    return {};
+                const char32_t u = consonants[letter[i]].unicode;
+                if (u == U'र' && letters > 1)
+                    return {};
+                if (i > 0 && u == U'न' && consonants[letter[i - 1]].unicode == U'ज' && !(nukta & (1u << (i - 1))))
+                    return {};
                 std::string_view c = consonants[letter[i]].keys;
                 if (c.empty())
                     return {};
@@ -119,8 +146,8 @@ struct Syllable {
                     c = "x"; // ksha has a key of its own
                     ++i;
                 }
-                // h after a consonant would make its aspirate; H is ha
-                k += i > 0 && c == "h" ? "H" : c;
+                // h after a consonant or the reph would make an aspirate; H is ha
+                k += (i > 0 || reph) && c == "h" ? "H" : c;
                 if (nukta & (1u << i))
                     k += '>';
             }
@@ -140,27 +167,6 @@ struct Syllable {
         if (size == 0)
             return nullptr;
         const auto at = [&](int k) { return k < size ? consonants[letter[k]].unicode : U'र'; };
-        const int letters = size + subscriptRa; // the subscript ra counts as a letter
-        const bool shortI = signs[sign].unicode == 0x093F;
-        for (int k = 0; k < letters; ++k) {
-            const bool dotted = nukta & (1u << k);
-            if (shortI && dotted && at(k) == U'र')
-                return "short i in a cluster with nukta, jha or tra";
-            if (k + 1 == letters)
-                break;
-            const bool halfTra = at(k) == U'त' && at(k + 1) == U'र' && k + 2 < letters;
-            if (shortI && (dotted || at(k) == U'झ' || halfTra))
-                return "short i in a cluster with nukta, jha or tra";
-            const bool ksha = k > 0 && at(k - 1) == U'क' && !(nukta & (1u << (k - 1))) && at(k) == U'ष';
-            if (!dotted && at(k + 1) == U'र' && (at(k) == U'ण' || at(k) == U'य' || (at(k) == U'ष' && !ksha)))
-                return "half nna, ya, ssa before ra";
-        }
-        const bool rephed = reph || (size > 1 && at(0) == U'र' && !(nukta & 1u));
-        if (rephed && nukta)
-            return "reph before the nukta";
-        if (reph && size == 2 && !subscriptRa && !nukta && at(0) == U'द'
-            && (at(1) == U'म' || at(1) == U'य' || at(1) == U'व') && sign >= 2)
-            return "vowel sign after a reph on a da ligature";
         if (!afterKa && size > 1 && at(0) == U'द' && at(1) == U'ध' && !(nukta & 1u))
             return "da-dha at the start of the text";
         return nullptr;

@@ -118,6 +118,12 @@ TEST(KrutiConvert, ConversionFaultsStayMended)
         {"short i written after half tra", "f\xAB;", "त्र्यि"},
         {"short i written inside a letter with subscript ra and halant", "fV\xAA~;", "ट्र्यि"},
         {"short i with reph written inside ga-ra with halant", "\xC6Xkz~d", "र्ग्र्कि"},
+        {"nukta written after the halant of a letter kept whole", "V+~d", "ट़्क"},
+        {"ra below a dotted letter written as halant and full ra", "V+\xAA", "ट़्र"},
+        {"ra below a dotted letter written as halant and full ra", "fn+z", "द़्रि"},
+        {"ri sign written after the reph", "\xD1Z", "र्कृ"},
+        {"ri sign written after the reph", "[k`\xB1", "र्खृं"},
+        {"candra o written before the reph", "dkZW", "र्कॉ"},
     };
     for (const auto &r : rows) {
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.fault;
@@ -125,6 +131,32 @@ TEST(KrutiConvert, ConversionFaultsStayMended)
     }
     // a half form with nukta completed by its stroke, as other programs write kha
     EXPECT_EQ(kruti::toUnicode("[+k"), "ख़") << "stroke after a nukta read as the aa sign";
+}
+
+// Spellings the engine typed before, and other programs write, read as the
+// same words as the one spelling the converter writes.
+TEST(KrutiConvert, EarlierSpellingsReadAlike)
+{
+    const struct {
+        const char *glyphs;
+        const char *unicode;
+    } rows[] = {
+        {"V~+d", "ट़्क"},   {"V~+j", "ट़्र"}, {"fn~+j", "द़्रि"}, {"dZ`", "र्कृ"},
+        {"d`Z", "र्कृ"},    {"[kZ`a", "र्खृं"}, {".j", "ण्र"},     {"\xB8j", "य्र"},
+        {"\x93j", "ष्र"},  {"dkWZ", "र्कॉ"}, {"D\x93k", "क्ष"},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.glyphs;
+}
+
+// Kha with the ri sign typed on the Remington layout stays "[k`": the one
+// glyph 0xA3 is kha with the ra below, as the phonetic layout makes it.
+TEST(KrutiConvert, RemingtonKhaWithRiReadAsKhaRa)
+{
+    const std::string typed = krutitest::typeKeys("[k`", true, "Rem");
+    EXPECT_EQ(kruti::toUnicode(typed), "खृ");
+    EXPECT_EQ(kruti::fromUnicode("खृ"), typed);
+    EXPECT_EQ(kruti::toUnicode("\xA3"), "ख्र");
 }
 
 // Dha typed on the Remington layout is "/" and "k", as the phonetic layout

@@ -65,7 +65,10 @@ struct DirectoryRecord
 {
     std::uint64_t localOffset; // in the image, prepended data included
     std::int64_t index;        // position in the directory
+    std::uint16_t versionNeeded;
+    std::uint16_t flags;
     std::uint16_t method;
+    std::uint32_t dosTimeDate;
     std::uint32_t crc32;
     std::uint64_t compressedSize;
     std::uint64_t uncompressedSize;
@@ -132,7 +135,8 @@ private:
             if (at + 56 > *eocd - 20 || rd32(base + at) != kZip64EndSignature)
                 return State::Damaged;
             const std::uint8_t *z = base + at;
-            if (rd32(z + 16) != 0 || rd32(z + 20) != 0)
+            // The record's own length must bring it to the locator.
+            if (rd32(z + 16) != 0 || rd32(z + 20) != 0 || rd64(z + 4) != *eocd - 20 - at - 12)
                 return State::Damaged;
             entries = rd64(z + 32);
             cdSize = rd64(z + 40);
@@ -160,7 +164,10 @@ private:
                 return State::Damaged;
             DirectoryRecord r;
             r.index = std::int64_t(m_records.size());
+            r.versionNeeded = rd16(h + 6);
+            r.flags = rd16(h + 8);
             r.method = rd16(h + 10);
+            r.dosTimeDate = rd32(h + 12);
             r.crc32 = rd32(h + 16);
             r.compressedSize = rd32(h + 20);
             r.uncompressedSize = rd32(h + 24);
@@ -170,7 +177,10 @@ private:
             if (!applyZip64(h + 46 + nameLength, extraLength, r.uncompressedSize, r.compressedSize, &r.localOffset,
                             zip64))
                 return State::Damaged;
-            if (r.localOffset > size - m_shift)
+            // An entry on another disk, or one that needs a format version
+            // beyond the last published (6.3), is not this archive's.
+            if (r.localOffset > size - m_shift || (rd16(h + 34) != 0 && rd16(h + 34) != 0xFFFF)
+                || (r.versionNeeded & 0xFF) > 63)
                 return State::Damaged;
             r.localOffset += m_shift;
             m_records.push_back(r);
@@ -296,9 +306,14 @@ WalkResult walkLocalHeaders(std::span<const std::uint8_t> image,
             if (!d)
                 return done(failure(WalkStatus::Mismatch, pos, "local header not listed in the central directory",
                                     entries));
-            if (d->name != name || d->method != rd16(h + 8))
+            // The fields the two records share must agree: readers take
+            // some from one record and some from the other.
+            // (The version needed may differ: Info-ZIP writes 4.5 in a zip64
+            // local header and 1.0 in its directory record.)
+            if (d->name != name || d->flags != rd16(h + 6) || d->method != rd16(h + 8)
+                || d->dosTimeDate != rd32(h + 10))
                 return done(failure(WalkStatus::Mismatch, pos,
-                                    "local header and central directory differ in name or method", entries));
+                                    "local header and central directory differ in name, flags, method or time", entries));
             if (!descriptor
                 && (d->crc32 != crc || d->compressedSize != compressed || d->uncompressedSize != uncompressed))
                 return done(failure(WalkStatus::Mismatch, pos,

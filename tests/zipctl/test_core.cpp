@@ -49,9 +49,9 @@ struct Bytes
         return str(name);
     }
     Bytes &central(const std::string &name, std::uint32_t crc, std::uint32_t compressed,
-                   std::uint32_t uncompressed, std::uint32_t localOffset)
+                   std::uint32_t uncompressed, std::uint32_t localOffset, std::uint16_t flag = 0)
     {
-        u32(kCentralHeaderSignature).u16(20).u16(20).u16(8).u16(8).u16(0).u16(0);
+        u32(kCentralHeaderSignature).u16(20).u16(20).u16(flag).u16(8).u16(0x6000).u16(0x5264);
         u32(crc).u32(compressed).u32(uncompressed);
         u16(std::uint16_t(name.size())).u16(0).u16(0).u16(0).u16(0).u32(0).u32(localOffset);
         return str(name);
@@ -155,8 +155,8 @@ TEST(ZipWalk, DataDescriptorEntriesTakeTheirSizesFromTheDirectory)
     const std::uint32_t third = std::uint32_t(b.size());
     b.local("three.txt", 1, 1).fill(1);
     const std::uint32_t cd = std::uint32_t(b.size());
-    b.central("one.txt", 0xCAFEBABE, 7, 20, first);
-    b.central("two.txt", 0x0BADF00D, 4, 4, second);
+    b.central("one.txt", 0xCAFEBABE, 7, 20, first, kFlagDataDescriptor);
+    b.central("two.txt", 0x0BADF00D, 4, 4, second, kFlagDataDescriptor);
     b.central("three.txt", 0x12345678, 1, 1, third);
     b.end(3, std::uint32_t(b.size()) - cd, cd);
 
@@ -218,7 +218,8 @@ Bytes archive(const std::vector<Spec> &specs, bool zip64End = false)
     }
     const std::uint32_t cd = std::uint32_t(b.size());
     for (const Placed &p : placed)
-        b.central(p.spec->name, p.crc, std::uint32_t(p.spec->length), std::uint32_t(p.spec->length), p.offset);
+        b.central(p.spec->name, p.crc, std::uint32_t(p.spec->length), std::uint32_t(p.spec->length), p.offset,
+                  p.spec->sizes >= Sizes::Descriptor12 ? kFlagDataDescriptor : 0);
     const std::uint32_t cdSize = std::uint32_t(b.size()) - cd;
     if (zip64End) {
         const std::uint32_t at = std::uint32_t(b.size());

@@ -145,6 +145,7 @@ public:
         if (m_barShown)
             std::fputc('\n', stderr);
         m_barShown = false;
+        m_barPercentage = -1;
     }
 
 public slots:
@@ -166,7 +167,8 @@ private:
     {
         ++m_items;
         event(name + u' ' + QString::number(percentage) + u' ' + file);
-        if (m_clock.elapsed() > 500) {
+        // Drawn when the percentage moves, not for every file.
+        if (m_clock.elapsed() > 500 && percentage != m_barPercentage) {
             std::fflush(stdout);
             constexpr int width = 40;
             const int filled = qBound(0, percentage * width / 100, width);
@@ -174,6 +176,7 @@ private:
                          QByteArray(width - filled, ' ').constData(), int(percentage));
             std::fflush(stderr);
             m_barShown = true;
+            m_barPercentage = percentage;
         }
     }
     void complete(const QString &name, qint32 n)
@@ -185,6 +188,7 @@ private:
     bool m_quiet;
     int m_items = 0;
     bool m_barShown = false;
+    int m_barPercentage = -1;
     QElapsedTimer m_clock;
 };
 

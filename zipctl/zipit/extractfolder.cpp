@@ -175,8 +175,10 @@ ExtractFolder::ExtractFolder(const std::string &destination)
     }
 #if defined(_WIN32)
     m_root->handle = openFolder(wide(m_destination), true);
+    m_tempPrefix = ".zipit-" + std::to_string(GetCurrentProcessId()) + '-';
 #else
     m_root->handle = ::open(m_destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_tempPrefix = ".zipit-" + std::to_string(::getpid()) + '-';
 #endif
 }
 
@@ -281,7 +283,7 @@ bool ExtractFolder::place(const Placement &p, const Produce &produce)
     }
 
 #if defined(_WIN32)
-    const std::string tempName = ".zipit-" + std::to_string(GetCurrentProcessId()) + '-' + std::to_string(m_temps++);
+    const std::string tempName = m_tempPrefix + std::to_string(m_temps++);
     const std::wstring tempPath = wide(dir->path + '/' + tempName);
     Handle out = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -309,7 +311,7 @@ bool ExtractFolder::place(const Placement &p, const Produce &produce)
     DeleteFileW(tempPath.c_str());
     return false;
 #else
-    const std::string tempName = ".zipit-" + std::to_string(::getpid()) + '-' + std::to_string(m_temps++);
+    const std::string tempName = m_tempPrefix + std::to_string(m_temps++);
     const int out = ::openat(dir->handle, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (out < 0)
         return false;

@@ -76,6 +76,7 @@ private:
     std::string m_destination;
     std::unique_ptr<Folder> m_root;
     std::map<std::string, std::unique_ptr<Folder>> m_folders;
+    std::string m_tempPrefix; // ".zipit-<process>-", a counter follows
     unsigned m_temps = 0;
 };
 

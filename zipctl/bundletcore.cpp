@@ -90,13 +90,24 @@ private:
 
 namespace {
 
+// A path as zipit takes it: UTF-8 on Windows (which zipit widens), the file
+// system's own bytes elsewhere.
+QByteArray zipitPath(const QString &path)
+{
+#if defined(_WIN32)
+    return path.toUtf8();
+#else
+    return QFile::encodeName(path);
+#endif
+}
+
 // One open archive for the length of a method call. Unless closed with
 // close(true), its changes are dropped.
 class Batch
 {
 public:
     Batch(ZipItLibrary &lib, const QString &archive, bool forChanges)
-        : m_lib(lib), m_handle(lib.open(QFile::encodeName(archive).constData(), forChanges ? -1 : 0))
+        : m_lib(lib), m_handle(lib.open(zipitPath(archive).constData(), forChanges ? -1 : 0))
     {
     }
     ~Batch() { close(false); }
@@ -428,7 +439,7 @@ qint32 BundletCore::Add(const QStringList &Files, BundletCore::ZipAction Action,
             letHostRun();
             if (!self)
                 return batch.close(true) ? added : 0;
-            if (lib.add(batch.handle(), QFile::encodeName(paths[i]).constData(), StorePathInfo ? -1 : 0,
+            if (lib.add(batch.handle(), zipitPath(paths[i]).constData(), StorePathInfo ? -1 : 0,
                         UseDOS83 ? -1 : 0, qint16(Action), qint16(CompressionLevel))
                 != 0)
                 ++added;
@@ -453,7 +464,7 @@ qint32 BundletCore::Extract(const QStringList &Files, BundletCore::ZipAction Act
     std::vector<Stored> stored;
     for (const Match &m : matches)
         stored.push_back(m_stored[std::size_t(m.entry)]);
-    const QByteArray destination = QFile::encodeName(Path);
+    const QByteArray destination = zipitPath(Path);
     const QPointer<BundletCore> self(this);
     qint32 extracted = 0;
     if (!matches.empty()) {

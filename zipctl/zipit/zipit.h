@@ -1,7 +1,7 @@
 // zipit: the outside zip library that Bundlet loads by name at run time.
-// Strings are 8-bit file-system strings (UTF-8); booleans are -1 for true and
-// 0 for false; each function returns nonzero on success and 0 on any failure,
-// without raising errors or printing anything.
+// Strings are UTF-8 (on POSIX systems the file system's own bytes);
+// booleans are -1 for true and 0 for false; each function returns nonzero on
+// success and 0 on any failure, without raising errors or printing anything.
 #pragma once
 
 #include <cstdint>

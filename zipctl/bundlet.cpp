@@ -1,5 +1,7 @@
 #include "bundlet.h"
 
+#include "aboutdialog.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
@@ -159,7 +161,8 @@ qint32 Bundlet::Read()
 void Bundlet::About()
 {
     endPropertyLoad();
-    m_core->showAbout(this);
+    BundlexAboutDialog dialog(this);
+    dialog.exec();
 }
 
 qint32 Bundlet::Add(const QStringList &Files, Bundlet::ZipAction Action, bool StorePathInfo, bool RecurseSubFolders,

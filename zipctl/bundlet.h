@@ -9,7 +9,7 @@
 
 #include <QWidget>
 
-class BUNDLEX_EXPORT Bundlet : public QWidget
+class BUNDLET_WIDGET_EXPORT Bundlet : public QWidget
 {
     Q_OBJECT
     // Saved with a form as "Filename" (empty by default); restoring a form

@@ -1,13 +1,13 @@
 #include "bundletcore.h"
 
-#include "aboutdialog.h"
 #include "entryname.h"
 #include "likematch.h"
 #include "modulefile.h"
 #include "serverlock_p.h"
+#include "widgetentry.h"
 #include "zipwalk.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -354,15 +354,12 @@ QString BundletCore::ConvertBytesToString(const qint32 &Bytes) const
 
 void BundletCore::About()
 {
-    showAbout(nullptr);
-}
-
-void BundletCore::showAbout(QWidget *parent)
-{
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (!bundlex::widgetApplication())
         throw BundletError(u"the About window needs a widget application"_s);
-    BundlexAboutDialog dialog(parent);
-    dialog.exec();
+    const auto show = reinterpret_cast<BundletShowAboutFn>(bundlex::widgetEntry("BundletShowAbout"));
+    if (!show)
+        throw BundletError(u"cannot load the library of the control's window, bundletwidget"_s);
+    show(nullptr);
 }
 
 qint16 BundletCore::percentage(qsizetype i, qsizetype n)

@@ -30,8 +30,6 @@
 #include <stdexcept>
 #include <vector>
 
-class QWidget;
-
 class BUNDLEX_EXPORT BundletError : public std::runtime_error
 {
 public:
@@ -106,7 +104,6 @@ public:
     Q_INVOKABLE QString ParseFilename(const QString &Path) const;
     // Shows the About window modally; needs a widget application.
     Q_INVOKABLE void About();
-    void showAbout(QWidget *parent);
     // Reads the entry list from the local headers of the archive. An empty
     // Filename clears the list and returns 0 without an event; an absent file
     // is created empty. Anything but a regular file, and an archive whose

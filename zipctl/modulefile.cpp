@@ -1,13 +1,17 @@
 #include "modulefile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <dlfcn.h>
 #endif
+
+using namespace Qt::StringLiterals;
 
 namespace bundlex {
 
@@ -31,6 +35,28 @@ QString libraryFile()
         return QString();
     return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
 #endif
+}
+
+bool widgetApplication()
+{
+    // By name: this library does not link the widget module.
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && app->inherits("QApplication");
+}
+
+QFunctionPointer widgetEntry(const char *name)
+{
+    static QLibrary library;
+    if (!library.isLoaded()) {
+        const QString self = libraryFile();
+        library.setFileName(QFileInfo(self).absolutePath() + u"/bundletwidget"_s);
+        if (self.isEmpty() || !library.load()) {
+            library.setFileName(u"bundletwidget"_s);
+            if (!library.load())
+                return nullptr;
+        }
+    }
+    return library.resolve(name);
 }
 
 } // namespace bundlex

@@ -1,11 +1,11 @@
 #include "registration.h"
 
-#include "bundlet.h"
+#include "bundletcore.h"
 #include "bundlexcom.h"
 #include "modulefile.h"
 #include "serverlock_p.h"
+#include "widgetentry.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,11 +42,16 @@ public:
         if (interfaceId && !sameId(interfaceId, kBundletInterfaceId) && !sameId(interfaceId, kUnknownInterfaceId)
             && !sameId(interfaceId, kDispatchInterfaceId))
             return kNoInterface;
-        // A host without a widget application gets the control windowless.
-        if (parent || qobject_cast<QApplication *>(QCoreApplication::instance()))
-            *object = static_cast<QObject *>(new Bundlet(parent));
-        else
+        // A host without a widget application gets the control windowless,
+        // and never loads the window's library or Qt's widget modules.
+        if (!parent && !widgetApplication()) {
             *object = static_cast<QObject *>(new BundletCore);
+            return kOk;
+        }
+        const auto create = reinterpret_cast<BundletCreateWidgetFn>(widgetEntry("BundletCreateWidget"));
+        if (!create)
+            return kClassNotAvailable;
+        *object = create(parent);
         return kOk;
     }
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLibrary>
 #include <QLocale>
 #include <QPointer>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -389,17 +391,38 @@ QStringList BundletCore::ExpandFileSpecs(const QStringList &specs) const
 
 std::vector<BundletCore::Match> BundletCore::MatchEntries(const QStringList &patterns) const
 {
+    // Folder entries have no name to hand to the library.
+    std::vector<QString> parts(m_entries.size());
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (!m_entries[i]->Filename().isEmpty())
+            parts[i] = ParseFilename(m_entries[i]->Filename()).toLower();
+    }
+    // A pattern without wildcards is a name: looked up, not compared with
+    // every entry, so that deleting thousands of named entries stays linear.
+    QHash<QString, std::vector<qsizetype>> byName;
     std::vector<Match> matches;
     for (const QString &pattern : patterns) {
         const QString lowered = pattern.toLower();
-        for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            const ZipFileEntry &entry = *m_entries[i];
-            // Folder entries have no name to hand to the library.
-            if (entry.Filename().isEmpty())
+        const bool literal = std::none_of(lowered.begin(), lowered.end(), [](QChar c) {
+            return c == u'*' || c == u'?' || c == u'#' || c == u'[';
+        });
+        if (literal) {
+            if (byName.isEmpty()) {
+                for (std::size_t i = 0; i < parts.size(); ++i) {
+                    if (!m_entries[i]->Filename().isEmpty())
+                        byName[parts[i]].push_back(qsizetype(i));
+                }
+            }
+            const auto found = byName.constFind(lowered);
+            if (found == byName.constEnd())
                 continue;
-            const QString part = ParseFilename(entry.Filename());
-            if (bundlex::likeMatch(part.toLower(), lowered))
-                matches.push_back({qsizetype(i), part});
+            for (qsizetype i : *found)
+                matches.push_back({i, ParseFilename(m_entries[std::size_t(i)]->Filename())});
+            continue;
+        }
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            if (!m_entries[i]->Filename().isEmpty() && bundlex::likeMatch(parts[i], lowered))
+                matches.push_back({qsizetype(i), ParseFilename(m_entries[i]->Filename())});
         }
     }
     return matches;

@@ -333,7 +333,7 @@ def main():
                 family = run_seed(seed, bundlex, os.path.join(top, 'work'), args.big)
                 passed += 1
                 print('seed %d ok: %s' % (seed, family), flush=True)
-            except (Failure, OSError, zipfile.BadZipFile, subprocess.CalledProcessError) as e:
+            except (Failure, OSError, zipfile.BadZipFile, subprocess.SubprocessError) as e:
                 failed += 1
                 kept = os.path.join(tempfile.gettempdir(), 'zipdiff-seed-%d.zip' % seed)
                 shutil.copy(os.path.join(top, 'work', 'a.zip'), kept)

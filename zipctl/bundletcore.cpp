@@ -25,7 +25,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -129,23 +128,10 @@ private:
     void *m_handle;
 };
 
-QString dosDateTimeText(std::uint16_t date, std::uint16_t time)
-{
-    // Built from the DOS fields directly: the text is the same in every
-    // locale and never goes through a date parser.
-    const bundlex::DosDateTime t = bundlex::decodeDosDateTime(date, time);
-    if (!t.valid)
-        return QString();
-    char buf[20];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
-    return QString::fromLatin1(buf, 19);
-}
-
 // AddEntry: a folder entry (a name with an empty file part) goes into the
 // list as an entry whose properties all stay empty.
 std::unique_ptr<ZipFileEntry> AddEntry(const bundlex::LocalHeaderRecord &record, const QString &name,
-                                       bool folder)
+                                       const QByteArray &raw, bool folder)
 {
     auto entry = std::make_unique<ZipFileEntry>();
     if (folder)
@@ -154,12 +140,12 @@ std::unique_ptr<ZipFileEntry> AddEntry(const bundlex::LocalHeaderRecord &record,
     entry->setFlag(record.flag);
     entry->setCompressionMethod(record.compressionMethod);
     entry->setCRC32(record.crc32);
-    entry->setFileDateTime(dosDateTimeText(record.dosDate, record.dosTime));
+    entry->setDosDateTime(record.dosDate, record.dosTime);
     entry->setCompressedSize(record.compressedSize);
     entry->setUncompressedSize(record.uncompressedSize);
     entry->setFileNameLength(record.fileNameLength);
     entry->setFilename(name);
-    entry->setStoredName(QByteArray(record.fileName.data(), qsizetype(record.fileName.size())));
+    entry->setStoredName(raw);
     entry->setExtraFieldLength(record.extraFieldLength);
     return entry;
 }
@@ -296,9 +282,11 @@ qint32 BundletCore::readArchive()
             const QString name = bundlex::decodeEntryName(record.fileName, (record.flag & bundlex::kFlagUtf8) != 0);
             const qsizetype sep = lastSeparator(name);
             const bool folder = sep == name.size() - 1;
-            m_entries.push_back(AddEntry(record, name, folder));
-            m_stored.push_back({QByteArray(record.fileName.data(), qsizetype(record.fileName.size())), name.toUtf8(),
-                                record.directoryIndex});
+            const QByteArray raw(record.fileName.data(), qsizetype(record.fileName.size()));
+            m_entries.push_back(AddEntry(record, name, raw, folder));
+            // Most names are written as they are stored: share the bytes.
+            QByteArray output = name.toUtf8();
+            m_stored.push_back({raw, output == raw ? raw : std::move(output), record.directoryIndex});
         });
     file.close();
     if (result.status != bundlex::WalkStatus::Ok)

@@ -188,8 +188,12 @@ private:
         }
         if (m_records.size() != entries)
             return State::Damaged;
-        std::sort(m_records.begin(), m_records.end(),
-                  [](const DirectoryRecord &a, const DirectoryRecord &b) { return a.localOffset < b.localOffset; });
+        // Writers list entries in file order: sorted already, as a rule.
+        const auto byOffset = [](const DirectoryRecord &a, const DirectoryRecord &b) {
+            return a.localOffset < b.localOffset;
+        };
+        if (!std::is_sorted(m_records.begin(), m_records.end(), byOffset))
+            std::sort(m_records.begin(), m_records.end(), byOffset);
         return State::Ok;
     }
 

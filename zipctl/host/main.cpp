@@ -51,9 +51,15 @@ void printErr(const QString &text)
 }
 
 // Buffered: a listing of many thousand names is written in a few blocks.
+// In the terminal's encoding: UTF-8 on Unix, the ANSI code page on Windows.
 void printOut(const QString &text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+#if defined(Q_OS_WIN)
+    const QByteArray bytes = text.toLocal8Bit();
+#else
+    const QByteArray bytes = text.toUtf8();
+#endif
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
 }
 
@@ -303,6 +309,9 @@ int run(const Options &o)
                 filename = entry->metaObject()->property(entry->metaObject()->indexOfProperty("Filename"));
             printOut(filename->read(entry).toString());
         }
+        // The process ends here: freeing thousands of entries one by one
+        // would only delay the exit that reclaims them at once.
+        control.release();
         return 0;
     }
 

@@ -175,7 +175,7 @@ namespace {
 // How an entry's sizes reach the reader.
 enum class Sizes { InHeader, Zip64Extra, Descriptor12, Descriptor16, Descriptor20, Descriptor24 };
 
-struct Spec
+struct Planned
 {
     std::string name;
     std::size_t length;
@@ -185,16 +185,16 @@ struct Spec
 // A whole archive as the writers lay one out: local headers with their data
 // (and descriptors), the central directory, then the end record, with zip64
 // end records in front of it when asked.
-Bytes archive(const std::vector<Spec> &specs, bool zip64End = false)
+Bytes archive(const std::vector<Planned> &plan, bool zip64End = false)
 {
     Bytes b;
     struct Placed
     {
         std::uint32_t offset, crc;
-        const Spec *spec;
+        const Planned *entry;
     };
     std::vector<Placed> placed;
-    for (const Spec &s : specs) {
+    for (const Planned &s : plan) {
         const std::uint32_t crc = 0xC0DE0000u + std::uint32_t(s.length);
         const std::uint32_t offset = std::uint32_t(b.size());
         placed.push_back({offset, crc, &s});
@@ -218,35 +218,35 @@ Bytes archive(const std::vector<Spec> &specs, bool zip64End = false)
     }
     const std::uint32_t cd = std::uint32_t(b.size());
     for (const Placed &p : placed)
-        b.central(p.spec->name, p.crc, std::uint32_t(p.spec->length), std::uint32_t(p.spec->length), p.offset,
-                  p.spec->sizes >= Sizes::Descriptor12 ? kFlagDataDescriptor : 0);
+        b.central(p.entry->name, p.crc, std::uint32_t(p.entry->length), std::uint32_t(p.entry->length), p.offset,
+                  p.entry->sizes >= Sizes::Descriptor12 ? kFlagDataDescriptor : 0);
     const std::uint32_t cdSize = std::uint32_t(b.size()) - cd;
     if (zip64End) {
         const std::uint32_t at = std::uint32_t(b.size());
         b.u32(kZip64EndSignature).u32(44).u32(0).u16(45).u16(45).u32(0).u32(0);
-        b.u32(std::uint32_t(specs.size())).u32(0).u32(std::uint32_t(specs.size())).u32(0);
+        b.u32(std::uint32_t(plan.size())).u32(0).u32(std::uint32_t(plan.size())).u32(0);
         b.u32(cdSize).u32(0).u32(cd).u32(0);
         b.u32(kZip64LocatorSignature).u32(0).u32(at).u32(0).u32(1);
         return b.end(0xFFFF, 0xFFFFFFFFu, 0xFFFFFFFFu);
     }
-    return b.end(std::uint16_t(specs.size()), cdSize, cd);
+    return b.end(std::uint16_t(plan.size()), cdSize, cd);
 }
 
-std::vector<std::string> specNames(const std::vector<Spec> &specs)
+std::vector<std::string> plannedNames(const std::vector<Planned> &plan)
 {
     std::vector<std::string> names;
-    for (const Spec &s : specs)
+    for (const Planned &s : plan)
         names.push_back(s.name);
     return names;
 }
 
 // Every way of recording sizes, each entry after each other one, under both
 // kinds of end record.
-std::vector<std::pair<std::vector<Spec>, bool>> archiveFamily()
+std::vector<std::pair<std::vector<Planned>, bool>> archiveFamily()
 {
     const Sizes all[] = {Sizes::InHeader,     Sizes::Zip64Extra,   Sizes::Descriptor12,
                          Sizes::Descriptor16, Sizes::Descriptor20, Sizes::Descriptor24};
-    std::vector<std::pair<std::vector<Spec>, bool>> family;
+    std::vector<std::pair<std::vector<Planned>, bool>> family;
     for (Sizes first : all) {
         for (Sizes second : all) {
             // Data lengths whose low words are zero-prone: the old walk read
@@ -262,25 +262,25 @@ std::vector<std::pair<std::vector<Spec>, bool>> archiveFamily()
 
 TEST(ZipWalk, Zip64DataDescriptorWalkedAsSixteenBytesStoppedTheWalkEarly)
 {
-    const std::vector<Spec> specs = {{"first.txt", 90, Sizes::Descriptor24}, {"second.txt", 100, Sizes::Descriptor24},
+    const std::vector<Planned> plan = {{"first.txt", 90, Sizes::Descriptor24}, {"second.txt", 100, Sizes::Descriptor24},
                                      {"third.txt", 90, Sizes::Descriptor24}};
-    const Walked w = walk(archive(specs));
+    const Walked w = walk(archive(plan));
     ASSERT_EQ(w.result.status, WalkStatus::Ok) << w.result.message;
-    EXPECT_EQ(w.names, specNames(specs));
+    EXPECT_EQ(w.names, plannedNames(plan));
     EXPECT_EQ(w.records[1].compressedSize, 100);
 }
 
 TEST(ZipWalk, EverySizeRecordingWalksWholeAndMapsToTheDirectory)
 {
-    for (const auto &[specs, zip64End] : archiveFamily()) {
-        const Walked w = walk(archive(specs, zip64End));
-        ASSERT_EQ(w.result.status, WalkStatus::Ok) << w.result.message << ' ' << int(specs[0].sizes) << '/'
-                                                   << int(specs[1].sizes);
+    for (const auto &[plan, zip64End] : archiveFamily()) {
+        const Walked w = walk(archive(plan, zip64End));
+        ASSERT_EQ(w.result.status, WalkStatus::Ok) << w.result.message << ' ' << int(plan[0].sizes) << '/'
+                                                   << int(plan[1].sizes);
         EXPECT_TRUE(w.result.directoryFound);
-        EXPECT_EQ(w.names, specNames(specs));
-        for (std::size_t i = 0; i < specs.size(); ++i) {
+        EXPECT_EQ(w.names, plannedNames(plan));
+        for (std::size_t i = 0; i < plan.size(); ++i) {
             EXPECT_EQ(w.records[i].directoryIndex, std::int64_t(i));
-            EXPECT_EQ(w.records[i].uncompressedSize, std::int32_t(specs[i].length));
+            EXPECT_EQ(w.records[i].uncompressedSize, std::int32_t(plan[i].length));
         }
     }
 }
@@ -301,9 +301,9 @@ TEST(ZipWalk, NoSingleByteChangeYieldsAShortOrRenamedListing)
     // Whatever one byte becomes, the walk either reports an error or finds
     // every entry under its own name: never a shorter list that a delete
     // would act on.
-    for (const auto &[specs, zip64End] : archiveFamily()) {
-        const Bytes original = archive(specs, zip64End);
-        const std::vector<std::string> names = specNames(specs);
+    for (const auto &[plan, zip64End] : archiveFamily()) {
+        const Bytes original = archive(plan, zip64End);
+        const std::vector<std::string> names = plannedNames(plan);
         for (std::size_t at = 0; at < original.size(); ++at) {
             for (std::uint8_t x : {std::uint8_t(0x01), std::uint8_t(0x80), std::uint8_t(0xFF)}) {
                 Bytes b = original;

@@ -312,12 +312,14 @@ WalkResult walkLocalHeaders(std::span<const std::uint8_t> image,
                                     entries));
             // The fields the two records share must agree: readers take
             // some from one record and some from the other.
-            // (The version needed may differ: Info-ZIP writes 4.5 in a zip64
-            // local header and 1.0 in its directory record.)
+            // The version needed may be lower in the directory (Info-ZIP
+            // writes 4.5 in a zip64 local header and 1.0 in its directory
+            // record), never higher: readers refuse what they cannot meet.
             if (d->name != name || d->flags != rd16(h + 6) || d->method != rd16(h + 8)
-                || d->dosTimeDate != rd32(h + 10))
+                || d->dosTimeDate != rd32(h + 10) || (d->versionNeeded & 0xFF) > (rd16(h + 4) & 0xFF))
                 return done(failure(WalkStatus::Mismatch, pos,
-                                    "local header and central directory differ in name, flags, method or time", entries));
+                                    "local header and central directory differ in name, version, flags, method or time",
+                                    entries));
             if (!descriptor
                 && (d->crc32 != crc || d->compressedSize != compressed || d->uncompressedSize != uncompressed))
                 return done(failure(WalkStatus::Mismatch, pos,

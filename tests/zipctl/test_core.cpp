@@ -320,9 +320,20 @@ TEST(ZipWalk, NoSingleByteChangeYieldsAShortOrRenamedListing)
 
 TEST(ZipWalk, DamagedDirectoryIsAnErrorAndNoDirectoryIsNone)
 {
-    Bytes cut = archive({{"a.txt", 4, Sizes::InHeader}});
-    cut.data[cut.size() - 22 + 10] = 2; // end record claims two entries
-    EXPECT_EQ(walk(cut).result.status, WalkStatus::Mismatch);
+    const Bytes whole = archive({{"a.txt", 4, Sizes::InHeader}});
+    const std::size_t cd = whole.size() - 22 - 46 - 5;
+    // What unzip or Python refuse in a directory record of their own.
+    const std::pair<std::size_t, std::uint8_t> damage[] = {
+        {whole.size() - 22 + 10, 2}, // the end record claims two entries
+        {cd + 6, 30},                // needs version 3.0 where its local header needs 2.0
+        {cd + 6, 64},                // needs format version 6.4
+        {cd + 34, 1},                // starts on another disk
+    };
+    for (const auto &[at, value] : damage) {
+        Bytes b = whole;
+        b.data[at] = value;
+        EXPECT_EQ(walk(b).result.status, WalkStatus::Mismatch) << at;
+    }
     Bytes bare;
     bare.local("a.txt", 1, 1).fill(1);
     const Walked w = walk(bare);

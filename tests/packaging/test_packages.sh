@@ -108,6 +108,7 @@ bundlex|usr/bin/bundlex
 bundlex|$ma/bundlex/bundlex
 bundlex|$ma/bundlex/libbundlex.so
 bundlex|$ma/bundlex/libzipit.so
+bundlex|$ma/bundlex/libbundletwidget.so
 bundlex|$qp/designer/libbundletplugin.so
 bundlex|usr/share/man/man1/bundlex.1.gz
 bundlex|usr/share/doc/bundlex/copyright

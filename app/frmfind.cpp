@@ -147,6 +147,8 @@ void frmFind::bindField(textengine::TextControl *field, textengine::TextControlS
             findNext();
             return;
         }
+        if (key < 32)
+            return; // the field's own commands (copy, paste, Backspace, ...)
         key = m_binding->keyPress(*surface, key);
     });
     connect(field, &textengine::TextControl::Change, this, [this, surface] { m_binding->textChanged(*surface); });

@@ -393,8 +393,17 @@ void HindiRTF::settle() const
     if (!m_loading)
         return;
     auto *self = const_cast<HindiRTF *>(this);
-    MapPropertyBag bag(std::exchange(self->m_loadValues, {}));
+    QVariantMap values = std::exchange(self->m_loadValues, {});
+    // A form writes the selection among the saved properties, in any order;
+    // it is a place in the loaded text, so it comes after all of them.
+    const QVariant start = values.take(u"SelStart"_s);
+    const QVariant length = values.take(u"SelLength"_s);
+    MapPropertyBag bag(std::move(values));
     self->ReadProperties(bag);
+    if (start.isValid())
+        m_rtf->setSelStart(start.toInt());
+    if (length.isValid())
+        m_rtf->setSelLength(length.toInt());
 }
 
 void HindiRTF::markChanged(const QString &name)
@@ -517,7 +526,8 @@ int HindiRTF::SelStart() const
 
 void HindiRTF::setSelStart(int New_SelStart)
 {
-    settle();
+    if (deferWhileLoading(u"SelStart"_s, New_SelStart))
+        return;
     m_rtf->setSelStart(New_SelStart);
 }
 
@@ -529,7 +539,8 @@ int HindiRTF::SelLength() const
 
 void HindiRTF::setSelLength(int New_SelLength)
 {
-    settle();
+    if (deferWhileLoading(u"SelLength"_s, New_SelLength))
+        return;
     m_rtf->setSelLength(New_SelLength);
 }
 

@@ -180,6 +180,8 @@ void frmDocument::changeEvent(QEvent *event)
 
 void frmDocument::closeEvent(QCloseEvent *event)
 {
+    // What the find window changed is part of the document to be saved.
+    m_main->closeFindWindow(this);
     if (m_main->SkipClosePrompt) {
         m_main->SkipClosePrompt = false;
     } else {

@@ -488,6 +488,12 @@ void frmMain::FileSave()
     m_files->FileSave();
 }
 
+void frmMain::closeFindWindow(frmDocument *document)
+{
+    if (m_find && (!document || m_find->document() == document))
+        m_find->close();
+}
+
 // --- language ---------------------------------------------------------------
 
 bool frmMain::isHindi() const
@@ -906,6 +912,9 @@ void frmMain::showSaying(int x, int y)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // The find window's edits go back into their document before that
+    // document is asked about saving.
+    closeFindWindow();
     // Each document asks its own question; a Cancel there keeps the program.
     const auto subs = mdiArea->subWindowList();
     for (QMdiSubWindow *sub : subs) {
@@ -925,8 +934,6 @@ void frmMain::closeEvent(QCloseEvent *event)
     m_settings.writeString(u"HinFontSize"_s, cmbFontSize->currentText());
     m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
     m_settings.writeBool(u"GridLines"_s, m_cmd->mnuTableGrid->isChecked());
-    if (m_find)
-        m_find->close();
     if (m_keyb)
         m_keyb->close();
     if (m_help)

@@ -64,6 +64,9 @@ public:
     // Saves the active document (under its name, or asking for one).
     // Sets SaveCompleted.
     void FileSave();
+    // Closes the find window, which gives its edits back to its document
+    // first: when it works on `document`, or whatever it works on (null).
+    void closeFindWindow(frmDocument *document = nullptr);
 
     // The language switch and the format controls.
     void selectHindi();

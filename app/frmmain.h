@@ -73,6 +73,11 @@ public:
     void selectEnglish();
     bool isHindi() const;
     Q_INVOKABLE void SyncFormatControls();
+    // The enabled and checked states that follow the active document: Cut
+    // and Copy its selection, Undo its undo stack, the style, alignment and
+    // view buttons its format at the caret and its view. Runs on the
+    // document's own signals, so no menu needs to open first.
+    void syncCommandStates();
     void toggleLanguage(); // Ctrl+L in a document or the find window
 
     // engine::EngineHost
@@ -110,6 +115,7 @@ private:
     void connectCommands();
     void LoadSettings();
     void FillFontBoxes();
+    void watchDocument(frmDocument *doc);
     void applyViewState(frmDocument *doc);
     void setLayout(const QString &code);
     void toggleDot();

@@ -951,8 +951,11 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    out.write(prefix);
-    out.write(data);
+    // A write the disk takes only part of (full, or over the file size
+    // limit) reports no error of its own: compare the counts. Without the
+    // commit the old file stays as it was.
+    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
+        return fail(u"Cannot write %1: the disk took only part of it"_s.arg(file));
     if (!out.commit())
         return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
     return true;

@@ -140,7 +140,12 @@ frmMain::frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *p
     DocumentCount = 0;
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The documents go first, while the commands their signals refresh
+    // still exist.
+    delete centralWidget();
+}
 
 void frmMain::buildLanguageBar()
 {

@@ -164,7 +164,7 @@ constexpr Entry entries[] = {
     {0xDF, "'", Punctuation},
     {0xE0, "ह्न", Conjunct},
     {0xE1, "ह्य", Conjunct},
-    {0xE2, "ह्र", Conjunct},
+    {0xE2, "हृ", Conjunct}, // ha-ra is "\xBAz", half ha and the ra below
     {0xE3, "ह्म", Conjunct},
     {0xE4, "क्त", Conjunct},
     {0xE5, "०", Digit},

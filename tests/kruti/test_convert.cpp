@@ -124,6 +124,9 @@ TEST(KrutiConvert, ConversionFaultsStayMended)
         {"ri sign written after the reph", "\xD1Z", "र्कृ"},
         {"ri sign written after the reph", "[k`\xB1", "र्खृं"},
         {"candra o written before the reph", "dkZW", "र्कॉ"},
+        {"ha with ri read as ha-ra", "\xE2n;", "हृदय"},
+        {"ha-ra written as the glyph of ha with ri", "\xBAzLo", "ह्रस्व"},
+        {"ha-ra with a sign read with two viramas", "\xBAsz", "ह्रे"},
     };
     for (const auto &r : rows) {
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.fault;

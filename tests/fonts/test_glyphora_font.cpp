@@ -165,6 +165,7 @@ TEST(GlyphoraFont, LetterCodesDrawTheirLetters)
     } readings[] = {
         {0xC4, "घ", "ध"},    // gha, which differs from dha only in the headline
         {0xE2, "हृ", "ह्र"},  // ha with ri
+        {0xED, "द्द", "द्ध"}, // da-da, as other programs write it beside 0xCC
     };
     for (const auto &r : readings) {
         const QImage drawn = filled(glyphora.pathForGlyph(glyphFor(glyphora, kruti::glyphToChar(r.code))));

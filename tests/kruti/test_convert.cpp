@@ -134,6 +134,8 @@ TEST(KrutiConvert, ConversionFaultsStayMended)
     }
     // a half form with nukta completed by its stroke, as other programs write kha
     EXPECT_EQ(kruti::toUnicode("[+k"), "ख़") << "stroke after a nukta read as the aa sign";
+    // da-da at 0xED, as other programs write it beside 0xCC
+    EXPECT_EQ(kruti::toUnicode("m\xEDs';"), "उद्देश्य") << "da-da at 0xED read as an underscore";
 }
 
 // Spellings the engine typed before, and other programs write, read as the

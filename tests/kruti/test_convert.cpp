@@ -149,6 +149,7 @@ TEST(KrutiConvert, EarlierSpellingsReadAlike)
         {"V~+d", "ट़्क"},   {"V~+j", "ट़्र"}, {"fn~+j", "द़्रि"}, {"dZ`", "र्कृ"},
         {"d`Z", "र्कृ"},    {"[kZ`a", "र्खृं"}, {".j", "ण्र"},     {"\xB8j", "य्र"},
         {"\x93j", "ष्र"},  {"dkWZ", "र्कॉ"}, {"D\x93k", "क्ष"},
+        {"g`n;", "हृदय"},  {"gzkl", "ह्रास"},
     };
     for (const auto &r : rows)
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.glyphs;

@@ -33,11 +33,13 @@ const int RowIndent[] = {0, 30, 45, 60};
 constexpr int KeyW = 62, KeyH = 62, Gap = 4, Margin = 12;
 
 // Spellings no single key shows: the signs on the vowel (anusvara, candra
-// sign, candra o, chandrabindu, visarga) and the ways consonants join
-// (aspirate, cluster, ra below, reph, nukta, jna, a cluster under a reph).
+// sign, candra o, chandrabindu, visarga), the ways consonants join
+// (aspirate, cluster, ra below, reph, nukta, jna, a cluster under a reph)
+// and the letters that join the ri sign into one glyph, beside ra below.
 const char *const Spellings[] = {
     "kaM", "kMM", "kaaMM", "kaaMMM", "ka:", "kh",
     "sth", "kr", "rk", "k>", "jn", "rddh",
+    "kR", "dR", "hR", "hr", "dr", "Tr",
 };
 constexpr int SpellingsPerRow = 6, SpellingH = 34;
 constexpr int SpellingRows = (std::size(Spellings) + SpellingsPerRow - 1) / SpellingsPerRow;

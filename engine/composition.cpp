@@ -53,7 +53,8 @@ const char *raConjunct(const GlyphString &half)
     case '[': return "\xA3";
     case 'R': return "=";
     case 0x91: return "J";
-    case 0xBA: return "\xE2";
+    // ha takes the ra below its half form: the one glyph 0xE2 is ha with ri
+    case 0xBA: return "\xBAz";
     case 'E': return "ez";
     case 'L': return "lz";
     case 'O': return "oz";
@@ -262,7 +263,7 @@ void Engine::HandleLowerR(EditSurface &s)
         case 'B': s.setSelText("B\xAA"); break;
         case '<': s.setSelText("<\xAA"); break;
         case 'n': s.setSelText("\xE6"); break;
-        case 'g': s.setSelText("\xE2"); break;
+        case 'g': s.setSelText("\xBAz"); break;
         case 'j':
             s.setSelText("jZ~");
             st.RephSuppressed = true;
@@ -276,8 +277,8 @@ void Engine::HandleLowerR(EditSurface &s)
     appendRa();
 }
 
-// The ri sign: joined to ka and da, under every other letter as "`". Ta
-// and dda take it as "`" too: their "\xAA" is the ra below, not the ri.
+// The ri sign: joined to ka, da and ha, under every other letter as "`".
+// Ta and dda take it as "`" too: their "\xAA" is the ra below, not the ri.
 void Engine::HandleUpperR(EditSurface &s)
 {
     const GlyphString &prev = m_state.PrevGlyph;
@@ -289,6 +290,9 @@ void Engine::HandleUpperR(EditSurface &s)
     } else if (prev == "n") {
         SelectPrevChar(s);
         s.setSelText("\x96");
+    } else if (prev == "g") {
+        SelectPrevChar(s);
+        s.setSelText("\xE2");
     } else {
         s.setSelText("`");
     }

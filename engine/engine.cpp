@@ -19,7 +19,7 @@ bool EngineState::isHindi() const
 bool endsSyllable(unsigned char g)
 {
     switch (g) {
-    case 'W': case 0xA1: case '`': case 0xD1: case 0x96: case 0xB1:
+    case 'W': case 0xA1: case '`': case 0xD1: case 0x96: case 0xE2: case 0xB1:
         return true;
     default:
         return false;

@@ -86,7 +86,7 @@ GlyphString glyphBeforeCaret(const EditSurface &surface);
 
 // Glyphs that complete a syllable though the core writes a halant after
 // them: the candra sign, the chandrabindu, the ri sign and its ligatures
-// with ka and da, the reph with anusvara.
+// with ka, da and ha, the reph with anusvara.
 bool endsSyllable(unsigned char g);
 // A half form: a cluster glyph that joins the letter after it.
 bool isHalfForm(unsigned char g);

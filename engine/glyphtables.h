@@ -101,7 +101,8 @@ std::string_view IndependentVowelMap(KeyCode key);
 // this encoding (documents from other programs carry it for gha, and its
 // half form is "?", half gha). Nor has kha with the ri sign: "[k`" stays
 // as typed, because the single glyph 0xA3 is kha with the ra below, the
-// ra conjunct the phonetic layout makes of half kha.
+// ra conjunct the phonetic layout makes of half kha. Ha with the ri sign
+// joins into 0xE2 as ka and da join into theirs.
 struct RemingtonComposition {
     KeyCode key;
     std::string_view before;
@@ -111,6 +112,7 @@ struct RemingtonComposition {
 inline constexpr RemingtonComposition RemingtonCompositions[] = {
     {96, "n", "\x96"},
     {96, "d", "\xD1"},
+    {96, "g", "\xE2"},
     {90, "b", "\xC3"},
     {119, "m", "\xC5"},
     {122, "d", "\xD8"},

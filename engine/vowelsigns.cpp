@@ -80,11 +80,11 @@ void Engine::HandleLowerA(EditSurface &s)
         return;
     }
     // After a word break, a vowel sign (also one joined to its letter: ru,
-    // ruu, kri, dri, e after ka, reph with ii) or a sign after the vowel
+    // ruu, kri, dri, hri, e after ka, reph with ii) or a sign after the vowel
     // (anusvara, candra, chandrabindu, visarga) a new independent a begins;
     // so it does after the aa sign and after a syllable with short i.
     static constexpr std::string_view newVowelAfter =
-        " \nqshw\xA8\xA9S#:\xA2\xCA`\xD1\x96" "aW\xA1%\xB1";
+        " \nqshw\xA8\xA9S#:\xA2\xCA`\xD1\x96\xE2" "aW\xA1%\xB1";
     if (prev.size() == 1 && newVowelAfter.find(prev[0]) != std::string_view::npos) {
         s.setSelText("v");
     } else if (prev == "Z") {

@@ -57,7 +57,7 @@ std::string_view raConjunct(char32_t c)
     case 0x092A: return "\xC1";
     case 0x092B: return "\xDD";
     case 0x0936: return "J";
-    case 0x0939: return "\xE2";
+    case 0x0939: return "\xBAz"; // half ha and the ra below
     default: return {};
     }
 }
@@ -519,6 +519,8 @@ private:
                 c.back() = '\xD1';
             else if (c.back() == 'n')
                 c.back() = '\x96';
+            else if (c.back() == 'g')
+                c.back() = '\xE2';
             else
                 c.push_back('`');
             if (reph)

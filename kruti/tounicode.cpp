@@ -215,8 +215,18 @@ std::string toUnicode(std::string_view glyphs)
         case Role::SubscriptRa:
             if (syllable != none && clusterEnd != none && clusterEnd <= out.size()) {
                 const std::size_t at = clusterEnd;
-                out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), e.cps.data(), e.cps.data() + e.size);
-                clusterEnd = at + e.size;
+                // The ra below a half form ("\xBAz", ha-ra) joins it through
+                // the half form's own virama.
+                const char32_t *from = e.cps.data();
+                if (role == Role::SubscriptRa && from[0] == Virama) {
+                    std::size_t p = at;
+                    while (p > 0 && out[p - 1] == Nukta)
+                        --p;
+                    if (p > 0 && out[p - 1] == Virama)
+                        ++from;
+                }
+                out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), from, e.cps.data() + e.size);
+                clusterEnd = at + static_cast<std::size_t>(e.cps.data() + e.size - from);
             } else {
                 out.append(e.cps.data(), e.size);
             }

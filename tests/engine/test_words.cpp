@@ -138,7 +138,11 @@ INSTANTIATE_TEST_SUITE_P(Faults, WordFound, testing::Values(
     Found{"RiAfterTaTypedRaBelow", "TR DR ", "टृ डृ ", "V` M` "},
     Found{"RiUnderRephAfterTaTypedRaBelow", "rTR ", "र्टृ ", "V`Z "},
     Found{"NnaYaSsaWithRaBelowTypedHalfLetterAndRa", "Nr yr Sr ", "ण्र य्र ष्र ", ".kz ;z \x93kz "},
-    Found{"KshaTypedAsHalfKaAndSsa", "kShatriy kshha rkS ", "क्षत्रिय क्ष र्क्ष ", "{kf=; {k {kZ "}),
+    Found{"KshaTypedAsHalfKaAndSsa", "kShatriy kshha rkS ", "क्षत्रिय क्ष र्क्ष ", "{kf=; {k {kZ "},
+    // 0xE2 is ha with ri in this encoding; ha-ra is half ha and the ra below
+    Found{"HaRaTypedAsTheGlyphOfHaWithRi", "hrasv hre rHri ", "ह्रस्व ह्रे र्ह्रि ", "\xBAzLo \xBAsz \xC6\xBAz "},
+    Found{"HaWithRiNotJoinedAsKaAndDaAre", "hRday rHR ", "हृदय र्हृ ", "\xE2n; \xE2Z "},
+    Found{"VowelAfterHaWithRiBecameSign", "hRu hRk ", "हृउ हृक ", "\xE2m \xE2" "d "}),
     [](const testing::TestParamInfo<Found> &info) { return std::string(info.param.name); });
 
 } // namespace

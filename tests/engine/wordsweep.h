@@ -274,6 +274,7 @@ inline std::optional<std::string> remingtonKeys(std::string_view glyphs)
         case 0xD8: keys += "dz"; break;
         case 0x96: keys += "n`"; break;
         case 0xD1: keys += "d`"; break;
+        case 0xE2: keys += "g`"; break;
         case 0xA3: keys += "[kz"; break; // kha-ra: kha and the ra below
         case 0xB1: keys += "Za"; break;  // reph and anusvara, one after the other
         case 0xA2: keys += 's'; break;  // e after ka and pha: "s" joins them

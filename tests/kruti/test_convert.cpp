@@ -124,6 +124,9 @@ TEST(KrutiConvert, ConversionFaultsStayMended)
         {"ri sign written after the reph", "\xD1Z", "र्कृ"},
         {"ri sign written after the reph", "[k`\xB1", "र्खृं"},
         {"candra o written before the reph", "dkZW", "र्कॉ"},
+        {"ha with ri read as ha-ra", "\xE2n;", "हृदय"},
+        {"ha-ra written as the glyph of ha with ri", "\xBAzLo", "ह्रस्व"},
+        {"ha-ra with a sign read with two viramas", "\xBAsz", "ह्रे"},
     };
     for (const auto &r : rows) {
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.fault;
@@ -131,6 +134,8 @@ TEST(KrutiConvert, ConversionFaultsStayMended)
     }
     // a half form with nukta completed by its stroke, as other programs write kha
     EXPECT_EQ(kruti::toUnicode("[+k"), "ख़") << "stroke after a nukta read as the aa sign";
+    // da-da at 0xED, as other programs write it beside 0xCC
+    EXPECT_EQ(kruti::toUnicode("m\xEDs';"), "उद्देश्य") << "da-da at 0xED read as an underscore";
 }
 
 // Spellings the engine typed before, and other programs write, read as the
@@ -144,6 +149,7 @@ TEST(KrutiConvert, EarlierSpellingsReadAlike)
         {"V~+d", "ट़्क"},   {"V~+j", "ट़्र"}, {"fn~+j", "द़्रि"}, {"dZ`", "र्कृ"},
         {"d`Z", "र्कृ"},    {"[kZ`a", "र्खृं"}, {".j", "ण्र"},     {"\xB8j", "य्र"},
         {"\x93j", "ष्र"},  {"dkWZ", "र्कॉ"}, {"D\x93k", "क्ष"},
+        {"g`n;", "हृदय"},  {"gzkl", "ह्रास"},
     };
     for (const auto &r : rows)
         EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.glyphs;

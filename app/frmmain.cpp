@@ -39,6 +39,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -650,6 +652,8 @@ void frmMain::SyncFormatControls()
         return;
     textengine::TextControl *rtf = doc->rtftext();
     syncCommandStates();
+    if (keepLanguageInEmptyParagraph(rtf))
+        return;
     if (rtf->FontSize() > 0)
         cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
     const QString font = rtf->FontName();
@@ -664,6 +668,25 @@ void frmMain::SyncFormatControls()
                 selectHindi();
         }
     }
+}
+
+// An empty paragraph holds no text whose font the language could follow:
+// what the caret reads there is what the paragraph kept of text deleted
+// from it, or the document's default font once everything is gone. The
+// language stays as the user had it, and the caret takes that language's
+// font and the size in the box, so that typing goes on as before.
+bool frmMain::keepLanguageInEmptyParagraph(textengine::TextControl *rtf)
+{
+    const QTextCursor caret = rtf->textCursor();
+    if (caret.hasSelection() || caret.block().length() != 1)
+        return false;
+    const QString family = isHindi() ? CmbFontHin->currentText() : plainFamily(cmbFontEng->currentText());
+    const int size = cmbFontSize->currentText().toInt();
+    if (!family.isEmpty() && rtf->FontName() != family)
+        rtf->setFontName(family);
+    if (size > 0 && rtf->FontSize() != size)
+        rtf->setFontSize(size);
+    return true;
 }
 
 void frmMain::syncCommandStates()
@@ -822,8 +845,9 @@ void frmMain::connectCommands()
             return;
         const QCursor previous = doc->rtftext()->viewport()->cursor();
         doc->rtftext()->viewport()->setCursor(Qt::WaitCursor);
-        doc->rtftext()->setSelStart(0);
-        doc->rtftext()->setSelLength(std::numeric_limits<int>::max());
+        // In one step, as Ctrl+A does: a caret set to the start first would
+        // switch the language to that of the first character.
+        doc->rtftext()->selectAll();
         doc->rtftext()->viewport()->setCursor(previous);
     });
     auto clearSelection = [this] {

@@ -21,8 +21,9 @@ class frmDocument;
 class frmKeyb;
 
 namespace textengine {
+class TextControl;
 class TXRuler;
-}
+} // namespace textengine
 class frmFind;
 class FileCommands;
 class HelpWindow;
@@ -79,6 +80,10 @@ public:
     // document's own signals, so no menu needs to open first.
     void syncCommandStates();
     void toggleLanguage(); // Ctrl+L in a document or the find window
+    // With the caret in an empty paragraph, gives it the font of the input
+    // language and the size in the box, and returns true: there is no text
+    // there whose font the language should follow.
+    bool keepLanguageInEmptyParagraph(textengine::TextControl *rtf);
 
     // engine::EngineHost
     bool dotPurna() const override;

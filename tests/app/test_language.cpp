@@ -1,0 +1,120 @@
+// The input language stays with the user through edits that leave the
+// caret where there is no text to follow.
+#include "shellfixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class LanguageTest : public ShellTest {
+protected:
+    // "Rom", "Rem" or "English".
+    void useInput(const QString &input)
+    {
+        if (input == u"English"_s) {
+            main->OptEnglish->setChecked(true);
+            return;
+        }
+        main->OptHindi->setChecked(true);
+        (input == u"Rem"_s ? main->commands().mnuLayoutRem : main->commands().mnuLayoutRom)->trigger();
+    }
+
+    // What `keys` type in `input` into a document of their own.
+    QString typedIn(const QString &input, const QString &keys)
+    {
+        main->commands().mnuFileNew->trigger();
+        useInput(input);
+        type(keys);
+        const QString text = glyphs();
+        answers.assign(1, QMessageBox::No);
+        main->activeDocument()->parentWidget()->close();
+        return text;
+    }
+
+    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(rtf(), k, m); }
+};
+
+// Hindi typed after Select All and Delete came out in English: the emptied
+// caret read the document's default font and the format refresh switched
+// the language. Every way of emptying the text or a paragraph, in every
+// input, over a first paragraph in the other language: the language stays,
+// and what is typed next is what that input types, in its font.
+TEST_F(LanguageTest, TypingFlipsToEnglishAfterSelectAllAndDelete)
+{
+    CommandSurface &c = main->commands();
+    QTemporaryDir dir;
+    struct Emptying {
+        const char *what;
+        bool wholeText; // empties the text, not only the last paragraph
+        std::function<void()> run;
+    };
+    const Emptying ways[] = {
+        {"Ctrl+A, Delete", true, [&] { key(Qt::Key_A, Qt::ControlModifier); key(Qt::Key_Delete); }},
+        {"Ctrl+A, Backspace", true, [&] { key(Qt::Key_A, Qt::ControlModifier); key(Qt::Key_Backspace); }},
+        {"Ctrl+A, Ctrl+X", true, [&] { key(Qt::Key_A, Qt::ControlModifier); key(Qt::Key_X, Qt::ControlModifier); }},
+        {"Edit > Select All, Edit > Delete", true, [&] { c.mnuEditSelectAll->trigger(); c.mnuEditClear->trigger(); }},
+        {"Ctrl+A, Delete, a click", true,
+         [&] {
+             key(Qt::Key_A, Qt::ControlModifier);
+             key(Qt::Key_Delete);
+             QTest::mouseClick(rtf()->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+         }},
+        {"a new document, a click", true,
+         [&] {
+             c.mnuFileNew->trigger();
+             QTest::mouseClick(rtf()->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+         }},
+        {"the last paragraph selected, Delete", false,
+         [&] { key(Qt::Key_Home); key(Qt::Key_End, Qt::ShiftModifier); key(Qt::Key_Delete); }},
+        {"the last paragraph backspaced", false,
+         [&] {
+             while (!glyphs().endsWith(u'\n'))
+                 key(Qt::Key_Backspace);
+         }},
+        {"the last paragraph cut", false,
+         [&] { key(Qt::Key_Home); key(Qt::Key_End, Qt::ShiftModifier); key(Qt::Key_X, Qt::ControlModifier); }},
+        {"Ctrl+A, Delete, File > Save", true,
+         [&] {
+             key(Qt::Key_A, Qt::ControlModifier);
+             key(Qt::Key_Delete);
+             fileChoices.push_back({dir.filePath(u"empty.rtf"_s), 1});
+             c.mnuFileSave->trigger();
+         }},
+    };
+    const QString inputs[] = {u"Rom"_s, u"Rem"_s, u"English"_s};
+    for (const QString &input : inputs) {
+        const QString other = input == u"English"_s ? u"Rom"_s : u"English"_s;
+        const QString word = typedIn(input, u"ghar"_s);
+        for (const Emptying &way : ways) {
+            SCOPED_TRACE(testing::Message() << input.toStdString() << ", " << way.what);
+            c.mnuFileNew->trigger();
+            useInput(other);
+            type(u"kamal"_s);
+            key(Qt::Key_Return);
+            useInput(input);
+            type(u"ghar"_s);
+            const QString first = glyphs().section(u'\n', 0, 0);
+            way.run();
+            type(u"ghar"_s);
+            EXPECT_EQ(main->isHindi(), input != u"English"_s);
+            EXPECT_EQ(glyphs(), way.wholeText ? word : first + u'\n' + word);
+            rtf()->setSelStart(rtf()->Text().size() - 1);
+            rtf()->setSelLength(1);
+            EXPECT_EQ(rtf()->FontName().startsWith(u"Glyphora"_s), input != u"English"_s);
+            // Text in the other language still takes the language along.
+            if (!way.wholeText) {
+                rtf()->setSelStart(1);
+                EXPECT_EQ(main->isHindi(), other != u"English"_s);
+            }
+        }
+    }
+}
+
+} // namespace

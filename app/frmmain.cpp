@@ -85,14 +85,6 @@ const char *const Sayings[22] = {
     "Press F1; help is only a key away.",
 };
 
-// A family name without the foundry that the font database adds to it
-// ("C059 [UKWN]" is "C059").
-QString plainFamily(const QString &name)
-{
-    const qsizetype bracket = name.indexOf(u" ["_s);
-    return bracket > 0 && name.endsWith(u']') ? name.left(bracket) : name;
-}
-
 int twipsPerPixel(const QWidget *w)
 {
     const int dpi = w ? w->logicalDpiX() : 96;
@@ -372,7 +364,7 @@ void frmMain::FillFontBoxes()
             continue;
         // "Name [Foundry]": the plain name finds the family, and only the
         // plain name belongs in a document.
-        const QString family = plainFamily(qualified);
+        const QString family = textengine::plainFamily(qualified);
         if (listed.contains(family))
             continue;
         listed.append(family);
@@ -591,7 +583,7 @@ void frmMain::selectEnglish()
     m_state.InputLanguage = English.toStdString();
     if (frmDocument *doc = activeDocument()) {
         if (!cmbFontEng->currentText().isEmpty())
-            doc->rtftext()->setFontName(plainFamily(cmbFontEng->currentText()));
+            doc->rtftext()->setFontName(cmbFontEng->currentText());
         const int size = cmbFontSize->currentText().toInt();
         if (size > 0)
             doc->rtftext()->setFontSize(size);
@@ -626,7 +618,7 @@ void frmMain::applyHindiFontBox()
 void frmMain::applyEnglishFontBox()
 {
     frmDocument *doc = activeDocument();
-    const QString family = plainFamily(cmbFontEng->currentText());
+    const QString family = textengine::plainFamily(cmbFontEng->currentText());
     if (doc && !doc->rtftext()->Text().isEmpty()) {
         doc->rtftext()->setFontName(family);
         doc->rtftext()->SetFocus();
@@ -680,7 +672,7 @@ bool frmMain::keepLanguageInEmptyParagraph(textengine::TextControl *rtf)
     const QTextCursor caret = rtf->textCursor();
     if (caret.hasSelection() || caret.block().length() != 1)
         return false;
-    const QString family = isHindi() ? CmbFontHin->currentText() : plainFamily(cmbFontEng->currentText());
+    const QString family = isHindi() ? CmbFontHin->currentText() : textengine::plainFamily(cmbFontEng->currentText());
     const int size = cmbFontSize->currentText().toInt();
     if (!family.isEmpty() && rtf->FontName() != family)
         rtf->setFontName(family);

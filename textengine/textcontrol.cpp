@@ -436,8 +436,15 @@ QString TextControl::FontName() const
     return uniform ? name : QString();
 }
 
-void TextControl::setFontName(const QString &name)
+QString plainFamily(const QString &name)
 {
+    const qsizetype bracket = name.indexOf(u" ["_s);
+    return bracket > 0 && name.endsWith(u']') ? name.left(bracket) : name;
+}
+
+void TextControl::setFontName(const QString &qualified)
+{
+    const QString name = plainFamily(qualified);
     if (name.isEmpty())
         return;
     QTextCharFormat f;

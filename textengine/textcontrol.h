@@ -11,6 +11,11 @@ class QTextCharFormat;
 
 namespace textengine {
 
+// A font family as a document names it: without the foundry that the font
+// database adds to a family more than one foundry ships ("C059 [UKWN]" is
+// "C059"). The plain name finds the family all the same.
+QString plainFamily(const QString &name);
+
 // The document's text-engine control: a rich-text widget over QTextDocument
 // that offers the word-processing component's members by their own names
 // (SelStart, FontBold, Load, ...), both as C++ accessors and as Qt properties
@@ -128,7 +133,7 @@ public:
     // A format that is not the same over the whole selection reads false,
     // "" for FontName, 0 for FontSize and -1 for the colours.
     QString FontName() const;
-    void setFontName(const QString &name);
+    void setFontName(const QString &name); // stored as plainFamily(name)
     int FontSize() const;  // points
     void setFontSize(int points);
     bool FontBold() const;

@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontDialog>
+#include <QLineEdit>
 #include <QFontInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -141,6 +143,71 @@ TEST_F(CommandStateTest, SharedActionsLeakedState)
     for (const Row &row : rows) {
         row.act();
         EXPECT_TRUE(row.holds()) << row.what;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A family the font database lists under its foundry, because more than
+// one foundry ships it (install-deps brings one).
+QString foundryQualifiedFamily()
+{
+    for (const QString &f : QFontDatabase::families()) {
+        if (f.contains(u" ["_s) && !QFontDatabase::isPrivateFamily(f))
+            return f;
+    }
+    return {};
+}
+
+// The font dialog wrote "C059 [UKWN]" into the document and so into its RTF
+// font table. Every route by which a font name reaches a document writes the
+// plain family.
+TEST_F(CommandStateTest, FontDialogWroteAFoundryName)
+{
+    const QString qualified = foundryQualifiedFamily();
+    ASSERT_FALSE(qualified.isEmpty()) << "no family of two foundries installed";
+    const QString plain = qualified.left(qualified.indexOf(u" ["_s));
+    CommandSurface &c = main->commands();
+    textengine::setDialogHook([&](QDialog *dialog) {
+        auto *fonts = qobject_cast<QFontDialog *>(dialog);
+        if (!fonts)
+            return int(QDialog::Rejected);
+        fonts->setCurrentFont(QFont(qualified));
+        EXPECT_EQ(fonts->currentFont().family(), qualified) << "the dialog shows the foundry";
+        return int(QDialog::Accepted);
+    });
+    const struct {
+        const char *route;
+        std::function<void()> write;
+    } routes[] = {
+        {"Format > Font...", [&] { c.mnuFormatFonts->trigger(); }},
+        {"the pop-up menu's Font...", [&] { c.mnuPopFont->trigger(); }},
+        {"the English font box", [&] {
+             main->cmbFontEng->setCurrentText(qualified);
+             Q_EMIT main->cmbFontEng->activated(0);
+         }},
+        {"Return in the English font box", [&] {
+             main->cmbFontEng->setCurrentText(qualified);
+             Q_EMIT main->cmbFontEng->lineEdit()->returnPressed();
+         }},
+        {"English selected", [&] {
+             main->OptHindi->setChecked(true);
+             main->cmbFontEng->setCurrentText(qualified);
+             main->OptEnglish->setChecked(true);
+         }},
+        {"the FontName property", [&] { rtf()->setProperty("FontName", qualified); }},
+    };
+    for (const auto &r : routes) {
+        SCOPED_TRACE(r.route);
+        c.mnuFileNew->trigger();
+        type(u"ghar"_s);
+        rtf()->selectAll();
+        r.write();
+        rtf()->selectAll();
+        EXPECT_EQ(rtf()->FontName(), plain);
+        EXPECT_FALSE(rtf()->toRtf().contains(" [")) << rtf()->toRtf().toStdString();
     }
 }
 

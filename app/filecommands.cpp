@@ -119,6 +119,7 @@ frmDocument *FileCommands::OpenDocument(const QString &path)
             doc->SavedFormat = QString::number(byFilter[m_openFilterIndex - 1]);
     }
     doc->rtftext()->setSelStart(0);
+    m_main->SyncFormatControls(); // the caret stood at 0 before the text came
     return doc;
 }
 

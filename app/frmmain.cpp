@@ -459,8 +459,10 @@ QList<frmDocument *> frmMain::documents() const
 void frmMain::documentActivated(QMdiSubWindow *sub)
 {
     auto *doc = sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
+    // The boxes and the language follow the text at the caret of the
+    // document the user comes to, as a click into it would make them.
     if (doc)
-        syncCommandStates();
+        SyncFormatControls();
     if (doc == m_rulerDocument)
         return;
     if (m_rulerDocument)

@@ -212,3 +212,77 @@ TEST_F(CommandStateTest, FontDialogWroteAFoundryName)
 }
 
 } // namespace
+
+namespace {
+
+// The zoom box kept the zoom set last, whichever document was active. Each
+// setting a document keeps of its own and a main-window control shows
+// follows the document that becomes active, set in two documents apart.
+TEST_F(CommandStateTest, ZoomBoxDidNotFollowTheActiveDocument)
+{
+    CommandSurface &c = main->commands();
+    const QString tabButtons[] = {u"LTab"_s, u"RTab"_s, u"CTab"_s, u"DTab"_s};
+    const struct {
+        const char *what;
+        int values[2];
+        std::function<void(int)> set;
+        std::function<int()> shown;
+    } settings[] = {
+        {"the zoom box", {3, 11},
+         [&](int i) {
+             main->cmbZoom->setCurrentIndex(i);
+             Q_EMIT main->cmbZoom->activated(i);
+         },
+         [&] { return main->cmbZoom->currentIndex(); }},
+        {"the zoom menu", {0, 5}, [&](int i) { c.mnuZoom[i]->trigger(); },
+         [&] {
+             Q_EMIT c.mnuView->aboutToShow();
+             for (int i = 0; i < c.mnuZoom.size(); ++i) {
+                 if (c.mnuZoom[i]->isChecked())
+                     return i;
+             }
+             return -1;
+         }},
+        {"Table > Grid Lines", {0, 1},
+         [&](int on) {
+             if (c.mnuTableGrid->isChecked() != bool(on))
+                 c.mnuTableGrid->trigger();
+         },
+         [&] { return int(c.mnuTableGrid->isChecked()); }},
+        {"the tab buttons", {2, 4}, [&](int kind) { c.button[tabButtons[kind - 1]]->trigger(); },
+         [&] {
+             for (int kind = 1; kind <= 4; ++kind) {
+                 if (c.button[tabButtons[kind - 1]]->isChecked())
+                     return kind;
+             }
+             return 0;
+         }},
+        {"the page-view button", {0, 1},
+         [&](int on) {
+             if (c.button[u"PView"_s]->isChecked() != bool(on))
+                 c.button[u"PView"_s]->trigger();
+         },
+         [&] { return int(c.button[u"PView"_s]->isChecked()); }},
+        {"the input language, by the text at the caret", {1, 0},
+         [&](int hindi) {
+             (hindi ? main->OptHindi : main->OptEnglish)->setChecked(true);
+             type(u"ghar"_s);
+         },
+         [&] { return int(main->isHindi()); }},
+    };
+    for (const auto &s : settings) {
+        SCOPED_TRACE(s.what);
+        QMdiSubWindow *windows[2];
+        for (int i = 0; i < 2; ++i) {
+            c.mnuFileNew->trigger();
+            windows[i] = main->mdiArea->activeSubWindow();
+            s.set(s.values[i]);
+        }
+        for (int i : {0, 1, 0}) {
+            main->mdiArea->setActiveSubWindow(windows[i]);
+            EXPECT_EQ(s.shown(), s.values[i]) << "document " << i;
+        }
+    }
+}
+
+} // namespace

@@ -579,6 +579,10 @@ namespace {
 
 template <typename F> void forEachSelectedBlock(const QTextCursor &c, F &&fn)
 {
+    // While QTextEdit replaces the whole content (setHtml), its cursor is a
+    // null one, and the format signals it raises meanwhile may read here.
+    if (c.isNull())
+        return;
     const QTextDocument *doc = c.document();
     const int start = c.selectionStart();
     const int end = c.selectionEnd();

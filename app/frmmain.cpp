@@ -648,20 +648,35 @@ void frmMain::SyncFormatControls()
     syncCommandStates();
     if (keepLanguageInEmptyParagraph(rtf))
         return;
-    if (rtf->FontSize() > 0)
-        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+    // The language follows the text first, so that the size box still
+    // shows the size of the language being left when that is stored; then
+    // the boxes show the text's own font and size.
     const QString font = rtf->FontName();
     if (!font.isEmpty()) {
-        if (font.left(8) != u"Glyphora"_s) {
-            cmbFontEng->setCurrentText(font);
-            if (!OptEnglish->isChecked())
-                selectEnglish();
-        } else {
-            CmbFontHin->setCurrentText(font);
-            if (!OptHindi->isChecked())
-                selectHindi();
-        }
+        const bool hindiText = font.left(8) == u"Glyphora"_s;
+        if (hindiText != OptHindi->isChecked())
+            followLanguage(hindiText);
+        (hindiText ? CmbFontHin : cmbFontEng)->setCurrentText(font);
     }
+    if (rtf->FontSize() > 0)
+        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+}
+
+// The language switch of the caret entering text of the other language:
+// the text already has its font and size, so nothing is applied to the
+// document (a selection would be reformatted) and the focus stays where
+// it is; the size of the language being left is kept for it.
+void frmMain::followLanguage(bool hindi)
+{
+    if (m_switchingLanguage)
+        return;
+    m_switchingLanguage = true;
+    m_settings.writeString(hindi ? u"EngFontSize"_s : u"HinFontSize"_s, cmbFontSize->currentText());
+    (hindi ? OptHindi : OptEnglish)->setChecked(true);
+    CmbFontHin->setEnabled(hindi);
+    cmbFontEng->setEnabled(!hindi);
+    m_state.InputLanguage = (hindi ? Hindi : English).toStdString();
+    m_switchingLanguage = false;
 }
 
 // An empty paragraph holds no text whose font the language could follow:

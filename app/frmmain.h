@@ -138,6 +138,7 @@ private:
     void tileWindows(Qt::Orientation direction);
     void showSaying(int x, int y);
     QString fontSizeForLanguage(const QString &key) const;
+    void followLanguage(bool hindi);
 
     SettingsStore &m_settings;
     engine::EngineState &m_state;

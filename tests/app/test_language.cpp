@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <random>
 
 using namespace Qt::StringLiterals;
 
@@ -114,6 +115,92 @@ TEST_F(LanguageTest, TypingFlipsToEnglishAfterSelectAllAndDelete)
                 EXPECT_EQ(main->isHindi(), other != u"English"_s);
             }
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Selecting English text while typing Hindi (and back) swapped the sizes
+// the two languages keep: the refresh put the text's size into the size
+// box before the language switch stored the box under the language being
+// left. The sizes stay with their languages, and typing after Ctrl+L takes
+// the language's own size.
+TEST_F(LanguageTest, SelectingTheOtherLanguageSwappedTheFontSizes)
+{
+    type(u"ghar"_s);
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(u" home"_s);
+    for (int round = 0; round < 2; ++round) {
+        rtf()->setSelStart(6);
+        rtf()->setSelLength(4);
+        rtf()->setSelStart(0);
+        rtf()->setSelLength(3);
+    }
+    EXPECT_TRUE(main->isHindi());
+    EXPECT_EQ(main->cmbFontSize->currentText(), u"24"_s);
+    EXPECT_EQ(settings->readString(u"EngFontSize"_s), u"20"_s);
+    EXPECT_EQ(settings->readString(u"HinFontSize"_s), u"24"_s);
+    key(Qt::Key_End); // after "home": English
+    for (const auto &[keys, size] : {std::pair{u" ka"_s, 24}, std::pair{u" x"_s, 20}}) {
+        key(Qt::Key_L, Qt::ControlModifier);
+        type(keys);
+        rtf()->setSelStart(rtf()->Text().size() - 1);
+        rtf()->setSelLength(1);
+        EXPECT_EQ(rtf()->FontSize(), size) << keys.toStdString();
+        key(Qt::Key_End);
+    }
+}
+
+// Moving the caret and selecting never change the document, whatever the
+// languages, fonts and sizes of the text the caret enters: a seeded walk
+// of clicks, arrows, Shift selections and word selections over text in
+// both languages at sizes of their own.
+TEST_F(LanguageTest, CaretMovesReformattedTheText)
+{
+    type(u"ghar kamal"_s);
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(u" small words"_s);
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(u" bhaarat"_s);
+    key(Qt::Key_Return);
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(u"big"_s);
+    // Sizes the user set on runs of each language.
+    const struct {
+        int start, length, size;
+    } runs[] = {{11, 5, 12}, {5, 5, 32}, {rtf()->Text().size() - 3, 3, 40}};
+    for (const auto &r : runs) {
+        rtf()->setSelStart(r.start);
+        rtf()->setSelLength(r.length);
+        rtf()->setFontSize(r.size);
+    }
+    const QString before = QString::fromLatin1(rtf()->toRtf());
+    const int length = int(rtf()->Text().size());
+    std::mt19937 random(15);
+    const Qt::Key moves[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End};
+    for (int step = 0; step < 300; ++step) {
+        switch (random() % 4) {
+        case 0:
+            rtf()->setSelStart(int(random() % (length + 1)));
+            break;
+        case 1:
+            rtf()->setSelStart(int(random() % (length + 1)));
+            rtf()->setSelLength(int(random() % 8));
+            break;
+        case 2:
+            key(moves[random() % 6], random() % 2 ? Qt::ShiftModifier : Qt::NoModifier);
+            break;
+        case 3:
+            key(random() % 2 ? Qt::Key_Left : Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+            break;
+        }
+        ASSERT_EQ(QString::fromLatin1(rtf()->toRtf()), before) << "step " << step << " at " << rtf()->SelStart() << "+"
+                                          << rtf()->SelLength();
+        const QString font = rtf()->FontName();
+        if (!font.isEmpty())
+            ASSERT_EQ(main->isHindi(), font.startsWith(u"Glyphora"_s)) << "step " << step;
     }
 }
 

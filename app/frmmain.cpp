@@ -499,8 +499,16 @@ void frmMain::ShowDocumentCommands()
             a->setEnabled(true);
     }
     m_cmd->tbToolbar2->setEnabled(true);
-    for (QAction *a : {m_cmd->mnuFileSave, m_cmd->mnuFileSaveAs, m_cmd->mnuFileSaveHtml, m_cmd->mnuFilePrint})
+    for (QAction *a : documentFileCommands())
         a->setEnabled(true);
+}
+
+// The File commands that write or print the active document; the exports
+// go with Save, Save As and Print.
+QList<QAction *> frmMain::documentFileCommands() const
+{
+    return {m_cmd->mnuFileSave,  m_cmd->mnuFileSaveAs,    m_cmd->mnuFileSaveHtml,
+            m_cmd->mnuFilePrint, m_cmd->mnuFileExportPdf, m_cmd->mnuFileExportUnicode};
 }
 
 void frmMain::HideDocumentCommands()
@@ -520,7 +528,7 @@ void frmMain::HideDocumentCommands()
             a->setEnabled(false);
     }
     m_cmd->tbToolbar2->setEnabled(false);
-    for (QAction *a : {m_cmd->mnuFileSave, m_cmd->mnuFileSaveAs, m_cmd->mnuFileSaveHtml, m_cmd->mnuFilePrint})
+    for (QAction *a : documentFileCommands())
         a->setEnabled(false);
 }
 

@@ -139,6 +139,7 @@ private:
     void showSaying(int x, int y);
     QString fontSizeForLanguage(const QString &key) const;
     void followLanguage(bool hindi);
+    QList<QAction *> documentFileCommands() const;
 
     SettingsStore &m_settings;
     engine::EngineState &m_state;

@@ -135,10 +135,15 @@ TEST_F(CommandStateTest, SharedActionsLeakedState)
          },
          [&] {
              return main->DocumentCount == 0 && c.mnuHelpContents->isEnabled()
-                 && !c.tbToolbarButton(3)->isEnabled(); // Save
+                 && !c.tbToolbarButton(3)->isEnabled() // Save
+                 && !c.mnuFileExportPdf->isEnabled() && !c.mnuFileExportUnicode->isEnabled()
+                 && c.mnuFileImportUnicode->isEnabled();
          }},
         {"a document again", [&] { c.mnuFileNew->trigger(); },
-         [&] { return c.mnuHelpContents->isEnabled() && !cut->isEnabled() && c.button[u"Paste"_s]->isEnabled(); }},
+         [&] {
+             return c.mnuHelpContents->isEnabled() && !cut->isEnabled() && c.button[u"Paste"_s]->isEnabled()
+                 && c.mnuFileExportPdf->isEnabled() && c.mnuFileExportUnicode->isEnabled();
+         }},
     };
     for (const Row &row : rows) {
         row.act();

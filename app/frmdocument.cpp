@@ -97,9 +97,10 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
         if (key < 32 && key != engine::KeyBinding::Enter)
             return;
         // A save or a command may have put the caret back on an emptied
-        // paragraph's leftover format since the last refresh.
+        // paragraph's leftover format since the last refresh, and a
+        // selection may begin in the other language.
         if (control == m_rtftext)
-            m_main->keepLanguageInEmptyParagraph(control);
+            m_main->prepareTyping(control);
         key = binding->keyPress(*surface, key);
     });
     connect(control, &textengine::TextControl::Change, this, [surface, binding] { binding->textChanged(*surface); });

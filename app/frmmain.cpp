@@ -697,13 +697,32 @@ bool frmMain::keepLanguageInEmptyParagraph(textengine::TextControl *rtf)
     const QTextCursor caret = rtf->textCursor();
     if (caret.hasSelection() || caret.block().length() != 1)
         return false;
+    applyLanguageFont(rtf);
+    return true;
+}
+
+void frmMain::applyLanguageFont(textengine::TextControl *rtf)
+{
     const QString family = isHindi() ? CmbFontHin->currentText() : textengine::plainFamily(cmbFontEng->currentText());
     const int size = cmbFontSize->currentText().toInt();
     if (!family.isEmpty() && rtf->FontName() != family)
         rtf->setFontName(family);
     if (size > 0 && rtf->FontSize() != size)
         rtf->setFontSize(size);
-    return true;
+}
+
+void frmMain::prepareTyping(textengine::TextControl *rtf)
+{
+    // A typed key replaces the selection. Removed first, the selection
+    // leaves the caret the format of its first character, which may be of
+    // the other language when the selection mixed both; the key is then
+    // typed in the font of the language in use.
+    if (rtf->textCursor().hasSelection())
+        rtf->setSelText(QString());
+    if (keepLanguageInEmptyParagraph(rtf))
+        return;
+    if (rtf->FontName().left(8) == u"Glyphora"_s ? !isHindi() : isHindi())
+        applyLanguageFont(rtf);
 }
 
 void frmMain::syncCommandStates()

@@ -84,6 +84,10 @@ public:
     // language and the size in the box, and returns true: there is no text
     // there whose font the language should follow.
     bool keepLanguageInEmptyParagraph(textengine::TextControl *rtf);
+    // Before the engine takes a typed key in a document: the selection is
+    // removed, and the caret takes the font of the input language where
+    // the format it was left does not belong to that language.
+    void prepareTyping(textengine::TextControl *rtf);
 
     // engine::EngineHost
     bool dotPurna() const override;
@@ -139,6 +143,7 @@ private:
     void showSaying(int x, int y);
     QString fontSizeForLanguage(const QString &key) const;
     void followLanguage(bool hindi);
+    void applyLanguageFont(textengine::TextControl *rtf);
     QList<QAction *> documentFileCommands() const;
 
     SettingsStore &m_settings;

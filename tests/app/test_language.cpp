@@ -205,3 +205,36 @@ TEST_F(LanguageTest, CaretMovesReformattedTheText)
 }
 
 } // namespace
+
+namespace {
+
+// Hindi typed over a selection that began in English came out as Latin
+// letters: the first key took the English format of the replaced text and
+// the refresh switched the language. Typing over a selection that mixes
+// both languages, from either end, stays in the language in use.
+TEST_F(LanguageTest, TypingOverAMixedSelectionFlippedTheLanguage)
+{
+    const QString inputs[] = {u"Rom"_s, u"Rem"_s, u"English"_s};
+    for (const QString &input : inputs) {
+        const QString other = input == u"English"_s ? u"Rom"_s : u"English"_s;
+        const QString word = typedIn(input, u"ghar"_s);
+        for (const bool otherFirst : {true, false}) {
+            SCOPED_TRACE(testing::Message() << input.toStdString() << (otherFirst ? ", other first" : ", own first"));
+            main->commands().mnuFileNew->trigger();
+            useInput(otherFirst ? other : input);
+            type(u"kamal "_s);
+            useInput(otherFirst ? input : other);
+            type(u"nayaa"_s);
+            useInput(input);
+            key(Qt::Key_A, Qt::ControlModifier);
+            ASSERT_EQ(main->isHindi(), input != u"English"_s) << "a mixed selection keeps the language";
+            type(u"ghar"_s);
+            EXPECT_EQ(main->isHindi(), input != u"English"_s);
+            EXPECT_EQ(glyphs(), word);
+            rtf()->setSelStart(1);
+            EXPECT_EQ(rtf()->FontName().startsWith(u"Glyphora"_s), input != u"English"_s);
+        }
+    }
+}
+
+} // namespace

@@ -284,8 +284,15 @@ int TextControl::SelStart() const
     return textCursor().selectionStart();
 }
 
+void TextControl::holdKeyFormat()
+{
+    if (m_keyDepth > 0 && !m_keyFormat)
+        m_keyFormat = textCursor().charFormat();
+}
+
 void TextControl::setSelStart(int pos)
 {
+    holdKeyFormat();
     const int end = document()->characterCount() - 1;
     QTextCursor c = textCursor();
     c.setPosition(std::clamp(pos, 0, std::max(end, 0)));
@@ -300,6 +307,7 @@ int TextControl::SelLength() const
 
 void TextControl::setSelLength(int length)
 {
+    holdKeyFormat();
     const int end = document()->characterCount() - 1;
     QTextCursor c = textCursor();
     const int start = c.selectionStart();
@@ -335,6 +343,8 @@ void TextControl::setSelText(const QString &text)
     ownEdit([&] {
         QTextCursor c = textCursor();
         c.beginEditBlock();
+        if (m_keyFormat && !c.hasSelection())
+            c.setCharFormat(*m_keyFormat);
         writeText(c, text);
         c.endEditBlock();
         setTextCursor(c);
@@ -1095,7 +1105,8 @@ void TextControl::keyPressEvent(QKeyEvent *event)
     ++m_ownEdits;
     block.endEditBlock();
     --m_ownEdits;
-    --m_keyDepth;
+    if (--m_keyDepth == 0)
+        m_keyFormat.reset();
     if (ownAction)
         QTextEdit::keyPressEvent(event);
     else

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTextEdit>
 
+#include <optional>
+
 class QPaintDevice;
 class QPainter;
 class QTextCursor;
@@ -45,7 +47,9 @@ QString plainFamily(const QString &name);
 //   loads, before the changing call returns. Edits made by a Change handler
 //   do not raise Change again.
 // - PosChange(): the caret or the selection moved. Inside one key press the
-//   moves are reported once, after the key.
+//   moves are reported once, after the key. Text a KeyPress handler writes
+//   at a caret it moved takes the format the caret had before the move
+//   (the typed text's), not that of the character before the new place.
 // - MouseDown / MouseUp(button, shift, x, y): button 1 left, 2 right,
 //   4 middle; x and y in twips from the control's top left corner.
 class TextControl : public QTextEdit {
@@ -367,6 +371,11 @@ private:
     bool m_inChange = false;
     int m_keyDepth = 0;
     bool m_posChangedInKey = false;
+    // The caret's format when a key press handler first moved the caret:
+    // what the handler writes at a caret during the key takes it, not the
+    // format of the character before the place it writes at.
+    std::optional<QTextCharFormat> m_keyFormat;
+    void holdKeyFormat();
     QString m_error;
 };
 

@@ -238,3 +238,39 @@ TEST_F(LanguageTest, TypingOverAMixedSelectionFlippedTheLanguage)
 }
 
 } // namespace
+
+namespace {
+
+// "phir" typed in Hindi after English text showed its short-i sign as a
+// Latin "f": the engine writes the sign in front of the consonant, where
+// the caret took the format of the English character before it. Every
+// glyph a Hindi word leaves is in the Hindi font, and the English text
+// before it keeps its own, whatever stands before the word.
+TEST_F(LanguageTest, ShortISignTookTheEnglishFontBeforeIt)
+{
+    const QString words[] = {u"phir"_s, u"kitaab"_s, u"sthiti"_s, u"priy"_s, u"shikShak"_s, u"dil"_s};
+    const QString befores[] = {u"abc "_s, u"abc"_s, u"abc\n"_s, QString()};
+    for (const QString &before : befores) {
+        for (const QString &word : words) {
+            SCOPED_TRACE(testing::Message() << '"' << before.toStdString() << "\" then " << word.toStdString());
+            main->commands().mnuFileNew->trigger();
+            useInput(u"English"_s);
+            for (QChar c : before)
+                c == u'\n' ? key(Qt::Key_Return) : type(QString(c));
+            const int english = int(glyphs().size());
+            useInput(u"Rom"_s);
+            type(word);
+            ASSERT_GT(glyphs().size(), english);
+            for (int i = 0; i < glyphs().size(); ++i) {
+                if (glyphs().at(i) == u'\n')
+                    continue;
+                rtf()->setSelStart(i);
+                rtf()->setSelLength(1);
+                EXPECT_EQ(rtf()->FontName().startsWith(u"Glyphora"_s), i >= english)
+                    << i << " in " << glyphs().toStdString();
+            }
+        }
+    }
+}
+
+} // namespace

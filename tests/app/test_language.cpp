@@ -16,17 +16,6 @@ namespace {
 
 class LanguageTest : public ShellTest {
 protected:
-    // "Rom", "Rem" or "English".
-    void useInput(const QString &input)
-    {
-        if (input == u"English"_s) {
-            main->OptEnglish->setChecked(true);
-            return;
-        }
-        main->OptHindi->setChecked(true);
-        (input == u"Rem"_s ? main->commands().mnuLayoutRem : main->commands().mnuLayoutRom)->trigger();
-    }
-
     // What `keys` type in `input` into a document of their own.
     QString typedIn(const QString &input, const QString &keys)
     {
@@ -170,7 +159,7 @@ TEST_F(LanguageTest, CaretMovesReformattedTheText)
     // Sizes the user set on runs of each language.
     const struct {
         int start, length, size;
-    } runs[] = {{11, 5, 12}, {5, 5, 32}, {rtf()->Text().size() - 3, 3, 40}};
+    } runs[] = {{11, 5, 12}, {5, 5, 32}, {int(rtf()->Text().size()) - 3, 3, 40}};
     for (const auto &r : runs) {
         rtf()->setSelStart(r.start);
         rtf()->setSelLength(r.length);
@@ -199,8 +188,9 @@ TEST_F(LanguageTest, CaretMovesReformattedTheText)
         ASSERT_EQ(QString::fromLatin1(rtf()->toRtf()), before) << "step " << step << " at " << rtf()->SelStart() << "+"
                                           << rtf()->SelLength();
         const QString font = rtf()->FontName();
-        if (!font.isEmpty())
+        if (!font.isEmpty()) {
             ASSERT_EQ(main->isHindi(), font.startsWith(u"Glyphora"_s)) << "step " << step;
+        }
     }
 }
 

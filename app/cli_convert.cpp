@@ -1,6 +1,7 @@
 // kalamora convert: a document loaded and saved through the text-engine
 // control, optionally turned between Kruti Dev glyph text and Unicode.
 #include "commands.h"
+#include "filecommands.h"
 
 #include "conversion.h"
 #include "gui.h"
@@ -22,8 +23,8 @@ namespace {
 
 const char convertUsage[] =
     "usage: kalamora convert [--to-unicode|--to-kruti] IN OUT\n"
-    "Loads IN as the Open command does (by its last three letters: RTF, TXT,\n"
-    "HTM; anything else as plain text) and writes OUT by its extension:\n"
+    "Loads IN as the Open command does (by its ending: RTF, TXT, HTM or HTML;\n"
+    "anything else as plain text) and writes OUT by its extension:\n"
     ".rtf, .txt, .htm or .html, or .pdf as it prints.\n"
     "  --to-unicode  Kruti Dev glyph text (runs in a Glyphora or Kruti Dev\n"
     "                font, or the whole of a plain-text file) to Unicode\n"
@@ -39,16 +40,6 @@ int badArguments(const std::string &message)
 {
     std::fprintf(stderr, "kalamora convert: %s\n%s", message.c_str(), convertUsage);
     return 2;
-}
-
-int inputFormat(const QString &path)
-{
-    const QString ending = path.right(3).toUpper();
-    if (ending == u"RTF"_s)
-        return textengine::TextControl::FormatRtf;
-    if (ending == u"HTM"_s)
-        return textengine::TextControl::FormatHtml;
-    return textengine::TextControl::FormatText;
 }
 
 } // namespace
@@ -106,7 +97,7 @@ int runConvert(int argc, char **argv)
         kalamora::registerProgramFont();
 
     textengine::TextControl control;
-    const int format = inputFormat(in);
+    const int format = FileCommands::formatForName(in);
     if (!control.Load(in, 0, format))
         return fail(control.errorString().toStdString());
     if (conversion)

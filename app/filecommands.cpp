@@ -20,10 +20,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString OpenFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|HyperText File (*.htm) |*.htm|"_s;
+const QString OpenFilter =
+    u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|HyperText File (*.htm;*.html) |*.htm;*.html|"_s;
 const QString SaveFilter = u"Rich Text File (*.rtf) |*.rtf|"_s;
 const QString SaveAsFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|"_s;
-const QString HtmlFilter = u"HyperText File (*.htm) |*.htm|"_s;
+const QString HtmlFilter = u"HyperText File (*.htm;*.html) |*.htm;*.html|"_s;
 
 using TC = textengine::TextControl;
 
@@ -50,7 +51,7 @@ int FileCommands::formatForName(const QString &path, int *savedFormat)
     if (ending == u"RTF"_s) {
         format = TC::FormatRtf;
         saved = 0;
-    } else if (ending == u"HTM"_s) {
+    } else if (ending == u"HTM"_s || path.endsWith(u".html"_s, Qt::CaseInsensitive)) {
         format = TC::FormatHtml;
         saved = 3;
     }
@@ -90,6 +91,10 @@ frmDocument *FileCommands::OpenDocument(const QString &path)
         fromDialog = true;
     }
 
+    // The full path: the title shows it, and the recent list opens it again
+    // from wherever the program was started.
+    if (!name.isEmpty())
+        name = QFileInfo(name).absoluteFilePath();
     // The window exists before the file is read, so that a failure can be
     // shown in it; it closes again without its question when the read fails.
     frmDocument *doc = m_main->NewDocument();
@@ -119,6 +124,7 @@ frmDocument *FileCommands::OpenDocument(const QString &path)
             doc->SavedFormat = QString::number(byFilter[m_openFilterIndex - 1]);
     }
     doc->rtftext()->setSelStart(0);
+    m_main->SyncFormatControls(); // the caret stood at 0 before the text came
     return doc;
 }
 

@@ -12,7 +12,7 @@ class frmDocument;
 
 // File > New, Open, Save, Save As and the recent-file list. Documents are
 // read and written by their text-engine control; the format follows the
-// file name's ending (RTF, TXT, HTM; anything else as text).
+// file name's ending (RTF, TXT, HTM or HTML; anything else as text).
 class FileCommands : public QObject {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #include "filedialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <utility>
 
@@ -21,20 +23,53 @@ QStringList qtFilters(const QString &legacy)
     const QStringList parts = legacy.split(u'|');
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString name = parts[i].trimmed();
-        const QString pattern = parts[i + 1].trimmed();
-        if (name.isEmpty() || pattern.isEmpty())
+        QString name = parts[i].trimmed();
+        const QStringList patterns = parts[i + 1].split(QRegularExpression(u"[;\\s]+"_s), Qt::SkipEmptyParts);
+        if (name.isEmpty() || patterns.isEmpty())
             continue;
-        // The name usually carries its pattern already ("Text File (*.txt)").
-        filters.append(name.contains(u'(') ? name : u"%1 (%2)"_s.arg(name, pattern));
+        // The name usually shows its patterns already ("Text File (*.txt)");
+        // Qt reads them from there, separated by blanks.
+        const qsizetype open = name.lastIndexOf(u'(');
+        if (open >= 0 && name.endsWith(u')'))
+            name = name.left(open).trimmed();
+        filters.append(u"%1 (%2)"_s.arg(name, patterns.join(u' ')));
     }
     return filters;
 }
 
+QStringList filterEndings(const QString &qtFilter)
+{
+    const qsizetype open = qtFilter.lastIndexOf(u'(');
+    const qsizetype close = qtFilter.lastIndexOf(u')');
+    QStringList endings;
+    if (open < 0 || close < open)
+        return endings;
+    static const QRegularExpression plainEnding(u"^\\*\\.([A-Za-z0-9_]+)$"_s);
+    const QStringList patterns = qtFilter.mid(open + 1, close - open - 1).split(u' ', Qt::SkipEmptyParts);
+    for (const QString &pattern : patterns) {
+        const QRegularExpressionMatch m = plainEnding.match(pattern);
+        if (m.hasMatch())
+            endings.append(m.captured(1));
+    }
+    return endings;
+}
+
+QString withFilterEnding(const QString &path, const QString &qtFilter)
+{
+    const QStringList endings = filterEndings(qtFilter);
+    if (endings.isEmpty() || !QFileInfo(path).suffix().isEmpty() || QFileInfo(path).fileName().isEmpty())
+        return path;
+    return path.endsWith(u'.') ? path + endings.first() : path + u'.' + endings.first();
+}
+
 std::optional<FileDialogChoice> askForFile(const FileDialogRequest &request)
 {
-    if (currentHook())
-        return currentHook()(request);
+    if (currentHook()) {
+        auto choice = currentHook()(request);
+        if (choice && request.mode == FileDialogRequest::Save)
+            choice->path = withFilterEnding(choice->path, request.filters.value(choice->filterIndex - 1));
+        return choice;
+    }
     QFileDialog dialog(request.parent, request.title);
     dialog.setNameFilters(request.filters);
     if (request.filterIndex >= 1 && request.filterIndex <= request.filters.size())
@@ -54,13 +89,8 @@ std::optional<FileDialogChoice> askForFile(const FileDialogRequest &request)
     FileDialogChoice choice;
     choice.path = dialog.selectedFiles().first();
     choice.filterIndex = int(request.filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (request.mode == FileDialogRequest::Save && QFileInfo(choice.path).suffix().isEmpty()) {
-        // Give a bare name the extension of the chosen filter.
-        const QString filter = dialog.selectedNameFilter();
-        const int star = int(filter.indexOf(u"*."_s));
-        if (star >= 0)
-            choice.path += filter.mid(star + 1, filter.indexOf(u')', star) - star - 1);
-    }
+    if (request.mode == FileDialogRequest::Save)
+        choice.path = withFilterEnding(choice.path, dialog.selectedNameFilter());
     return choice;
 }
 

@@ -33,7 +33,16 @@ std::optional<FileDialogChoice> askForFile(const FileDialogRequest &request);
 FileDialogHook setFileDialogHook(FileDialogHook hook);
 
 // Turns a filter string of the form "Name (*.ext) |*.ext|Name2 ...|" into
-// Qt's filters, one "Name (*.ext)" per entry.
+// Qt's filters, one "Name (*.ext)" per entry; an entry of several patterns
+// ("*.htm;*.html") becomes "Name (*.htm *.html)".
 QStringList qtFilters(const QString &legacy);
+
+// The endings a Qt filter names: "HyperText File (*.htm *.html)" gives
+// "htm" and "html"; a pattern that is no plain ending ("*") gives none.
+QStringList filterEndings(const QString &qtFilter);
+
+// The name a save dialog makes of `path` under `qtFilter`: a name without
+// an ending gets the filter's first one; any other name stays as it is.
+QString withFilterEnding(const QString &path, const QString &qtFilter);
 
 } // namespace kalamora

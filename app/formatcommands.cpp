@@ -22,6 +22,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPrinter>
 #include <QToolBar>
@@ -169,6 +171,7 @@ FormatCommands::FormatCommands(frmMain *main)
         });
     }
     connect(c.mnuView, &QMenu::aboutToShow, this, &FormatCommands::viewMenuAboutToShow);
+    connect(main->mdiArea, &QMdiArea::subWindowActivated, this, &FormatCommands::showDocumentSettings);
     connect(c.mnuViewEditor, &QAction::triggered, this, [this] { setViewMode(0); });
     connect(c.mnuViewPageView, &QAction::triggered, this, [this] { setViewMode(1); });
     connect(c.button[u"PView"_s], &QAction::triggered, this, [this](bool pressed) { setViewMode(pressed ? 1 : 0); });
@@ -234,7 +237,7 @@ void FormatCommands::chooseColour(bool background)
     t->SetFocus();
 }
 
-void FormatCommands::setTabKind(int kind)
+void FormatCommands::showTabKind(int kind)
 {
     CommandSurface &c = m_main->commands();
     const std::pair<QAction *, QAction *> items[] = {
@@ -247,6 +250,11 @@ void FormatCommands::setTabKind(int kind)
         items[k - 1].first->setChecked(k == kind);
         items[k - 1].second->setChecked(k == kind);
     }
+}
+
+void FormatCommands::setTabKind(int kind)
+{
+    showTabKind(kind);
     if (TC *t = text()) {
         t->setTabType(kind);
         t->SetFocus();
@@ -375,12 +383,28 @@ void FormatCommands::InsertObject(bool bInsertAsCharacter, TC *txText, int nLeft
 
 void FormatCommands::applyZoom(int index)
 {
-    TC *t = text();
-    if (!t || index < 0 || index >= m_main->cmbZoom->count())
+    frmDocument *doc = m_main->activeDocument();
+    if (!doc || index < 0 || index >= m_main->cmbZoom->count())
         return;
-    if (const auto zoom = format::zoomForEntry(m_main->cmbZoom->itemText(index), *t))
+    TC *t = doc->rtftext();
+    if (const auto zoom = format::zoomForEntry(m_main->cmbZoom->itemText(index), *t)) {
         t->setZoomFactor(*zoom);
+        doc->zoomEntry = index;
+    }
     t->SetFocus();
+}
+
+// The zoom box, the grid-lines item and the tab buttons show what the
+// document that has just become active was set to.
+void FormatCommands::showDocumentSettings(QMdiSubWindow *sub)
+{
+    auto *doc = sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
+    if (!doc)
+        return;
+    CommandSurface &c = m_main->commands();
+    m_main->cmbZoom->setCurrentIndex(doc->zoomEntry);
+    c.mnuTableGrid->setChecked(doc->rtftext()->TableGridLines());
+    showTabKind(doc->rtftext()->TabType());
 }
 
 void FormatCommands::viewMenuAboutToShow()

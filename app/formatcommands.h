@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QMdiSubWindow;
 class QPrinter;
 class frmMain;
 class frmPrintView;
@@ -64,6 +65,8 @@ private:
     void formatMenuAboutToShow();
     void tableMenuAboutToShow();
     void viewMenuAboutToShow();
+    void showDocumentSettings(QMdiSubWindow *sub);
+    void showTabKind(int kind);
 
     frmMain *m_main;
     std::unique_ptr<QPrinter> m_printer;

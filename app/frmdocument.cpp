@@ -96,6 +96,11 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
         // line start would take the place of a selection there.
         if (key < 32 && key != engine::KeyBinding::Enter)
             return;
+        // A save or a command may have put the caret back on an emptied
+        // paragraph's leftover format since the last refresh, and a
+        // selection may begin in the other language.
+        if (control == m_rtftext)
+            m_main->prepareTyping(control);
         key = binding->keyPress(*surface, key);
     });
     connect(control, &textengine::TextControl::Change, this, [surface, binding] { binding->textChanged(*surface); });

@@ -36,6 +36,8 @@ public:
     // code it was saved in; None until the document has a file.
     QString SavedName = None;
     QString SavedFormat = None;
+    // The zoom box's entry the document is shown at ("100 %" at first).
+    int zoomEntry = 5;
 
     // While the find window is open the hidden control stands in the
     // document's place.

@@ -22,6 +22,17 @@ namespace {
 constexpr int ShiftCtrl = 2;
 } // namespace
 
+QString frmFind::boxText(const textengine::TextControl *box) const
+{
+    // Typed in Hindi, a word ends in the halant of its last consonant until
+    // the next key (a blank, a full stop) takes it away; the word the user
+    // means is the ended one, as it stands in the document.
+    QString text = box->Text();
+    if (m_main->isHindi() && text.size() > 1 && text.endsWith(u'~') && !text.endsWith(u"~~"_s))
+        text.chop(1);
+    return text;
+}
+
 void SetAlwaysOnTop(QWidget *window, bool onTop)
 {
     if (!window)
@@ -171,7 +182,7 @@ void frmFind::findNext()
         text3->setSelStart(0);
         m_searchStarted = true;
     }
-    const QString what = Text1->Text();
+    const QString what = boxText(Text1);
     const int from = text3->SelStart() + text3->SelLength();
     const int at = what.isEmpty() ? -1 : int(text3->Text().indexOf(what, from, Qt::CaseSensitive));
     if (at < 0) {
@@ -196,7 +207,7 @@ void frmFind::replace()
     textengine::TextControl *text3 = m_document->Text3();
     if (text3->SelLength() == 0)
         return;
-    text3->setSelText(Text2->Text());
+    text3->setSelText(boxText(Text2));
     Replace->setEnabled(false);
     ReplaceAll->setEnabled(false);
 }
@@ -209,8 +220,8 @@ void frmFind::replaceAll()
     if (!m_document)
         return;
     textengine::TextControl *text3 = m_document->Text3();
-    const QString what = Text1->Text();
-    const QString with = Text2->Text();
+    const QString what = boxText(Text1);
+    const QString with = boxText(Text2);
     if (what.isEmpty())
         return;
     QString text = text3->Text();

@@ -57,6 +57,8 @@ protected:
 private:
     void bindField(textengine::TextControl *field, textengine::TextControlSurface *surface);
     void giveBack();
+    // What a box searches for or writes.
+    QString boxText(const textengine::TextControl *box) const;
 
     frmMain *m_main;
     QPointer<frmDocument> m_document;

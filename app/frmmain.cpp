@@ -39,6 +39,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -82,14 +84,6 @@ const char *const Sayings[22] = {
     "Every letter has a headline of its own.",
     "Press F1; help is only a key away.",
 };
-
-// A family name without the foundry that the font database adds to it
-// ("C059 [UKWN]" is "C059").
-QString plainFamily(const QString &name)
-{
-    const qsizetype bracket = name.indexOf(u" ["_s);
-    return bracket > 0 && name.endsWith(u']') ? name.left(bracket) : name;
-}
 
 int twipsPerPixel(const QWidget *w)
 {
@@ -370,7 +364,7 @@ void frmMain::FillFontBoxes()
             continue;
         // "Name [Foundry]": the plain name finds the family, and only the
         // plain name belongs in a document.
-        const QString family = plainFamily(qualified);
+        const QString family = textengine::plainFamily(qualified);
         if (listed.contains(family))
             continue;
         listed.append(family);
@@ -465,8 +459,10 @@ QList<frmDocument *> frmMain::documents() const
 void frmMain::documentActivated(QMdiSubWindow *sub)
 {
     auto *doc = sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
+    // The boxes and the language follow the text at the caret of the
+    // document the user comes to, as a click into it would make them.
     if (doc)
-        syncCommandStates();
+        SyncFormatControls();
     if (doc == m_rulerDocument)
         return;
     if (m_rulerDocument)
@@ -503,8 +499,16 @@ void frmMain::ShowDocumentCommands()
             a->setEnabled(true);
     }
     m_cmd->tbToolbar2->setEnabled(true);
-    for (QAction *a : {m_cmd->mnuFileSave, m_cmd->mnuFileSaveAs, m_cmd->mnuFileSaveHtml, m_cmd->mnuFilePrint})
+    for (QAction *a : documentFileCommands())
         a->setEnabled(true);
+}
+
+// The File commands that write or print the active document; the exports
+// go with Save, Save As and Print.
+QList<QAction *> frmMain::documentFileCommands() const
+{
+    return {m_cmd->mnuFileSave,  m_cmd->mnuFileSaveAs,    m_cmd->mnuFileSaveHtml,
+            m_cmd->mnuFilePrint, m_cmd->mnuFileExportPdf, m_cmd->mnuFileExportUnicode};
 }
 
 void frmMain::HideDocumentCommands()
@@ -524,7 +528,7 @@ void frmMain::HideDocumentCommands()
             a->setEnabled(false);
     }
     m_cmd->tbToolbar2->setEnabled(false);
-    for (QAction *a : {m_cmd->mnuFileSave, m_cmd->mnuFileSaveAs, m_cmd->mnuFileSaveHtml, m_cmd->mnuFilePrint})
+    for (QAction *a : documentFileCommands())
         a->setEnabled(false);
 }
 
@@ -589,7 +593,7 @@ void frmMain::selectEnglish()
     m_state.InputLanguage = English.toStdString();
     if (frmDocument *doc = activeDocument()) {
         if (!cmbFontEng->currentText().isEmpty())
-            doc->rtftext()->setFontName(plainFamily(cmbFontEng->currentText()));
+            doc->rtftext()->setFontName(cmbFontEng->currentText());
         const int size = cmbFontSize->currentText().toInt();
         if (size > 0)
             doc->rtftext()->setFontSize(size);
@@ -624,7 +628,7 @@ void frmMain::applyHindiFontBox()
 void frmMain::applyEnglishFontBox()
 {
     frmDocument *doc = activeDocument();
-    const QString family = plainFamily(cmbFontEng->currentText());
+    const QString family = textengine::plainFamily(cmbFontEng->currentText());
     if (doc && !doc->rtftext()->Text().isEmpty()) {
         doc->rtftext()->setFontName(family);
         doc->rtftext()->SetFocus();
@@ -650,20 +654,75 @@ void frmMain::SyncFormatControls()
         return;
     textengine::TextControl *rtf = doc->rtftext();
     syncCommandStates();
-    if (rtf->FontSize() > 0)
-        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+    if (keepLanguageInEmptyParagraph(rtf))
+        return;
+    // The language follows the text first, so that the size box still
+    // shows the size of the language being left when that is stored; then
+    // the boxes show the text's own font and size.
     const QString font = rtf->FontName();
     if (!font.isEmpty()) {
-        if (font.left(8) != u"Glyphora"_s) {
-            cmbFontEng->setCurrentText(font);
-            if (!OptEnglish->isChecked())
-                selectEnglish();
-        } else {
-            CmbFontHin->setCurrentText(font);
-            if (!OptHindi->isChecked())
-                selectHindi();
-        }
+        const bool hindiText = font.left(8) == u"Glyphora"_s;
+        if (hindiText != OptHindi->isChecked())
+            followLanguage(hindiText);
+        (hindiText ? CmbFontHin : cmbFontEng)->setCurrentText(font);
     }
+    if (rtf->FontSize() > 0)
+        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+}
+
+// The language switch of the caret entering text of the other language:
+// the text already has its font and size, so nothing is applied to the
+// document (a selection would be reformatted) and the focus stays where
+// it is; the size of the language being left is kept for it.
+void frmMain::followLanguage(bool hindi)
+{
+    if (m_switchingLanguage)
+        return;
+    m_switchingLanguage = true;
+    m_settings.writeString(hindi ? u"EngFontSize"_s : u"HinFontSize"_s, cmbFontSize->currentText());
+    (hindi ? OptHindi : OptEnglish)->setChecked(true);
+    CmbFontHin->setEnabled(hindi);
+    cmbFontEng->setEnabled(!hindi);
+    m_state.InputLanguage = (hindi ? Hindi : English).toStdString();
+    m_switchingLanguage = false;
+}
+
+// An empty paragraph holds no text whose font the language could follow:
+// what the caret reads there is what the paragraph kept of text deleted
+// from it, or the document's default font once everything is gone. The
+// language stays as the user had it, and the caret takes that language's
+// font and the size in the box, so that typing goes on as before.
+bool frmMain::keepLanguageInEmptyParagraph(textengine::TextControl *rtf)
+{
+    const QTextCursor caret = rtf->textCursor();
+    if (caret.hasSelection() || caret.block().length() != 1)
+        return false;
+    applyLanguageFont(rtf);
+    return true;
+}
+
+void frmMain::applyLanguageFont(textengine::TextControl *rtf)
+{
+    const QString family = isHindi() ? CmbFontHin->currentText() : textengine::plainFamily(cmbFontEng->currentText());
+    const int size = cmbFontSize->currentText().toInt();
+    if (!family.isEmpty() && rtf->FontName() != family)
+        rtf->setFontName(family);
+    if (size > 0 && rtf->FontSize() != size)
+        rtf->setFontSize(size);
+}
+
+void frmMain::prepareTyping(textengine::TextControl *rtf)
+{
+    // A typed key replaces the selection. Removed first, the selection
+    // leaves the caret the format of its first character, which may be of
+    // the other language when the selection mixed both; the key is then
+    // typed in the font of the language in use.
+    if (rtf->textCursor().hasSelection())
+        rtf->setSelText(QString());
+    if (keepLanguageInEmptyParagraph(rtf))
+        return;
+    if (rtf->FontName().left(8) == u"Glyphora"_s ? !isHindi() : isHindi())
+        applyLanguageFont(rtf);
 }
 
 void frmMain::syncCommandStates()
@@ -822,8 +881,9 @@ void frmMain::connectCommands()
             return;
         const QCursor previous = doc->rtftext()->viewport()->cursor();
         doc->rtftext()->viewport()->setCursor(Qt::WaitCursor);
-        doc->rtftext()->setSelStart(0);
-        doc->rtftext()->setSelLength(std::numeric_limits<int>::max());
+        // In one step, as Ctrl+A does: a caret set to the start first would
+        // switch the language to that of the first character.
+        doc->rtftext()->selectAll();
         doc->rtftext()->viewport()->setCursor(previous);
     });
     auto clearSelection = [this] {

@@ -21,8 +21,9 @@ class frmDocument;
 class frmKeyb;
 
 namespace textengine {
+class TextControl;
 class TXRuler;
-}
+} // namespace textengine
 class frmFind;
 class FileCommands;
 class HelpWindow;
@@ -79,6 +80,14 @@ public:
     // document's own signals, so no menu needs to open first.
     void syncCommandStates();
     void toggleLanguage(); // Ctrl+L in a document or the find window
+    // With the caret in an empty paragraph, gives it the font of the input
+    // language and the size in the box, and returns true: there is no text
+    // there whose font the language should follow.
+    bool keepLanguageInEmptyParagraph(textengine::TextControl *rtf);
+    // Before the engine takes a typed key in a document: the selection is
+    // removed, and the caret takes the font of the input language where
+    // the format it was left does not belong to that language.
+    void prepareTyping(textengine::TextControl *rtf);
 
     // engine::EngineHost
     bool dotPurna() const override;
@@ -133,6 +142,9 @@ private:
     void tileWindows(Qt::Orientation direction);
     void showSaying(int x, int y);
     QString fontSizeForLanguage(const QString &key) const;
+    void followLanguage(bool hindi);
+    void applyLanguageFont(textengine::TextControl *rtf);
+    QList<QAction *> documentFileCommands() const;
 
     SettingsStore &m_settings;
     engine::EngineState &m_state;

@@ -284,8 +284,15 @@ int TextControl::SelStart() const
     return textCursor().selectionStart();
 }
 
+void TextControl::holdKeyFormat()
+{
+    if (m_keyDepth > 0 && !m_keyFormat)
+        m_keyFormat = textCursor().charFormat();
+}
+
 void TextControl::setSelStart(int pos)
 {
+    holdKeyFormat();
     const int end = document()->characterCount() - 1;
     QTextCursor c = textCursor();
     c.setPosition(std::clamp(pos, 0, std::max(end, 0)));
@@ -300,6 +307,7 @@ int TextControl::SelLength() const
 
 void TextControl::setSelLength(int length)
 {
+    holdKeyFormat();
     const int end = document()->characterCount() - 1;
     QTextCursor c = textCursor();
     const int start = c.selectionStart();
@@ -335,6 +343,8 @@ void TextControl::setSelText(const QString &text)
     ownEdit([&] {
         QTextCursor c = textCursor();
         c.beginEditBlock();
+        if (m_keyFormat && !c.hasSelection())
+            c.setCharFormat(*m_keyFormat);
         writeText(c, text);
         c.endEditBlock();
         setTextCursor(c);
@@ -436,8 +446,15 @@ QString TextControl::FontName() const
     return uniform ? name : QString();
 }
 
-void TextControl::setFontName(const QString &name)
+QString plainFamily(const QString &name)
 {
+    const qsizetype bracket = name.indexOf(u" ["_s);
+    return bracket > 0 && name.endsWith(u']') ? name.left(bracket) : name;
+}
+
+void TextControl::setFontName(const QString &qualified)
+{
+    const QString name = plainFamily(qualified);
     if (name.isEmpty())
         return;
     QTextCharFormat f;
@@ -572,6 +589,10 @@ namespace {
 
 template <typename F> void forEachSelectedBlock(const QTextCursor &c, F &&fn)
 {
+    // While QTextEdit replaces the whole content (setHtml), its cursor is a
+    // null one, and the format signals it raises meanwhile may read here.
+    if (c.isNull())
+        return;
     const QTextDocument *doc = c.document();
     const int start = c.selectionStart();
     const int end = c.selectionEnd();
@@ -1084,7 +1105,8 @@ void TextControl::keyPressEvent(QKeyEvent *event)
     ++m_ownEdits;
     block.endEditBlock();
     --m_ownEdits;
-    --m_keyDepth;
+    if (--m_keyDepth == 0)
+        m_keyFormat.reset();
     if (ownAction)
         QTextEdit::keyPressEvent(event);
     else

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTextEdit>
 
+#include <optional>
+
 class QPaintDevice;
 class QPainter;
 class QTextCursor;
@@ -10,6 +12,11 @@ class QTextBlockFormat;
 class QTextCharFormat;
 
 namespace textengine {
+
+// A font family as a document names it: without the foundry that the font
+// database adds to a family more than one foundry ships ("C059 [UKWN]" is
+// "C059"). The plain name finds the family all the same.
+QString plainFamily(const QString &name);
 
 // The document's text-engine control: a rich-text widget over QTextDocument
 // that offers the word-processing component's members by their own names
@@ -40,7 +47,9 @@ namespace textengine {
 //   loads, before the changing call returns. Edits made by a Change handler
 //   do not raise Change again.
 // - PosChange(): the caret or the selection moved. Inside one key press the
-//   moves are reported once, after the key.
+//   moves are reported once, after the key. Text a KeyPress handler writes
+//   at a caret it moved takes the format the caret had before the move
+//   (the typed text's), not that of the character before the new place.
 // - MouseDown / MouseUp(button, shift, x, y): button 1 left, 2 right,
 //   4 middle; x and y in twips from the control's top left corner.
 class TextControl : public QTextEdit {
@@ -128,7 +137,7 @@ public:
     // A format that is not the same over the whole selection reads false,
     // "" for FontName, 0 for FontSize and -1 for the colours.
     QString FontName() const;
-    void setFontName(const QString &name);
+    void setFontName(const QString &name); // stored as plainFamily(name)
     int FontSize() const;  // points
     void setFontSize(int points);
     bool FontBold() const;
@@ -362,6 +371,11 @@ private:
     bool m_inChange = false;
     int m_keyDepth = 0;
     bool m_posChangedInKey = false;
+    // The caret's format when a key press handler first moved the caret:
+    // what the handler writes at a caret during the key takes it, not the
+    // format of the character before the place it writes at.
+    std::optional<QTextCharFormat> m_keyFormat;
+    void holdKeyFormat();
     QString m_error;
 };
 

@@ -10,6 +10,8 @@
 #include "textcontrol.h"
 #include "uihooks.h"
 
+#include <QAction>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 
@@ -93,6 +95,18 @@ protected:
     }
 
     QString glyphs() { return rtf()->Text(); }
+
+    // Puts an input in place: "Rom" or "Rem" (Hindi in that layout) or
+    // "English".
+    void useInput(const QString &input)
+    {
+        if (input == QStringLiteral("English")) {
+            main->OptEnglish->setChecked(true);
+            return;
+        }
+        main->OptHindi->setChecked(true);
+        (input == QStringLiteral("Rem") ? main->commands().mnuLayoutRem : main->commands().mnuLayoutRom)->trigger();
+    }
 
     std::unique_ptr<SettingsStore> settings;
     engine::EngineState state;

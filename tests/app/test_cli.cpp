@@ -90,3 +90,25 @@ TEST(CommandLine, WithoutADisplayTheWindowEndedInQtsPluginMessage)
 }
 
 } // namespace
+
+namespace {
+
+// kalamora convert read a ".html" file as plain text, markup and all.
+TEST(CommandLine, ConvertReadHtmlAsText)
+{
+    QTemporaryDir dir;
+    for (const QString name : {u"page.html"_s, u"PAGE.HTML"_s, u"page.htm"_s}) {
+        QFile page(dir.filePath(name));
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+        page.write("<html><body><p>Dear <b>friend</b></p></body></html>");
+        page.close();
+        const QString out = dir.filePath(u"out.txt"_s);
+        const Outcome r = bare(kalamora(), {u"convert"_s, page.fileName(), out});
+        EXPECT_EQ(r.status, 0) << name.toStdString() << r.err.toStdString();
+        QFile written(out);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.readAll(), QByteArray("Dear friend")) << name.toStdString();
+    }
+}
+
+} // namespace

@@ -19,17 +19,6 @@ enum class Op { Copy, Cut, Paste };
 
 class ClipboardTest : public ShellTest {
 protected:
-    // Puts the language and layout of a row in place.
-    void useInput(const QString &layout)
-    {
-        if (layout == u"English"_s) {
-            main->OptEnglish->setChecked(true);
-            return;
-        }
-        main->OptHindi->setChecked(true);
-        (layout == u"Rem"_s ? main->commands().mnuLayoutRem : main->commands().mnuLayoutRom)->trigger();
-    }
-
     void keyClick(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(rtf(), key, mods); }
 
     void run(Route route, Op op)

@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontDialog>
+#include <QLineEdit>
 #include <QFontInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -136,11 +138,176 @@ TEST_F(CommandStateTest, SharedActionsLeakedState)
                  && !c.tbToolbarButton(3)->isEnabled(); // Save
          }},
         {"a document again", [&] { c.mnuFileNew->trigger(); },
-         [&] { return c.mnuHelpContents->isEnabled() && !cut->isEnabled() && c.button[u"Paste"_s]->isEnabled(); }},
+         [&] {
+             return c.mnuHelpContents->isEnabled() && !cut->isEnabled() && c.button[u"Paste"_s]->isEnabled();
+         }},
     };
     for (const Row &row : rows) {
         row.act();
         EXPECT_TRUE(row.holds()) << row.what;
+    }
+}
+
+// Export As PDF and Export As Unicode Text stayed enabled with every
+// document closed. Every File command that writes or prints the active
+// document goes off with the last document and on again with a new one;
+// the commands that need none stay on.
+TEST_F(CommandStateTest, ExportsEnabledWithNoDocumentOpen)
+{
+    auto &c = main->commands();
+    const QList<QAction *> needADocument = {c.mnuFileSave,  c.mnuFileSaveAs,    c.mnuFileSaveHtml,
+                                            c.mnuFilePrint, c.mnuFileExportPdf, c.mnuFileExportUnicode};
+    const QList<QAction *> needNone = {c.mnuFileNew, c.mnuFileOpen, c.mnuFileImportUnicode, c.mnuFileExit};
+    const auto expect = [&](bool documentOpen) {
+        for (QAction *a : needADocument)
+            EXPECT_EQ(a->isEnabled(), documentOpen) << a->text().toStdString() << " with documents: " << documentOpen;
+        for (QAction *a : needNone)
+            EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    };
+    answers.assign(4, QMessageBox::No);
+    main->mdiArea->closeAllSubWindows();
+    ASSERT_EQ(main->DocumentCount, 0);
+    expect(false);
+    c.mnuFileNew->trigger();
+    expect(true);
+}
+
+} // namespace
+
+namespace {
+
+// A family the font database lists under its foundry, because more than
+// one foundry ships it (install-deps brings one).
+QString foundryQualifiedFamily()
+{
+    for (const QString &f : QFontDatabase::families()) {
+        if (f.contains(u" ["_s) && !QFontDatabase::isPrivateFamily(f))
+            return f;
+    }
+    return {};
+}
+
+// The font dialog wrote "C059 [UKWN]" into the document and so into its RTF
+// font table. Every route by which a font name reaches a document writes the
+// plain family.
+TEST_F(CommandStateTest, FontDialogWroteAFoundryName)
+{
+    const QString qualified = foundryQualifiedFamily();
+    ASSERT_FALSE(qualified.isEmpty()) << "no family of two foundries installed";
+    const QString plain = qualified.left(qualified.indexOf(u" ["_s));
+    CommandSurface &c = main->commands();
+    textengine::setDialogHook([&](QDialog *dialog) {
+        auto *fonts = qobject_cast<QFontDialog *>(dialog);
+        if (!fonts)
+            return int(QDialog::Rejected);
+        fonts->setCurrentFont(QFont(qualified));
+        EXPECT_EQ(fonts->currentFont().family(), qualified) << "the dialog shows the foundry";
+        return int(QDialog::Accepted);
+    });
+    const struct {
+        const char *route;
+        std::function<void()> write;
+    } routes[] = {
+        {"Format > Font...", [&] { c.mnuFormatFonts->trigger(); }},
+        {"the pop-up menu's Font...", [&] { c.mnuPopFont->trigger(); }},
+        {"the English font box", [&] {
+             main->cmbFontEng->setCurrentText(qualified);
+             Q_EMIT main->cmbFontEng->activated(0);
+         }},
+        {"Return in the English font box", [&] {
+             main->cmbFontEng->setCurrentText(qualified);
+             Q_EMIT main->cmbFontEng->lineEdit()->returnPressed();
+         }},
+        {"English selected", [&] {
+             main->OptHindi->setChecked(true);
+             main->cmbFontEng->setCurrentText(qualified);
+             main->OptEnglish->setChecked(true);
+         }},
+        {"the FontName property", [&] { rtf()->setProperty("FontName", qualified); }},
+    };
+    for (const auto &r : routes) {
+        SCOPED_TRACE(r.route);
+        c.mnuFileNew->trigger();
+        type(u"ghar"_s);
+        rtf()->selectAll();
+        r.write();
+        rtf()->selectAll();
+        EXPECT_EQ(rtf()->FontName(), plain);
+        EXPECT_FALSE(rtf()->toRtf().contains(" [")) << rtf()->toRtf().toStdString();
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The zoom box kept the zoom set last, whichever document was active. Each
+// setting a document keeps of its own and a main-window control shows
+// follows the document that becomes active, set in two documents apart.
+TEST_F(CommandStateTest, ZoomBoxDidNotFollowTheActiveDocument)
+{
+    CommandSurface &c = main->commands();
+    const QString tabButtons[] = {u"LTab"_s, u"RTab"_s, u"CTab"_s, u"DTab"_s};
+    const struct {
+        const char *what;
+        int values[2];
+        std::function<void(int)> set;
+        std::function<int()> shown;
+    } settings[] = {
+        {"the zoom box", {3, 11},
+         [&](int i) {
+             main->cmbZoom->setCurrentIndex(i);
+             Q_EMIT main->cmbZoom->activated(i);
+         },
+         [&] { return main->cmbZoom->currentIndex(); }},
+        {"the zoom menu", {0, 5}, [&](int i) { c.mnuZoom[i]->trigger(); },
+         [&] {
+             Q_EMIT c.mnuView->aboutToShow();
+             for (int i = 0; i < c.mnuZoom.size(); ++i) {
+                 if (c.mnuZoom[i]->isChecked())
+                     return i;
+             }
+             return -1;
+         }},
+        {"Table > Grid Lines", {0, 1},
+         [&](int on) {
+             if (c.mnuTableGrid->isChecked() != bool(on))
+                 c.mnuTableGrid->trigger();
+         },
+         [&] { return int(c.mnuTableGrid->isChecked()); }},
+        {"the tab buttons", {2, 4}, [&](int kind) { c.button[tabButtons[kind - 1]]->trigger(); },
+         [&] {
+             for (int kind = 1; kind <= 4; ++kind) {
+                 if (c.button[tabButtons[kind - 1]]->isChecked())
+                     return kind;
+             }
+             return 0;
+         }},
+        {"the page-view button", {0, 1},
+         [&](int on) {
+             if (c.button[u"PView"_s]->isChecked() != bool(on))
+                 c.button[u"PView"_s]->trigger();
+         },
+         [&] { return int(c.button[u"PView"_s]->isChecked()); }},
+        {"the input language, by the text at the caret", {1, 0},
+         [&](int hindi) {
+             (hindi ? main->OptHindi : main->OptEnglish)->setChecked(true);
+             type(u"ghar"_s);
+         },
+         [&] { return int(main->isHindi()); }},
+    };
+    for (const auto &s : settings) {
+        SCOPED_TRACE(s.what);
+        QMdiSubWindow *windows[2];
+        for (int i = 0; i < 2; ++i) {
+            c.mnuFileNew->trigger();
+            windows[i] = main->mdiArea->activeSubWindow();
+            s.set(s.values[i]);
+        }
+        for (int i : {0, 1, 0}) {
+            main->mdiArea->setActiveSubWindow(windows[i]);
+            EXPECT_EQ(s.shown(), s.values[i]) << "document " << i;
+        }
     }
 }
 

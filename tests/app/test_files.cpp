@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QImage>
 #include <QMdiArea>
+#include <QMetaProperty>
+#include <QMimeData>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -256,6 +258,31 @@ TEST(FileFilters, LegacyFiltersBecomeQtFilters)
     EXPECT_EQ(kalamora::qtFilters(u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|"_s),
               (QStringList{u"Rich Text File (*.rtf)"_s, u"Text File (*.txt)"_s}));
     EXPECT_EQ(kalamora::qtFilters(u"Pictures|*.png|"_s), QStringList{u"Pictures (*.png)"_s});
+    EXPECT_EQ(kalamora::qtFilters(u"HyperText File (*.htm;*.html) |*.htm;*.html|"_s),
+              QStringList{u"HyperText File (*.htm *.html)"_s});
+}
+
+// A bare name saved under a filter of two patterns became "name.htm *.html".
+TEST(FileFilters, SaveAppendedEverythingUpToTheBracket)
+{
+    const QString html = u"HyperText File (*.htm *.html)"_s;
+    const QString rtf = u"Rich Text File (*.rtf)"_s;
+    const struct {
+        QString path, filter, saved;
+    } rows[] = {
+        {u"/d/name"_s, html, u"/d/name.htm"_s},
+        {u"/d/name"_s, rtf, u"/d/name.rtf"_s},
+        {u"/d/name.html"_s, html, u"/d/name.html"_s},
+        {u"/d/NAME.HTM"_s, html, u"/d/NAME.HTM"_s},
+        {u"/d/name.txt"_s, rtf, u"/d/name.txt"_s},
+        {u"/d/name."_s, rtf, u"/d/name.rtf"_s},
+        {u"/d.v2/name"_s, rtf, u"/d.v2/name.rtf"_s},
+        {u"/d/name"_s, u"All Files (*)"_s, u"/d/name"_s},
+        {u"/d/name"_s, QString(), u"/d/name"_s},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(kalamora::withFilterEnding(r.path, r.filter), r.saved) << r.path.toStdString() << " under "
+                                                                          << r.filter.toStdString();
 }
 
 } // namespace
@@ -295,6 +322,157 @@ TEST_F(FilesTest, ImportRefusesTextThatIsNotUtf8)
     EXPECT_EQ(main->DocumentCount, before);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().contains(u"not UTF-8"_s));
+}
+
+} // namespace
+
+namespace {
+
+// A ".html" file opened as plain text showing its markup: the format came
+// from the last three letters, and "TML" is not "HTM". Names of every kind
+// through Open (a path, as the command line and the recent list give it,
+// and the dialog), and through Save As and Save As HTML.
+TEST_F(FilesTest, HtmlFileOpenedAsTextShowingItsMarkup)
+{
+    const QByteArray html = "<html><body><p>Dear <b>friend</b></p></body></html>";
+    const QByteArray rtfBytes = "{\\rtf1\\ansi Dear friend\\par}";
+    const QByteArray text = "<p>Dear friend</p>";
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QString shown;
+        QString savedFormat;
+    } opened[] = {
+        {"page.html", html, u"Dear friend"_s, u"3"_s},
+        {"PAGE.HTML", html, u"Dear friend"_s, u"3"_s},
+        {"page.htm", html, u"Dear friend"_s, u"3"_s},
+        {"Page.Htm", html, u"Dear friend"_s, u"3"_s},
+        {"letter.rtf", rtfBytes, u"Dear friend"_s, u"0"_s},
+        {"LETTER.RTF", rtfBytes, u"Dear friend"_s, u"0"_s},
+        {"notes.txt", text, u"<p>Dear friend</p>"_s, u"1"_s},
+        {"notes", text, u"<p>Dear friend</p>"_s, u"1"_s},
+        {"notes.xhtml", text, u"<p>Dear friend</p>"_s, u"1"_s},
+        {"page.html.txt", text, u"<p>Dear friend</p>"_s, u"1"_s},
+    };
+    for (const auto &row : opened) {
+        SCOPED_TRACE(row.name);
+        const QString file = path(QString::fromLatin1(row.name));
+        write(file, row.bytes);
+        frmDocument *doc = main->files().OpenDocument(file);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(doc->rtftext()->Text(), row.shown);
+        EXPECT_EQ(doc->SavedFormat, row.savedFormat);
+        // The dialog lists the file under the filter of its kind.
+        fileChoices = {{file, 3}};
+        main->commands().mnuFileOpen->trigger();
+        EXPECT_EQ(rtf()->Text(), row.shown);
+    }
+    EXPECT_EQ(kalamora::filterEndings(kalamora::qtFilters(u"x|*.htm;*.html|"_s).first()),
+              (QStringList{u"htm"_s, u"html"_s}));
+
+    // A relative name (from the command line) opens under its full path.
+    const QString here = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    frmDocument *relative = main->files().OpenDocument(u"page.html"_s);
+    QDir::setCurrent(here);
+    ASSERT_NE(relative, nullptr);
+    EXPECT_EQ(relative->SavedName, path(u"page.html"_s));
+    EXPECT_EQ(relative->rtftext()->Text(), u"Dear friend"_s);
+
+    const struct {
+        QAction *command;
+        QString chosen;
+        int filter;
+        QString written;
+        QByteArray starts;
+    } saved[] = {
+        {main->commands().mnuFileSaveAs, u"out"_s, 1, u"out.rtf"_s, "{\\rtf1"},
+        {main->commands().mnuFileSaveAs, u"out"_s, 2, u"out.txt"_s, "Dear"},
+        {main->commands().mnuFileSaveAs, u"Out.RTF"_s, 1, u"Out.RTF"_s, "{\\rtf1"},
+        {main->commands().mnuFileSaveHtml, u"web"_s, 1, u"web.htm"_s, "<!DOCTYPE"},
+        {main->commands().mnuFileSaveHtml, u"web.html"_s, 1, u"web.html"_s, "<!DOCTYPE"},
+        {main->commands().mnuFileSaveHtml, u"WEB.HTML"_s, 1, u"WEB.HTML"_s, "<!DOCTYPE"},
+    };
+    for (const auto &row : saved) {
+        SCOPED_TRACE(row.chosen.toStdString());
+        fileChoices = {{path(row.chosen), row.filter}};
+        row.command->trigger();
+        EXPECT_TRUE(readAll(path(row.written)).startsWith(row.starts)) << readAll(path(row.written)).left(60).toStdString();
+        // What was saved as HTML opens as HTML again.
+        if (row.written.endsWith(u"html"_s, Qt::CaseInsensitive)) {
+            frmDocument *back = main->files().OpenDocument(path(row.written));
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(back->rtftext()->Text(), u"Dear friend"_s);
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Opening an HTML file crashed the program: the main window read the
+// paragraph format from a format signal while QTextEdit's cursor was a
+// null one in the middle of setHtml. Every readable member of the control,
+// read from every signal it raises, during every way of replacing or
+// inserting content.
+TEST(ControlReadsDuringLoads, OpeningAnHtmlFileCrashed)
+{
+    QTemporaryDir dir;
+    const QString html = dir.filePath(u"a.htm"_s), rtf = dir.filePath(u"a.rtf"_s), text = dir.filePath(u"a.txt"_s);
+    write(html, "<html><body><p align=center>Dear <b>friend</b></p><table><tr><td>x</td></tr></table></body></html>");
+    write(rtf, "{\\rtf1\\ansi{\\fonttbl{\\f0 Glyphora 010;}}\\f0\\qc ?kj\\par\\trowd\\cellx900 x\\cell\\row}");
+    write(text, "ghar\r\nkamal");
+    textengine::TextControl control;
+    control.show();
+    int reads = 0;
+    auto readEverything = [&] {
+        const QMetaObject *meta = control.metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+            if (meta->property(i).isReadable()) {
+                meta->property(i).read(&control);
+                ++reads;
+            }
+        }
+    };
+    QObject::connect(&control, &QTextEdit::currentCharFormatChanged, readEverything);
+    QObject::connect(&control, &QTextEdit::cursorPositionChanged, readEverything);
+    QObject::connect(&control, &QTextEdit::selectionChanged, readEverything);
+    QObject::connect(&control, &QTextEdit::textChanged, readEverything);
+    QObject::connect(&control, &textengine::TextControl::Change, readEverything);
+    QObject::connect(&control, &textengine::TextControl::PosChange, readEverything);
+    auto htmlData = [] {
+        auto *data = new QMimeData;
+        data->setHtml(u"<p>pasted <i>text</i></p>"_s);
+        return data;
+    };
+    const struct {
+        const char *how;
+        std::function<bool()> run;
+    } loads[] = {
+        {"Load HTML", [&] { return control.Load(html, 0, textengine::TextControl::FormatHtml); }},
+        {"Load RTF", [&] { return control.Load(rtf, 0, textengine::TextControl::FormatRtf); }},
+        {"Load text", [&] { return control.Load(text, 0, textengine::TextControl::FormatText); }},
+        {"RTFImport", [&] { return control.RTFImport(rtf); }},
+        {"TextImport", [&] { return control.TextImport(text); }},
+        {"setRtf", [&] { return control.setRtf("{\\rtf1 a\\par b}"); }},
+        {"setText", [&] { control.setText(u"a\nb"_s); return true; }},
+        {"QTextEdit::setHtml", [&] { control.QTextEdit::setHtml(u"<p>a</p>"_s); return true; }},
+        {"QTextEdit::setPlainText", [&] { control.setPlainText(u"a"_s); return true; }},
+        {"QTextEdit::clear", [&] { control.clear(); return true; }},
+        {"paste of HTML", [&] {
+             QApplication::clipboard()->setMimeData(htmlData());
+             control.paste();
+             return true;
+         }},
+    };
+    for (const auto &load : loads) {
+        SCOPED_TRACE(load.how);
+        control.selectAll();
+        reads = 0;
+        EXPECT_TRUE(load.run());
+        EXPECT_GT(reads, 0);
+    }
 }
 
 } // namespace

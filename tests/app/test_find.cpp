@@ -213,3 +213,55 @@ TEST_F(FindTest, ReplaceAllThenExitSavedTheOldText)
 }
 
 } // namespace
+
+namespace {
+
+// "kamal" typed into the find box was not found in "... kamal ...": the box
+// held the word with the halant its last consonant keeps until the next
+// key, and Replace With wrote that halant into the document. Each word as
+// a user types it into the boxes is found and written as it was ended in
+// the document, before a blank, a full stop or a line end.
+TEST_F(FindTest, TypedWordNotFoundForItsPendingHalant)
+{
+    const QString words[] = {u"kamal"_s, u"ghar"_s, u"bhaarat"_s, u"vidyaalay"_s, u"ann"_s, u"kRShN"_s};
+    const QString ends[] = {u" "_s, u"."_s, u"\n"_s};
+    for (const QString &word : words) {
+        for (const QString &end : ends) {
+            SCOPED_TRACE(testing::Message() << word.toStdString() << " then " << end.toStdString());
+            main->commands().mnuFileNew->trigger();
+            type(u"pahalaa "_s + word);
+            const int at = int(glyphs().lastIndexOf(u' ')) + 1;
+            if (end == u"\n"_s)
+                QTest::keyClick(rtf(), Qt::Key_Return);
+            else
+                type(end);
+            const QString ended = glyphs().mid(at, glyphs().size() - at - 1);
+            frmFind *find = open(true);
+            typeInto(find->Text1, word);
+            typeInto(find->Text2, u"ghar"_s);
+            find->findNext();
+            EXPECT_EQ(messages, QStringList());
+            EXPECT_EQ(text3()->SelStart(), at);
+            EXPECT_EQ(text3()->SelText(), ended);
+            find->replace();
+            EXPECT_EQ(text3()->Text().mid(at, 3), u"?kj"_s);
+            EXPECT_NE(text3()->Text().mid(at, 4), u"?kj~"_s);
+            find->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            messages.clear();
+        }
+    }
+    // Typed in English, a tilde is a tilde.
+    main->commands().mnuFileNew->trigger();
+    main->OptEnglish->setChecked(true);
+    type(u"a~ b"_s);
+    main->OptHindi->setChecked(true);
+    frmFind *find = open(false);
+    find->Text1->setText(u"a~"_s);
+    main->OptEnglish->setChecked(true);
+    find->findNext();
+    EXPECT_EQ(text3()->SelText(), u"a~"_s);
+    find->close();
+}
+
+} // namespace

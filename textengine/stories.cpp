@@ -26,24 +26,54 @@ QFont fontOf(const QTextDocument *doc, const QTextFormat &format)
     return format.toCharFormat().font().resolve(doc->defaultFont());
 }
 
-// The number of a footnote (or endnote): footnotes and endnotes count apart,
-// marks that are not numbers do not count.
-int noteNumber(const QTextDocument *doc, int pos, bool endnote)
-{
-    int n = 0;
-    for (QTextBlock b = doc->begin(); b.isValid() && b.position() <= pos; b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment f = it.fragment();
-            if (f.position() > pos)
-                break;
-            const QTextCharFormat cf = f.charFormat();
-            if (cf.objectType() == FootnoteObject && cf.boolProperty(FootnoteNumberedProperty)
-                && cf.boolProperty(EndnoteProperty) == endnote)
-                n += std::min(f.length(), pos - f.position() + 1);
-        }
+// Where a document's numbered footnotes and endnotes stand, found again
+// after each change of the document (the layout may ask before the
+// document reports the change: its length tells too).
+class NoteMarks : public QObject {
+    Q_OBJECT
+
+public:
+    explicit NoteMarks(QTextDocument *doc) : QObject(doc)
+    {
+        connect(doc, &QTextDocument::contentsChange, this, [this] { m_known = false; });
     }
-    return n;
-}
+
+    static NoteMarks *of(QTextDocument *doc)
+    {
+        if (auto *m = doc->findChild<NoteMarks *>(QString(), Qt::FindDirectChildrenOnly))
+            return m;
+        return new NoteMarks(doc);
+    }
+
+    // The number of the note at `pos`: footnotes and endnotes count apart,
+    // marks that are not numbers do not count.
+    int number(const QTextDocument *doc, int pos, bool endnote)
+    {
+        if (!m_known || m_length != doc->characterCount()) {
+            m_length = doc->characterCount();
+            m_notes[0].clear();
+            m_notes[1].clear();
+            for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+                for (auto it = b.begin(); !it.atEnd(); ++it) {
+                    const QTextFragment f = it.fragment();
+                    const QTextCharFormat cf = f.charFormat();
+                    if (cf.objectType() != FootnoteObject || !cf.boolProperty(FootnoteNumberedProperty))
+                        continue;
+                    for (int i = 0; i < f.length(); ++i)
+                        m_notes[cf.boolProperty(EndnoteProperty) ? 1 : 0].push_back(f.position() + i);
+                }
+            }
+            m_known = true;
+        }
+        const std::vector<int> &at = m_notes[endnote ? 1 : 0];
+        return static_cast<int>(std::upper_bound(at.begin(), at.end(), pos) - at.begin());
+    }
+
+private:
+    bool m_known = false;
+    int m_length = 0;
+    std::vector<int> m_notes[2];
+};
 
 QString lowerRoman(int n)
 {
@@ -117,7 +147,7 @@ private:
         if (!format.boolProperty(FootnoteNumberedProperty))
             return {};  // the text before it is the mark
         const bool endnote = format.boolProperty(EndnoteProperty);
-        const int n = noteNumber(doc, pos, endnote);
+        const int n = NoteMarks::of(doc)->number(doc, pos, endnote);
         return endnote ? lowerRoman(n) : QString::number(n);
     }
 };

@@ -269,3 +269,19 @@ TEST(Structure, PageViewShowsHeadersAndFooters)
             EXPECT_TRUE(rec.text().contains(u"Page |%1"_s.arg(page))) << rec.text().toStdString();
     }
 }
+
+// A footnote mark or a field is one character: text typed beside it and
+// then saved is text, and the note stays whole.
+TEST(Structure, TextTypedBesideAMarkStaysText)
+{
+    TextControl tc;
+    ASSERT_TRUE(tc.setRtf(R"({\rtf1 a{\super\chftn{\footnote\pard note}}b {\field{\*\fldinst PAGE}{\fldrslt 4}}c})"));
+    EXPECT_EQ(tc.Text(), u"a\uFFFCb \uFFFCc"_s);
+    tc.setSelStart(2);
+    tc.setSelText(u"x"_s);
+    tc.setSelStart(6);
+    tc.setSelText(u"y"_s);
+    TextControl again;
+    ASSERT_TRUE(again.setRtf(tc.toRtf()));
+    EXPECT_EQ(structure(again), "a{n: note}xb <P:4>yc");
+}

@@ -221,7 +221,8 @@ QTextListFormat listFormat(const rtf::Numbering &n)
     f.setStyle(listStyle(n.style));
     f.setIndent(std::clamp(n.level, 0, 8) + 1);
     const std::string own = "%" + std::to_string(std::clamp(n.level, 0, 8) + 1);
-    const std::string_view text = n.text;
+    const std::string format = n.format();
+    const std::string_view text = format;
     const size_t at = text.find(own);
     if (at == std::string::npos) {
         f.setNumberPrefix(QString());
@@ -238,7 +239,7 @@ QTextListFormat listFormat(const rtf::Numbering &n)
     }
     f.setProperty(ListIdProperty, n.list);
     f.setProperty(ListStartProperty, n.start);
-    f.setProperty(ListFormatProperty, QString::fromStdString(n.text));
+    f.setProperty(ListFormatProperty, QString::fromStdString(format));
     return f;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,9 +42,14 @@ struct Numbering {
     int level = 0;  // 0..8
     int start = 1;
     // How the number shows: %1 to %9 stand for the numbers of levels 1 to 9,
-    // %% for a percent sign; everything else is text (UTF-8).
-    std::string text = "%1.";
+    // %% for a percent sign; everything else is text (UTF-8). Empty: the
+    // level's own number and a full stop (format() gives it written out).
+    std::string text;
 
+    std::string format() const
+    {
+        return text.empty() ? std::string{'%', static_cast<char>('1' + std::clamp(level, 0, 8)), '.'} : text;
+    }
     bool operator==(const Numbering &) const = default;
 };
 

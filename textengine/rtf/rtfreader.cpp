@@ -1439,7 +1439,8 @@ void Reader::closeStructureGroup(const State &closing)
 
 void Reader::resolveNumbering(ParaFormat &f)
 {
-    f.numbering = Numbering();
+    if (f.numbering.style != Numbering::None)
+        f.numbering = Numbering();
     f.bullet = false;
     const ListLevelDef *level = nullptr;
     int listId = 0;

@@ -552,7 +552,7 @@ void Writer::listTables()
             }
             Numbering n;
             n.style = Numbering::Decimal;
-            n.text = "%" + std::to_string(level + 1) + ".";
+            n.level = level;
             if (const auto &known = m_listLevels[i][static_cast<size_t>(level)])
                 n = *known;
             num("\n{\\listlevel\\levelnfc", nfcOf(n.style));
@@ -560,7 +560,7 @@ void Writer::listTables()
             m_out += "\\leveljc0\\leveljcn0\\levelfollow0";
             num("\\levelstartat", n.start);
             m_out += "\\levelspace0\\levelindent0";
-            levelText(n.text);
+            levelText(n.format());
             num("\\fi-360\\li", 720 * (level + 1));
             num("\\lin", 720 * (level + 1));
             m_out += " }";
@@ -609,10 +609,11 @@ std::string Writer::numberShown(const Numbering &n)
         : std::max(n.start, 1);
     for (int below = level + 1; below < 9; ++below)
         counters[static_cast<size_t>(below)] = 0;
+    const std::string format = n.format();
     std::string out;
-    for (size_t i = 0; i < n.text.size(); ++i) {
-        if (n.text[i] == '%' && i + 1 < n.text.size()) {
-            const char c = n.text[++i];
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char c = format[++i];
             if (c >= '1' && c <= '9') {
                 const auto k = static_cast<size_t>(c - '1');
                 const auto &def = m_listLevels[list][k];
@@ -621,7 +622,7 @@ std::string Writer::numberShown(const Numbering &n)
                 continue;
             }
         }
-        out += n.text[i];
+        out += format[i];
     }
     return out;
 }

@@ -900,6 +900,68 @@ void setPageStories(QTextDocument &doc, const rtf::Document &model)
     doc.rootFrame()->setFrameFormat(root);
 }
 
+namespace {
+
+// `blocks` of `model` through a document of their own and `change`.
+std::vector<rtf::Block> changeStory(const std::vector<rtf::Block> &blocks, const rtf::Document &model,
+                                    const QTextDocument &like, const std::function<int(QTextDocument &)> &change,
+                                    rtf::Document &into, int &changed)
+{
+    QTextDocument story;
+    story.setDefaultFont(like.defaultFont());
+    rtf::Document part;
+    part.blocks = blocks;
+    adoptBlocks(part.blocks, model, part);
+    QTextCursor c(&story);
+    insertModel(part, c);
+    changed += change(story);
+    changed += changeStories(story, change);  // the footnotes of a header
+    rtf::Document back = modelFromDocument(story, {});
+    adoptBlocks(back.blocks, back, into);
+    return back.blocks;
+}
+
+} // namespace
+
+int changeStories(QTextDocument &doc, const std::function<int(QTextDocument &)> &change)
+{
+    int changed = 0;
+    // Footnotes: each mark keeps its note.
+    std::vector<std::pair<int, QTextCharFormat>> notes;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().objectType() != FootnoteObject)
+                continue;
+            for (int i = 0; i < f.length(); ++i)
+                notes.emplace_back(f.position() + i, f.charFormat());
+        }
+    }
+    for (auto &[pos, format] : notes) {
+        const rtf::Document note = readStory(format.property(FootnoteProperty).toByteArray());
+        rtf::Document changedNote;
+        const std::vector<rtf::Block> blocks = changeStory(note.blocks, note, doc, change, changedNote, changed);
+        format.setProperty(FootnoteProperty, storyRtf(blocks, changedNote));
+        QTextCursor c(&doc);
+        c.setPosition(pos);
+        c.setPosition(pos + 1, QTextCursor::KeepAnchor);
+        c.setCharFormat(format);
+    }
+    // Headers and footers.
+    const rtf::Document stories = pageStories(doc);
+    if (stories.headers.empty())
+        return changed;
+    rtf::Document changedStories = stories;
+    changedStories.pictures.clear();
+    changedStories.objects.clear();
+    changedStories.footnotes.clear();
+    for (size_t i = 0; i < stories.headers.size(); ++i)
+        changedStories.headers[i].blocks
+            = changeStory(stories.headers[i].blocks, stories, doc, change, changedStories, changed);
+    setPageStories(doc, changedStories);
+    return changed;
+}
+
 bool decodeCodePage(int codePage, const std::string &bytes, std::u16string &out)
 {
     const QByteArray name = codePage == 10000 ? QByteArrayLiteral("macintosh")

@@ -4,6 +4,8 @@
 
 #include <QTextFormat>
 
+#include <functional>
+
 class QTextCursor;
 class QTextDocument;
 
@@ -54,6 +56,11 @@ rtf::Document modelFromDocument(const QTextDocument &doc, const rtf::PageSetup &
 // `model`.
 rtf::Document pageStories(const QTextDocument &doc);
 void setPageStories(QTextDocument &doc, const rtf::Document &model);
+
+// Lets `change` work on each header, footer and footnote of `doc` as a
+// document of its own (default font and all), and keeps what it made of
+// them. Returns the sum of what `change` returned.
+int changeStories(QTextDocument &doc, const std::function<int(QTextDocument &)> &change);
 
 // Decodes code pages other than Windows-1252 through Qt's converters.
 bool decodeCodePage(int codePage, const std::string &bytes, std::u16string &out);

@@ -11,7 +11,7 @@ inline std::string describedText(const std::u16string &s)
 {
     std::string out;
     for (char16_t c : s)
-        out += c < 0x80 ? std::string(1, static_cast<char>(c)) : "?";
+        out += c < 0x80 ? static_cast<char>(c) : '~';
     return out;
 }
 

@@ -3,6 +3,7 @@
 // page view. The rows of StructureRoundTrip are shaped as the rows of an
 // attribute matrix: set the attribute, read it back, save, load, read it
 // back again, find it on the page.
+#include "conversion.h"
 #include "describe.h"
 #include "documentmodel.h"
 #include "printers.h"
@@ -284,4 +285,31 @@ TEST(Structure, TextTypedBesideAMarkStaysText)
     TextControl again;
     ASSERT_TRUE(again.setRtf(tc.toRtf()));
     EXPECT_EQ(structure(again), "a{n: note}xb <P:4>yc");
+}
+
+// Converting a document to Unicode and back reaches its headers, footers
+// and footnotes as well as its body.
+TEST(Structure, ConversionLeavesHeadersAndFootnotesInKruti)
+{
+    TextControl tc;
+    ASSERT_TRUE(tc.setRtf(R"({\rtf1{\fonttbl{\f1 Kruti Dev 010;}}{\header\pard\f1 dey\par}{\footer\pard\f1 fgUnh\par})"
+                          R"(\pard\f1 dey{\super\chftn{\footnote\pard\f1 fgUnh}} dey})"));
+    const auto kinds = [](const TextControl &t) {
+        const rtf::Document m = textengine::modelFromDocument(*t.document(), {});
+        std::string fonts;
+        const auto font = [&](const std::vector<rtf::Block> &blocks) {
+            fonts += blocks.front().paragraph.inlines.front().format.font + ";";
+        };
+        for (const rtf::HeaderFooter &h : m.headers)
+            font(h.blocks);
+        font(m.footnotes.at(0).blocks);
+        font(m.blocks);
+        return fonts + describe(m);
+    };
+    using textengine::Conversion;
+    EXPECT_EQ(textengine::convertDocument(*tc.document(), Conversion::ToUnicode, false), 6);
+    EXPECT_EQ(kinds(tc), "Noto Sans Devanagari;Noto Sans Devanagari;Noto Sans Devanagari;Noto Sans Devanagari;"
+                         "HA(~~~) FA(~~~~~~) ~~~{n: ~~~~~~} ~~~");
+    EXPECT_EQ(textengine::convertDocument(*tc.document(), Conversion::ToKruti, false), 5);
+    EXPECT_EQ(kinds(tc), "Glyphora 010;Glyphora 010;Glyphora 010;Glyphora 010;HA(dey) FA(fgUnh) dey{n: fgUnh} dey");
 }

@@ -846,9 +846,12 @@ void insertModel(const rtf::Document &model, QTextCursor &cursor)
     const bool whole = cursor.document()->isEmpty();
     Builder builder{model, {}, {}};
     bool first = true;
+    // One change of the document: laid out once, at the end.
+    cursor.beginEditBlock();
     insertBlocks(model.blocks, builder, cursor, first, 0);
     if (whole)
         setPageStories(*cursor.document(), model);
+    cursor.endEditBlock();
 }
 
 rtf::Document modelFromDocument(const QTextDocument &doc, const rtf::PageSetup &page)

@@ -193,7 +193,7 @@ private:
     void finishDocument();
 
     // Structure: lists, tables in tables, headers, footers, footnotes and
-    // fields (rtfstructure in this file, below the body).
+    // fields (further down, after the body's words).
     bool structureWord(std::string_view w, bool hasParam, int param, bool star);
     void listWord(std::string_view w, bool hasParam, int param);
     void pnWord(std::string_view w, int param);
@@ -279,7 +279,7 @@ private:
     // Headers, footers and footnotes: the story being read, and the body's
     // (or the outer story's) reading state while it is.
     struct Story {
-        int kind = 0;  // 0 body, 1 header or footer, 2 footnote
+        int kind = 0;  // 1 header or footer, 2 footnote
         int index = 0;
         size_t depth = 0;  // ends when the stack gets shorter than this
         Paragraph para;

@@ -1,6 +1,7 @@
 // The scaled view of a TextControl at zoom factors other than 100 percent.
 #include "zoomview.h"
 
+#include "stories.h"
 #include "textcontrol.h"
 #include "units.h"
 
@@ -239,6 +240,7 @@ void ZoomView::paint(QPainter &p, const QRect &clip)
                 const QRectF r(QPointF(0, i * step), sheet);
                 p.fillRect(r.translated(3 / z, 3 / z), QColor(0x50, 0x50, 0x50));
                 p.fillRect(r, Qt::white);
+                drawPageStories(p, *c, i + 1, r.topLeft());
             }
         }
     }

@@ -218,9 +218,7 @@ void insertFloating(QTextCursor &cur, QTextImageFormat fmt, const rtf::Float &f,
         {twipsToUnits(f.distL), twipsToUnits(f.distT), twipsToUnits(f.distR), twipsToUnits(f.distB)},
         fmt.width());
     const int offset = cur.position() - cur.block().position();
-    QTextCursor at(cur);
-    at.setPosition(cur.block().position());
-    QTextFrame *frame = at.insertFrame(ff);
+    QTextFrame *frame = insertFixedFrame(cur, ff);
     frame->firstCursorPosition().insertImage(fmt);
     // The paragraph goes on after the frame, where it was.
     cur.setPosition(frame->lastPosition() + 1 + offset);
@@ -886,11 +884,15 @@ void ModelBuilder::fixedObject(QTextFrame *f, std::vector<rtf::Inline> &into)
 void ModelBuilder::contents(QTextFrame::iterator it, std::vector<rtf::Block> &into)
 {
     // Fixed objects float beside the paragraph that follows their frame.
+    // The page break of the block before their frame is the paragraph's.
     std::vector<rtf::Inline> floats;
+    bool breakBefore = false;
     const auto add = [&](rtf::Paragraph p) {
         p.inlines.insert(p.inlines.begin(), std::make_move_iterator(floats.begin()),
                          std::make_move_iterator(floats.end()));
         floats.clear();
+        p.format.pageBreakBefore = p.format.pageBreakBefore || breakBefore;
+        breakBefore = false;
         rtf::Block b;
         b.paragraph = std::move(p);
         into.push_back(std::move(b));
@@ -914,8 +916,10 @@ void ModelBuilder::contents(QTextFrame::iterator it, std::vector<rtf::Block> &in
         auto next = it;
         ++next;
         if (it.currentBlock().length() <= 1 && !next.atEnd() && next.currentFrame()
-            && next.currentFrame()->frameFormat().boolProperty(FixedObjectFrameProperty))
+            && next.currentFrame()->frameFormat().boolProperty(FixedObjectFrameProperty)) {
+            breakBefore = breakBefore || (it.currentBlock().blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
             continue;
+        }
         add(paragraph(it.currentBlock()));
     }
     if (!floats.empty())
@@ -996,6 +1000,36 @@ QTextFrameFormat fixedFrameFormat(QTextFrameFormat::Position side, double place,
     ff.setTopMargin(down + distances[1]);
     ff.setBottomMargin(distances[3]);
     return ff;
+}
+
+QTextFrame *insertFixedFrame(const QTextCursor &at, const QTextFrameFormat &format)
+{
+    QTextCursor c(at);
+    c.clearSelection();
+    c.movePosition(QTextCursor::StartOfBlock);
+    const QTextBlock host = c.block();
+    const QTextBlockFormat bf = host.blockFormat();
+    const QTextCharFormat cf = host.charFormat();
+    QTextList *list = host.textList();
+    // Qt leaves the paragraph's format with the block before the frame and
+    // starts the one after it plain.
+    QTextFrame *frame = c.insertFrame(format);
+    QTextCursor after(frame->document());
+    after.setPosition(frame->lastPosition() + 1);
+    QTextBlockFormat own = bf;
+    own.clearProperty(QTextFormat::PageBreakPolicy);
+    after.setBlockFormat(own);
+    after.setBlockCharFormat(cf);
+    if (list) {
+        list->add(after.block());
+        list->remove(host);
+    }
+    QTextBlockFormat empty;
+    if (bf.hasProperty(QTextFormat::PageBreakPolicy))
+        empty.setPageBreakPolicy(bf.pageBreakPolicy());
+    QTextCursor before(host);
+    before.setBlockFormat(empty);
+    return frame;
 }
 
 void insertModel(const rtf::Document &model, QTextCursor &cursor)

@@ -9,6 +9,7 @@
 
 class QTextCursor;
 class QTextDocument;
+class QTextFrame;
 
 namespace textengine {
 
@@ -34,6 +35,11 @@ enum FixedFrameProperty {
 // is placed from.
 QTextFrameFormat fixedFrameFormat(QTextFrameFormat::Position side, double place, double down,
                                   const std::array<double, 4> &distances, double width);
+
+// Puts a frame of that format before the paragraph at `at`. The paragraph
+// goes on after the frame with its own format and list; the empty block a
+// frame needs before it keeps only the paragraph's page break.
+QTextFrame *insertFixedFrame(const QTextCursor &at, const QTextFrameFormat &format);
 
 // What a document holds beyond text, pictures and tables, in the user
 // properties of its formats.

@@ -4,6 +4,7 @@
 // was read with what was meant.
 #include "rtfmodel.h"
 
+#include <cstdio>
 #include <map>
 #include <string>
 
@@ -18,7 +19,9 @@ inline std::string describedText(const std::u16string &s)
 // The structure of a document as one line of text, lists named in the
 // order they first appear:
 //   paragraph   [list.level style start format] or [*] for a bullet, then text
-//   table       T( cells | rows / )
+//   table       T( cells | rows / ), a row's own spacing, border and
+//               background as {s.. b.. #rrggbb} before its end
+//   picture     # in the line, #f(left,top) floating
 //   footnote    {n: ...} numbered, {m: ...} with a mark of its own, {e: ...} endnote
 //   field       <P:text> page, <N:text> pages, <#> the note's number
 class Describer {
@@ -56,6 +59,12 @@ private:
         for (const rtf::Row &r : t.rows) {
             for (const rtf::Cell &c : r.cells)
                 out += blocks(c.blocks) + "|";
+            if (r.spacing || r.border || r.background) {
+                char bg[8] = "";
+                if (r.background)
+                    std::snprintf(bg, sizeof bg, "#%06x", static_cast<unsigned>(*r.background & 0xFFFFFF));
+                out += "{s" + std::to_string(r.spacing) + " b" + std::to_string(r.border) + " " + bg + "}";
+            }
             out += "/";
         }
         return out + ")";
@@ -73,7 +82,11 @@ private:
                 + std::to_string(n.start) + " " + n.text + "]";
         }
         for (const rtf::Inline &in : p.inlines) {
-            if (in.footnote >= 0) {
+            if (in.picture >= 0 || in.object >= 0) {
+                out += in.picture >= 0 ? "#" : "@";
+                if (in.floating)
+                    out += "f(" + std::to_string(in.floating->left) + "," + std::to_string(in.floating->top) + ")";
+            } else if (in.footnote >= 0) {
                 const rtf::Footnote &f = m_doc.footnotes[static_cast<size_t>(in.footnote)];
                 out += std::string("{") + (f.endnote ? "e" : f.numbered ? "n" : "m") + ": " + blocks(f.blocks) + "}";
             } else if (in.field == rtf::Field::NoteNumber) {

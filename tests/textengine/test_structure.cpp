@@ -154,6 +154,18 @@ const QByteArray listTable =
 
 const QByteArray threePages = R"(\pard one\page two\page three)";
 
+// A row border on every side and between the cells, `width` twips wide.
+QByteArray rowBorder(int width)
+{
+    QByteArray out;
+    for (const char *side : {"t", "l", "b", "r", "h", "v"})
+        out += "\\trbrdr" + QByteArray(side) + "\\brdrs\\brdrw" + QByteArray::number(width);
+    return out;
+}
+
+const QByteArray onePixelPng = "89504e470d0a1a0a0000000d4948445200000001000000010802000000907753de0000000c49444154789c63"
+                               "f8cfc0000003010100c9fe92ef0000000049454e44ae426082";
+
 } // namespace
 
 TEST(Structure, StructureRoundTrip)
@@ -183,6 +195,20 @@ TEST(Structure, StructureRoundTrip)
          R"({\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow}{\nonesttables\par}\pard\intbl\cell\pard\intbl B\cell\row\pard after)",
          [&](const TextControl &tc) { return model(tc) + u" # "_s + nestedTables(tc); },
          u" / T(A / T(n1|n2|/) / |B|/) / after # 1x2"_s, {{1, u"A|n1|n2|B|after"_s}}},
+        // The table's own spacing, border and background, at each depth.
+        {"nested table spacing, border and background",
+         R"({\colortbl;\red0\green255\blue0;\red255\green0\blue0;})"
+         R"(\trowd\trspdl54\trspdr54\trcbpat1)" + rowBorder(20) + R"(\cellx3000\cellx6000\pard\intbl A\par)"
+         R"(\pard\intbl\itap2 n1\nestcell\pard\intbl\itap2 n2\nestcell{\*\nesttableprops\trowd\trspdl30\trspdr30\trcbpat2)"
+         + rowBorder(10) + R"(\cellx1000\cellx2000\nestrow}{\nonesttables\par}\pard\intbl\cell\pard\intbl B\cell\row\pard after)",
+         model, u" / T(A / T(n1|n2|{s60 b10 #ff0000}/) / |B|{s108 b20 #00ff00}/) / after"_s,
+         {{1, u"A|n1|n2|B|after"_s}}},
+        {"floating picture in a list with a footnote",
+         listTable + R"(\pard\ls1{\shp{\*\shpinst\shpleft300\shptop150{\sp{\sn pib}{\sv {\pict\pngblip\picwgoal600\pichgoal450 )"
+             + onePixelPng + R"(}}}}}one{\super\chftn{\footnote\pard\ls1 in note}}\par\pard\ls1 two)",
+         [&](const TextControl &tc) { return model(tc) + u" # "_s + listMarks(tc); },
+         u"[1.0 d 1 %1.]#f(300,150)one{n: [1.0 d 1 %1.]in note} / [1.0 d 1 %1.]two # 1. 2."_s,
+         {{1, u"one|1|"_s}, {1, u"2.|two"_s}}},
     };
     for (const StructureRow &row : rows) {
         SCOPED_TRACE(row.name);

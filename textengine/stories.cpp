@@ -147,8 +147,7 @@ private:
         if (!format.boolProperty(FootnoteNumberedProperty))
             return {};  // the text before it is the mark
         const bool endnote = format.boolProperty(EndnoteProperty);
-        const int n = NoteMarks::of(doc)->number(doc, pos, endnote);
-        return endnote ? lowerRoman(n) : QString::number(n);
+        return noteNumber(NoteMarks::of(doc)->number(doc, pos, endnote), endnote);
     }
 };
 
@@ -277,11 +276,46 @@ double edge(const std::optional<int> &twips)
 
 } // namespace
 
+QString noteNumber(int n, bool endnote)
+{
+    return endnote ? lowerRoman(n) : QString::number(n);
+}
+
 void registerStructureObjects(QTextDocument *doc)
 {
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
     layout->registerHandler(FootnoteObject, structureMarks());
     layout->registerHandler(FieldObject, structureMarks());
+}
+
+std::unique_ptr<QTextDocument> pageStory(const QTextDocument &doc, rtf::HeaderFooter::Kind kind, int page, int pages)
+{
+    if (!doc.rootFrame()->frameFormat().hasProperty(PageStoriesProperty))
+        return {};
+    StoryCache *cache = StoryCache::of(doc);
+    cache->refresh(doc);
+    const int i = cache->pick(kind, page);
+    if (i < 0)
+        return {};
+    std::unique_ptr<QTextDocument> story(cache->story(i)->clone());
+    story->setDocumentMargin(0);
+    registerStructureObjects(story.get());
+    setPageFields(*story, page, pages);
+    return story;
+}
+
+std::unique_ptr<QTextDocument> noteStory(const QTextDocument &doc, const QTextFormat &mark)
+{
+    const QByteArray bytes = mark.property(FootnoteProperty).toByteArray();
+    rtf::Document model;
+    rtf::read(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), model, decodeCodePage);
+    auto story = std::make_unique<QTextDocument>();
+    story->setDefaultFont(doc.defaultFont());
+    story->setDocumentMargin(0);
+    registerStructureObjects(story.get());
+    QTextCursor c(story.get());
+    insertModel(model, c);
+    return story;
 }
 
 void drawPageStories(QPainter &p, const QTextDocument &doc, const QRectF &sheet, double marginL, double marginR,
@@ -299,10 +333,7 @@ void drawPageStories(QPainter &p, const QTextDocument &doc, const QRectF &sheet,
         QTextDocument *story = cache->story(i);
         std::unique_ptr<QTextDocument> numbered;
         if (cache->hasFields(i)) {
-            numbered.reset(story->clone());
-            numbered->setDocumentMargin(0);
-            registerStructureObjects(numbered.get());
-            setPageFields(*numbered, page, pages);
+            numbered = pageStory(doc, kind, page, pages);
             story = numbered.get();
         }
         story->setTextWidth(width);

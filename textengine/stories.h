@@ -1,6 +1,12 @@
 #pragma once
 
+#include "rtf/rtfmodel.h"
+
+#include <memory>
+
 class QPainter;
+class QString;
+class QTextFormat;
 class QPointF;
 class QRectF;
 class QTextDocument;
@@ -23,5 +29,17 @@ void drawPageStories(QPainter &p, const QTextDocument &doc, const QRectF &sheet,
 // The same for a page of the control, the sheet's top left corner at
 // `corner` (pages.cpp).
 void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner);
+
+// What the mark of the `n`th numbered footnote (or endnote) shows.
+QString noteNumber(int n, bool endnote);
+
+// The header or footer of `kind` that page `page` (from 1) of `pages`
+// shows, as a document of its own with its page numbers filled in; null
+// when the page has none.
+std::unique_ptr<QTextDocument> pageStory(const QTextDocument &doc, rtf::HeaderFooter::Kind kind, int page, int pages);
+
+// The paragraphs of the footnote whose mark carries `mark`, as a document
+// of its own in the default font of `doc`.
+std::unique_ptr<QTextDocument> noteStory(const QTextDocument &doc, const QTextFormat &mark);
 
 } // namespace textengine

@@ -168,6 +168,12 @@ void ZoomView::refresh()
     }
     if (z == 1.0) {
         m_blink.stop();
+        // The control's own scroll bars again, as the view mode has them.
+        const auto vertical = c->ViewMode() == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
+        if (c->verticalScrollBarPolicy() != vertical)
+            c->setVerticalScrollBarPolicy(vertical);
+        if (c->horizontalScrollBarPolicy() != Qt::ScrollBarAsNeeded)
+            c->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     } else {
         m_caretOn = true;
         m_blink.start();
@@ -192,6 +198,17 @@ void ZoomView::adjustScrollBars()
     if (h->maximum() != hMax)
         h->setRange(0, hMax);
     h->setPageStep(std::max(static_cast<int>(vp.width() / z), 1));
+    // The bars show what the scaled view needs. Left to the control, which
+    // sizes them for its layout at 100 percent, a bar that it shows and
+    // this view hides resizes the viewport, and each resize starts both
+    // over: page view hung so at 50 percent in a window narrower than the
+    // page. The vertical bar stays, so that the viewport's width (which the
+    // horizontal range follows) never waits on a bar.
+    if (m_control->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOn)
+        m_control->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    const auto horizontal = hMax > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (m_control->horizontalScrollBarPolicy() != horizontal)
+        m_control->setHorizontalScrollBarPolicy(horizontal);
 }
 
 void ZoomView::ensureCaretVisible()

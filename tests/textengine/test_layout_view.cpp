@@ -20,6 +20,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+
 using namespace Qt::StringLiterals;
 using textengine::TextControl;
 using textengine::TXRuler;
@@ -336,4 +344,85 @@ TEST(LayoutView, PageViewOfAFreshDocumentLeavesNothingToUndo)
     tc.document()->undo();
     EXPECT_EQ(tc.Text(), u"Some text"_s);
     EXPECT_GT(tc.document()->rootFrame()->frameFormat().topMargin(), 50);
+}
+
+namespace {
+
+// Ends the test program with a message when the code under test does not
+// come back in time: a hang is a failure, with the case it hung on.
+class Watchdog {
+public:
+    explicit Watchdog(int seconds)
+        : m_thread([this, seconds] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; })) {
+                  std::fprintf(stderr, "hung: %s\n", m_case.c_str());
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+    void at(std::string c)
+    {
+        std::lock_guard lock(m_mutex);
+        m_case = std::move(c);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::string m_case;
+    std::thread m_thread;
+};
+
+} // namespace
+
+// Page view hung below 100 percent at some window widths, even with plain
+// text: the control sized its scroll bars for its own layout, the scaled
+// view for what it shows, and each bar one showed and the other hid resized
+// the viewport and started both over (offscreen: width 900, zoom 50). In
+// both views, at every zoom, for widths swept through and the window resized
+// while zoomed, the control comes to rest: the viewport keeps its size, and
+// the horizontal bar shows when the page is wider than the view shows.
+TEST(LayoutView, PageViewHungAtZoomBelow100)
+{
+    Watchdog dog(60);
+    for (const int view : {1, 0}) {
+        for (const int zoom : {50, 10, 25, 75, 150, 200, 400}) {
+            TextControl tc;
+            fill(tc, view == 1 ? 1 : 60);
+            tc.resize(900, 600);
+            tc.show();
+            tc.setViewMode(view);
+            const std::string name = "view " + std::to_string(view) + " zoom " + std::to_string(zoom);
+            dog.at(name + " width 900");
+            tc.setZoomFactor(zoom);
+            QCoreApplication::processEvents();
+            for (int width = 300; width <= 1500; width += 97) {
+                SCOPED_TRACE(name + " width " + std::to_string(width));
+                dog.at(name + " width " + std::to_string(width));
+                tc.resize(width, 600);
+                QCoreApplication::processEvents();
+                const QRect settled = tc.viewport()->geometry();
+                QCoreApplication::processEvents();
+                EXPECT_EQ(tc.viewport()->geometry(), settled) << "the view keeps changing";
+                if (view == 1) {
+                    const double page = textengine::twipsToUnits(tc.PageWidth()) * zoom / 100.0;
+                    const int room = tc.viewport()->width() + tc.viewport()->x() - tc.frameWidth();
+                    if (page < room - 2 || page > room + 2)
+                        EXPECT_EQ(tc.horizontalScrollBar()->isVisible(), page > room) << page << " in " << room;
+                }
+            }
+        }
+    }
 }

@@ -180,6 +180,7 @@ void ZoomView::refresh()
     }
     adjustScrollBars();
     c->viewport()->update();
+    Q_EMIT changed();
 }
 
 void ZoomView::adjustScrollBars()

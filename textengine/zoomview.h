@@ -41,6 +41,11 @@ public:
     // Called when the zoom, the view mode or the size changed.
     void refresh();
 
+Q_SIGNALS:
+    // The scale or the place of the shown page changed (emitted by refresh).
+    void changed();
+
+public:
     // Draws the visible part of the document, scaled, as the viewport shows
     // it (sheets, text, caret, selection, grid lines).
     void paint(QPainter &p, const QRect &clip);

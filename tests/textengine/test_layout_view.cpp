@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QScrollBar>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -423,6 +425,67 @@ TEST(LayoutView, PageViewHungAtZoomBelow100)
                         EXPECT_EQ(tc.horizontalScrollBar()->isVisible(), page > room) << page << " in " << room;
                 }
             }
+        }
+    }
+}
+
+// The ruler kept the scale it was last drawn at when the zoom, the view or
+// the window changed: nothing told it to draw again until the caret moved,
+// so at 50 percent it showed inches twice as wide as the page's. What the
+// screen shows of it (the window's last painted pixels, not a fresh
+// drawing) spans the sheet in page view, edge to edge, after each change.
+TEST(Ruler, RulerDidNotScaleWithTheZoom)
+{
+    QWidget window;
+    auto *box = new QVBoxLayout(&window);
+    auto *ruler = new TXRuler(&window);
+    auto *tc = new TextControl(&window);
+    box->addWidget(ruler);
+    box->addWidget(tc);
+    window.resize(1000, 600);
+    window.show();
+    fill(*tc, 3);
+    tc->setViewMode(1);
+    tc->setRulerHandle(ruler->handle());
+    QCoreApplication::processEvents();
+    // The first and last x of a window row whose pixels pass `ink`.
+    const auto span = [](const QImage &img, int y, const std::function<bool(QRgb)> &ink) {
+        int first = -1, last = -1;
+        for (int x = 0; x < img.width(); ++x) {
+            if (ink(img.pixel(x, y))) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        }
+        return std::pair{first, last};
+    };
+    const QRgb desk = window.palette().color(QPalette::Window).rgb();
+    const std::function<void()> changes[] = {
+        [&] { tc->setZoomFactor(50); },   [&] { tc->setZoomFactor(25); },
+        [&] { tc->setZoomFactor(75); },   [&] { window.resize(1200, 600); },
+        [&] { tc->setZoomFactor(100); },  [&] { window.resize(900, 600); },
+        [&] { tc->setViewMode(0); },      [&] { tc->setZoomFactor(50); },
+        [&] { tc->setViewMode(1); },
+    };
+    int step = 0;
+    for (const auto &change : changes) {
+        SCOPED_TRACE(step++);
+        change();
+        QCoreApplication::processEvents();
+        const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+        const int rulerY = ruler->mapTo(&window, QPoint(0, 5)).y();
+        const auto [bandL, bandR] = span(shown, rulerY, [&](QRgb c) { return c != desk; });
+        const double scale = textengine::twipsToUnits(1.0) * tc->ZoomFactor() / 100.0;
+        const int textWidth = tc->PageWidth() - tc->PageMarginL() - tc->PageMarginR();
+        const auto [whiteL, whiteR] = span(shown, rulerY, [](QRgb c) { return c == qRgb(255, 255, 255); });
+        // (The first line's marker covers the text's left end.)
+        EXPECT_NEAR(whiteR - whiteL, textWidth * scale, 7) << "the text's width at the zoom";
+        if (tc->ViewMode() == 1) {
+            EXPECT_NEAR(bandR - bandL, tc->PageWidth() * scale, 2) << "the page's width at the zoom";
+            const int sheetY = tc->viewport()->mapTo(&window, QPoint(0, 100)).y();
+            const auto [sheetL, sheetR] = span(shown, sheetY, [](QRgb c) { return c == qRgb(255, 255, 255); });
+            EXPECT_NEAR(bandL, sheetL, 1) << "the ruler's page starts where the sheet does";
+            EXPECT_NEAR(bandR, sheetR, 1);
         }
     }
 }

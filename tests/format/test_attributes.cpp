@@ -276,8 +276,8 @@ rtf::Block paragraph(std::vector<rtf::Inline> inlines)
     return b;
 }
 
-// A table of one row whose cells hold `cells`.
-rtf::Block table(std::vector<std::vector<rtf::Block>> cells, int spacing = 0, int border = 0,
+// A table of one row whose cells, `width` twips wide, hold `cells`.
+rtf::Block table(std::vector<std::vector<rtf::Block>> cells, int width, int spacing = 0, int border = 0,
                  std::optional<uint32_t> background = {})
 {
     rtf::Row row;
@@ -286,7 +286,7 @@ rtf::Block table(std::vector<std::vector<rtf::Block>> cells, int spacing = 0, in
     row.background = background;
     for (auto &c : cells) {
         rtf::Cell cell;
-        cell.right = (row.cells.empty() ? 0 : row.cells.back().right) + 2880;
+        cell.right = (row.cells.empty() ? 0 : row.cells.back().right) + width;
         cell.blocks = std::move(c);
         row.cells.push_back(std::move(cell));
     }
@@ -594,9 +594,10 @@ const Attribute attributes[] = {
     {"nested table", u"Marked"_s,
      [](TextControl &t) {
          withModel(t, [](rtf::Document &m, rtf::Paragraph &) {
-             const rtf::Block inner = table({{paragraph({run(u"Inner1")})}, {paragraph({run(u"Inner2")})}}, 144, 15, 0x00FF00);
+             const rtf::Block inner = table({{paragraph({run(u"Inner1")})}, {paragraph({run(u"Inner2")})}}, 1440, 144,
+                                            15, 0x00FF00);
              m.blocks.insert(m.blocks.end() - 1,
-                             table({{paragraph({run(u"Outer")}), inner}, {paragraph({run(u"Beside")})}}, 0, 15));
+                             table({{paragraph({run(u"Outer")}), inner}, {paragraph({run(u"Beside")})}}, 4320, 0, 15));
          });
      },
      [](TextControl &t) { return nesting(t, u"Inner1"_s); },

@@ -168,12 +168,16 @@ void ZoomView::refresh()
     }
     if (z == 1.0) {
         m_blink.stop();
-        // The control's own scroll bars again, as the view mode has them.
-        const auto vertical = c->ViewMode() == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
-        if (c->verticalScrollBarPolicy() != vertical)
-            c->setVerticalScrollBarPolicy(vertical);
-        if (c->horizontalScrollBarPolicy() != Qt::ScrollBarAsNeeded)
-            c->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // The control's own scroll bars again, as they were before the zoom
+        // (page view keeps its vertical one).
+        if (m_ownsBars) {
+            m_ownsBars = false;
+            const auto vertical = c->ViewMode() == 1 ? Qt::ScrollBarAlwaysOn : m_verticalPolicy;
+            if (c->verticalScrollBarPolicy() != vertical)
+                c->setVerticalScrollBarPolicy(vertical);
+            if (c->horizontalScrollBarPolicy() != m_horizontalPolicy)
+                c->setHorizontalScrollBarPolicy(m_horizontalPolicy);
+        }
     } else {
         m_caretOn = true;
         m_blink.start();
@@ -205,6 +209,13 @@ void ZoomView::adjustScrollBars()
     // over: page view hung so at 50 percent in a window narrower than the
     // page. The vertical bar stays, so that the viewport's width (which the
     // horizontal range follows) never waits on a bar.
+    if (z == 1.0)
+        return;
+    if (!m_ownsBars) {
+        m_ownsBars = true;
+        m_horizontalPolicy = m_control->horizontalScrollBarPolicy();
+        m_verticalPolicy = m_control->verticalScrollBarPolicy();
+    }
     if (m_control->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOn)
         m_control->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     const auto horizontal = hMax > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;

@@ -62,6 +62,11 @@ private:
     bool m_caretOn = true;
     bool m_forwarding = false;
     QPointF m_forwardedFrom;
+    // While zoomed the scroll bars are this view's; the control's own
+    // policies come back at 100 percent.
+    bool m_ownsBars = false;
+    Qt::ScrollBarPolicy m_horizontalPolicy = Qt::ScrollBarAsNeeded;
+    Qt::ScrollBarPolicy m_verticalPolicy = Qt::ScrollBarAsNeeded;
 };
 
 } // namespace textengine

@@ -489,3 +489,25 @@ TEST(Ruler, RulerDidNotScaleWithTheZoom)
         }
     }
 }
+
+// Zoomed views own the scroll bars for as long as they are zoomed; at 100
+// percent the control's own choice (a host that hides them) comes back.
+TEST(LayoutView, ZoomGivesTheScrollBarsBack)
+{
+    for (const int view : {0, 1}) {
+        TextControl tc;
+        fill(tc, 40);
+        tc.resize(700, 400);
+        tc.show();
+        tc.setViewMode(view);
+        tc.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        if (view == 0)
+            tc.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        for (const int zoom : {50, 200, 100}) {
+            tc.setZoomFactor(zoom);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(tc.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff) << view;
+        EXPECT_EQ(tc.verticalScrollBarPolicy(), view == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    }
+}

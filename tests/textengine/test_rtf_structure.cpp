@@ -98,6 +98,29 @@ TEST(RtfStructure, NestedTableFlattened)
     EXPECT_EQ(describe(abi), "T(A1 / T(n1|/) /  / below|B1|/) / after");
 }
 
+// LibreOffice ends the row that holds a nested table with one \cell too
+// many; the empty cell beyond the row's definitions stood as a third column
+// outside the page and was written back as one. Empty cells beyond the
+// definitions go; those that hold text or a table stay.
+TEST(RtfStructure, LibreOfficeRowEndedWithOneCellTooMany)
+{
+    const std::string nested = R"(\pard\intbl\itap2 n\nestcell{\*\nesttableprops\trowd\cellx900\nestrow}{\nonesttables\par})";
+    const struct {
+        std::string cells;
+        const char *structure;
+    } cases[] = {
+        {nested + R"(\pard\intbl A\cell B\cell\cell\row)", "T(T(n|/) / A|B|/)"},
+        {R"(\pard\intbl A\cell B\cell\cell\cell\row)", "T(A|B|/)"},
+        {R"(\pard\intbl A\cell B\cell C\cell\row)", "T(A|B|C|/)"},
+        {R"(\pard\intbl A\cell B\cell\cell D\cell\row)", "T(A|B||D|/)"},
+        {R"(\pard\intbl A\cell B\cell)" + nested + R"(\cell\row)", "T(A|B|T(n|/) / |/)"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.cells);
+        EXPECT_EQ(describe(readOk(R"({\rtf1\trowd\cellx4000\cellx8000)" + c.cells + "}")), c.structure);
+    }
+}
+
 TEST(RtfStructure, DamagedStructureLoadsWhatItCan)
 {
     const std::pair<std::string, std::string> cases[] = {

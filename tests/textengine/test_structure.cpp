@@ -240,8 +240,8 @@ TEST(Structure, FixturesKeepTheirStructure)
          "HA(Header of the structure sample) FA(Footer, page <P:1>) "
          "A paragraph with a footnote{n: <#>\tThe footnote text.} in it. / [1.0 d 1 %1.]First item / "
          "[1.0 d 1 %1.]Second item / [1.1 l 1 %2)]Sub item one / [1.1 l 1 %2)]Sub item two / [1.0 d 1 %1.]Third item / "
-         "Before the tables. / T(Outer A1 / T(Inner 1|Inner 2|/Inner 3|Inner 4|/) / Below the inner table|Outer B1||"
-         "/Outer A2|Outer B2||/) / After the tables.",
+         "Before the tables. / T(Outer A1 / T(Inner 1|Inner 2|/Inner 3|Inner 4|/) / Below the inner table|Outer B1|"
+         "/Outer A2|Outer B2|/) / After the tables.",
          u"1. 2. a) b) 3."_s},
         // AbiWord keeps no page field (it had the file by way of .docx), and
         // gives the second level the numbers of both ("2.a."): shown as "a.",

@@ -769,6 +769,15 @@ void Reader::finishRow()
         m_cellBlocks.clear();
         m_rowCells.push_back(std::move(c));
     }
+    // Cells beyond the row's definitions that hold nothing are no cells:
+    // LibreOffice ends a row that holds a nested table with one \cell too
+    // many, and shows the row as defined.
+    const auto empty = [](const Cell &c) {
+        return std::all_of(c.blocks.begin(), c.blocks.end(),
+                           [](const Block &b) { return !b.isTable() && b.paragraph.inlines.empty(); });
+    };
+    while (!m_rowDef.cells.empty() && m_rowCells.size() > m_rowDef.cells.size() && empty(m_rowCells.back()))
+        m_rowCells.pop_back();
     if (m_rowCells.empty() && m_rowDef.cells.empty())
         return;
     Row row;

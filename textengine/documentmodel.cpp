@@ -305,23 +305,21 @@ void adoptBlocks(std::vector<rtf::Block> &blocks, const rtf::Document &from, rtf
             for (rtf::Cell &c : r.cells)
                 adoptBlocks(c.blocks, from, into, depth);
         }
+        // A picture's or an object's index into `from`'s list becomes one
+        // into `into`'s copy of it; -1 when `from` has no such entry.
+        const auto adopt = [](int &index, const auto &fromList, auto &intoList) {
+            if (index < 0)
+                return;
+            if (index < static_cast<int>(fromList.size())) {
+                intoList.push_back(fromList[static_cast<size_t>(index)]);
+                index = static_cast<int>(intoList.size()) - 1;
+            } else {
+                index = -1;
+            }
+        };
         for (rtf::Inline &in : b.paragraph.inlines) {
-            if (in.picture >= 0) {
-                if (in.picture < static_cast<int>(from.pictures.size())) {
-                    into.pictures.push_back(from.pictures[static_cast<size_t>(in.picture)]);
-                    in.picture = static_cast<int>(into.pictures.size()) - 1;
-                } else {
-                    in.picture = -1;
-                }
-            }
-            if (in.object >= 0) {
-                if (in.object < static_cast<int>(from.objects.size())) {
-                    into.objects.push_back(from.objects[static_cast<size_t>(in.object)]);
-                    in.object = static_cast<int>(into.objects.size()) - 1;
-                } else {
-                    in.object = -1;
-                }
-            }
+            adopt(in.picture, from.pictures, into.pictures);
+            adopt(in.object, from.objects, into.objects);
             if (in.footnote >= 0) {
                 if (in.footnote < static_cast<int>(from.footnotes.size()) && depth < 2) {
                     rtf::Footnote note = from.footnotes[static_cast<size_t>(in.footnote)];

@@ -45,6 +45,22 @@ void fill(TextControl &tc, int paragraphs)
     tc.setText(lines.join(u'\n'));
 }
 
+// A shown window with a ruler above a control, as the program lays them out.
+struct RulerWindow {
+    QWidget window;
+    TXRuler *ruler = new TXRuler(&window);
+    TextControl *tc = new TextControl(&window);
+
+    explicit RulerWindow(QSize size)
+    {
+        auto *box = new QVBoxLayout(&window);
+        box->addWidget(ruler);
+        box->addWidget(tc);
+        window.resize(size);
+        window.show();
+    }
+};
+
 // The rightmost column of the viewport that holds a dark pixel.
 int rightmostInk(TextControl &tc)
 {
@@ -209,14 +225,9 @@ TEST(Ruler, DraggingMarkersSetsTheIndents)
 {
     for (int zoom : {100, 50}) {
         SCOPED_TRACE(zoom);
-        QWidget window;
-        auto *box = new QVBoxLayout(&window);
-        auto *ruler = new TXRuler(&window);
-        auto *tc = new TextControl(&window);
-        box->addWidget(ruler);
-        box->addWidget(tc);
-        window.resize(1000, 500);
-        window.show();
+        RulerWindow w({1000, 500});
+        TXRuler *ruler = w.ruler;
+        TextControl *tc = w.tc;
         tc->setViewMode(1);
         tc->setZoomFactor(zoom);
         tc->setText(u"A paragraph\nAnother"_s);
@@ -421,8 +432,9 @@ TEST(LayoutView, PageViewHungAtZoomBelow100)
                 if (view == 1) {
                     const double page = textengine::twipsToUnits(tc.PageWidth()) * zoom / 100.0;
                     const int room = tc.viewport()->width() + tc.viewport()->x() - tc.frameWidth();
-                    if (page < room - 2 || page > room + 2)
+                    if (page < room - 2 || page > room + 2) {
                         EXPECT_EQ(tc.horizontalScrollBar()->isVisible(), page > room) << page << " in " << room;
+                    }
                 }
             }
         }
@@ -436,14 +448,10 @@ TEST(LayoutView, PageViewHungAtZoomBelow100)
 // drawing) spans the sheet in page view, edge to edge, after each change.
 TEST(Ruler, RulerDidNotScaleWithTheZoom)
 {
-    QWidget window;
-    auto *box = new QVBoxLayout(&window);
-    auto *ruler = new TXRuler(&window);
-    auto *tc = new TextControl(&window);
-    box->addWidget(ruler);
-    box->addWidget(tc);
-    window.resize(1000, 600);
-    window.show();
+    RulerWindow w({1000, 600});
+    QWidget &window = w.window;
+    TXRuler *ruler = w.ruler;
+    TextControl *tc = w.tc;
     fill(*tc, 3);
     tc->setViewMode(1);
     tc->setRulerHandle(ruler->handle());

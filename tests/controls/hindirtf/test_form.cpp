@@ -90,6 +90,20 @@ void expectChanged(QObject *control)
     }
 }
 
+// The next number of a fixed pseudo-random sequence (the same in every run).
+unsigned nextSeed(unsigned &seed)
+{
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+}
+
+// Puts `names` in the next order of a fixed family of shuffles.
+void shuffle(QStringList &names, unsigned &seed)
+{
+    for (qsizetype i = names.size() - 1; i > 0; --i)
+        names.swapItemsAt(i, qsizetype(nextSeed(seed) % unsigned(i + 1)));
+}
+
 // A host's bag that fails on one name.
 class FailingBag : public MapPropertyBag {
 public:
@@ -219,11 +233,7 @@ TEST_F(HindiRTFFormTest, SavedFormLoadDependedOnThePropertyOrder)
     names << u"SelStart"_s << u"SelLength"_s;
     unsigned seed = 7;
     for (int round = 0; round < 12; ++round) {
-        // A fixed family of shuffles: the selection members land anywhere.
-        for (qsizetype i = names.size() - 1; i > 0; --i) {
-            seed = seed * 1103515245u + 12345u;
-            names.swapItemsAt(i, qsizetype((seed >> 8) % unsigned(i + 1)));
-        }
+        shuffle(names, seed);  // the selection members land anywhere
         QString properties;
         for (const QString &name : std::as_const(names))
             properties += name.startsWith(u"Sel"_s) ? u"<property name=\"%1\"><number>0</number></property>"_s.arg(name)
@@ -302,12 +312,8 @@ TEST_F(HindiRTFFormTest, FontBoldReadZeroWhenTheLoaderReadBackMidLoad)
     names << u"SelStart"_s << u"SelLength"_s;
     unsigned seed = 11;
     for (int round = 0; round < 40; ++round) {
-        for (qsizetype i = names.size() - 1; i > 0; --i) {
-            seed = seed * 1103515245u + 12345u;
-            names.swapItemsAt(i, qsizetype((seed >> 8) % unsigned(i + 1)));
-        }
-        seed = seed * 1103515245u + 12345u;
-        const qsizetype readAfter = qsizetype((seed >> 8) % unsigned(names.size()));
+        shuffle(names, seed);
+        const qsizetype readAfter = qsizetype(nextSeed(seed) % unsigned(names.size()));
         SCOPED_TRACE(names.join(u' ').toStdString() + " read after " + std::to_string(readAfter));
         HindiRTF().setLangMode(1);
         std::unique_ptr<QWidget> control(custom->createWidget(nullptr));

@@ -182,6 +182,12 @@ TEST(Structure, StructureRoundTrip)
          u"HF(First head) HA(Other head) titlepg one / two / three"_s,
          {{1, u"First head"_s}, {1, u"Other head"_s, false}, {2, u"Other head"_s}, {3, u"Other head"_s},
           {3, u"First head"_s, false}}},
+        {"first, left and right pages",
+         R"(\facingp\titlepg{\headerf\pard HF\par}{\headerl\pard HL\par}{\headerr\pard HR\par})"
+         R"({\footerf\pard FF\par}{\footerl\pard FL\par}{\footerr\pard FR\par})" + threePages,
+         model, u"HF(HF) Hl(HL) Hr(HR) FF(FF) Fl(FL) Fr(FR) titlepg facingp one / two / three"_s,
+         {{1, u"HF"_s}, {1, u"FF"_s}, {2, u"HL"_s}, {2, u"FL"_s}, {2, u"HR"_s, false}, {3, u"HR"_s}, {3, u"FR"_s},
+          {3, u"FL"_s, false}}},
         {"footer",
          R"({\footer\pard Page {\field{\*\fldinst PAGE}{\fldrslt 1}} of {\field{\*\fldinst NUMPAGES \\* MERGEFORMAT}{\fldrslt 1}}\par})"
              + threePages,

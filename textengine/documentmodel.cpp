@@ -1045,21 +1045,31 @@ void insertModel(const rtf::Document &model, QTextCursor &cursor)
     cursor.endEditBlock();
 }
 
+namespace {
+
+// Copies the headers and footers of `from` into `into`, with what they
+// refer to and what they show on the pages.
+void adoptPageStories(const rtf::Document &from, rtf::Document &into)
+{
+    for (rtf::HeaderFooter h : from.headers) {
+        adoptBlocks(h.blocks, from, into);
+        into.headers.push_back(std::move(h));
+    }
+    into.titlePage = from.titlePage;
+    into.facingPages = from.facingPages;
+    into.headerY = from.headerY;
+    into.footerY = from.footerY;
+}
+
+} // namespace
+
 rtf::Document modelFromDocument(const QTextDocument &doc, const rtf::PageSetup &page)
 {
     rtf::Document out;
     out.page = page;
     ModelBuilder b(doc, out);
     b.frame(doc.rootFrame(), nullptr);
-    rtf::Document stories = pageStories(doc);
-    for (rtf::HeaderFooter &h : stories.headers) {
-        adoptBlocks(h.blocks, stories, out);
-        out.headers.push_back(std::move(h));
-    }
-    out.titlePage = stories.titlePage;
-    out.facingPages = stories.facingPages;
-    out.headerY = stories.headerY;
-    out.footerY = stories.footerY;
+    adoptPageStories(pageStories(doc), out);
     return out;
 }
 
@@ -1074,14 +1084,7 @@ void setPageStories(QTextDocument &doc, const rtf::Document &model)
     QByteArray bytes;
     if (!model.headers.empty()) {
         rtf::Document stories;
-        for (rtf::HeaderFooter h : model.headers) {
-            adoptBlocks(h.blocks, model, stories);
-            stories.headers.push_back(std::move(h));
-        }
-        stories.titlePage = model.titlePage;
-        stories.facingPages = model.facingPages;
-        stories.headerY = model.headerY;
-        stories.footerY = model.footerY;
+        adoptPageStories(model, stories);
         bytes = QByteArray::fromStdString(rtf::write(stories));
     }
     QTextFrameFormat root = doc.rootFrame()->frameFormat();

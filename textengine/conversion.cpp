@@ -1,6 +1,7 @@
 #include "conversion.h"
 
 #include "cp1252.h"
+#include "documentmodel.h"
 #include "kruti.h"
 
 #include <QTextBlock>
@@ -106,6 +107,13 @@ int convertDocument(QTextDocument &doc, Conversion direction, bool wholeText)
             const QTextCharFormat cf = f.charFormat();
             if (!f.isValid() || cf.isImageFormat())
                 continue;
+            if (cf.objectType() != QTextFormat::NoObject) {
+                // A footnote mark or a field: it keeps its character and
+                // takes the font of the text around it.
+                if (direction == Conversion::ToUnicode && (wholeText || isKrutiFont(familyOf(cf))))
+                    edits.push_back({f.position(), f.length(), cf, QString()});
+                continue;
+            }
             if (direction == Conversion::ToUnicode) {
                 if (!wholeText && !isKrutiFont(familyOf(cf)))
                     continue;
@@ -120,8 +128,6 @@ int convertDocument(QTextDocument &doc, Conversion direction, bool wholeText)
             }
         }
     }
-    if (edits.empty())
-        return 0;
     QTextCursor c(&doc);
     c.beginEditBlock();
     // From the end, so that earlier positions stay valid.
@@ -134,7 +140,10 @@ int convertDocument(QTextDocument &doc, Conversion direction, bool wholeText)
                 f.setFontFamilies(QStringList{unicodeFont()});
                 f.setProperty(QTextFormat::FontFamily, unicodeFont());
             }
-            c.insertText(glyphsToUnicode(e->text), f);
+            if (f.objectType() != QTextFormat::NoObject)
+                c.setCharFormat(f);
+            else
+                c.insertText(glyphsToUnicode(e->text), f);
         } else {
             c.removeSelectedText();
             for (const Piece &p : unicodeToPieces(e->text)) {
@@ -147,8 +156,11 @@ int convertDocument(QTextDocument &doc, Conversion direction, bool wholeText)
             }
         }
     }
+    // Headers, footers and footnotes, each as a document of its own.
+    const int stories
+        = changeStories(doc, [&](QTextDocument &story) { return convertDocument(story, direction, wholeText); });
     c.endEditBlock();
-    return static_cast<int>(edits.size());
+    return static_cast<int>(edits.size()) + stories;
 }
 
 } // namespace textengine

@@ -1,6 +1,7 @@
 #include "documentmodel.h"
 
 #include "objects.h"
+#include "stories.h"
 #include "units.h"
 
 #include <QBuffer>
@@ -16,11 +17,18 @@
 #include <QUrl>
 
 #include <atomic>
+#include <map>
 #include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
 namespace textengine {
+
+// The user properties of pictures, objects, their frames and the structure
+// share one number space; each kind keeps to its own range.
+static_assert(int(ObjectRawProperty) < int(ObjectKeepsDistancesProperty));
+static_assert(int(ObjectFileNameProperty) < int(FixedObjectFrameProperty));
+static_assert(int(FixedObjectDownProperty) < int(ListIdProperty));
 
 namespace {
 
@@ -151,6 +159,7 @@ QTextImageFormat pictureFormat(QTextDocument *doc, const rtf::Picture &pic)
 struct Builder {
     const rtf::Document &model;
     std::vector<std::pair<rtf::CharFormat, QTextCharFormat>> formats;
+    std::map<std::pair<int, int>, QTextList *> lists;  // by list and level
     // The width of the page's text, which floating pictures are placed in.
     int textWidth = 0;
 
@@ -170,7 +179,7 @@ struct Builder {
     }
 };
 
-void insertParagraphs(const std::vector<rtf::Paragraph> &paras, Builder &b, QTextCursor &cur, bool &first);
+void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth);
 
 // How far a list indents its text, in twips, and how far the bullet stands
 // in front of the text in RTF's terms.
@@ -209,12 +218,159 @@ void insertFloating(QTextCursor &cur, QTextImageFormat fmt, const rtf::Float &f,
         {twipsToUnits(f.distL), twipsToUnits(f.distT), twipsToUnits(f.distR), twipsToUnits(f.distB)},
         fmt.width());
     const int offset = cur.position() - cur.block().position();
-    QTextCursor at(cur);
-    at.setPosition(cur.block().position());
-    QTextFrame *frame = at.insertFrame(ff);
+    QTextFrame *frame = insertFixedFrame(cur, ff);
     frame->firstCursorPosition().insertImage(fmt);
     // The paragraph goes on after the frame, where it was.
     cur.setPosition(frame->lastPosition() + 1 + offset);
+}
+
+// The literal text of a numbering format, without level numbers.
+QString literal(std::string_view format)
+{
+    QString out;
+    std::string run;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (const char c = format[++i]; c >= '1' && c <= '9')
+                continue;
+        }
+        run += format[i];
+    }
+    return QString::fromStdString(run);
+}
+
+QTextListFormat::Style listStyle(rtf::Numbering::Style s)
+{
+    switch (s) {
+    case rtf::Numbering::LowerAlpha: return QTextListFormat::ListLowerAlpha;
+    case rtf::Numbering::UpperAlpha: return QTextListFormat::ListUpperAlpha;
+    case rtf::Numbering::LowerRoman: return QTextListFormat::ListLowerRoman;
+    case rtf::Numbering::UpperRoman: return QTextListFormat::ListUpperRoman;
+    default: return QTextListFormat::ListDecimal;
+    }
+}
+
+// A list shows one number with text before and after it: the text before
+// the level's own number when that comes first, and the text after it up to
+// the next number ("%1.%2." shows at level 2 as "b.").
+QTextListFormat listFormat(const rtf::Numbering &n)
+{
+    QTextListFormat f;
+    f.setStyle(listStyle(n.style));
+    f.setIndent(std::clamp(n.level, 0, 8) + 1);
+    const std::string own = "%" + std::to_string(std::clamp(n.level, 0, 8) + 1);
+    const std::string format = n.format();
+    const std::string_view text = format;
+    const size_t at = text.find(own);
+    if (at == std::string::npos) {
+        f.setNumberPrefix(QString());
+        f.setNumberSuffix(literal(text));
+    } else {
+        const size_t first = text.find_first_of('%');
+        f.setNumberPrefix(first == at ? literal(text.substr(0, at)) : QString());
+        const std::string_view rest = text.substr(at + own.size());
+        size_t next = 0;
+        while ((next = rest.find('%', next)) != std::string_view::npos && next + 1 < rest.size()
+               && rest[next + 1] == '%')
+            next += 2;
+        f.setNumberSuffix(literal(rest.substr(0, next)));
+    }
+    f.setProperty(ListIdProperty, n.list);
+    f.setProperty(ListStartProperty, n.start);
+    f.setProperty(ListFormatProperty, QString::fromStdString(format));
+    return f;
+}
+
+void applyNumbering(QTextCursor &cur, const rtf::Numbering &n, Builder &b)
+{
+    if (n.style == rtf::Numbering::None)
+        return;
+    // A paragraph of a level starts the levels below it again.
+    for (auto it = b.lists.upper_bound({n.list, n.level}); it != b.lists.end() && it->first.first == n.list;)
+        it = b.lists.erase(it);
+    const QTextListFormat want = listFormat(n);
+    QTextList *&list = b.lists[{n.list, n.level}];
+    if (list && list->format() == want)
+        list->add(cur.block());
+    else
+        list = cur.createList(want);
+}
+
+// Copies `blocks` of the model `from` into `into`, with the pictures,
+// objects and footnotes they refer to.
+void adoptBlocks(std::vector<rtf::Block> &blocks, const rtf::Document &from, rtf::Document &into, int depth = 0)
+{
+    for (rtf::Block &b : blocks) {
+        for (rtf::Row &r : b.table.rows) {
+            for (rtf::Cell &c : r.cells)
+                adoptBlocks(c.blocks, from, into, depth);
+        }
+        // A picture's or an object's index into `from`'s list becomes one
+        // into `into`'s copy of it; -1 when `from` has no such entry.
+        const auto adopt = [](int &index, const auto &fromList, auto &intoList) {
+            if (index < 0)
+                return;
+            if (index < static_cast<int>(fromList.size())) {
+                intoList.push_back(fromList[static_cast<size_t>(index)]);
+                index = static_cast<int>(intoList.size()) - 1;
+            } else {
+                index = -1;
+            }
+        };
+        for (rtf::Inline &in : b.paragraph.inlines) {
+            adopt(in.picture, from.pictures, into.pictures);
+            adopt(in.object, from.objects, into.objects);
+            if (in.footnote >= 0) {
+                if (in.footnote < static_cast<int>(from.footnotes.size()) && depth < 2) {
+                    rtf::Footnote note = from.footnotes[static_cast<size_t>(in.footnote)];
+                    adoptBlocks(note.blocks, from, into, depth + 1);
+                    into.footnotes.push_back(std::move(note));
+                    in.footnote = static_cast<int>(into.footnotes.size()) - 1;
+                } else {
+                    in.footnote = -1;
+                }
+            }
+        }
+    }
+}
+
+// Blocks of a model as an RTF document of their own.
+QByteArray storyRtf(const std::vector<rtf::Block> &blocks, const rtf::Document &from)
+{
+    rtf::Document story;
+    story.blocks = blocks;
+    adoptBlocks(story.blocks, from, story);
+    return QByteArray::fromStdString(rtf::write(story));
+}
+
+rtf::Document readStory(const QByteArray &bytes)
+{
+    rtf::Document story;
+    rtf::read(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), story, decodeCodePage);
+    return story;
+}
+
+// A footnote's mark or a field: one character of its own, so that text typed
+// beside it stays text.
+void insertMark(const rtf::Inline &in, Builder &builder, QTextCursor &cur)
+{
+    const rtf::Document &model = builder.model;
+    QTextCharFormat fmt = builder.format(in.format);
+    if (in.footnote >= 0) {
+        if (in.footnote >= static_cast<int>(model.footnotes.size()))
+            return;
+        const rtf::Footnote &note = model.footnotes[static_cast<size_t>(in.footnote)];
+        fmt.setObjectType(FootnoteObject);
+        fmt.setProperty(FootnoteProperty, storyRtf(note.blocks, model));
+        fmt.setProperty(FootnoteNumberedProperty, note.numbered);
+        fmt.setProperty(EndnoteProperty, note.endnote);
+    } else {
+        fmt.setObjectType(FieldObject);
+        fmt.setProperty(FieldProperty, static_cast<int>(in.field));
+        fmt.setProperty(FieldTextProperty, QString::fromStdU16String(in.text));
+    }
+    registerStructureObjects(cur.document());
+    cur.insertText(QString(QChar::ObjectReplacementCharacter), fmt);
 }
 
 void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur, bool &first)
@@ -224,8 +380,9 @@ void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur
     // it; here the list indents the text and the bullet hangs in front of
     // it (see bulletIndent).
     rtf::ParaFormat pf = p.format;
-    if (pf.bullet) {
-        pf.leftIndent = std::max(pf.leftIndent - bulletIndent(*cur.document()), 0);
+    if (pf.bullet || pf.numbering.style != rtf::Numbering::None) {
+        const int levels = pf.bullet ? 1 : std::clamp(pf.numbering.level, 0, 8) + 1;
+        pf.leftIndent = std::max(pf.leftIndent - bulletIndent(*cur.document()) * levels, 0);
         pf.firstIndent += bulletHang;
     }
     const QTextBlockFormat bf = blockFormat(pf);
@@ -236,6 +393,16 @@ void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur
     }
     first = false;
     applyBullet(cur, p.format.bullet);
+    applyNumbering(cur, p.format.numbering, builder);
+    if (cur.block().textList()) {
+        // The number or bullet in the size of the paragraph's text.
+        for (const rtf::Inline &in : p.inlines) {
+            if (in.isText() && !in.text.empty()) {
+                cur.setBlockCharFormat(builder.format(in.format));
+                break;
+            }
+        }
+    }
     QTextDocument *doc = cur.document();
     for (const rtf::Inline &in : p.inlines) {
         QTextImageFormat fmt;
@@ -263,6 +430,9 @@ void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur
             }
             fmt.setProperty(ObjectRawProperty,
                             QByteArray(obj.raw.data(), static_cast<qsizetype>(obj.raw.size())));
+        } else if (in.footnote >= 0 || in.field != rtf::Field::None) {
+            insertMark(in, builder, cur);
+            continue;
         } else {
             if (!in.text.empty()) {
                 // The document copies the text; no need for a copy of our own.
@@ -283,7 +453,7 @@ void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur
     }
 }
 
-void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
+void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur, int depth)
 {
     const int rows = static_cast<int>(t.rows.size());
     size_t widest = 0;
@@ -349,7 +519,7 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
             cell.setFormat(cf);
             QTextCursor cc = cell.firstCursorPosition();
             bool first = true;
-            insertParagraphs(mc.paragraphs, builder, cc, first);
+            insertBlocks(mc.blocks, builder, cc, first, depth);
         }
     }
     // Merged cells: an origin spans the covered cells to its right and below.
@@ -374,10 +544,19 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
     cur.setPosition(table->lastPosition() + 1);
 }
 
-void insertParagraphs(const std::vector<rtf::Paragraph> &paras, Builder &b, QTextCursor &cur, bool &first)
+// Tables nest no deeper than this; the RTF reader keeps to it as well.
+constexpr int maxTableDepth = 16;
+
+void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth)
 {
-    for (const rtf::Paragraph &p : paras)
-        insertParagraph(p, b, cur, first);
+    for (const rtf::Block &block : blocks) {
+        if (!block.isTable()) {
+            insertParagraph(block.paragraph, b, cur, first);
+        } else if (depth < maxTableDepth) {
+            insertTable(block.table, b, cur, depth + 1);
+            first = true;  // the paragraph after a table is there already
+        }
+    }
 }
 
 // --- QTextDocument -> model ---------------------------------------------
@@ -386,18 +565,22 @@ class ModelBuilder {
 public:
     ModelBuilder(const QTextDocument &doc, rtf::Document &out) : m_doc(doc), m_out(out) {}
 
-    void frame(QTextFrame *f, std::vector<rtf::Paragraph> *into);
+    void frame(QTextFrame *f, std::vector<rtf::Block> *into);
     rtf::Paragraph paragraph(const QTextBlock &b);
-    void table(QTextTable *t);
+    void table(QTextTable *t, std::vector<rtf::Block> &into);
 
 private:
     rtf::CharFormat charFormat(const QTextCharFormat &f) const;
     void image(const QTextImageFormat &f, rtf::Inline &in);
     void fixedObject(QTextFrame *f, std::vector<rtf::Inline> &into);
+    void contents(QTextFrame::iterator it, std::vector<rtf::Block> &into);
+    void mark(const QTextCharFormat &f, rtf::Inline &in);
+    void numbering(QTextList *list, rtf::ParaFormat &f);
 
     const QTextDocument &m_doc;
     rtf::Document &m_out;
     std::unordered_map<int, rtf::CharFormat> m_formats;  // by the document's format index
+    std::unordered_map<const QTextList *, int> m_lists;  // lists read from no file: their numbers
 };
 
 rtf::CharFormat ModelBuilder::charFormat(const QTextCharFormat &f) const
@@ -526,7 +709,8 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
         const auto style = list->format().style();
         p.format.bullet = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
             || style == QTextListFormat::ListSquare;
-        if (p.format.bullet) {
+        numbering(list, p.format);
+        if (p.format.bullet || p.format.numbering.style != rtf::Numbering::None) {
             p.format.leftIndent += bulletIndent(m_doc) * std::max(list->format().indent(), 1);
             p.format.firstIndent -= bulletHang;
         }
@@ -537,6 +721,15 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
             continue;
         const QTextCharFormat cf = frag.charFormat();
         const QString text = frag.text();
+        if (cf.objectType() == FootnoteObject || cf.objectType() == FieldObject) {
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                rtf::Inline in;
+                in.format = charFormat(cf);
+                mark(cf, in);
+                p.inlines.push_back(std::move(in));
+            }
+            continue;
+        }
         if (cf.isImageFormat()) {
             for (qsizetype i = 0; i < text.size(); ++i) {
                 rtf::Inline in;
@@ -553,8 +746,7 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
         const rtf::CharFormat &f = known->second;
         std::u16string_view chars(reinterpret_cast<const char16_t *>(text.utf16()),
                                   static_cast<size_t>(text.size()));
-        if (!p.inlines.empty() && p.inlines.back().picture < 0 && p.inlines.back().object < 0
-            && p.inlines.back().format == f) {
+        if (!p.inlines.empty() && p.inlines.back().isText() && p.inlines.back().format == f) {
             p.inlines.back().text += chars;
         } else {
             rtf::Inline in;
@@ -566,7 +758,7 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
     return p;
 }
 
-void ModelBuilder::table(QTextTable *t)
+void ModelBuilder::table(QTextTable *t, std::vector<rtf::Block> &into)
 {
     const QTextTableFormat tf = t->format();
     const int rows = t->rows(), cols = t->columns();
@@ -614,20 +806,15 @@ void ModelBuilder::table(QTextTable *t)
             if (origin) {
                 mc.mergeFirst = cell.columnSpan() > 1;
                 mc.vmergeFirst = cell.rowSpan() > 1;
-                for (auto it = cell.begin(); !it.atEnd(); ++it) {
-                    if (QTextFrame *f = it.currentFrame())
-                        frame(f, &mc.paragraphs);
-                    else
-                        mc.paragraphs.push_back(paragraph(it.currentBlock()));
-                }
+                contents(cell.begin(), mc.blocks);
             } else {
                 mc.merged = cell.column() < c;
                 mc.vmerged = cell.row() < r;
                 if (mc.vmerged && cell.column() == c)
                     mc.vmerged = true;
             }
-            if (mc.paragraphs.empty())
-                mc.paragraphs.emplace_back();
+            if (mc.blocks.empty())
+                mc.blocks.emplace_back();
             const QTextTableCellFormat cf = cell.format().toTableCellFormat();
             const auto tw = [](double u) { return static_cast<int>(std::lround(unitsToTwips(u))); };
             const bool own = cf.hasProperty(QTextFormat::TableCellTopBorder)
@@ -651,7 +838,12 @@ void ModelBuilder::table(QTextTable *t)
         }
         block.table.rows.push_back(std::move(row));
     }
-    m_out.blocks.push_back(std::move(block));
+    into.push_back(std::move(block));
+}
+
+void ModelBuilder::frame(QTextFrame *f, std::vector<rtf::Block> *into)
+{
+    contents(f->begin(), into ? *into : m_out.blocks);
 }
 
 void ModelBuilder::fixedObject(QTextFrame *f, std::vector<rtf::Inline> &into)
@@ -686,23 +878,24 @@ void ModelBuilder::fixedObject(QTextFrame *f, std::vector<rtf::Inline> &into)
     }
 }
 
-void ModelBuilder::frame(QTextFrame *f, std::vector<rtf::Paragraph> *into)
+// The paragraphs and tables of a frame or a table cell, tables in them too.
+void ModelBuilder::contents(QTextFrame::iterator it, std::vector<rtf::Block> &into)
 {
     // Fixed objects float beside the paragraph that follows their frame.
+    // The page break of the block before their frame is the paragraph's.
     std::vector<rtf::Inline> floats;
+    bool breakBefore = false;
     const auto add = [&](rtf::Paragraph p) {
         p.inlines.insert(p.inlines.begin(), std::make_move_iterator(floats.begin()),
                          std::make_move_iterator(floats.end()));
         floats.clear();
-        if (into) {
-            into->push_back(std::move(p));
-        } else {
-            rtf::Block b;
-            b.paragraph = std::move(p);
-            m_out.blocks.push_back(std::move(b));
-        }
+        p.format.pageBreakBefore = p.format.pageBreakBefore || breakBefore;
+        breakBefore = false;
+        rtf::Block b;
+        b.paragraph = std::move(p);
+        into.push_back(std::move(b));
     };
-    for (auto it = f->begin(); !it.atEnd(); ++it) {
+    for (; !it.atEnd(); ++it) {
         if (QTextFrame *child = it.currentFrame()) {
             if (child->frameFormat().boolProperty(FixedObjectFrameProperty)) {
                 fixedObject(child, floats);
@@ -710,24 +903,10 @@ void ModelBuilder::frame(QTextFrame *f, std::vector<rtf::Paragraph> *into)
             }
             if (!floats.empty())
                 add(rtf::Paragraph());
-            if (auto *t = qobject_cast<QTextTable *>(child); t && !into)
-                table(t);
-            else if (auto *nested = qobject_cast<QTextTable *>(child)) {
-                // A table inside a cell: its cells' paragraphs, in order.
-                for (int r = 0; r < nested->rows(); ++r) {
-                    for (int c = 0; c < nested->columns(); ++c) {
-                        const QTextTableCell cell = nested->cellAt(r, c);
-                        if (cell.row() != r || cell.column() != c)
-                            continue;
-                        for (auto ci = cell.begin(); !ci.atEnd(); ++ci) {
-                            if (!ci.currentFrame())
-                                into->push_back(paragraph(ci.currentBlock()));
-                        }
-                    }
-                }
-            } else {
-                frame(child, into);
-            }
+            if (auto *t = qobject_cast<QTextTable *>(child))
+                table(t, into);
+            else
+                frame(child, &into);
             continue;
         }
         // A frame always follows a block of its own; an empty one before a
@@ -735,12 +914,65 @@ void ModelBuilder::frame(QTextFrame *f, std::vector<rtf::Paragraph> *into)
         auto next = it;
         ++next;
         if (it.currentBlock().length() <= 1 && !next.atEnd() && next.currentFrame()
-            && next.currentFrame()->frameFormat().boolProperty(FixedObjectFrameProperty))
+            && next.currentFrame()->frameFormat().boolProperty(FixedObjectFrameProperty)) {
+            breakBefore = breakBefore || (it.currentBlock().blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
             continue;
+        }
         add(paragraph(it.currentBlock()));
     }
     if (!floats.empty())
         add(rtf::Paragraph());
+}
+
+void ModelBuilder::mark(const QTextCharFormat &f, rtf::Inline &in)
+{
+    if (f.objectType() == FieldObject) {
+        in.field = static_cast<rtf::Field>(std::clamp(f.intProperty(FieldProperty), 0, 3));
+        in.text = f.stringProperty(FieldTextProperty).toStdU16String();
+        return;
+    }
+    rtf::Document story = readStory(f.property(FootnoteProperty).toByteArray());
+    rtf::Footnote note;
+    note.blocks = std::move(story.blocks);
+    adoptBlocks(note.blocks, story, m_out);
+    note.numbered = f.boolProperty(FootnoteNumberedProperty);
+    note.endnote = f.boolProperty(EndnoteProperty);
+    m_out.footnotes.push_back(std::move(note));
+    in.footnote = static_cast<int>(m_out.footnotes.size()) - 1;
+}
+
+void ModelBuilder::numbering(QTextList *list, rtf::ParaFormat &f)
+{
+    const QTextListFormat lf = list->format();
+    rtf::Numbering &n = f.numbering;
+    switch (lf.style()) {
+    case QTextListFormat::ListDecimal: n.style = rtf::Numbering::Decimal; break;
+    case QTextListFormat::ListLowerAlpha: n.style = rtf::Numbering::LowerAlpha; break;
+    case QTextListFormat::ListUpperAlpha: n.style = rtf::Numbering::UpperAlpha; break;
+    case QTextListFormat::ListLowerRoman: n.style = rtf::Numbering::LowerRoman; break;
+    case QTextListFormat::ListUpperRoman: n.style = rtf::Numbering::UpperRoman; break;
+    default: return;
+    }
+    n.level = std::clamp(lf.indent() - 1, 0, 8);
+    // Lists read from a file keep the list they were read as (its levels
+    // are lists of their own here); other lists are a list each.
+    if (lf.hasProperty(ListIdProperty)) {
+        n.list = lf.intProperty(ListIdProperty);
+    } else {
+        const auto [it, added] = m_lists.emplace(list, 0);
+        if (added)
+            it->second = 1000000 + static_cast<int>(m_lists.size());
+        n.list = it->second;
+    }
+    n.start = lf.hasProperty(ListStartProperty) ? lf.intProperty(ListStartProperty) : 1;
+    if (lf.hasProperty(ListFormatProperty)) {
+        n.text = lf.stringProperty(ListFormatProperty).toStdString();
+    } else {
+        // Qt shows "." after the number unless the list says otherwise.
+        const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : u"."_s;
+        const auto escaped = [](QString t) { return t.replace(u'%', u"%%"_s).toStdString(); };
+        n.text = escaped(lf.numberPrefix()) + "%" + std::to_string(n.level + 1) + escaped(suffix);
+    }
 }
 
 } // namespace
@@ -768,21 +1000,68 @@ QTextFrameFormat fixedFrameFormat(QTextFrameFormat::Position side, double place,
     return ff;
 }
 
+QTextFrame *insertFixedFrame(const QTextCursor &at, const QTextFrameFormat &format)
+{
+    QTextCursor c(at);
+    c.clearSelection();
+    c.movePosition(QTextCursor::StartOfBlock);
+    const QTextBlock host = c.block();
+    const QTextBlockFormat bf = host.blockFormat();
+    const QTextCharFormat cf = host.charFormat();
+    QTextList *list = host.textList();
+    // Qt leaves the paragraph's format with the block before the frame and
+    // starts the one after it plain.
+    QTextFrame *frame = c.insertFrame(format);
+    QTextCursor after(frame->document());
+    after.setPosition(frame->lastPosition() + 1);
+    QTextBlockFormat own = bf;
+    own.clearProperty(QTextFormat::PageBreakPolicy);
+    after.setBlockFormat(own);
+    after.setBlockCharFormat(cf);
+    if (list) {
+        list->add(after.block());
+        list->remove(host);
+    }
+    QTextBlockFormat empty;
+    if (bf.hasProperty(QTextFormat::PageBreakPolicy))
+        empty.setPageBreakPolicy(bf.pageBreakPolicy());
+    QTextCursor before(host);
+    before.setBlockFormat(empty);
+    return frame;
+}
+
 void insertModel(const rtf::Document &model, QTextCursor &cursor)
 {
-    Builder builder{model, {}};
+    const bool whole = cursor.document()->isEmpty();
+    Builder builder{model, {}, {}};
     builder.textWidth = model.page.width.value_or(12240) - model.page.marginL.value_or(1800)
         - model.page.marginR.value_or(1800);
     bool first = true;
-    for (const rtf::Block &b : model.blocks) {
-        if (b.isTable()) {
-            insertTable(b.table, builder, cursor);
-            first = true;
-        } else {
-            insertParagraph(b.paragraph, builder, cursor, first);
-        }
-    }
+    // One change of the document: laid out once, at the end.
+    cursor.beginEditBlock();
+    insertBlocks(model.blocks, builder, cursor, first, 0);
+    if (whole)
+        setPageStories(*cursor.document(), model);
+    cursor.endEditBlock();
 }
+
+namespace {
+
+// Copies the headers and footers of `from` into `into`, with what they
+// refer to and what they show on the pages.
+void adoptPageStories(const rtf::Document &from, rtf::Document &into)
+{
+    for (rtf::HeaderFooter h : from.headers) {
+        adoptBlocks(h.blocks, from, into);
+        into.headers.push_back(std::move(h));
+    }
+    into.titlePage = from.titlePage;
+    into.facingPages = from.facingPages;
+    into.headerY = from.headerY;
+    into.footerY = from.footerY;
+}
+
+} // namespace
 
 rtf::Document modelFromDocument(const QTextDocument &doc, const rtf::PageSetup &page)
 {
@@ -790,7 +1069,94 @@ rtf::Document modelFromDocument(const QTextDocument &doc, const rtf::PageSetup &
     out.page = page;
     ModelBuilder b(doc, out);
     b.frame(doc.rootFrame(), nullptr);
+    adoptPageStories(pageStories(doc), out);
     return out;
+}
+
+rtf::Document pageStories(const QTextDocument &doc)
+{
+    const QByteArray bytes = doc.rootFrame()->frameFormat().property(PageStoriesProperty).toByteArray();
+    return bytes.isEmpty() ? rtf::Document() : readStory(bytes);
+}
+
+void setPageStories(QTextDocument &doc, const rtf::Document &model)
+{
+    QByteArray bytes;
+    if (!model.headers.empty()) {
+        rtf::Document stories;
+        adoptPageStories(model, stories);
+        bytes = QByteArray::fromStdString(rtf::write(stories));
+    }
+    QTextFrameFormat root = doc.rootFrame()->frameFormat();
+    if (root.property(PageStoriesProperty).toByteArray() == bytes)
+        return;
+    if (bytes.isEmpty())
+        root.clearProperty(PageStoriesProperty);
+    else
+        root.setProperty(PageStoriesProperty, bytes);
+    doc.rootFrame()->setFrameFormat(root);
+}
+
+namespace {
+
+// `blocks` of `model` through a document of their own and `change`.
+std::vector<rtf::Block> changeStory(const std::vector<rtf::Block> &blocks, const rtf::Document &model,
+                                    const QTextDocument &like, const std::function<int(QTextDocument &)> &change,
+                                    rtf::Document &into, int &changed)
+{
+    QTextDocument story;
+    story.setDefaultFont(like.defaultFont());
+    rtf::Document part;
+    part.blocks = blocks;
+    adoptBlocks(part.blocks, model, part);
+    QTextCursor c(&story);
+    insertModel(part, c);
+    changed += change(story);
+    changed += changeStories(story, change);  // the footnotes of a header
+    rtf::Document back = modelFromDocument(story, {});
+    adoptBlocks(back.blocks, back, into);
+    return back.blocks;
+}
+
+} // namespace
+
+int changeStories(QTextDocument &doc, const std::function<int(QTextDocument &)> &change)
+{
+    int changed = 0;
+    // Footnotes: each mark keeps its note.
+    std::vector<std::pair<int, QTextCharFormat>> notes;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().objectType() != FootnoteObject)
+                continue;
+            for (int i = 0; i < f.length(); ++i)
+                notes.emplace_back(f.position() + i, f.charFormat());
+        }
+    }
+    for (auto &[pos, format] : notes) {
+        const rtf::Document note = readStory(format.property(FootnoteProperty).toByteArray());
+        rtf::Document changedNote;
+        const std::vector<rtf::Block> blocks = changeStory(note.blocks, note, doc, change, changedNote, changed);
+        format.setProperty(FootnoteProperty, storyRtf(blocks, changedNote));
+        QTextCursor c(&doc);
+        c.setPosition(pos);
+        c.setPosition(pos + 1, QTextCursor::KeepAnchor);
+        c.setCharFormat(format);
+    }
+    // Headers and footers.
+    const rtf::Document stories = pageStories(doc);
+    if (stories.headers.empty())
+        return changed;
+    rtf::Document changedStories = stories;
+    changedStories.pictures.clear();
+    changedStories.objects.clear();
+    changedStories.footnotes.clear();
+    for (size_t i = 0; i < stories.headers.size(); ++i)
+        changedStories.headers[i].blocks
+            = changeStory(stories.headers[i].blocks, stories, doc, change, changedStories, changed);
+    setPageStories(doc, changedStories);
+    return changed;
 }
 
 bool decodeCodePage(int codePage, const std::string &bytes, std::u16string &out)

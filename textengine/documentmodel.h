@@ -5,9 +5,11 @@
 #include <QTextFormat>
 
 #include <array>
+#include <functional>
 
 class QTextCursor;
 class QTextDocument;
+class QTextFrame;
 
 namespace textengine {
 
@@ -34,15 +36,53 @@ enum FixedFrameProperty {
 QTextFrameFormat fixedFrameFormat(QTextFrameFormat::Position side, double place, double down,
                                   const std::array<double, 4> &distances, double width);
 
+// Puts a frame of that format before the paragraph at `at`. The paragraph
+// goes on after the frame with its own format and list; the empty block a
+// frame needs before it keeps only the paragraph's page break.
+QTextFrame *insertFixedFrame(const QTextCursor &at, const QTextFrameFormat &format);
+
+// What a document holds beyond text, pictures and tables, in the user
+// properties of its formats.
+enum StructureProperty {
+    ListIdProperty = QTextFormat::UserProperty + 80,  // int, of a list: the list it was read as
+    ListStartProperty,    // int, of a list: its first number
+    ListFormatProperty,   // QString, of a list: how its numbers show (rtf::Numbering::text)
+    FootnoteProperty,     // QByteArray: a footnote's paragraphs, as RTF
+    FootnoteNumberedProperty,  // bool: its mark is its number
+    EndnoteProperty,      // bool
+    FieldProperty,        // int: an rtf::Field
+    FieldTextProperty,    // QString: what a field shows
+    PageStoriesProperty,  // QByteArray, of the root frame: headers and footers, as RTF
+};
+
+// The characters that stand for a footnote's mark and for a field.
+enum StructureObject {
+    FootnoteObject = QTextFormat::UserObject + 1,
+    FieldObject,
+};
+
 // Puts a read document into a QTextDocument at `cursor`: a whole document
 // when the cursor stands in an empty one, otherwise inserted there (the first
-// paragraph joins the one at the cursor). Leaves the cursor after it.
+// paragraph joins the one at the cursor). Leaves the cursor after it. The
+// headers and footers come along only into an empty document.
 void insertModel(const rtf::Document &model, QTextCursor &cursor);
 
 // The whole QTextDocument as the model the RTF writer takes, with the page
 // setup it is to carry (table widths not fixed in the document share the
 // page's text width).
 rtf::Document modelFromDocument(const QTextDocument &doc, const rtf::PageSetup &page);
+
+// The headers and footers of a document, with what they show on the pages
+// (titlePage, facingPages, headerY, footerY), as a model of their own; no
+// headers when it has none. setPageStories gives a document those of
+// `model`.
+rtf::Document pageStories(const QTextDocument &doc);
+void setPageStories(QTextDocument &doc, const rtf::Document &model);
+
+// Lets `change` work on each header, footer and footnote of `doc` as a
+// document of its own (default font and all), and keeps what it made of
+// them. Returns the sum of what `change` returned.
+int changeStories(QTextDocument &doc, const std::function<int(QTextDocument &)> &change);
 
 // Decodes code pages other than Windows-1252 through Qt's converters.
 bool decodeCodePage(int codePage, const std::string &bytes, std::u16string &out);

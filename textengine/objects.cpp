@@ -457,7 +457,7 @@ bool TextControl::ObjectInsertFixed(int kind, const QString &file, int x, int y,
         {twipsToUnits(d[0]), twipsToUnits(d[1]), twipsToUnits(d[2]), twipsToUnits(d[3])}, fmt->width());
     ownEdit([&] {
         c.beginEditBlock();
-        QTextFrame *frame = c.insertFrame(ff);
+        QTextFrame *frame = insertFixedFrame(c, ff);
         QTextCursor in = frame->firstCursorPosition();
         in.insertImage(*fmt);
         c.endEditBlock();

@@ -2,6 +2,7 @@
 #include "textcontrol.h"
 
 #include "pageband.h"
+#include "stories.h"
 #include "units.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -179,6 +180,7 @@ QTextDocument *TextControl::pagedDocument() const
         return m_paged;
     delete m_paged;
     m_paged = document()->clone(const_cast<TextControl *>(this));
+    registerStructureObjects(m_paged);
     m_paged->setDocumentMargin(0);
     QTextFrameFormat root = m_paged->rootFrame()->frameFormat();
     root.setMargin(0);  // the page view's margins are the screen's, not the printer's
@@ -235,7 +237,18 @@ bool TextControl::PrintPage(int page)
     ctx.palette.setColor(QPalette::Text, Qt::black);
     drawDocumentBand(*doc, *p, ctx);
     p->restore();
+    p->save();
+    p->scale(perTwipX / unitsPerTwip, perTwipY / unitsPerTwip);
+    drawPageStories(*p, *this, page, QPointF(0, 0));
+    p->restore();
     return true;
+}
+
+void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner)
+{
+    const TextControl::PageSetup s = text.pageSetup();
+    drawPageStories(p, *text.document(), QRectF(corner, QSizeF(twipsToUnits(s.width), twipsToUnits(s.height))),
+                    twipsToUnits(s.marginL), twipsToUnits(s.marginR), page, text.CurrentPages());
 }
 
 // --- Tables ------------------------------------------------------------------------
@@ -326,6 +339,7 @@ void TextControl::paintEvent(QPaintEvent *event)
                 continue;
             p.fillRect(r.translated(3, 3), QColor(0x50, 0x50, 0x50));
             p.fillRect(r, Qt::white);
+            drawPageStories(p, *this, i + 1, r.topLeft());
         }
     }
     QTextEdit::paintEvent(event);

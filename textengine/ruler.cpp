@@ -62,13 +62,19 @@ void TXRuler::attach(TextControl *control)
     for (const auto &c : std::as_const(m_connections))
         disconnect(c);
     m_connections.clear();
+    if (m_control)
+        m_control->viewport()->removeEventFilter(this);
     m_control = control;
     if (control) {
+        control->viewport()->installEventFilter(this);
         const auto refresh = [this] { update(); };
         m_connections << connect(control, &TextControl::cursorPositionChanged, this, refresh)
                       << connect(control, &TextControl::Change, this, refresh)
                       << connect(control->document(), &QTextDocument::contentsChanged, this, refresh)
                       << connect(control->horizontalScrollBar(), &QScrollBar::valueChanged, this, refresh)
+                      // The zoom, the view mode and the page's place on the
+                      // screen change the scale and the text's left edge.
+                      << connect(ZoomView::of(control), &ZoomView::changed, this, refresh)
                       << connect(control, &QObject::destroyed, this, [this] {
                              // The control is no TextControl any more: drop it
                              // without looking at it.
@@ -183,6 +189,15 @@ void TXRuler::paintEvent(QPaintEvent *)
     triangle(xOfTwips(first), true);
     triangle(xOfTwips(left), false);
     triangle(xOfTwips(right), false);
+}
+
+bool TXRuler::eventFilter(QObject *watched, QEvent *event)
+{
+    // The viewport moves and resizes as page view centres the page.
+    if (m_control && watched == m_control->viewport()
+        && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        update();
+    return false;
 }
 
 TXRuler::Marker TXRuler::markerAt(const QPointF &pos) const

@@ -957,7 +957,7 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
         break;
     }
     case FormatHtml:
-        data = documentHtml(*document(), m_page);
+        data = documentHtml(*document(), m_page, CurrentPages());
         break;
     default:
         return fail(u"Unknown file format %1"_s.arg(format));

@@ -1,6 +1,7 @@
 // The scaled view of a TextControl at zoom factors other than 100 percent.
 #include "zoomview.h"
 
+#include "stories.h"
 #include "textcontrol.h"
 #include "units.h"
 
@@ -167,12 +168,23 @@ void ZoomView::refresh()
     }
     if (z == 1.0) {
         m_blink.stop();
+        // The control's own scroll bars again, as they were before the zoom
+        // (page view keeps its vertical one).
+        if (m_ownsBars) {
+            m_ownsBars = false;
+            const auto vertical = c->ViewMode() == 1 ? Qt::ScrollBarAlwaysOn : m_verticalPolicy;
+            if (c->verticalScrollBarPolicy() != vertical)
+                c->setVerticalScrollBarPolicy(vertical);
+            if (c->horizontalScrollBarPolicy() != m_horizontalPolicy)
+                c->setHorizontalScrollBarPolicy(m_horizontalPolicy);
+        }
     } else {
         m_caretOn = true;
         m_blink.start();
     }
     adjustScrollBars();
     c->viewport()->update();
+    Q_EMIT changed();
 }
 
 void ZoomView::adjustScrollBars()
@@ -191,6 +203,24 @@ void ZoomView::adjustScrollBars()
     if (h->maximum() != hMax)
         h->setRange(0, hMax);
     h->setPageStep(std::max(static_cast<int>(vp.width() / z), 1));
+    // The bars show what the scaled view needs. Left to the control, which
+    // sizes them for its layout at 100 percent, a bar that it shows and
+    // this view hides resizes the viewport, and each resize starts both
+    // over: page view hung so at 50 percent in a window narrower than the
+    // page. The vertical bar stays, so that the viewport's width (which the
+    // horizontal range follows) never waits on a bar.
+    if (z == 1.0)
+        return;
+    if (!m_ownsBars) {
+        m_ownsBars = true;
+        m_horizontalPolicy = m_control->horizontalScrollBarPolicy();
+        m_verticalPolicy = m_control->verticalScrollBarPolicy();
+    }
+    if (m_control->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOn)
+        m_control->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    const auto horizontal = hMax > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (m_control->horizontalScrollBarPolicy() != horizontal)
+        m_control->setHorizontalScrollBarPolicy(horizontal);
 }
 
 void ZoomView::ensureCaretVisible()
@@ -239,6 +269,7 @@ void ZoomView::paint(QPainter &p, const QRect &clip)
                 const QRectF r(QPointF(0, i * step), sheet);
                 p.fillRect(r.translated(3 / z, 3 / z), QColor(0x50, 0x50, 0x50));
                 p.fillRect(r, Qt::white);
+                drawPageStories(p, *c, i + 1, r.topLeft());
             }
         }
     }

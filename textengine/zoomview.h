@@ -41,6 +41,11 @@ public:
     // Called when the zoom, the view mode or the size changed.
     void refresh();
 
+Q_SIGNALS:
+    // The scale or the place of the shown page changed (emitted by refresh).
+    void changed();
+
+public:
     // Draws the visible part of the document, scaled, as the viewport shows
     // it (sheets, text, caret, selection, grid lines).
     void paint(QPainter &p, const QRect &clip);
@@ -57,6 +62,11 @@ private:
     bool m_caretOn = true;
     bool m_forwarding = false;
     QPointF m_forwardedFrom;
+    // While zoomed the scroll bars are this view's; the control's own
+    // policies come back at 100 percent.
+    bool m_ownsBars = false;
+    Qt::ScrollBarPolicy m_horizontalPolicy = Qt::ScrollBarAsNeeded;
+    Qt::ScrollBarPolicy m_verticalPolicy = Qt::ScrollBarAsNeeded;
 };
 
 } // namespace textengine

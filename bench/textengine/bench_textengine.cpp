@@ -81,9 +81,9 @@ rtf::Document generate(size_t bytes)
                     rtf::Cell cell;
                     cell.right = 2000 * (c + 1);
                     cell.borders = {15, 15, 15, 15};
-                    rtf::Paragraph p;
-                    p.inlines.push_back(run("dey " + std::to_string(r * 4 + c), variant++));
-                    cell.paragraphs.push_back(std::move(p));
+                    rtf::Block p;
+                    p.paragraph.inlines.push_back(run("dey " + std::to_string(r * 4 + c), variant++));
+                    cell.blocks.push_back(std::move(p));
                     row.cells.push_back(std::move(cell));
                 }
                 t.table.rows.push_back(std::move(row));

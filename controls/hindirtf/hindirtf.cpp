@@ -174,7 +174,7 @@ void HindiRTF::setMessageHook(MessageHook hook)
 
 void HindiRTF::About()
 {
-    settle();
+    endPropertyLoad();
     const QString title = u"About HindiRTF"_s;
     const QString text = u"HindiRTF: a rich-text box for typing Hindi in the Kruti Dev encoding, "
                          "phonetically or on the Remington layout.\n\nPart of Kalamora."_s;
@@ -240,8 +240,15 @@ QString HindiRTF::propertyDescription(const QString &name)
 
 void HindiRTF::ReadProperties(PropertyBag &bag)
 {
+    // A host's own read replaces whatever a form was loading.
     m_loading = false;
     m_loadValues.clear();
+    m_loadApplied = true;
+    applyBag(bag);
+}
+
+void HindiRTF::applyBag(PropertyBag &bag)
+{
     m_reading = true;
     // A bag that raises leaves the rows read so far applied; the error is
     // the host's.
@@ -374,10 +381,10 @@ void HindiRTF::beginPropertyLoad()
 {
     m_loading = true;
     m_loadValues.clear();
+    m_loadApplied = true;
     // A form loader sets the properties one after another without telling
-    // when it is done: apply what it set once the event loop runs, unless a
-    // member of the control was used before.
-    QTimer::singleShot(0, this, [this] { settle(); });
+    // when it is done: the load ends once the event loop runs.
+    QTimer::singleShot(0, this, [this] { endPropertyLoad(); });
 }
 
 bool HindiRTF::deferWhileLoading(const QString &name, const QVariant &value)
@@ -385,25 +392,42 @@ bool HindiRTF::deferWhileLoading(const QString &name, const QVariant &value)
     if (!m_loading)
         return false;
     m_loadValues.insert(name, value);
+    m_loadApplied = false;
     return true;
 }
 
 void HindiRTF::settle() const
 {
-    if (!m_loading)
+    if (!m_loading || m_loadApplied)
         return;
     auto *self = const_cast<HindiRTF *>(this);
-    QVariantMap values = std::exchange(self->m_loadValues, {});
+    self->m_loadApplied = true;
+    // The whole collection on a control as new: what it shows depends on
+    // the values written, never on their order or on the reads between
+    // them (Qt Designer reads each property back as it loads a form).
+    QVariantMap values = m_loadValues;
+    self->m_reading = true;  // the load's own change of the text
+    m_rtf->clear();
+    m_rtf->setCurrentCharFormat(QTextCharFormat());
+    self->m_reading = false;
     // A form writes the selection among the saved properties, in any order;
     // it is a place in the loaded text, so it comes after all of them.
     const QVariant start = values.take(u"SelStart"_s);
     const QVariant length = values.take(u"SelLength"_s);
     MapPropertyBag bag(std::move(values));
-    self->ReadProperties(bag);
+    self->applyBag(bag);
     if (start.isValid())
         m_rtf->setSelStart(start.toInt());
     if (length.isValid())
         m_rtf->setSelLength(length.toInt());
+}
+
+void HindiRTF::endPropertyLoad() const
+{
+    settle();
+    auto *self = const_cast<HindiRTF *>(this);
+    self->m_loading = false;
+    self->m_loadValues.clear();
 }
 
 void HindiRTF::markChanged(const QString &name)
@@ -797,7 +821,7 @@ void HindiRTF::setSelText(const QString &New_SelText)
 
 void HindiRTF::onKeyDown(int keyCode, int shift)
 {
-    settle();
+    endPropertyLoad();
     if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
         refreshFormatState();
 }
@@ -829,6 +853,9 @@ void HindiRTF::onKeyPress(int &key)
 
 void HindiRTF::onTextChange()
 {
+    // Text changed by anyone but the load itself: the control is in use.
+    if (!m_reading)
+        endPropertyLoad();
     SharedInput &in = shared();
     if (in.langMode == 1 && in.state.RephPending) {
         engine::Engine engine(in.state, in.host);
@@ -843,7 +870,7 @@ void HindiRTF::onTextChange()
 // copies and cuts plainly. Returns whether the key was taken.
 bool HindiRTF::clipboardKey(int &key)
 {
-    settle();
+    endPropertyLoad();
     if ((key != KeyCtrlC && key != KeyCtrlX) || m_cutDone)
         return false;
     const bool done = key == KeyCtrlC ? m_rtf->copyWithLead(u" "_s) : m_rtf->cutWithLead(u" "_s);

@@ -33,9 +33,12 @@ class TextControlSurface;
 // property bag, in the order of persistedProperties(), "SelText" last. A
 // form loader that sets the properties one by one (QUiLoader) is served by
 // beginPropertyLoad(): the writes are collected and applied in that order,
-// as one ReadProperties, before the control is next used or when the event
-// loop next runs. Writing a persisted property emits PropertyChanged(name),
-// so that a host marks it for saving.
+// as one ReadProperties, whenever the control is read, and the load lasts
+// until the event loop next runs or the control is used (keys, text, About):
+// a write after a read applies the whole collection again, so a loader that
+// reads back what it wrote gets the same control in any order. Writing a
+// persisted property emits PropertyChanged(name), so that a host marks it
+// for saving.
 class HINDIRTF_EXPORT HindiRTF : public QWidget {
     Q_OBJECT
 
@@ -166,8 +169,12 @@ private:
     QVariant currentValue(const QString &name) const;
     // Collects a persisted write while a form loads; true when it was taken.
     bool deferWhileLoading(const QString &name, const QVariant &value);
-    // Applies the writes a loading form made; every public member runs it first.
+    // Applies the writes a loading form made so far; every public member
+    // runs it first. The load goes on.
     void settle() const;
+    // Ends a form's load: what follows applies at once.
+    void endPropertyLoad() const;
+    void applyBag(PropertyBag &bag);
     void markChanged(const QString &name);
     // Runs a format change on the selection, or on the whole text when
     // FormatSelection is false.
@@ -193,6 +200,7 @@ private:
     // Property load of a form.
     bool m_loading = false;
     bool m_reading = false;
-    QVariantMap m_loadValues;
+    QVariantMap m_loadValues;  // every write of the load, the latest of each
+    bool m_loadApplied = true;  // m_loadValues are what the control shows
     QStringList m_changed;
 };

@@ -7,6 +7,7 @@
 #include "pdffile.h"
 #include "printing.h"
 
+#include "documentmodel.h"
 #include "objects.h"
 #include "ruler.h"
 #include "textcontrol.h"
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextList>
 #include <QTextTable>
 
 #include <gtest/gtest.h>
@@ -236,6 +238,103 @@ QString tabs(TextControl &tc)
     return out.join(u' ');
 }
 
+
+// What other writers' documents bring and no dialog here sets (numbered
+// lists, headers, footers, footnotes, tables in tables) a row sets as
+// opening such a file does: it gives the document's RTF the structure and
+// opens it again. `change` gets the model and the marked paragraph.
+void withModel(TextControl &tc, const std::function<void(rtf::Document &, rtf::Paragraph &)> &change)
+{
+    const QByteArray before = tc.toRtf();
+    rtf::Document m;
+    ASSERT_TRUE(rtf::read(std::string_view(before.constData(), size_t(before.size())), m).ok);
+    for (rtf::Block &b : m.blocks) {
+        std::u16string text;
+        for (const rtf::Inline &in : b.paragraph.inlines)
+            text += in.text;
+        if (text.find(u"Marked") != std::u16string::npos) {
+            change(m, b.paragraph);
+            break;
+        }
+    }
+    ASSERT_TRUE(tc.setRtf(QByteArray::fromStdString(rtf::write(m))));
+}
+
+rtf::Inline run(const std::u16string &text, rtf::Field field = rtf::Field::None)
+{
+    rtf::Inline in;
+    in.format.font = "DejaVu Sans";
+    in.text = text;
+    in.field = field;
+    return in;
+}
+
+rtf::Block paragraph(std::vector<rtf::Inline> inlines)
+{
+    rtf::Block b;
+    b.paragraph.inlines = std::move(inlines);
+    return b;
+}
+
+// A table of one row whose cells, `width` twips wide, hold `cells`.
+rtf::Block table(std::vector<std::vector<rtf::Block>> cells, int width, int spacing = 0, int border = 0,
+                 std::optional<uint32_t> background = {})
+{
+    rtf::Row row;
+    row.spacing = spacing;
+    row.border = border;
+    row.background = background;
+    for (auto &c : cells) {
+        rtf::Cell cell;
+        cell.right = (row.cells.empty() ? 0 : row.cells.back().right) + width;
+        cell.blocks = std::move(c);
+        row.cells.push_back(std::move(cell));
+    }
+    rtf::Block b;
+    b.table.rows.push_back(std::move(row));
+    return b;
+}
+
+// The document's headers and footers and its footnotes, with their text;
+// fields as <P> and <N>.
+QString structure(TextControl &tc)
+{
+    const rtf::Document m = textengine::modelFromDocument(*tc.document(), {});
+    const auto text = [](const std::vector<rtf::Block> &blocks) {
+        QString out;
+        for (const rtf::Block &b : blocks) {
+            for (const rtf::Inline &in : b.paragraph.inlines)
+                out += in.field == rtf::Field::Page       ? u"<P>"_s
+                    : in.field == rtf::Field::NumPages ? u"<N>"_s
+                                                       : QString::fromStdU16String(in.text);
+        }
+        return out;
+    };
+    QStringList out;
+    for (const rtf::HeaderFooter &h : m.headers)
+        out << (h.kind == rtf::HeaderFooter::Header ? u"header: "_s : u"footer: "_s) + text(h.blocks);
+    for (const rtf::Footnote &f : m.footnotes)
+        out << u"note %1: "_s.arg(f.numbered) + text(f.blocks);
+    return out.join(u"; "_s);
+}
+
+// The table the text stands in, the table round it when there is one, and
+// the inner table's spacing, border and background.
+QString nesting(TextControl &tc, const QString &text)
+{
+    if (!select(tc, text))
+        return {};
+    const QTextTable *t = tc.textCursor().currentTable();
+    if (!t)
+        return u"none"_s;
+    const auto *outer = qobject_cast<const QTextTable *>(t->parentFrame());
+    const QTextTableFormat f = t->format();
+    return u"%1x%2 in %3, spacing %4 border %5 %6"_s.arg(t->rows()).arg(t->columns())
+        .arg(outer ? u"%1x%2"_s.arg(outer->rows()).arg(outer->columns()) : u"none"_s)
+        .arg(qRound(textengine::unitsToTwips(f.cellSpacing()))).arg(qRound(textengine::unitsToTwips(f.border())))
+        .arg(f.background().style() == Qt::NoBrush ? u"none"_s : f.background().color().name());
+}
+
 const Attribute attributes[] = {
     // --- Character ---------------------------------------------------------
     {"bold", u"Marked Marked"_s, [](TextControl &t) { t.setFontBold(true); },
@@ -382,7 +481,50 @@ const Attribute attributes[] = {
          EXPECT_GT(p.pixels(QRectF(QPointF(left, m.top()), QPointF(m.left() - 2, m.bottom())), dark), 4)
              << "a bullet before the text";
      }},
-    // Numbered lists go here once the program numbers paragraphs.
+    {"numbering", u"Marked"_s,
+     [](TextControl &t) {
+         withModel(t, [](rtf::Document &, rtf::Paragraph &p) { p.format.numbering = {rtf::Numbering::LowerRoman, 1, 0, 1, ""}; });
+     },
+     [](TextControl &t) {
+         const QTextBlock b = t.textCursor().block();
+         return b.textList() ? b.textList()->itemText(b) : u"-"_s;
+     },
+     [](const HtmlPage &h) {
+         EXPECT_EQ(h.enclosing(u"Marked"_s, u"li"_s).tag, u"li"_s);
+         EXPECT_EQ(h.attribute(u"Marked"_s, u"ol"_s, u"type"_s), u"i"_s);
+     },
+     [](const Pdf &p) {
+         const QRectF m = p.word(u"Marked"_s).box, n = p.word(u"i."_s).box;
+         EXPECT_NEAR(n.center().y(), m.center().y(), 2) << "the number stands on the paragraph's line";
+         EXPECT_LT(n.right(), m.left());
+         EXPECT_GE(n.left(), left);
+     }},
+    {"footnote", u"Marked Marked"_s,
+     [](TextControl &t) {
+         withModel(t, [](rtf::Document &m, rtf::Paragraph &p) {
+             m.footnotes.push_back({{paragraph({run(u"The note's own text.")})}});
+             rtf::Inline mark = run(u"");
+             mark.footnote = int(m.footnotes.size()) - 1;
+             p.inlines.insert(p.inlines.begin() + 1, mark);
+         });
+     },
+     structure,
+     [](const HtmlPage &h) {
+         EXPECT_EQ(h.attribute(u"1"_s, u"a"_s, u"href"_s), u"#fn1"_s) << "the mark links to its note";
+         EXPECT_EQ(h.css(u"1"_s, u"vertical-align"_s), u"super"_s);
+         EXPECT_EQ(h.enclosing(u"The note's own text."_s, u"li"_s).attributes.value(u"id"_s), u"fn1"_s);
+         EXPECT_EQ(h.attribute(u"The note's own text."_s, u"ol"_s, u"class"_s), u"footnotes"_s);
+         EXPECT_GT(h.text().indexOf(u"The note's own text."_s), h.text().indexOf(u"After paragraph."_s));
+     },
+     [](const Pdf &p) {
+         // The mark stands raised and smaller right after the marked word.
+         const QList<PdfWord> ws = p.words();
+         const auto mark = std::find_if(ws.begin(), ws.end(), [](const PdfWord &w) {
+             return w.text == u"1"_s || w.text == u"Marked1"_s;
+         });
+         ASSERT_NE(mark, ws.end()) << p.file.text(1).toStdString();
+         EXPECT_LE(mark->box.top(), p.word(u"Before"_s).box.bottom() + 30);
+     }},
 
     // --- Table ---------------------------------------------------------------
     {"table rows and columns", u"Marked"_s, [](TextControl &t) { addTable(t, 2, 3); }, tableShape,
@@ -447,6 +589,33 @@ const Attribute attributes[] = {
      [](const Pdf &p) {
          const QRectF a = p.word(u"c00"_s).box;
          EXPECT_GT(p.pixels(a.adjusted(-4, -2, 100, 2), near(Qt::green)), 200);
+     }},
+
+    {"nested table", u"Marked"_s,
+     [](TextControl &t) {
+         withModel(t, [](rtf::Document &m, rtf::Paragraph &) {
+             const rtf::Block inner = table({{paragraph({run(u"Inner1")})}, {paragraph({run(u"Inner2")})}}, 1440, 144,
+                                            15, 0x00FF00);
+             m.blocks.insert(m.blocks.end() - 1,
+                             table({{paragraph({run(u"Outer")}), inner}, {paragraph({run(u"Beside")})}}, 4320, 0, 15));
+         });
+     },
+     [](TextControl &t) { return nesting(t, u"Inner1"_s); },
+     [](const HtmlPage &h) {
+         QStringList tags;
+         for (const HtmlElement &e : h.around(u"Inner1"_s))
+             tags << e.tag;
+         EXPECT_EQ(tags.count(u"table"_s), 2) << tags.join(u' ').toStdString();
+         EXPECT_EQ(h.attribute(u"Inner1"_s, u"table"_s, u"bgcolor"_s), u"#00ff00"_s);
+         EXPECT_EQ(h.attribute(u"Inner1"_s, u"table"_s, u"cellspacing"_s), u"9.6"_s);
+     },
+     [](const Pdf &p) {
+         const QRectF outer = p.word(u"Outer"_s).box, a = p.word(u"Inner1"_s).box, b = p.word(u"Inner2"_s).box;
+         EXPECT_GT(a.top(), outer.bottom()) << "the inner table below the cell's first paragraph";
+         EXPECT_GT(a.left(), outer.left() + 5) << "inside the outer cell, apart by the spacing";
+         EXPECT_NEAR(a.top(), b.top(), 0.5);
+         EXPECT_LT(b.right(), p.word(u"Beside"_s).box.left()) << "the inner table stays in its cell";
+         EXPECT_GT(p.pixels(a.adjusted(-4, -2, 40, 2), near(Qt::green)), 100);
      }},
 
     // --- Pictures and objects --------------------------------------------------
@@ -563,7 +732,50 @@ const Attribute attributes[] = {
          EXPECT_FALSE(p.file.text(1).contains(u"Marked"_s));
          EXPECT_TRUE(p.file.text(2).contains(u"Marked"_s));
      }},
-    // Headers and footers go here once the program has them.
+    {"header", u"Marked"_s,
+     [](TextControl &t) {
+         withModel(t, [](rtf::Document &m, rtf::Paragraph &) {
+             m.headers.push_back({rtf::HeaderFooter::Header, rtf::HeaderFooter::All,
+                                  {paragraph({run(u"Running head, page "), run(u"9", rtf::Field::Page)})}});
+         });
+     },
+     structure,
+     [](const HtmlPage &h) {
+         EXPECT_EQ(h.attribute(u"Running head"_s, u"div"_s, u"class"_s), u"page-header"_s);
+         EXPECT_TRUE(h.text().contains(u"Running head, page 1"_s));
+         EXPECT_LT(h.text().indexOf(u"Running head"_s), h.text().indexOf(u"Before paragraph."_s));
+     },
+     [](const Pdf &p) {
+         EXPECT_EQ(p.file.text(1).count(u"Running head, page 1"_s), 1);
+         EXPECT_NEAR(p.word(u"Running"_s).box.top(), 36, 4) << "half an inch from the paper's top";
+     }},
+    {"footer", u"Marked"_s,
+     [](TextControl &t) {
+         withModel(t, [](rtf::Document &m, rtf::Paragraph &) {
+             m.blocks.back().paragraph.format.pageBreakBefore = true;
+             m.headers.push_back({rtf::HeaderFooter::Footer, rtf::HeaderFooter::All,
+                                  {paragraph({run(u"Page "), run(u"9", rtf::Field::Page), run(u" of "),
+                                              run(u"9", rtf::Field::NumPages)})}});
+         });
+     },
+     structure,
+     [](const HtmlPage &h) {
+         EXPECT_EQ(h.attribute(u"Page "_s, u"div"_s, u"class"_s), u"page-footer"_s);
+         EXPECT_TRUE(h.text().contains(u"Page 2 of 2"_s)) << "the last page's footer";
+         EXPECT_GT(h.text().indexOf(u"Page 2"_s), h.text().indexOf(u"After paragraph."_s));
+     },
+     [](const Pdf &p) {
+         // Each page shows its own footer once, and only its own text.
+         ASSERT_EQ(p.file.pages(), 2);
+         for (const int page : {1, 2}) {
+             const QString text = p.file.text(page);
+             EXPECT_EQ(text.count(u"Page %1 of 2"_s.arg(page)), 1) << text.toStdString();
+             EXPECT_EQ(text.count(u"Page "_s), 1);
+             EXPECT_NEAR(p.word(u"Page"_s, page).box.bottom(), 792 - 36, 4);
+             EXPECT_EQ(text.contains(u"Before"_s), page == 1);
+             EXPECT_EQ(text.contains(u"After"_s), page == 2);
+         }
+     }},
 };
 
 // A document with the row's marked paragraph between two others, in a font

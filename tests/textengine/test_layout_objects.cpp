@@ -14,8 +14,11 @@
 #include <QTextBlock>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextList>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using textengine::TextControl;
@@ -210,6 +213,70 @@ TEST(Objects, ImageAsObjectCameBackFromRtfAsAnInlinePicture)
     EXPECT_EQ(b.Text(), a.Text());
     EXPECT_EQ(b.toRtf(), rtf);
     EXPECT_TRUE(rtf.contains("{\\shp{\\*\\shpinst")) << "written as shapes that other programs float too";
+}
+
+// A fixed picture put before a paragraph took its format away: Qt starts
+// the paragraph after the frame plain, so a centred, numbered paragraph on
+// a new page lost its alignment, its number and its page break, on the page
+// and in the RTF saved. Whether the user inserts the picture or a file
+// brings it, the paragraph keeps all three.
+TEST(Objects, FixedObjectTookTheParagraphFormatAway)
+{
+    QTemporaryDir dir;
+    const QString pic = writePicture(dir, u"f.png"_s, 48, 48);
+    // Each paragraph's alignment, number and page, and the page of each picture.
+    const auto format = [](TextControl &tc) {
+        tc.setViewMode(1);
+        QTextDocument *doc = tc.document();
+        const auto page = [&](const QRectF &r) { return int(r.top() / doc->pageSize().height()) + 1; };
+        QStringList out;
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+            if (b.text().isEmpty() || b.text() == QString(QChar::ObjectReplacementCharacter))
+                continue;
+            out << u"%1 align %2 list %3 page %4"_s.arg(b.text())
+                       .arg(int(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask))
+                       .arg(b.textList() ? b.textList()->itemText(b) : u"-"_s)
+                       .arg(page(doc->documentLayout()->blockBoundingRect(b)));
+        }
+        for (QTextFrame *f : doc->rootFrame()->childFrames())
+            out << u"picture page %1"_s.arg(page(doc->documentLayout()->frameBoundingRect(f)));
+        tc.setViewMode(0);
+        return out.join(u"; "_s);
+    };
+    const QString expected = u"one align 4 list 1. page 1; two align 4 list 2. page 2; picture page 1; picture page 2"_s;
+    const QByteArray lists = R"({\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}\listid1}})"
+                             R"({\*\listoverridetable{\listoverride\listid1\ls1}})";
+    QFile png(pic);
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    const QByteArray shape = R"({\shp{\*\shpinst\shpleft0\shptop0{\sp{\sn pib}{\sv {\pict\pngblip )" + png.readAll().toHex()
+        + "}}}}}";
+    const std::function<void(TextControl &)> ways[] = {
+        [&](TextControl &tc) {  // read with the pictures
+            ASSERT_TRUE(tc.setRtf("{\\rtf1" + lists + "\\pard\\qc\\ls1 " + shape + "one\\par\\pard\\qc\\ls1\\pagebb "
+                                  + shape + "two}"));
+        },
+        [&](TextControl &tc) {  // the pictures inserted
+            ASSERT_TRUE(tc.setRtf("{\\rtf1" + lists + R"(\pard\qc\ls1 one\par\pard\qc\ls1\pagebb two})"));
+            tc.resize(800, 600);
+            tc.show();
+            for (const QString &word : {u"two"_s, u"one"_s}) {
+                const QTextBlock b = tc.document()->findBlock(int(tc.Text().indexOf(word)));
+                const double middle = tc.document()->documentLayout()->blockBoundingRect(b).center().y();
+                ASSERT_TRUE(tc.ObjectInsertFixed(0, pic, 0, int(textengine::unitsToTwips(middle)), 100, 100, 0, 0,
+                                                 3, 3, 0, 0, 144, 0));
+            }
+        },
+    };
+    for (const auto &way : ways) {
+        TextControl tc;
+        way(tc);
+        EXPECT_EQ(tc.Text().count(QChar::ObjectReplacementCharacter), 2);
+        EXPECT_EQ(format(tc), expected);
+        TextControl again;
+        ASSERT_TRUE(again.setRtf(tc.toRtf()));
+        EXPECT_EQ(format(again), expected);
+        EXPECT_EQ(again.toRtf(), tc.toRtf());
+    }
 }
 
 TEST(Objects, EmbeddedFileIsKeptWholeThroughRtf)

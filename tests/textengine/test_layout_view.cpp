@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QScrollBar>
 #include <QTest>
@@ -19,6 +20,15 @@
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using textengine::TextControl;
@@ -34,6 +44,22 @@ void fill(TextControl &tc, int paragraphs)
         lines << u"Line %1 of the text, long enough to matter somewhat"_s.arg(i);
     tc.setText(lines.join(u'\n'));
 }
+
+// A shown window with a ruler above a control, as the program lays them out.
+struct RulerWindow {
+    QWidget window;
+    TXRuler *ruler = new TXRuler(&window);
+    TextControl *tc = new TextControl(&window);
+
+    explicit RulerWindow(QSize size)
+    {
+        auto *box = new QVBoxLayout(&window);
+        box->addWidget(ruler);
+        box->addWidget(tc);
+        window.resize(size);
+        window.show();
+    }
+};
 
 // The rightmost column of the viewport that holds a dark pixel.
 int rightmostInk(TextControl &tc)
@@ -199,14 +225,9 @@ TEST(Ruler, DraggingMarkersSetsTheIndents)
 {
     for (int zoom : {100, 50}) {
         SCOPED_TRACE(zoom);
-        QWidget window;
-        auto *box = new QVBoxLayout(&window);
-        auto *ruler = new TXRuler(&window);
-        auto *tc = new TextControl(&window);
-        box->addWidget(ruler);
-        box->addWidget(tc);
-        window.resize(1000, 500);
-        window.show();
+        RulerWindow w({1000, 500});
+        TXRuler *ruler = w.ruler;
+        TextControl *tc = w.tc;
         tc->setViewMode(1);
         tc->setZoomFactor(zoom);
         tc->setText(u"A paragraph\nAnother"_s);
@@ -336,4 +357,165 @@ TEST(LayoutView, PageViewOfAFreshDocumentLeavesNothingToUndo)
     tc.document()->undo();
     EXPECT_EQ(tc.Text(), u"Some text"_s);
     EXPECT_GT(tc.document()->rootFrame()->frameFormat().topMargin(), 50);
+}
+
+namespace {
+
+// Ends the test program with a message when the code under test does not
+// come back in time: a hang is a failure, with the case it hung on.
+class Watchdog {
+public:
+    explicit Watchdog(int seconds)
+        : m_thread([this, seconds] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; })) {
+                  std::fprintf(stderr, "hung: %s\n", m_case.c_str());
+                  std::_Exit(1);
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+    void at(std::string c)
+    {
+        std::lock_guard lock(m_mutex);
+        m_case = std::move(c);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::string m_case;
+    std::thread m_thread;
+};
+
+} // namespace
+
+// Page view hung below 100 percent at some window widths, even with plain
+// text: the control sized its scroll bars for its own layout, the scaled
+// view for what it shows, and each bar one showed and the other hid resized
+// the viewport and started both over (offscreen: width 900, zoom 50). In
+// both views, at every zoom, for widths swept through and the window resized
+// while zoomed, the control comes to rest: the viewport keeps its size, and
+// the horizontal bar shows when the page is wider than the view shows.
+TEST(LayoutView, PageViewHungAtZoomBelow100)
+{
+    Watchdog dog(60);
+    for (const int view : {1, 0}) {
+        for (const int zoom : {50, 10, 25, 75, 150, 200, 400}) {
+            TextControl tc;
+            fill(tc, view == 1 ? 1 : 60);
+            tc.resize(900, 600);
+            tc.show();
+            tc.setViewMode(view);
+            const std::string name = "view " + std::to_string(view) + " zoom " + std::to_string(zoom);
+            dog.at(name + " width 900");
+            tc.setZoomFactor(zoom);
+            QCoreApplication::processEvents();
+            for (int width = 300; width <= 1500; width += 97) {
+                SCOPED_TRACE(name + " width " + std::to_string(width));
+                dog.at(name + " width " + std::to_string(width));
+                tc.resize(width, 600);
+                QCoreApplication::processEvents();
+                const QRect settled = tc.viewport()->geometry();
+                QCoreApplication::processEvents();
+                EXPECT_EQ(tc.viewport()->geometry(), settled) << "the view keeps changing";
+                if (view == 1) {
+                    const double page = textengine::twipsToUnits(tc.PageWidth()) * zoom / 100.0;
+                    const int room = tc.viewport()->width() + tc.viewport()->x() - tc.frameWidth();
+                    if (page < room - 2 || page > room + 2) {
+                        EXPECT_EQ(tc.horizontalScrollBar()->isVisible(), page > room) << page << " in " << room;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// The ruler kept the scale it was last drawn at when the zoom, the view or
+// the window changed: nothing told it to draw again until the caret moved,
+// so at 50 percent it showed inches twice as wide as the page's. What the
+// screen shows of it (the window's last painted pixels, not a fresh
+// drawing) spans the sheet in page view, edge to edge, after each change.
+TEST(Ruler, RulerDidNotScaleWithTheZoom)
+{
+    RulerWindow w({1000, 600});
+    QWidget &window = w.window;
+    TXRuler *ruler = w.ruler;
+    TextControl *tc = w.tc;
+    fill(*tc, 3);
+    tc->setViewMode(1);
+    tc->setRulerHandle(ruler->handle());
+    QCoreApplication::processEvents();
+    // The first and last x of a window row whose pixels pass `ink`.
+    const auto span = [](const QImage &img, int y, const std::function<bool(QRgb)> &ink) {
+        int first = -1, last = -1;
+        for (int x = 0; x < img.width(); ++x) {
+            if (ink(img.pixel(x, y))) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        }
+        return std::pair{first, last};
+    };
+    const QRgb desk = window.palette().color(QPalette::Window).rgb();
+    const std::function<void()> changes[] = {
+        [&] { tc->setZoomFactor(50); },   [&] { tc->setZoomFactor(25); },
+        [&] { tc->setZoomFactor(75); },   [&] { window.resize(1200, 600); },
+        [&] { tc->setZoomFactor(100); },  [&] { window.resize(900, 600); },
+        [&] { tc->setViewMode(0); },      [&] { tc->setZoomFactor(50); },
+        [&] { tc->setViewMode(1); },
+    };
+    int step = 0;
+    for (const auto &change : changes) {
+        SCOPED_TRACE(step++);
+        change();
+        QCoreApplication::processEvents();
+        const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+        const int rulerY = ruler->mapTo(&window, QPoint(0, 5)).y();
+        const auto [bandL, bandR] = span(shown, rulerY, [&](QRgb c) { return c != desk; });
+        const double scale = textengine::twipsToUnits(1.0) * tc->ZoomFactor() / 100.0;
+        const int textWidth = tc->PageWidth() - tc->PageMarginL() - tc->PageMarginR();
+        const auto [whiteL, whiteR] = span(shown, rulerY, [](QRgb c) { return c == qRgb(255, 255, 255); });
+        // (The first line's marker covers the text's left end.)
+        EXPECT_NEAR(whiteR - whiteL, textWidth * scale, 7) << "the text's width at the zoom";
+        if (tc->ViewMode() == 1) {
+            EXPECT_NEAR(bandR - bandL, tc->PageWidth() * scale, 2) << "the page's width at the zoom";
+            const int sheetY = tc->viewport()->mapTo(&window, QPoint(0, 100)).y();
+            const auto [sheetL, sheetR] = span(shown, sheetY, [](QRgb c) { return c == qRgb(255, 255, 255); });
+            EXPECT_NEAR(bandL, sheetL, 1) << "the ruler's page starts where the sheet does";
+            EXPECT_NEAR(bandR, sheetR, 1);
+        }
+    }
+}
+
+// Zoomed views own the scroll bars for as long as they are zoomed; at 100
+// percent the control's own choice (a host that hides them) comes back.
+TEST(LayoutView, ZoomGivesTheScrollBarsBack)
+{
+    for (const int view : {0, 1}) {
+        TextControl tc;
+        fill(tc, 40);
+        tc.resize(700, 400);
+        tc.show();
+        tc.setViewMode(view);
+        tc.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        if (view == 0)
+            tc.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        for (const int zoom : {50, 200, 100}) {
+            tc.setZoomFactor(zoom);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(tc.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff) << view;
+        EXPECT_EQ(tc.verticalScrollBarPolicy(), view == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    }
 }

@@ -6,29 +6,28 @@
 
 namespace {
 
-// The body's text: paragraphs joined by '\n', table cells by '|', rows by
-// '/', pictures as '#', objects as '@' (UTF-16, compared as such).
-std::u16string bodyText(const rtf::Document &d)
+// The text of blocks: paragraphs joined by '\n', table cells ended by '|',
+// rows by '/', a table in a cell in brackets; pictures as '#', objects as
+// '@', footnote marks as '*' (UTF-16, compared as such).
+std::u16string blocksText(const std::vector<rtf::Block> &blocks)
 {
     std::u16string out;
-    auto para = [&](const rtf::Paragraph &p) {
-        for (const rtf::Inline &in : p.inlines)
-            out += in.picture >= 0 ? u"#" : in.object >= 0 ? u"@" : in.text;
-    };
-    for (size_t i = 0; i < d.blocks.size(); ++i) {
+    for (size_t i = 0; i < blocks.size(); ++i) {
         if (i)
             out += u'\n';
-        const rtf::Block &b = d.blocks[i];
+        const rtf::Block &b = blocks[i];
         if (!b.isTable()) {
-            para(b.paragraph);
+            for (const rtf::Inline &in : b.paragraph.inlines)
+                out += in.picture >= 0 ? u"#" : in.object >= 0 ? u"@" : in.footnote >= 0 ? u"*" : in.text;
             continue;
         }
         for (const rtf::Row &r : b.table.rows) {
             for (const rtf::Cell &c : r.cells) {
-                for (size_t k = 0; k < c.paragraphs.size(); ++k) {
+                for (size_t k = 0; k < c.blocks.size(); ++k) {
                     if (k)
                         out += u'\n';
-                    para(c.paragraphs[k]);
+                    const std::u16string inner = blocksText({c.blocks[k]});
+                    out += c.blocks[k].isTable() ? u"[" + inner + u"]" : inner;
                 }
                 out += u'|';
             }
@@ -36,6 +35,11 @@ std::u16string bodyText(const rtf::Document &d)
         }
     }
     return out;
+}
+
+std::u16string bodyText(const rtf::Document &d)
+{
+    return blocksText(d.blocks);
 }
 
 rtf::Document readOk(const std::string &in)
@@ -173,7 +177,7 @@ TEST(RtfReader, LineSpacingShapesAndRowsOfOtherWriters)
         R"(\par\trowd\cellx900\pard\intbl{\shp{\*\shpinst\shpleft10{\sp{\sn pib}{\sv {\pict\pngblip 89}}}}}\cell\row})");
     EXPECT_EQ(bodyText(result), u"a@b\n#|/");
     EXPECT_EQ(result.blocks[0].paragraph.inlines[1].floating, (rtf::Float{10, 20}));
-    EXPECT_FALSE(result.blocks[1].table.rows[0].cells[0].paragraphs[0].inlines[0].floating);
+    EXPECT_FALSE(result.blocks[1].table.rows[0].cells[0].blocks[0].paragraph.inlines[0].floating);
 
     // A row border on every side and between the cells is the table's own,
     // and so is the background the cells repeat; a border on the outer sides

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +32,27 @@ struct TabStop {
     bool operator==(const TabStop &) const = default;
 };
 
+// The number in front of a paragraph of a numbered list. Paragraphs of one
+// list count on together, each level by itself, whatever stands between
+// them; a paragraph of a level restarts the levels below it.
+struct Numbering {
+    enum Style { None, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
+    Style style = None;
+    int list = 0;   // tells the lists of a document apart (> 0 when numbered)
+    int level = 0;  // 0..8
+    int start = 1;
+    // How the number shows: %1 to %9 stand for the numbers of levels 1 to 9,
+    // %% for a percent sign; everything else is text (UTF-8). Empty: the
+    // level's own number and a full stop (format() gives it written out).
+    std::string text;
+
+    std::string format() const
+    {
+        return text.empty() ? std::string{'%', static_cast<char>('1' + std::clamp(level, 0, 8)), '.'} : text;
+    }
+    bool operator==(const Numbering &) const = default;
+};
+
 struct ParaFormat {
     Align align = Align::Left;
     int leftIndent = 0;   // \li: every line
@@ -44,6 +66,7 @@ struct ParaFormat {
     bool lineMultiple = false;  // \slmult
     std::vector<TabStop> tabs;
     bool bullet = false;
+    Numbering numbering;
     bool pageBreakBefore = false;
 
     bool operator==(const ParaFormat &) const = default;
@@ -76,17 +99,26 @@ struct Float {
     bool operator==(const Float &) const = default;
 };
 
-// A piece of a paragraph: text in one format, or one picture or object.
+// A field whose text the page it stands on decides; `text` holds what it
+// showed when it was written.
+enum class Field { None, Page, NumPages, NoteNumber };
+
+// A piece of a paragraph: text in one format, or one picture, object or
+// footnote mark.
 struct Inline {
     CharFormat format;
     std::u16string text;
-    int picture = -1;  // index into Document::pictures
-    int object = -1;   // index into Document::objects
+    int picture = -1;   // index into Document::pictures
+    int object = -1;    // index into Document::objects
+    int footnote = -1;  // index into Document::footnotes: the mark in the text
+    Field field = Field::None;
     // For a picture or an object: floating beside the text, and the two
     // flags its attributes dialog sets.
     std::optional<Float> floating;
     bool fastDisplay = false;
     bool saveAsData = true;
+
+    bool isText() const { return picture < 0 && object < 0 && footnote < 0 && field == Field::None; }
 };
 
 struct Paragraph {
@@ -102,6 +134,8 @@ struct Borders {
     bool operator==(const Borders &) const = default;
 };
 
+struct Block;
+
 struct Cell {
     int right = 0;  // \cellx: right edge from the row's left edge
     Borders borders;
@@ -110,7 +144,7 @@ struct Cell {
     bool merged = false;       // \clmrg: covered by the cell to the left
     bool vmergeFirst = false;  // \clvmgf
     bool vmerged = false;      // \clvmrg: covered by the cell above
-    std::vector<Paragraph> paragraphs;
+    std::vector<Block> blocks;  // paragraphs, and tables nested in the cell
 };
 
 struct Row {
@@ -126,7 +160,7 @@ struct Table {
     std::vector<Row> rows;
 };
 
-// A body block: a paragraph, or a table when `table` has rows.
+// A block of text: a paragraph, or a table when `table` has rows.
 struct Block {
     Paragraph paragraph;
     Table table;
@@ -137,11 +171,34 @@ struct PageSetup {
     std::optional<int> width, height, marginL, marginT, marginR, marginB;
 };
 
+// A header or footer: paragraphs and tables of their own, shown on the
+// pages they are for.
+struct HeaderFooter {
+    enum Kind { Header, Footer };
+    enum Pages { All, Left, Right, First };  // \header, \headerl, \headerr, \headerf
+    Kind kind = Header;
+    Pages pages = All;
+    std::vector<Block> blocks;
+};
+
+// A footnote (or endnote): its paragraphs, and whether its mark in the text
+// is the note's number (\chftn) or text the writer put there itself.
+struct Footnote {
+    std::vector<Block> blocks;
+    bool numbered = true;
+    bool endnote = false;
+};
+
 struct Document {
     PageSetup page;
     std::vector<Block> blocks;
     std::vector<Picture> pictures;
     std::vector<Object> objects;
+    std::vector<HeaderFooter> headers;  // headers and footers
+    std::vector<Footnote> footnotes;
+    bool titlePage = false;    // \titlepg: the first page has a header and footer of its own
+    bool facingPages = false;  // \facingp: left and right pages have theirs
+    std::optional<int> headerY, footerY;  // the header's top, the footer's bottom from the paper's edge
 };
 
 // Decodes bytes of a code page other than Windows-1252 (which the reader

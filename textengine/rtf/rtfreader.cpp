@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -36,13 +37,25 @@ enum class Dest {
     Pict,
     Object,
     ObjectResult,
-    Bullet,  // {\*\pn ...}: only \pnlvlblt matters
+    Bullet,  // {\*\pn ...}: old-style bullets and numbers
+    PnText,  // {\pntxtb ...}, {\pntxta ...}: the text before and after a number
+    ListTable,
+    List,         // {\list ...}
+    ListLevel,    // {\listlevel ...}
+    LevelText,    // {\leveltext ...}
+    ListOverrideTable,
+    ListOverride,  // {\listoverride ...}
+    FieldInst,     // {\*\fldinst ...}
     ShapeInst,    // {\*\shpinst ...}: a shape's place and properties
     ShapeProp,    // {\sp ...}: one property, a name and a value
     ShapeName,    // {\sn ...}
     ShapeValue,   // {\sv ...}: text, or the shape's picture
     ObjectFlags,  // {\*\kalamoraobj ...}: the flags of the next picture or object
 };
+
+// Tables nest at most this deep; deeper cells are read as cells of the
+// deepest table.
+constexpr int maxTableDepth = 8;
 
 struct CharState {
     int font = -1;
@@ -60,6 +73,37 @@ struct State {
     CharState chr;
     int uc = 1;
     size_t groupStart = 0;  // offset of this group's '{'
+    int itap = 0;           // \itap: how deep in tables the paragraph stands
+    Field field = Field::None;  // text read here is the result of this field
+};
+
+// One level of a list as \listtable or \listoverride defines it.
+struct ListLevelDef {
+    int nfc = 0;  // \levelnfc: 0 decimal, 1 I, 2 i, 3 A, 4 a, 23 bullet, 255 none
+    int start = 1;
+    std::u16string text;  // \leveltext: its length, then text with level numbers as codes 0..8
+};
+
+// An old-style {\*\pn ...} numbering of the paragraph.
+struct PnState {
+    enum Kind { None, Bullet, Number };
+    Kind kind = None;
+    Numbering::Style style = Numbering::Decimal;
+    int level = 0;
+    int start = 1;
+    std::u16string before, after;
+};
+
+// What a table being read holds: the row being defined, the cells read so
+// far and the rows done.
+struct TableLevel {
+    Row rowDef;
+    Cell cellDef;
+    std::vector<Cell> rowCells;
+    std::vector<Block> cellBlocks;
+    Table table;
+    std::array<int, 6> rowSides{};
+    int spacingLeft = 0, spacingRight = 0;
 };
 
 struct FontInfo {
@@ -162,10 +206,30 @@ private:
     void flushBytes();
     Inline &currentInline();
     void endParagraph();
-    void endCell();
-    void endRow();
-    void closeTable();
+    void endCell(int depth);
+    void endRow(int depth);
+    void finishRow();
     void finishDocument();
+
+    // Structure: lists, tables in tables, headers, footers, footnotes and
+    // fields (further down, after the body's words).
+    bool structureWord(std::string_view w, bool hasParam, int param, bool star);
+    void listWord(std::string_view w, bool hasParam, int param);
+    void pnWord(std::string_view w, int param);
+    void closeStructureGroup(const State &closing);
+    void resolveNumbering(ParaFormat &f);
+    bool joinsLast();
+    int paragraphDepth();
+    void switchDepth(int depth);
+    void closeTableLevel();
+    TableLevel takeTableLevel();
+    void restoreTableLevel(TableLevel &&level);
+    std::vector<Block> &storyBlocks();
+    void beginStory(int kind, int index);
+    void endStory();
+    void finishStoryText();
+    void beginFootnote();
+    void pardStructure();
     void addPictureInline(Picture pic);
     void finishPict(size_t end);
     CharFormat resolve(const CharState &c) const;
@@ -204,14 +268,61 @@ private:
     std::string m_pendingBytes;  // text bytes of a code page decoded later
     int m_pendingCodePage = 1252;
 
-    // Tables: the row being defined and the cells read so far.
+    // Tables: the row being defined and the cells read so far, of the
+    // innermost table; the tables around it wait in m_outerTables.
     Row m_rowDef;
     Cell m_cellDef;
     int m_borderSide = -1;  // 0 top 1 left 2 bottom 3 right; -1 none
     bool m_rowBorder = false;
     std::vector<Cell> m_rowCells;
-    std::vector<Paragraph> m_cellParas;
-    bool m_tableOpen = false;
+    std::vector<Block> m_cellBlocks;
+    Table m_table;
+    // The row's own border, by side (top, left, bottom, right, inner
+    // horizontal, inner vertical), and the side a \brdr word applies to;
+    // its cell spacing, by side.
+    std::array<int, 6> m_rowSides{};
+    int m_rowSide = -1;
+    int m_spacingLeft = 0, m_spacingRight = 0;
+    int m_tableDepth = 0;  // how many tables the text read now stands in
+    std::vector<TableLevel> m_outerTables;
+
+    // Lists: the definitions by \listid, the overrides by \ls, and the
+    // paragraph's own references.
+    std::unordered_map<int, std::vector<ListLevelDef>> m_lists;
+    std::unordered_map<int, std::pair<int, std::optional<ListLevelDef>>> m_overrides;
+    std::unordered_map<int, int> m_listNumbers;  // \listid -> Numbering::list
+    std::vector<ListLevelDef> m_listLevels;      // of the \list being read
+    ListLevelDef m_level;                        // the \listlevel being read
+    bool m_levelInOverride = false;
+    int m_listId = 0, m_overrideList = 0, m_overrideLs = 0;
+    int m_ls = 0, m_ilvl = 0;
+    PnState m_pn;
+    bool m_pnTextAfter = false;  // {\pntxta ...} rather than {\pntxtb ...}
+    int m_pnList = 0;  // the old-style list the paragraph before belongs to
+    int m_lastList = 0;
+
+    // Headers, footers and footnotes: the story being read, and the body's
+    // (or the outer story's) reading state while it is.
+    struct Story {
+        int kind = 0;  // 1 header or footer, 2 footnote
+        int index = 0;
+        size_t depth = 0;  // ends when the stack gets shorter than this
+        Paragraph para;
+        bool inTable = false;
+        bool pageBreakPending = false;
+        TableLevel table;
+        int tableDepth = 0;
+        std::vector<TableLevel> outerTables;
+        int ls = 0, ilvl = 0;
+        PnState pn;
+    };
+    std::vector<Story> m_stories;
+
+    // Fields: the instruction of the field being read, what it is.
+    std::string m_fieldInst;
+    Field m_fieldKind = Field::None;
+    bool m_fieldResult = false;
+    size_t m_fieldDepth = 0;  // the stack's size in the {\field ...} group; 0 outside
 
     // Pictures and objects.
     PictState m_pict;
@@ -222,11 +333,6 @@ private:
     bool m_fastDisplay = false;
     bool m_saveAsData = true;
     void takeFlags(Inline &in);
-    // The table row's own border, by side (top, left, bottom, right, inner
-    // horizontal, inner vertical), and the side a \brdr word applies to.
-    std::array<int, 6> m_rowSides{};
-    int m_rowSide = -1;
-    int m_spacingLeft = 0, m_spacingRight = 0;
     bool m_pictActive = false;
     size_t m_objectStart = 0;
     std::optional<Picture> m_objectResult;
@@ -259,13 +365,14 @@ CharFormat Reader::resolve(const CharState &c) const
 
 Inline &Reader::currentInline()
 {
-    if (m_formatDirty || m_para.inlines.empty() || m_para.inlines.back().picture >= 0
-        || m_para.inlines.back().object >= 0) {
+    if (m_formatDirty || m_para.inlines.empty() || !joinsLast()) {
         CharFormat f = resolve(st().chr);
-        if (m_para.inlines.empty() || m_para.inlines.back().picture >= 0
-            || m_para.inlines.back().object >= 0 || !(m_para.inlines.back().format == f)) {
+        // A field's result stays one piece whatever formats it changes to.
+        if (m_para.inlines.empty() || !joinsLast()
+            || (st().field == Field::None && !(m_para.inlines.back().format == f))) {
             Inline in;
             in.format = std::move(f);
+            in.field = st().field;
             m_para.inlines.push_back(std::move(in));
         }
         m_formatDirty = false;
@@ -325,6 +432,20 @@ void Reader::textChar(char16_t c)
             if (into.size() < 64)
                 appendUtf8(into, c);
         }
+        break;
+    case Dest::LevelText:
+        if (m_level.text.size() < 64)
+            m_level.text.push_back(c);
+        break;
+    case Dest::PnText: {
+        std::u16string &t = m_pnTextAfter ? m_pn.after : m_pn.before;
+        if (t.size() < 32)
+            t.push_back(c);
+        break;
+    }
+    case Dest::FieldInst:
+        if (m_fieldInst.size() < 64 && c < 0x80)
+            m_fieldInst.push_back(static_cast<char>(c));
         break;
     case Dest::ColorTable:
         if (c == u';') {
@@ -436,6 +557,7 @@ void Reader::closeGroup()
     const State closing = m_stack.back();
     m_stack.pop_back();
     const Dest parent = m_stack.back().dest;
+    closeStructureGroup(closing);
     if (closing.dest == Dest::Pict && parent != Dest::Pict)
         finishPict(m_pos);
     if (closing.dest == Dest::ShapeProp && parent == Dest::ShapeInst && m_shape.active) {
@@ -584,6 +706,7 @@ void Reader::finishShape()
 void Reader::endParagraph()
 {
     flushBytes();
+    resolveNumbering(m_para.format);
     Paragraph p = std::move(m_para);
     m_para = Paragraph();
     m_para.format = p.format;
@@ -594,37 +717,67 @@ void Reader::endParagraph()
         m_pageBreakPending = false;
     }
     m_formatDirty = true;
-    if (m_inTable) {
-        m_cellParas.push_back(std::move(p));
-        return;
-    }
-    closeTable();
+    const int depth = paragraphDepth();
+    switchDepth(depth);
     Block b;
     b.paragraph = std::move(p);
-    m_doc.blocks.push_back(std::move(b));
+    if (depth > 0)
+        m_cellBlocks.push_back(std::move(b));
+    else
+        storyBlocks().push_back(std::move(b));
 }
 
-void Reader::endCell()
+void Reader::endCell(int depth)
 {
     flushBytes();
-    Paragraph p = std::move(m_para);
+    resolveNumbering(m_para.format);
+    Block b;
+    b.paragraph = std::move(m_para);
     m_para = Paragraph();
-    m_para.format = p.format;
+    m_para.format = b.paragraph.format;
     m_para.format.pageBreakBefore = false;
     m_formatDirty = true;
-    m_cellParas.push_back(std::move(p));
-    Cell c;
-    c.paragraphs = std::move(m_cellParas);
-    m_cellParas.clear();
-    m_rowCells.push_back(std::move(c));
+    switchDepth(depth);
+    m_cellBlocks.push_back(std::move(b));
     m_inTable = true;
+    if (m_rowCells.size() >= 256)
+        return;  // more cells than a row can hold: the text joins the last one
+    Cell c;
+    c.blocks = std::move(m_cellBlocks);
+    m_cellBlocks.clear();
+    m_rowCells.push_back(std::move(c));
 }
 
-void Reader::endRow()
+void Reader::endRow(int depth)
 {
     flushBytes();
-    if (!m_para.inlines.empty() || !m_cellParas.empty())
-        endCell();
+    if (m_para.inlines.empty())
+        switchDepth(depth);
+    if (!m_para.inlines.empty() || !m_cellBlocks.empty())
+        endCell(depth);
+    finishRow();
+    if (depth == 1)
+        m_inTable = false;
+}
+
+void Reader::finishRow()
+{
+    if (!m_cellBlocks.empty()) {
+        m_cellBlocks.emplace_back();  // the end of the cell the row lacks
+        Cell c;
+        c.blocks = std::move(m_cellBlocks);
+        m_cellBlocks.clear();
+        m_rowCells.push_back(std::move(c));
+    }
+    // Cells beyond the row's definitions that hold nothing are no cells:
+    // LibreOffice ends a row that holds a nested table with one \cell too
+    // many, and shows the row as defined.
+    const auto empty = [](const Cell &c) {
+        return std::all_of(c.blocks.begin(), c.blocks.end(),
+                           [](const Block &b) { return !b.isTable() && b.paragraph.inlines.empty(); });
+    };
+    while (!m_rowDef.cells.empty() && m_rowCells.size() > m_rowDef.cells.size() && empty(m_rowCells.back()))
+        m_rowCells.pop_back();
     if (m_rowCells.empty() && m_rowDef.cells.empty())
         return;
     Row row;
@@ -644,7 +797,7 @@ void Reader::endRow()
         Cell c;
         if (i < m_rowDef.cells.size()) {
             c = m_rowDef.cells[i];
-            c.paragraphs.clear();
+            c.blocks.clear();
         } else {
             c.right = lastRight + 1440;
         }
@@ -652,33 +805,19 @@ void Reader::endRow()
             c.right = lastRight + 1;
         lastRight = c.right;
         if (i < m_rowCells.size())
-            c.paragraphs = std::move(m_rowCells[i].paragraphs);
+            c.blocks = std::move(m_rowCells[i].blocks);
         // What the cells repeat of the table's background and border is the
         // table's, not their own.
         if (row.background && c.shading == row.background)
             c.shading.reset();
         if (row.border > 0 && c.borders == Borders{row.border, row.border, row.border, row.border})
             c.borders = Borders();
-        if (c.paragraphs.empty())
-            c.paragraphs.emplace_back();
+        if (c.blocks.empty())
+            c.blocks.emplace_back();
         row.cells.push_back(std::move(c));
     }
     m_rowCells.clear();
-    if (!m_tableOpen) {
-        m_doc.blocks.emplace_back();
-        m_tableOpen = true;
-    }
-    m_doc.blocks.back().table.rows.push_back(std::move(row));
-    m_inTable = false;
-}
-
-void Reader::closeTable()
-{
-    if (!m_rowCells.empty() || !m_cellParas.empty()) {
-        warn("table row without its end");
-        endRow();
-    }
-    m_tableOpen = false;
+    m_table.rows.push_back(std::move(row));
 }
 
 void Reader::finishDocument()
@@ -688,15 +827,15 @@ void Reader::finishDocument()
         m_stack.resize(std::min<size_t>(m_stack.size(), 2));
         m_pictActive = false;
     }
-    if (m_inTable && (!m_para.inlines.empty() || !m_cellParas.empty() || !m_rowCells.empty())) {
-        if (!m_para.inlines.empty())
-            endCell();
-        endRow();
-    }
-    m_tableOpen = false;
-    if (!m_para.inlines.empty()) {
-        m_inTable = false;
-        endParagraph();
+    finishStoryText();
+    // One section's headers and footers: the first of each kind counts.
+    for (size_t i = 1; i < m_doc.headers.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (m_doc.headers[j].kind == m_doc.headers[i].kind && m_doc.headers[j].pages == m_doc.headers[i].pages) {
+                m_doc.headers.erase(m_doc.headers.begin() + static_cast<std::ptrdiff_t>(i--));
+                break;
+            }
+        }
     }
 }
 
@@ -790,14 +929,10 @@ bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
             pf.pageBreakBefore = pageBreak;
         }
         m_inTable = false;
+        pardStructure();
         break;
     case Intbl: m_inTable = true; break;
-    case Cell:
-        if (m_rowCells.size() < 256)
-            endCell();
-        else
-            endParagraph();
-        break;
+    case Cell: endCell(1); break;
     case Tab: textChar(u'\t'); break;
     case Li: pf.leftIndent = length(param); break;
     case Ri: pf.rightIndent = length(param); break;
@@ -845,7 +980,13 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         return;
     }
 
+    if (w == "itap") {
+        s.itap = std::clamp(param, 0, maxTableDepth);
+        return;
+    }
     if (s.dest == Dest::Body && !star && fastBodyWord(w, hasParam, param))
+        return;
+    if (structureWord(w, hasParam, param, star))
         return;
 
     if (w == "fonttbl") { enter(Dest::FontTable); return; }
@@ -930,6 +1071,7 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         return;  // read on as body
     if (w == "pn") {
         enter(s.dest == Dest::Body ? Dest::Bullet : Dest::Skip);
+        m_pn = PnState();
         return;
     }
     if (s.dest == Dest::Object) {
@@ -970,10 +1112,6 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         if (w == "red") m_red = param;
         else if (w == "green") m_green = param;
         else if (w == "blue") m_blue = param;
-        return;
-    case Dest::Bullet:
-        if (w == "pnlvlblt")
-            m_para.format.bullet = true;
         return;
     case Dest::Pict:
         if (w == "pngblip") m_pict.pic.kind = "png";
@@ -1070,6 +1208,7 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         pf = ParaFormat();
         pf.pageBreakBefore = m_para.format.pageBreakBefore && m_para.inlines.empty();
         m_inTable = false;
+        pardStructure();
         return;
     }
     if (w == "ql") { pf.align = Align::Left; return; }
@@ -1082,7 +1221,6 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "sb") { pf.spaceBefore = std::clamp(param, 0, maxLength); return; }
     if (w == "sa") { pf.spaceAfter = std::clamp(param, 0, maxLength); return; }
     if (w == "pagebb") { pf.pageBreakBefore = on; return; }
-    if (w == "ls") { pf.bullet = param > 0; return; }
     if (w == "tqr" || w == "tqc" || w == "tqdec") {
         m_pendingTab = w == "tqr" ? TabStop::Right : w == "tqc" ? TabStop::Center : TabStop::Decimal;
         return;
@@ -1174,17 +1312,548 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         m_borderSide = -1;
         return;
     }
-    if (w == "cell" || w == "nestcell") {
-        if (m_rowCells.size() < 256)
-            endCell();
-        else
-            endParagraph();
+    if (w == "cell") {
+        endCell(1);
         return;
     }
     if (w == "row") {
-        endRow();
+        endRow(1);
         return;
     }
+}
+
+// --- Structure: lists, tables in tables, headers, footers, footnotes, fields ---
+
+Numbering::Style styleOfNfc(int nfc)
+{
+    switch (nfc) {
+    case 1: return Numbering::UpperRoman;
+    case 2: return Numbering::LowerRoman;
+    case 3: return Numbering::UpperAlpha;
+    case 4: return Numbering::LowerAlpha;
+    default: return Numbering::Decimal;
+    }
+}
+
+void appendNumberingText(std::string &out, const std::u16string &text)
+{
+    for (char16_t c : text) {
+        if (c == u'%')
+            out += "%%";
+        else if (c >= 0x20)
+            appendUtf8(out, c);
+    }
+}
+
+// \leveltext holds its length, then the text with the numbers of levels 1
+// to 9 as the codes 0 to 8.
+std::string numberingText(const std::u16string &levelText)
+{
+    std::string out;
+    if (levelText.empty())
+        return out;
+    const size_t n = std::min<size_t>(levelText[0], levelText.size() - 1);
+    for (size_t i = 1; i <= n; ++i) {
+        const char16_t c = levelText[i];
+        if (c < 9) {
+            out += '%';
+            out += static_cast<char>('1' + c);
+        } else {
+            appendNumberingText(out, std::u16string(1, c));
+        }
+    }
+    return out;
+}
+
+Field fieldOf(const std::string &instruction)
+{
+    const size_t b = instruction.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return Field::None;
+    std::string word = instruction.substr(b, instruction.find(' ', b) - b);
+    for (char &c : word)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (word == "PAGE")
+        return Field::Page;
+    if (word == "NUMPAGES")
+        return Field::NumPages;
+    return Field::None;
+}
+
+bool Reader::joinsLast()
+{
+    const Inline &in = m_para.inlines.back();
+    return in.picture < 0 && in.object < 0 && in.footnote < 0 && in.field == st().field;
+}
+
+void Reader::pardStructure()
+{
+    st().itap = 0;
+    m_ls = 0;
+    m_ilvl = 0;
+    m_pn = PnState();
+}
+
+bool Reader::structureWord(std::string_view w, bool hasParam, int param, bool star)
+{
+    State &s = st();
+    const auto unicode = [&] {
+        if (w == "u" && hasParam) {
+            textChar(static_cast<char16_t>(param < 0 ? param + 65536 : std::min(param, 0xFFFD)));
+            m_skipCount = s.uc;
+        }
+    };
+    switch (s.dest) {
+    case Dest::ListTable:
+    case Dest::List:
+    case Dest::ListLevel:
+    case Dest::ListOverrideTable:
+    case Dest::ListOverride:
+        if (star)
+            s.dest = Dest::Skip;
+        else
+            listWord(w, hasParam, param);
+        return true;
+    case Dest::Bullet:
+        if (w == "pntxtb" || w == "pntxta") {
+            s.dest = Dest::PnText;
+            m_pnTextAfter = w == "pntxta";
+            (m_pnTextAfter ? m_pn.after : m_pn.before).clear();
+        } else {
+            pnWord(w, param);
+        }
+        return true;
+    case Dest::LevelText:
+    case Dest::PnText:
+    case Dest::FieldInst:
+        unicode();
+        return true;
+    case Dest::Body:
+        break;
+    default:
+        return false;
+    }
+
+    if (w == "listtable") { s.dest = Dest::ListTable; return true; }
+    if (w == "listoverridetable") { s.dest = Dest::ListOverrideTable; return true; }
+    if (w == "ls") { m_ls = std::max(param, 0); return true; }
+    if (w == "ilvl") { m_ilvl = std::clamp(param, 0, 8); return true; }
+
+    if (w == "nestcell" || w == "nestrow") {
+        const int depth = std::max(std::clamp(s.itap, 1, maxTableDepth), 2);
+        if (w == "nestcell")
+            endCell(depth);
+        else
+            endRow(depth);
+        return true;
+    }
+    if (w == "nesttableprops")
+        return true;  // a nested row's definition: read as the row's
+    if (w == "nonesttables") { s.dest = Dest::Skip; return true; }
+
+    static const std::array<std::string_view, 8> stories = {
+        "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"};
+    if (const auto it = std::find(stories.begin(), stories.end(), w); it != stories.end()) {
+        const size_t i = static_cast<size_t>(it - stories.begin());
+        if (!m_stories.empty() || m_doc.headers.size() >= 16) {
+            s.dest = Dest::Skip;
+            return true;
+        }
+        HeaderFooter h;
+        h.kind = i < 4 ? HeaderFooter::Header : HeaderFooter::Footer;
+        h.pages = static_cast<HeaderFooter::Pages>(i % 4);
+        m_doc.headers.push_back(std::move(h));
+        beginStory(1, static_cast<int>(m_doc.headers.size()) - 1);
+        return true;
+    }
+    if (w == "footnote") {
+        beginFootnote();
+        return true;
+    }
+    if (w == "ftnalt") {
+        for (auto it = m_stories.rbegin(); it != m_stories.rend(); ++it) {
+            if (it->kind == 2) {
+                m_doc.footnotes[static_cast<size_t>(it->index)].endnote = true;
+                break;
+            }
+        }
+        return true;
+    }
+    if (w == "titlepg") { m_doc.titlePage = true; return true; }
+    if (w == "facingp") { m_doc.facingPages = true; return true; }
+    if (w == "headery") { m_doc.headerY = std::clamp(param, 0, maxLength); return true; }
+    if (w == "footery") { m_doc.footerY = std::clamp(param, 0, maxLength); return true; }
+
+    if (w == "chftn" || w == "chpgn") {
+        flushBytes();
+        Inline in;
+        in.format = resolve(s.chr);
+        in.field = w == "chftn" ? Field::NoteNumber : Field::Page;
+        m_para.inlines.push_back(std::move(in));
+        m_formatDirty = true;
+        return true;
+    }
+    if (w == "field") {
+        m_fieldDepth = m_stack.size();
+        m_fieldKind = Field::None;
+        m_fieldResult = false;
+        return true;
+    }
+    if (w == "fldinst") {
+        s.dest = Dest::FieldInst;
+        m_fieldInst.clear();
+        return true;
+    }
+    if (w == "fldrslt") {
+        // The result of a page field is one piece, whatever it holds.
+        if (m_fieldKind != Field::None && !m_fieldResult) {
+            flushBytes();
+            s.field = m_fieldKind;
+            m_fieldResult = true;
+            Inline in;
+            in.format = resolve(s.chr);
+            in.field = m_fieldKind;
+            m_para.inlines.push_back(std::move(in));
+            m_formatDirty = false;
+        }
+        return true;
+    }
+    return false;
+}
+
+void Reader::listWord(std::string_view w, bool hasParam, int param)
+{
+    State &s = st();
+    const Dest d = s.dest;
+    if (w == "list" && d == Dest::ListTable) {
+        s.dest = Dest::List;
+        m_listLevels.clear();
+        m_listId = 0;
+    } else if (w == "listlevel" && d == Dest::List) {
+        s.dest = Dest::ListLevel;
+        m_level = ListLevelDef();
+    } else if (w == "listoverride" && d == Dest::ListOverrideTable) {
+        s.dest = Dest::ListOverride;
+        m_overrideList = 0;
+        m_overrideLs = 0;
+        m_level = ListLevelDef();
+        m_levelInOverride = false;
+    } else if (w == "leveltext" && (d == Dest::ListLevel || d == Dest::ListOverride)) {
+        m_levelInOverride = m_levelInOverride || d == Dest::ListOverride;
+        s.dest = Dest::LevelText;
+        m_level.text.clear();
+    } else if (w == "listid" && hasParam) {
+        if (d == Dest::List)
+            m_listId = param;
+        else if (d == Dest::ListOverride)
+            m_overrideList = param;
+    } else if (w == "ls" && d == Dest::ListOverride) {
+        m_overrideLs = param;
+    } else if ((w == "levelnfc" || w == "levelnfcn") && (d == Dest::ListLevel || d == Dest::ListOverride)) {
+        // Some writers put the level itself into the override.
+        m_level.nfc = param;
+        m_levelInOverride = m_levelInOverride || d == Dest::ListOverride;
+    } else if (w == "levelstartat" && (d == Dest::ListLevel || d == Dest::ListOverride)) {
+        m_level.start = std::clamp(param, 0, 32767);
+    } else if (w == "listname" || w == "levelnumbers" || w == "lfolevel" || w == "listpicture") {
+        s.dest = Dest::Skip;
+    }
+}
+
+void Reader::pnWord(std::string_view w, int param)
+{
+    if (w == "pnlvlblt") {
+        m_pn.kind = PnState::Bullet;
+    } else if (w == "pnlvlbody") {
+        m_pn.kind = PnState::Number;
+        m_pn.level = 0;
+    } else if (w == "pnlvl") {
+        m_pn.kind = PnState::Number;
+        m_pn.level = std::clamp(param - 1, 0, 8);
+    } else if (w == "pnlvlcont") {
+        m_pn.kind = PnState::None;
+    } else if (w == "pnucrm") {
+        m_pn.style = Numbering::UpperRoman;
+    } else if (w == "pnlcrm") {
+        m_pn.style = Numbering::LowerRoman;
+    } else if (w == "pnucltr") {
+        m_pn.style = Numbering::UpperAlpha;
+    } else if (w == "pnlcltr") {
+        m_pn.style = Numbering::LowerAlpha;
+    } else if (w == "pndec" || w == "pnord" || w == "pncard" || w == "pnordt") {
+        m_pn.style = Numbering::Decimal;
+    } else if (w == "pnstart") {
+        m_pn.start = std::clamp(param, 0, 32767);
+    }
+}
+
+void Reader::closeStructureGroup(const State &closing)
+{
+    const Dest parent = st().dest;
+    if (closing.dest != parent) {
+        switch (closing.dest) {
+        case Dest::ListLevel:
+            if (m_listLevels.size() < 9)
+                m_listLevels.push_back(m_level);
+            break;
+        case Dest::List:
+            if (m_listId != 0 && m_lists.size() < 1024)
+                m_lists[m_listId] = std::move(m_listLevels);
+            m_listLevels.clear();
+            break;
+        case Dest::ListOverride:
+            if (m_overrideLs > 0 && m_overrides.size() < 1024) {
+                auto &o = m_overrides[m_overrideLs];
+                o.first = m_overrideList;
+                if (m_levelInOverride)
+                    o.second = m_level;
+            }
+            break;
+        case Dest::FieldInst:
+            m_fieldKind = fieldOf(m_fieldInst);
+            break;
+        default:
+            break;
+        }
+    }
+    if (m_fieldDepth > 0 && m_stack.size() < m_fieldDepth) {
+        // A page field without a result: its number is still wanted.
+        if (m_fieldKind != Field::None && !m_fieldResult && parent == Dest::Body) {
+            flushBytes();
+            Inline in;
+            in.format = resolve(st().chr);
+            in.field = m_fieldKind;
+            m_para.inlines.push_back(std::move(in));
+            m_formatDirty = true;
+        }
+        m_fieldDepth = 0;
+        m_fieldKind = Field::None;
+    }
+    while (!m_stories.empty() && m_stack.size() < m_stories.back().depth)
+        endStory();
+}
+
+void Reader::resolveNumbering(ParaFormat &f)
+{
+    if (f.numbering.style != Numbering::None)
+        f.numbering = Numbering();
+    f.bullet = false;
+    const ListLevelDef *level = nullptr;
+    int listId = 0;
+    if (m_ls > 0) {
+        if (const auto o = m_overrides.find(m_ls); o != m_overrides.end()) {
+            listId = o->second.first;
+            if (o->second.second) {
+                level = &*o->second.second;
+            } else if (const auto l = m_lists.find(listId);
+                       l != m_lists.end() && m_ilvl < static_cast<int>(l->second.size())) {
+                level = &l->second[static_cast<size_t>(m_ilvl)];
+            }
+        }
+    }
+    if (level) {
+        m_pnList = 0;
+        if (level->nfc == 23) {
+            f.bullet = true;
+        } else if (level->nfc != 255) {
+            const auto [it, added] = m_listNumbers.emplace(listId, m_lastList + 1);
+            if (added)
+                ++m_lastList;
+            f.numbering.style = styleOfNfc(level->nfc);
+            f.numbering.list = it->second;
+            f.numbering.level = m_ilvl;
+            f.numbering.start = level->start;
+            f.numbering.text = numberingText(level->text);
+        }
+        return;
+    }
+    if (m_pn.kind == PnState::Number) {
+        // Old-style numbers count on from the paragraph before.
+        if (m_pnList == 0)
+            m_pnList = ++m_lastList;
+        f.numbering.style = m_pn.style;
+        f.numbering.list = m_pnList;
+        f.numbering.level = m_pn.level;
+        f.numbering.start = m_pn.start;
+        f.numbering.text.clear();
+        appendNumberingText(f.numbering.text, m_pn.before);
+        f.numbering.text += '%';
+        f.numbering.text += static_cast<char>('1' + m_pn.level);
+        appendNumberingText(f.numbering.text, m_pn.after);
+        return;
+    }
+    m_pnList = 0;
+    // A list the file does not define: a bullet is the likeliest.
+    f.bullet = m_pn.kind == PnState::Bullet || m_ls > 0;
+}
+
+int Reader::paragraphDepth()
+{
+    return m_inTable ? std::clamp(st().itap, 1, maxTableDepth) : 0;
+}
+
+TableLevel Reader::takeTableLevel()
+{
+    TableLevel t{std::move(m_rowDef), std::move(m_cellDef), std::move(m_rowCells), std::move(m_cellBlocks),
+                 std::move(m_table), m_rowSides, m_spacingLeft, m_spacingRight};
+    m_rowDef = Row();
+    m_rowSides.fill(0);
+    m_rowSide = -1;
+    m_spacingLeft = m_spacingRight = 0;
+    m_cellDef = Cell();
+    m_rowCells.clear();
+    m_cellBlocks.clear();
+    m_table = Table();
+    m_borderSide = -1;
+    return t;
+}
+
+void Reader::restoreTableLevel(TableLevel &&t)
+{
+    m_rowDef = std::move(t.rowDef);
+    m_cellDef = std::move(t.cellDef);
+    m_rowCells = std::move(t.rowCells);
+    m_cellBlocks = std::move(t.cellBlocks);
+    m_table = std::move(t.table);
+    m_rowSides = t.rowSides;
+    m_spacingLeft = t.spacingLeft;
+    m_spacingRight = t.spacingRight;
+    m_rowSide = -1;
+    m_borderSide = -1;
+}
+
+// Goes to the table of the given depth (0: no table), closing the tables
+// deeper than it: a closed table becomes a block of the cell around it.
+void Reader::switchDepth(int depth)
+{
+    while (m_tableDepth > depth)
+        closeTableLevel();
+    while (m_tableDepth < depth) {
+        if (m_tableDepth > 0)
+            m_outerTables.push_back(takeTableLevel());
+        ++m_tableDepth;
+    }
+}
+
+void Reader::closeTableLevel()
+{
+    if (!m_rowCells.empty() || !m_cellBlocks.empty()) {
+        warn("table row without its end");
+        finishRow();
+    }
+    Block b;
+    b.table = std::move(m_table);
+    m_table = Table();
+    --m_tableDepth;
+    if (m_tableDepth > 0) {
+        if (!m_outerTables.empty()) {
+            restoreTableLevel(std::move(m_outerTables.back()));
+            m_outerTables.pop_back();
+        }
+        if (b.isTable())
+            m_cellBlocks.push_back(std::move(b));
+    } else if (b.isTable()) {
+        storyBlocks().push_back(std::move(b));
+    }
+}
+
+std::vector<Block> &Reader::storyBlocks()
+{
+    if (m_stories.empty())
+        return m_doc.blocks;
+    const Story &s = m_stories.back();
+    const auto i = static_cast<size_t>(s.index);
+    return s.kind == 1 ? m_doc.headers[i].blocks : m_doc.footnotes[i].blocks;
+}
+
+// A header, footer or footnote is read like the body, into blocks of its
+// own; what was being read around it waits and goes on after it.
+void Reader::beginStory(int kind, int index)
+{
+    flushBytes();
+    Story s;
+    s.kind = kind;
+    s.index = index;
+    s.depth = m_stack.size();
+    s.para = std::move(m_para);
+    s.inTable = m_inTable;
+    s.pageBreakPending = m_pageBreakPending;
+    s.table = takeTableLevel();
+    s.tableDepth = m_tableDepth;
+    s.outerTables = std::move(m_outerTables);
+    s.ls = m_ls;
+    s.ilvl = m_ilvl;
+    s.pn = m_pn;
+    m_stories.push_back(std::move(s));
+    m_para = Paragraph();
+    m_inTable = false;
+    m_pageBreakPending = false;
+    m_tableDepth = 0;
+    m_outerTables.clear();
+    m_ls = m_ilvl = 0;
+    m_pn = PnState();
+    m_formatDirty = true;
+    st().itap = 0;
+}
+
+void Reader::endStory()
+{
+    finishStoryText();
+    Story &s = m_stories.back();
+    m_para = std::move(s.para);
+    m_inTable = s.inTable;
+    m_pageBreakPending = s.pageBreakPending;
+    restoreTableLevel(std::move(s.table));
+    m_tableDepth = s.tableDepth;
+    m_outerTables = std::move(s.outerTables);
+    m_ls = s.ls;
+    m_ilvl = s.ilvl;
+    m_pn = s.pn;
+    m_stories.pop_back();
+    m_formatDirty = true;
+}
+
+// Ends what is still open at the end of the body or of a story.
+void Reader::finishStoryText()
+{
+    flushBytes();
+    if (m_inTable && (!m_para.inlines.empty() || !m_cellBlocks.empty() || !m_rowCells.empty())) {
+        const int depth = std::max(m_tableDepth, 1);
+        if (!m_para.inlines.empty())
+            endCell(depth);
+        endRow(depth);
+    }
+    switchDepth(0);
+    if (!m_para.inlines.empty()) {
+        m_inTable = false;
+        endParagraph();
+    }
+}
+
+void Reader::beginFootnote()
+{
+    for (const Story &s : m_stories) {
+        if (s.kind == 2 || m_doc.footnotes.size() >= 10000) {
+            st().dest = Dest::Skip;  // no footnotes in footnotes
+            return;
+        }
+    }
+    flushBytes();
+    // The mark in the text: the note's number when \chftn stands just
+    // before the note, else whatever text the writer put there itself.
+    Footnote note;
+    note.numbered = !m_para.inlines.empty() && m_para.inlines.back().field == Field::NoteNumber;
+    if (note.numbered) {
+        m_para.inlines.back().field = Field::None;
+    } else {
+        Inline in;
+        in.format = resolve(st().chr);
+        m_para.inlines.push_back(std::move(in));
+    }
+    m_doc.footnotes.push_back(std::move(note));
+    m_para.inlines.back().footnote = static_cast<int>(m_doc.footnotes.size()) - 1;
+    m_formatDirty = true;
+    beginStory(2, static_cast<int>(m_doc.footnotes.size()) - 1);
 }
 
 ReadResult Reader::run()

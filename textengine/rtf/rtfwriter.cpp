@@ -5,12 +5,37 @@
 #include "cp1252.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <map>
 
 namespace rtf {
 
 namespace {
+
+std::u16string fromUtf8(const std::string &s)
+{
+    std::u16string u;
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        char32_t cp = c;
+        int extra = 0;
+        if (c >= 0xF0) { cp = c & 0x07; extra = 3; }
+        else if (c >= 0xE0) { cp = c & 0x0F; extra = 2; }
+        else if (c >= 0xC0) { cp = c & 0x1F; extra = 1; }
+        ++i;
+        for (int k = 0; k < extra && i < s.size(); ++k, ++i)
+            cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            u.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            u.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            u.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return u;
+}
 
 class Writer {
 public:
@@ -19,6 +44,7 @@ public:
 
 private:
     void collect();
+    void collectBlocks(const std::vector<Block> &blocks);
     void collectParagraph(const Paragraph &p);
     int fontIndex(const std::string &name) const;
     int colorIndex(std::optional<uint32_t> c) const;
@@ -32,13 +58,25 @@ private:
     }
     void text(std::u16string_view t);
     void utf8Text(const std::string &s);
-    void paragraphFormat(const ParaFormat &f, bool inTable);
+    void paragraphFormat(const ParaFormat &f, int depth);
     void paragraphBody(const Paragraph &p);
     void picture(const Picture &pic);
     void floating(const Inline &in);
-    void table(const Table &t);
+    void table(const Table &t, int depth = 1);
+    void rowDefinition(const Row &r);
     void addColor(std::optional<uint32_t> c);
     void hex(const std::string &data);
+
+    // Structure (below the body's writing).
+    void blocks(const std::vector<Block> &blocks);
+    void listTables();
+    void levelText(const std::string &format);
+    void numberingWords(const ParaFormat &f);
+    void numberingFallback(const Numbering &n);
+    std::string numberShown(const Numbering &n);
+    void stories();
+    void footnote(const Inline &in);
+    void field(const Inline &in);
 
     const Document &m_doc;
     std::string m_out;
@@ -46,11 +84,32 @@ private:
     std::map<std::string, int> m_fontIndex;
     std::vector<uint32_t> m_colors;
     std::map<uint32_t, int> m_colorIndex;
+
+    // Numbered lists: \ls by the model's list, each list's levels as its
+    // first paragraph of the level has them, and the numbers counted so far.
+    std::map<int, int> m_lists;
+    std::vector<std::array<std::optional<Numbering>, 9>> m_listLevels;
+    std::vector<std::array<int, 9>> m_counters;  // 0: not counted yet
+    int m_bulletList = 0;  // \ls of the bulleted paragraphs
 };
 
 void Writer::collectParagraph(const Paragraph &p)
 {
+    if (p.format.bullet && m_bulletList == 0) {
+        m_listLevels.emplace_back();
+        m_bulletList = static_cast<int>(m_listLevels.size());
+    }
+    if (const Numbering &n = p.format.numbering; n.style != Numbering::None && !p.format.bullet) {
+        const auto [it, added] = m_lists.emplace(n.list, static_cast<int>(m_listLevels.size()) + 1);
+        if (added)
+            m_listLevels.emplace_back();
+        auto &level = m_listLevels[static_cast<size_t>(it->second - 1)][static_cast<size_t>(std::clamp(n.level, 0, 8))];
+        if (!level)
+            level = n;
+    }
     for (const Inline &in : p.inlines) {
+        if (in.footnote >= 0 && in.footnote < static_cast<int>(m_doc.footnotes.size()))
+            collectBlocks(m_doc.footnotes[static_cast<size_t>(in.footnote)].blocks);
         if (!m_fontIndex.count(in.format.font)) {
             m_fontIndex[in.format.font] = static_cast<int>(m_fonts.size());
             m_fonts.push_back(in.format.font);
@@ -74,7 +133,15 @@ void Writer::collect()
     // without one.
     m_fontIndex[std::string()] = 0;
     m_fonts.push_back(std::string());
-    for (const Block &b : m_doc.blocks) {
+    collectBlocks(m_doc.blocks);
+    for (const HeaderFooter &h : m_doc.headers)
+        collectBlocks(h.blocks);
+    m_counters.assign(m_listLevels.size(), {});
+}
+
+void Writer::collectBlocks(const std::vector<Block> &blocks)
+{
+    for (const Block &b : blocks) {
         if (!b.isTable()) {
             collectParagraph(b.paragraph);
             continue;
@@ -83,8 +150,7 @@ void Writer::collect()
             addColor(r.background);
             for (const Cell &c : r.cells) {
                 addColor(c.shading);
-                for (const Paragraph &p : c.paragraphs)
-                    collectParagraph(p);
+                collectBlocks(c.blocks);
             }
         }
     }
@@ -139,33 +205,17 @@ void Writer::text(std::u16string_view t)
 
 void Writer::utf8Text(const std::string &s)
 {
-    std::u16string u;
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        char32_t cp = c;
-        int extra = 0;
-        if (c >= 0xF0) { cp = c & 0x07; extra = 3; }
-        else if (c >= 0xE0) { cp = c & 0x0F; extra = 2; }
-        else if (c >= 0xC0) { cp = c & 0x1F; extra = 1; }
-        ++i;
-        for (int k = 0; k < extra && i < s.size(); ++k, ++i)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            u.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            u.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            u.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    text(u);
+    text(fromUtf8(s));
 }
 
-void Writer::paragraphFormat(const ParaFormat &f, bool inTable)
+void Writer::paragraphFormat(const ParaFormat &f, int depth)
 {
     m_out += "\\pard\\plain";
-    if (inTable)
+    if (depth > 0)
         m_out += "\\intbl";
+    if (depth > 1)
+        num("\\itap", depth);
+    numberingWords(f);
     switch (f.align) {
     case Align::Left: break;
     case Align::Right: m_out += "\\qr"; break;
@@ -193,7 +243,9 @@ void Writer::paragraphFormat(const ParaFormat &f, bool inTable)
     }
     // The bullet groups end with a brace: no space may follow, it would be text.
     if (f.bullet)
-        m_out += "{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'95}}{\\pntext\\'95\\tab}";
+        m_out += "{\\pntext\\'95\\tab}";
+    else if (f.numbering.style != Numbering::None)
+        numberingFallback(f.numbering);
     else
         m_out += ' ';
 }
@@ -274,6 +326,10 @@ void Writer::paragraphBody(const Paragraph &p)
                 m_out += o.raw;
             else if (o.result)
                 picture(*o.result);
+        } else if (in.footnote >= 0) {
+            footnote(in);
+        } else if (in.field != Field::None) {
+            field(in);
         } else {
             text(in.text);
         }
@@ -328,63 +384,96 @@ void Writer::floating(const Inline &in)
     m_out += '}';
 }
 
-void Writer::table(const Table &t)
+void Writer::rowDefinition(const Row &r)
 {
+    m_out += "\\trowd";
+    num("\\trgaph", r.gap);
+    num("\\trleft", r.left);
+    if (r.spacing > 0) {
+        // Each cell keeps half the space on each side; left and right
+        // (top and bottom) together make the whole.
+        num("\\trspdl", r.spacing / 2);
+        num("\\trspdt", r.spacing / 2);
+        num("\\trspdr", r.spacing - r.spacing / 2);
+        num("\\trspdb", r.spacing - r.spacing / 2);
+        m_out += "\\trspdfl3\\trspdft3\\trspdfr3\\trspdfb3";
+    }
+    if (r.border > 0) {
+        for (const char *side : {"\\trbrdrt", "\\trbrdrl", "\\trbrdrb", "\\trbrdrr", "\\trbrdrh", "\\trbrdrv"}) {
+            m_out += side;
+            num("\\brdrs\\brdrw", r.border);
+        }
+    }
+    if (r.background)
+        num("\\trcbpat", colorIndex(r.background));
+    m_out += '\n';
+    for (const Cell &c : r.cells) {
+        if (c.mergeFirst) m_out += "\\clmgf";
+        if (c.merged) m_out += "\\clmrg";
+        if (c.vmergeFirst) m_out += "\\clvmgf";
+        if (c.vmerged) m_out += "\\clvmrg";
+        const std::pair<const char *, int> sides[] = {
+            {"\\clbrdrt", c.borders.top}, {"\\clbrdrl", c.borders.left},
+            {"\\clbrdrb", c.borders.bottom}, {"\\clbrdrr", c.borders.right}};
+        for (const auto &[word, width] : sides) {
+            if (width > 0) {
+                m_out += word;
+                num("\\brdrs\\brdrw", width);
+            }
+        }
+        // Cells show the table's background as their own, for readers
+        // that know no row background.
+        if (c.shading || r.background)
+            num("\\clcbpat", colorIndex(c.shading ? c.shading : r.background));
+        num("\\cellx", c.right);
+    }
+    m_out += '\n';
+}
+
+// A table, or at `depth` 2 and more a table nested in a cell: its rows'
+// definitions stand after their cells, and a reader that knows no nested
+// tables finds a paragraph break instead.
+void Writer::table(const Table &t, int depth)
+{
+    const char *cellEnd = depth > 1 ? "\\nestcell\n" : "\\cell\n";
     for (const Row &r : t.rows) {
-        m_out += "\\trowd";
-        num("\\trgaph", r.gap);
-        num("\\trleft", r.left);
-        if (r.spacing > 0) {
-            // Each cell keeps half the space on each side; left and right
-            // (top and bottom) together make the whole.
-            num("\\trspdl", r.spacing / 2);
-            num("\\trspdt", r.spacing / 2);
-            num("\\trspdr", r.spacing - r.spacing / 2);
-            num("\\trspdb", r.spacing - r.spacing / 2);
-            m_out += "\\trspdfl3\\trspdft3\\trspdfr3\\trspdfb3";
-        }
-        if (r.border > 0) {
-            for (const char *side : {"\\trbrdrt", "\\trbrdrl", "\\trbrdrb", "\\trbrdrr", "\\trbrdrh", "\\trbrdrv"}) {
-                m_out += side;
-                num("\\brdrs\\brdrw", r.border);
-            }
-        }
-        if (r.background)
-            num("\\trcbpat", colorIndex(r.background));
-        m_out += '\n';
+        bool nested = false;
+        if (depth == 1)
+            rowDefinition(r);
         for (const Cell &c : r.cells) {
-            if (c.mergeFirst) m_out += "\\clmgf";
-            if (c.merged) m_out += "\\clmrg";
-            if (c.vmergeFirst) m_out += "\\clvmgf";
-            if (c.vmerged) m_out += "\\clvmrg";
-            const std::pair<const char *, int> sides[] = {
-                {"\\clbrdrt", c.borders.top}, {"\\clbrdrl", c.borders.left},
-                {"\\clbrdrb", c.borders.bottom}, {"\\clbrdrr", c.borders.right}};
-            for (const auto &[word, width] : sides) {
-                if (width > 0) {
-                    m_out += word;
-                    num("\\brdrs\\brdrw", width);
+            for (size_t i = 0; i < c.blocks.size(); ++i) {
+                const Block &b = c.blocks[i];
+                const bool last = i + 1 == c.blocks.size();
+                if (b.isTable()) {
+                    table(b.table, std::min(depth + 1, 64));
+                    nested = true;
+                    if (last) {
+                        paragraphFormat(ParaFormat(), depth);
+                        m_out += cellEnd;
+                    }
+                    continue;
                 }
+                paragraphFormat(b.paragraph.format, depth);
+                paragraphBody(b.paragraph);
+                m_out += last ? cellEnd : "\\par\n";
             }
-            // Cells show the table's background as their own, for readers
-            // that know no row background.
-            if (c.shading || r.background)
-                num("\\clcbpat", colorIndex(c.shading ? c.shading : r.background));
-            num("\\cellx", c.right);
-        }
-        m_out += '\n';
-        for (const Cell &c : r.cells) {
-            for (size_t i = 0; i < c.paragraphs.size(); ++i) {
-                paragraphFormat(c.paragraphs[i].format, true);
-                paragraphBody(c.paragraphs[i]);
-                m_out += i + 1 < c.paragraphs.size() ? "\\par\n" : "\\cell\n";
+            if (c.blocks.empty()) {
+                paragraphFormat(ParaFormat(), depth);
+                m_out += cellEnd;
             }
-            if (c.paragraphs.empty())
-                m_out += "\\pard\\plain\\intbl \\cell\n";
         }
+        if (depth > 1) {
+            m_out += "{\\*\\nesttableprops";
+            rowDefinition(r);
+            m_out += "\\nestrow}{\\nonesttables\\par}\n";
+            continue;
+        }
+        if (nested)
+            rowDefinition(r);  // the row's own definition again, after its nested ones
         m_out += "\\row\n";
     }
-    m_out += "\\pard\\plain\n";
+    if (depth == 1)
+        m_out += "\\pard\\plain\n";
 }
 
 std::string Writer::run()
@@ -406,6 +495,7 @@ std::string Writer::run()
         m_out += ';';
     }
     m_out += "}\n";
+    listTables();
     const PageSetup &p = m_doc.page;
     if (p.width) num("\\paperw", *p.width);
     if (p.height) num("\\paperh", *p.height);
@@ -414,23 +504,277 @@ std::string Writer::run()
     if (p.marginT) num("\\margt", *p.marginT);
     if (p.marginB) num("\\margb", *p.marginB);
     m_out += "\\viewkind4\n";
+    stories();
+    blocks(m_doc.blocks);
+    m_out += "}\n";
+    return std::move(m_out);
+}
 
-    // Every paragraph ends with \par except a last one that holds something:
-    // the reader takes text after the last \par as a paragraph of its own.
-    for (size_t i = 0; i < m_doc.blocks.size(); ++i) {
-        const Block &b = m_doc.blocks[i];
+// Every paragraph ends with \par except a last one that holds something:
+// the reader takes text after the last \par as a paragraph of its own.
+void Writer::blocks(const std::vector<Block> &blocks)
+{
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const Block &b = blocks[i];
         if (b.isTable()) {
             table(b.table);
             continue;
         }
-        paragraphFormat(b.paragraph.format, false);
+        paragraphFormat(b.paragraph.format, 0);
         paragraphBody(b.paragraph);
-        const bool last = i + 1 == m_doc.blocks.size();
+        const bool last = i + 1 == blocks.size();
         if (!last || b.paragraph.inlines.empty())
             m_out += "\\par\n";
     }
+}
+
+// --- Structure: lists, headers and footers, footnotes, fields ------------------
+
+int nfcOf(Numbering::Style s)
+{
+    switch (s) {
+    case Numbering::UpperRoman: return 1;
+    case Numbering::LowerRoman: return 2;
+    case Numbering::UpperAlpha: return 3;
+    case Numbering::LowerAlpha: return 4;
+    default: return 0;
+    }
+}
+
+std::string numberText(int n, Numbering::Style s)
+{
+    if (n > 0 && n < 4000 && (s == Numbering::UpperRoman || s == Numbering::LowerRoman)) {
+        static const std::pair<int, const char *> parts[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
+                                                             {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
+                                                             {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"},
+                                                             {1, "i"}};
+        std::string out;
+        for (const auto &[value, letters] : parts) {
+            for (; n >= value; n -= value)
+                out += letters;
+        }
+        if (s == Numbering::UpperRoman)
+            std::transform(out.begin(), out.end(), out.begin(), [](char c) { return static_cast<char>(c - 32); });
+        return out;
+    }
+    if (n > 0 && n <= 26 * 20 && (s == Numbering::UpperAlpha || s == Numbering::LowerAlpha)) {
+        // a .. z, then aa .. zz, as word processors count on
+        const char letter = static_cast<char>((s == Numbering::UpperAlpha ? 'A' : 'a') + (n - 1) % 26);
+        return std::string(static_cast<size_t>((n - 1) / 26 + 1), letter);
+    }
+    return std::to_string(n);
+}
+
+// The format of a Numbering as characters, its level numbers %1 to %9 as
+// the codes 0 to 8 that a list level's text holds.
+std::u16string levelChars(const std::string &format)
+{
+    std::string literal;
+    std::u16string out;
+    const auto flush = [&] {
+        out += fromUtf8(literal);
+        literal.clear();
+    };
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char c = format[++i];
+            if (c >= '1' && c <= '9') {
+                flush();
+                out.push_back(static_cast<char16_t>(c - '1'));
+                continue;
+            }
+        }
+        literal += format[i];
+    }
+    flush();
+    return out;
+}
+
+void Writer::levelText(const std::string &format)
+{
+    static const char digits[] = "0123456789abcdef";
+    const auto byte = [&](size_t v) {
+        m_out += "\\'";
+        m_out += digits[(v >> 4) & 15];
+        m_out += digits[v & 15];
+    };
+    std::u16string chars = levelChars(format);
+    if (chars.size() > 255)
+        chars.resize(255);
+    m_out += "{\\leveltext";
+    byte(chars.size());
+    for (char16_t c : chars) {
+        if (c < 9)
+            byte(c);
+        else
+            text(std::u16string_view(&c, 1));
+    }
+    m_out += ";}{\\levelnumbers";
+    for (size_t i = 0; i < chars.size(); ++i) {
+        if (chars[i] < 9)
+            byte(i + 1);
+    }
+    m_out += ";}";
+}
+
+// The list table and its overrides, one list per numbered list of the
+// document and one for its bullets, each with nine levels.
+void Writer::listTables()
+{
+    if (m_listLevels.empty())
+        return;
+    m_out += "{\\*\\listtable";
+    for (size_t i = 0; i < m_listLevels.size(); ++i) {
+        num("\n{\\list\\listtemplateid", static_cast<long long>(i + 1));
+        for (int level = 0; level < 9; ++level) {
+            if (static_cast<int>(i) + 1 == m_bulletList) {
+                m_out += "\n{\\listlevel\\levelnfc23\\levelnfcn23\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat1"
+                         "\\levelspace0\\levelindent0{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}";
+                num("\\fi-360\\li", 720 * (level + 1));
+                num("\\lin", 720 * (level + 1));
+                m_out += " }";
+                continue;
+            }
+            Numbering n;
+            n.style = Numbering::Decimal;
+            n.level = level;
+            if (const auto &known = m_listLevels[i][static_cast<size_t>(level)])
+                n = *known;
+            num("\n{\\listlevel\\levelnfc", nfcOf(n.style));
+            num("\\levelnfcn", nfcOf(n.style));
+            m_out += "\\leveljc0\\leveljcn0\\levelfollow0";
+            num("\\levelstartat", n.start);
+            m_out += "\\levelspace0\\levelindent0";
+            levelText(n.format());
+            num("\\fi-360\\li", 720 * (level + 1));
+            num("\\lin", 720 * (level + 1));
+            m_out += " }";
+        }
+        num("{\\listname ;}\\listid", static_cast<long long>(i + 1));
+        m_out += '}';
+    }
+    m_out += "}\n{\\*\\listoverridetable";
+    for (size_t i = 0; i < m_listLevels.size(); ++i) {
+        num("{\\listoverride\\listid", static_cast<long long>(i + 1));
+        num("\\listoverridecount0\\ls", static_cast<long long>(i + 1));
+        m_out += '}';
+    }
     m_out += "}\n";
-    return std::move(m_out);
+}
+
+void Writer::numberingWords(const ParaFormat &f)
+{
+    if (f.bullet) {
+        num("\\ls", m_bulletList);
+        m_out += "\\ilvl0";
+        return;
+    }
+    const Numbering &n = f.numbering;
+    if (n.style == Numbering::None)
+        return;
+    const auto it = m_lists.find(n.list);
+    if (it == m_lists.end())
+        return;
+    num("\\ls", it->second);
+    num("\\ilvl", std::clamp(n.level, 0, 8));
+}
+
+// The number as the paragraph shows it: its level counts on, the levels
+// below it start again.
+std::string Writer::numberShown(const Numbering &n)
+{
+    const auto it = m_lists.find(n.list);
+    if (it == m_lists.end())
+        return {};
+    const auto list = static_cast<size_t>(it->second - 1);
+    const int level = std::clamp(n.level, 0, 8);
+    auto &counters = m_counters[list];
+    counters[static_cast<size_t>(level)] = counters[static_cast<size_t>(level)] > 0
+        ? counters[static_cast<size_t>(level)] + 1
+        : std::max(n.start, 1);
+    for (int below = level + 1; below < 9; ++below)
+        counters[static_cast<size_t>(below)] = 0;
+    const std::string format = n.format();
+    std::string out;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char c = format[++i];
+            if (c >= '1' && c <= '9') {
+                const auto k = static_cast<size_t>(c - '1');
+                const auto &def = m_listLevels[list][k];
+                const int value = counters[k] > 0 ? counters[k] : def ? std::max(def->start, 1) : 1;
+                out += numberText(value, def ? def->style : n.style);
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}
+
+// For readers that know no list table: the number as text they show.
+// (The old numbering words are not written: LibreOffice lets them override
+// the list table and counts every list as one.)
+void Writer::numberingFallback(const Numbering &n)
+{
+    m_out += "{\\pntext ";
+    utf8Text(numberShown(n));
+    m_out += "\\tab}";
+}
+
+void Writer::stories()
+{
+    if (m_doc.facingPages)
+        m_out += "\\facingp";
+    if (m_doc.titlePage)
+        m_out += "\\titlepg";
+    if (m_doc.headerY)
+        num("\\headery", *m_doc.headerY);
+    if (m_doc.footerY)
+        num("\\footery", *m_doc.footerY);
+    static const char *const names[2][4] = {{"header", "headerl", "headerr", "headerf"},
+                                            {"footer", "footerl", "footerr", "footerf"}};
+    for (const HeaderFooter &h : m_doc.headers) {
+        for (auto &c : m_counters)
+            c.fill(0);
+        m_out += "{\\";
+        m_out += names[h.kind == HeaderFooter::Footer][std::clamp(static_cast<int>(h.pages), 0, 3)];
+        m_out += '\n';
+        blocks(h.blocks);
+        m_out += "}\n";
+    }
+    for (auto &c : m_counters)
+        c.fill(0);
+}
+
+void Writer::footnote(const Inline &in)
+{
+    if (in.footnote >= static_cast<int>(m_doc.footnotes.size()))
+        return;
+    const Footnote &note = m_doc.footnotes[static_cast<size_t>(in.footnote)];
+    if (note.numbered)
+        m_out += "\\super\\chftn";
+    m_out += "{\\footnote";
+    if (note.endnote)
+        m_out += "\\ftnalt";
+    m_out += '\n';
+    // The note's lists count by themselves, apart from the text around it.
+    const auto counters = m_counters;
+    blocks(note.blocks);
+    m_counters = counters;
+    m_out += '}';
+}
+
+void Writer::field(const Inline &in)
+{
+    if (in.field == Field::NoteNumber) {
+        m_out += "\\super\\chftn";
+        return;
+    }
+    m_out += in.field == Field::NumPages ? "{\\field{\\*\\fldinst NUMPAGES }{\\fldrslt "
+                                         : "{\\field{\\*\\fldinst PAGE }{\\fldrslt ";
+    text(in.text);
+    m_out += "}}";
 }
 
 } // namespace

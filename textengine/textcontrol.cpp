@@ -1,6 +1,7 @@
 #include "textcontrol.h"
 
 #include "cp1252.h"
+#include "documentlayout.h"
 #include "documentmodel.h"
 #include "htmlexport.h"
 #include "plaintext.h"
@@ -242,6 +243,15 @@ QString decodeHtml(const QByteArray &bytes)
 
 TextControl::TextControl(QWidget *parent) : QTextEdit(parent)
 {
+    // A key typed into a paragraph lays out that paragraph, not the rest of
+    // the document after it (documentlayout.h).
+    auto *qtLayout = qobject_cast<QTextDocumentLayout *>(document()->documentLayout());
+    auto *layout = new DocumentLayout(document());
+    if (qtLayout) {
+        layout->setPaintDevice(qtLayout->paintDevice());
+        layout->setCursorWidth(qtLayout->cursorWidth());
+    }
+    document()->setDocumentLayout(layout);
     setAcceptRichText(true);
     setTabChangesFocus(false);
     connect(document(), &QTextDocument::contentsChange, this, &TextControl::onDocumentChanged);

@@ -1,0 +1,132 @@
+// The document layout that lays a typed paragraph out in place: whatever it
+// does, the document must end up where laying everything out again puts it.
+#include "documentlayout.h"
+#include "textcontrol.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextTable>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using textengine::DocumentLayout;
+using textengine::TextControl;
+
+namespace {
+
+// Where every line of the document stands and what it holds.
+QList<qreal> geometry(QTextDocument *doc)
+{
+    QList<qreal> g{doc->documentLayout()->documentSize().width(), doc->documentLayout()->documentSize().height()};
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *l = b.layout();
+        g << b.position() << l->position().x() << l->position().y() << l->lineCount();
+        for (int i = 0; i < l->lineCount(); ++i) {
+            const QTextLine line = l->lineAt(i);
+            g << line.x() << line.y() << line.width() << line.height() << line.textStart() << line.textLength();
+        }
+    }
+    return g;
+}
+
+// Paragraphs of every length (empty ones too), one centred, one indented,
+// a bulleted one, a picture and a table among them, in the program's glyph text and in English.
+void fill(TextControl &tc, QRandomGenerator &random)
+{
+    static const QString words[] = {u"dey"_s, u"fgUnh"_s, u"Hkkjr"_s, u"esa"_s, u"word"_s, u"'kfDr"_s, u"{ks="_s};
+    QStringList paragraphs;
+    for (int p = 0; p < 90; ++p) {
+        QStringList w;
+        for (int n = random.bounded(p % 7 == 3 ? 1 : 60); n > 0; --n)
+            w << words[random.bounded(7)];
+        paragraphs << w.join(u' ');
+    }
+    tc.setText(paragraphs.join(u'\n'));
+    tc.setSelStart(tc.document()->findBlockByNumber(10).position());
+    tc.setAlignMent(TextControl::AlignCenter);
+    tc.setSelStart(tc.document()->findBlockByNumber(20).position());
+    tc.setSelIndent(720);
+    tc.setSelHangingIndent(-360);
+    tc.setSelStart(tc.document()->findBlockByNumber(30).position());
+    tc.setSelBullet(true);
+    QImage picture(60, 90, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    tc.document()->addResource(QTextDocument::ImageResource, QUrl(u"picture"_s), picture);
+    QTextCursor(tc.document()->findBlockByNumber(35)).insertImage(u"picture"_s);
+    tc.setSelStart(tc.document()->findBlockByNumber(40).position());
+    tc.TableInsert(2, 2, -1);
+    tc.setSelText(u"in a cell"_s);
+}
+
+// One edit as typing makes them: keys, the engine's rewrites (a selection
+// replaced), Backspace, now and then a paragraph break or a larger letter.
+void edit(TextControl &tc, QRandomGenerator &random, int &at)
+{
+    const int length = tc.document()->characterCount() - 1;
+    if (random.bounded(8) == 0)
+        at = random.bounded(length + 1);  // the caret goes elsewhere
+    tc.setSelStart(at);
+    switch (random.bounded(10)) {
+    case 0:
+        QTest::keyClick(&tc, Qt::Key_Backspace);
+        break;
+    case 1:
+        tc.setSelLength(random.bounded(4));
+        tc.setSelText(random.bounded(12) == 0 ? u"\n"_s : u"kZ"_s.left(random.bounded(3)));
+        break;
+    case 2:
+        tc.setSelLength(1 + random.bounded(3));
+        tc.setFontSize(random.bounded(2) ? 30 : 12);
+        break;
+    default:
+        QTest::keyClick(&tc, "abcdefgh ;'[],./kZ"[random.bounded(18)]);
+        break;
+    }
+    at = tc.SelStart();
+}
+
+} // namespace
+
+// After any run of typing, in either view, the lines stand exactly where Qt's
+// layout puts them when it lays the whole document out again, and a click
+// finds the same character; most keys were laid out in place.
+TEST(DocumentLayout, TypingLeavesTheLayoutAFullLayoutMakes)
+{
+    for (const int view : {1, 0}) {
+        for (quint32 seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE(testing::Message() << "view " << view << " seed " << seed);
+            QRandomGenerator random(seed);
+            TextControl tc;
+            tc.resize(700, 500);
+            tc.show();
+            tc.setViewMode(view);
+            tc.setPageHeight(4000);  // short pages: many paragraphs cross a page boundary
+            fill(tc, random);
+            QCoreApplication::processEvents();
+            auto *layout = qobject_cast<DocumentLayout *>(tc.document()->documentLayout());
+            ASSERT_TRUE(layout);
+            const int inPlace = layout->inPlaceCount();
+            int at = tc.document()->findBlockByNumber(5).position();
+            for (int round = 0; round < 12; ++round) {
+                for (int i = 0; i < 25; ++i)
+                    edit(tc, random, at);
+                const QList<qreal> typed = geometry(tc.document());
+                QList<int> hits;
+                for (int y = 0; y < 4000; y += 97)
+                    hits << layout->hitTest(QPointF(200, y), Qt::FuzzyHit);
+                tc.document()->markContentsDirty(0, tc.document()->characterCount());
+                ASSERT_EQ(typed, geometry(tc.document())) << "round " << round;
+                QList<int> again;
+                for (int y = 0; y < 4000; y += 97)
+                    again << layout->hitTest(QPointF(200, y), Qt::FuzzyHit);
+                ASSERT_EQ(hits, again) << "round " << round;
+            }
+            EXPECT_GT(layout->inPlaceCount() - inPlace, 150);
+        }
+    }
+}

@@ -70,13 +70,15 @@ bool DocumentLayout::layOutInPlace(int from, int length, int growth)
     struct Line {
         QPointF position;
         qreal width, ascent, descent, leading;
+        int textStart, textLength;
     };
     QVarLengthArray<Line, 32> lines;
     for (int i = 0; i < count; ++i) {
         const QTextLine line = layout->lineAt(i);
         if (!(line.naturalTextWidth() < line.width()))
             return false;
-        lines.append({line.position(), line.width(), line.ascent(), line.descent(), line.leading()});
+        lines.append({line.position(), line.width(), line.ascent(), line.descent(), line.leading(), line.textStart(),
+                      line.textLength()});
     }
 
     // Break the paragraph into lines again at the same widths, as Qt's
@@ -109,11 +111,32 @@ bool DocumentLayout::layOutInPlace(int from, int length, int growth)
     if (m_staleGrowth == 0)
         m_staleStart = -1;
 
-    // Repaint the paragraph and the margins around it, the full width.
-    const QRectF r = blockBoundingRect(block);
-    const double top = before.isValid() ? blockBoundingRect(before).bottom() : 0.0;
-    const double bottom = after.isValid() ? std::max(blockBoundingRect(after).top(), r.bottom()) : r.bottom();
-    Q_EMIT update(QRectF(0, std::min(top, r.top()), qreal(INT_MAX), bottom - std::min(top, r.top())));
+    // Repaint the lines that show something else now, the full width: those
+    // that hold changed text, and those whose text moved to or from another
+    // line. Typing at the end of a paragraph changes its last line only.
+    const int changeStart = from - start;
+    const int changeEnd = changeStart + length;
+    QRectF dirty;
+    qreal tallest = 0;
+    for (int i = 0; i < count; ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const int lineStart = line.textStart();
+        const int lineEnd = lineStart + line.textLength();
+        const Line &was = lines[i];
+        const bool changed = lineStart <= changeEnd && lineEnd >= changeStart;
+        const bool moved = lineEnd < changeStart ? lineStart != was.textStart || lineEnd - lineStart != was.textLength
+                                                 : lineStart != was.textStart + growth || lineEnd - lineStart != was.textLength;
+        if (changed || moved)
+            dirty |= line.rect();
+        tallest = std::max(tallest, line.height());
+    }
+    if (dirty.isValid()) {
+        // In document coordinates, with a little of the lines above and below
+        // for marks that reach beyond their line.
+        const QPointF at = blockBoundingRect(block).topLeft() - layout->boundingRect().topLeft();
+        dirty.translate(at);
+        Q_EMIT update(QRectF(0, dirty.top() - tallest / 4, qreal(INT_MAX), dirty.height() + tallest / 2));
+    }
     return true;
 }
 

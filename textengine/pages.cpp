@@ -319,8 +319,12 @@ void TextControl::paintEvent(QPaintEvent *event)
         QPainter p(viewport());
         const int dx = -horizontalScrollBar()->value();
         const int dy = -verticalScrollBar()->value();
+        // Only the sheets in the window: a long document has thousands.
         const int pages = std::max(1, document()->pageCount());
-        for (int i = 0; i < pages; ++i) {
+        const double step = twipsToUnits(m_page.height + deskGap);
+        const int first = std::clamp(static_cast<int>(-dy / step) - 1, 0, pages - 1);
+        const int last = std::clamp(static_cast<int>((viewport()->height() - dy) / step) + 1, 0, pages - 1);
+        for (int i = first; i <= last; ++i) {
             const QRect r = sheetRect(i).toRect().translated(dx, dy);
             if (r.bottom() < 0 || r.top() > viewport()->height())
                 continue;

@@ -361,9 +361,12 @@ TEST(LayoutView, TypingRepaintsExactlyWhatChanged)
             window.show();
             tc->setViewMode(view);
             tc->setZoomFactor(zoom);
-            fill(*tc, 60);
+            QStringList lines;  // paragraphs of several lines
+            for (int i = 0; i < 60; ++i)
+                lines << u"Line %1 of the text, long enough to matter somewhat"_s.arg(i).repeated(1 + i % 4);
+            tc->setText(lines.join(u'\n'));
             tc->setRulerHandle(ruler->handle());
-            tc->setSelStart(tc->Text().indexOf(u"Line 2 "_s) + 12);
+            tc->setSelStart(tc->Text().indexOf(u"Line 3 "_s) + 12);
             window.activateWindow();
             tc->setFocus();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

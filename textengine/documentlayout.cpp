@@ -26,6 +26,15 @@ void DocumentLayout::documentChanged(int from, int oldLength, int length)
         return;
     }
     ++m_full;
+    // A document replaced as a whole (a file loaded) is laid out as Qt lays
+    // out a new document: the beginning now, the rest a piece at a time
+    // while the window is idle, so that the window shows the first page
+    // without waiting for the last. Qt takes it for new only when the change
+    // covers every position, the last paragraph break included.
+    if (from == 0 && length >= characters - 1 && length > 0) {
+        oldLength = 0;
+        length = characters;
+    }
     layOutFully(from, oldLength, length);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QtGui/private/qtextdocumentlayout_p.h>
 
+#include <algorithm>
+
 namespace textengine {
 
 // The control's document layout: Qt's own, except that an edit inside one
@@ -28,6 +30,10 @@ class DocumentLayout : public QTextDocumentLayout {
     Q_OBJECT
 public:
     explicit DocumentLayout(QTextDocument *document);
+
+    // The pages laid out so far, without waiting for the rest of a long
+    // document (ensureLayouted(y) lays it out down to y first).
+    int pagesSoFar() const { return std::max(1, dynamicPageCount()); }
 
     // Changes laid out in place, and changes handed to Qt's layout.
     int inPlaceCount() const { return m_inPlace; }

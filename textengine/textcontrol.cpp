@@ -823,12 +823,19 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
                 take(p.marginT, m_page.marginT, 0);
                 take(p.marginR, m_page.marginR, 0);
                 take(p.marginB, m_page.marginB, 0);
+                // The pages first: laying a long document out for the old
+                // page and again for the new one would double the wait.
+                if (m_viewMode == 1)
+                    applyPageLayout();
                 QTextCursor c(doc);
                 c.beginEditBlock();
                 insertModel(model, c);
+                // The caret goes to the start before the document is laid out:
+                // moving it from the end afterwards would have the whole
+                // document laid out before the window shows the first page.
+                setTextCursor(QTextCursor(doc));
                 c.endEditBlock();
                 doc->setUndoRedoEnabled(true);
-                setTextCursor(QTextCursor(doc));
             } else {
                 QTextCursor c = textCursor();
                 c.beginEditBlock();
@@ -849,13 +856,15 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
                 const QTextCharFormat keep = QTextCursor(doc).charFormat();
                 doc->setUndoRedoEnabled(false);
                 doc->clear();
+                if (m_viewMode == 1)
+                    applyPageLayout();
                 QTextCursor c(doc);
                 c.beginEditBlock();
                 c.setCharFormat(keep);
                 writeText(c, s);
+                setTextCursor(QTextCursor(doc));  // before the layout, as above
                 c.endEditBlock();
                 doc->setUndoRedoEnabled(true);
-                setTextCursor(QTextCursor(doc));
             } else {
                 QTextCursor c = textCursor();
                 c.beginEditBlock();

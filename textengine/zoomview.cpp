@@ -1,6 +1,7 @@
 // The scaled view of a TextControl at zoom factors other than 100 percent.
 #include "zoomview.h"
 
+#include "documentlayout.h"
 #include "textcontrol.h"
 #include "units.h"
 
@@ -283,7 +284,12 @@ void ZoomView::paint(QPainter &p, const QRect &clip)
         const QSizeF sheet(twipsToUnits(c->PageWidth()), twipsToUnits(c->PageHeight()));
         if (step > 0) {
             const int first = std::max(0, static_cast<int>(layoutClip.top() / step));
-            const int last = std::min(std::max(doc->pageCount(), 1) - 1, static_cast<int>(layoutClip.bottom() / step));
+            // The pages laid out so far, down to the bottom of what is shown.
+            auto *layout = qobject_cast<DocumentLayout *>(doc->documentLayout());
+            if (layout)
+                layout->ensureLayouted(layoutClip.bottom());
+            const int pages = layout ? layout->pagesSoFar() : std::max(doc->pageCount(), 1);
+            const int last = std::min(pages - 1, static_cast<int>(layoutClip.bottom() / step));
             for (int i = first; i <= last; ++i) {
                 const QRectF r(QPointF(0, i * step), sheet);
                 p.fillRect(r.translated(3 / z, 3 / z), QColor(0x50, 0x50, 0x50));

@@ -6,6 +6,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -127,6 +128,35 @@ TEST(DocumentLayout, TypingLeavesTheLayoutAFullLayoutMakes)
                 ASSERT_EQ(hits, again) << "round " << round;
             }
             EXPECT_GT(layout->inPlaceCount() - inPlace, 150);
+        }
+    }
+}
+
+// Opening a long document lays out its beginning and leaves the rest for
+// later, in either view, RTF or text: the window shows the first page before
+// the last is laid out. Asking for the page count lays out everything.
+TEST(DocumentLayout, LoadingALongDocumentLaysOutItsBeginningOnly)
+{
+    QTemporaryDir dir;
+    TextControl source;
+    source.setText((u"A paragraph of the long document, long enough to wrap once or twice on a page of "
+                    u"the usual width. "_s.repeated(3) + u'\n').repeated(1200));
+    for (const QString &name : {u"long.rtf"_s, u"long.txt"_s}) {
+        const int format = name.endsWith(u"rtf"_s) ? TextControl::FormatRtf : TextControl::FormatText;
+        ASSERT_TRUE(source.Save(dir.filePath(name), 0, format));
+        for (const int view : {1, 0}) {
+            SCOPED_TRACE(testing::Message() << name.toStdString() << " view " << view);
+            TextControl tc;
+            tc.resize(700, 500);
+            tc.show();
+            tc.setViewMode(view);
+            QCoreApplication::processEvents();
+            ASSERT_TRUE(tc.Load(dir.filePath(name), 0, format));
+            auto *layout = qobject_cast<DocumentLayout *>(tc.document()->documentLayout());
+            EXPECT_LT(layout->layoutStatus(), 50);
+            EXPECT_EQ(tc.SelStart(), 0);
+            EXPECT_GT(tc.CurrentPages(), 40);
+            EXPECT_EQ(layout->layoutStatus(), 100);
         }
     }
 }

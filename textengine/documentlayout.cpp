@@ -12,6 +12,15 @@ namespace textengine {
 
 DocumentLayout::DocumentLayout(QTextDocument *document) : QTextDocumentLayout(document) {}
 
+QSizeF DocumentLayout::sizeSoFar() const
+{
+    QSizeF size = dynamicDocumentSize();
+    const int done = layoutStatus();
+    if (done > 0)
+        size.setHeight(size.height() * 100 / done);
+    return size;
+}
+
 void DocumentLayout::documentChanged(int from, int oldLength, int length)
 {
     const QTextDocument *doc = document();

@@ -32,8 +32,10 @@ public:
     explicit DocumentLayout(QTextDocument *document);
 
     // The pages laid out so far, without waiting for the rest of a long
-    // document (ensureLayouted(y) lays it out down to y first).
+    // document (ensureLayouted(y) lays it out down to y first), and its
+    // size, the height estimated from the part done as QTextEdit does.
     int pagesSoFar() const { return std::max(1, dynamicPageCount()); }
+    QSizeF sizeSoFar() const;
 
     // Changes laid out in place, and changes handed to Qt's layout.
     int inPlaceCount() const { return m_inPlace; }

@@ -768,7 +768,7 @@ QTextFrameFormat fixedFrameFormat(QTextFrameFormat::Position side, double place,
     return ff;
 }
 
-void insertModel(const rtf::Document &model, QTextCursor &cursor)
+void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::function<void()> &afterBlock)
 {
     Builder builder{model, {}};
     builder.textWidth = model.page.width.value_or(12240) - model.page.marginL.value_or(1800)
@@ -781,6 +781,8 @@ void insertModel(const rtf::Document &model, QTextCursor &cursor)
         } else {
             insertParagraph(b.paragraph, builder, cursor, first);
         }
+        if (afterBlock)
+            afterBlock();
     }
 }
 

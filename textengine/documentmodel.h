@@ -5,6 +5,7 @@
 #include <QTextFormat>
 
 #include <array>
+#include <functional>
 
 class QTextCursor;
 class QTextDocument;
@@ -37,7 +38,8 @@ QTextFrameFormat fixedFrameFormat(QTextFrameFormat::Position side, double place,
 // Puts a read document into a QTextDocument at `cursor`: a whole document
 // when the cursor stands in an empty one, otherwise inserted there (the first
 // paragraph joins the one at the cursor). Leaves the cursor after it.
-void insertModel(const rtf::Document &model, QTextCursor &cursor);
+// `afterBlock`, when given, runs after each paragraph or table.
+void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::function<void()> &afterBlock = {});
 
 // The whole QTextDocument as the model the RTF writer takes, with the page
 // setup it is to carry (table widths not fixed in the document share the

@@ -3,6 +3,7 @@
 #include "cp1252.h"
 #include "documentlayout.h"
 #include "documentmodel.h"
+#include "fileprogress.h"
 #include "htmlexport.h"
 #include "plaintext.h"
 #include "units.h"
@@ -10,6 +11,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -785,27 +787,89 @@ bool TextControl::fail(const QString &message)
     return false;
 }
 
-bool TextControl::readFile(const QString &file, qint64 offset, QByteArray &bytes)
+namespace {
+
+// The bytes of a file from `offset` on; the reason when they cannot be read.
+// Touches no widget: runs on a thread of its own for a long file.
+QString readBytes(const QString &file, qint64 offset, QByteArray &bytes)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        return fail(u"Cannot open %1: %2"_s.arg(file, f.errorString()));
+        return u"Cannot open %1: %2"_s.arg(file, f.errorString());
     if (offset < 0 || (offset > 0 && !f.seek(offset)))
-        return fail(u"Cannot read %1 from byte %2"_s.arg(file).arg(offset));
+        return u"Cannot read %1 from byte %2"_s.arg(file).arg(offset);
     bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return fail(u"Cannot read %1: %2"_s.arg(file, f.errorString()));
-    return true;
+        return u"Cannot read %1: %2"_s.arg(file, f.errorString());
+    return {};
 }
 
-bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
+// Writes `data` into `file` from byte `offset` on, keeping the bytes before
+// it, never leaving a half-written file; the reason when it cannot.
+QString writeBytes(const QString &file, qint64 offset, const QByteArray &data)
+{
+    if (offset < 0)
+        return u"Cannot write %1 from byte %2"_s.arg(file).arg(offset);
+    QByteArray prefix;
+    if (offset > 0) {
+        QFile old(file);
+        if (old.open(QIODevice::ReadOnly))
+            prefix = old.read(offset);
+    }
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return u"Cannot write %1: %2"_s.arg(file, out.errorString());
+    // A write the disk takes only part of (full, or over the file size
+    // limit) reports no error of its own: compare the counts. Without the
+    // commit the old file stays as it was.
+    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
+        return u"Cannot write %1: the disk took only part of it"_s.arg(file);
+    if (!out.commit())
+        return u"Cannot write %1: %2"_s.arg(file, out.errorString());
+    return {};
+}
+
+rtf::Document rtfModel(const QTextDocument &doc, const TextControl::PageSetup &setup)
+{
+    rtf::PageSetup page;
+    page.width = setup.width;
+    page.height = setup.height;
+    page.marginL = setup.marginL;
+    page.marginT = setup.marginT;
+    page.marginR = setup.marginR;
+    page.marginB = setup.marginB;
+    return modelFromDocument(doc, page);
+}
+
+} // namespace
+
+bool TextControl::readFile(const QString &file, qint64 offset, QByteArray &bytes)
+{
+    const QString error = readBytes(file, offset, bytes);
+    return error.isEmpty() || fail(error);
+}
+
+bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, FileProgress *progress)
 {
     QTextDocument *doc = document();
+    FileProgress none(nullptr, QString());
+    FileProgress &busy = progress ? *progress : none;
+    // While a long document goes in, the window paints, but not this
+    // control: its document is half made.
+    struct Hidden {
+        QWidget *control;
+        bool was;
+        ~Hidden() { control->setUpdatesEnabled(was); }
+    } hidden{this, updatesEnabled()};
+    if (busy.active())
+        setUpdatesEnabled(false);
     switch (format) {
     case FormatRtf: {
         rtf::Document model;
-        const rtf::ReadResult r = rtf::read(std::string_view(bytes.constData(), size_t(bytes.size())), model,
-                                            decodeCodePage);
+        rtf::ReadResult r;
+        busy.inBackground([&] {
+            r = rtf::read(std::string_view(bytes.constData(), size_t(bytes.size())), model, decodeCodePage);
+        });
         if (!r.ok)
             return fail(u"The file is not an RTF file (%1)"_s.arg(QString::fromStdString(r.error)));
         ownEdit([&] {
@@ -829,7 +893,7 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
                     applyPageLayout();
                 QTextCursor c(doc);
                 c.beginEditBlock();
-                insertModel(model, c);
+                insertModel(model, c, [&busy] { busy.step(); });
                 // The caret goes to the start before the document is laid out:
                 // moving it from the end afterwards would have the whole
                 // document laid out before the window shows the first page.
@@ -849,7 +913,8 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
         return true;
     }
     case FormatText: {
-        const std::u16string text = plaintext::decode(std::string_view(bytes.constData(), size_t(bytes.size())));
+        std::u16string text;
+        busy.inBackground([&] { text = plaintext::decode(std::string_view(bytes.constData(), size_t(bytes.size()))); });
         const QString s(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
         ownEdit([&] {
             if (whole) {
@@ -899,7 +964,14 @@ bool TextControl::Load(const QString &file, qint64 offset, int format)
     QByteArray bytes;
     if (format != FormatRtf && format != FormatText && format != FormatHtml)
         return fail(u"Unknown file format %1"_s.arg(format));
-    if (!readFile(file, offset, bytes) || !insertBytes(bytes, format, true))
+    const QFileInfo info(file);
+    FileProgress progress(info.size() >= FileProgress::LargeFile ? this : nullptr,
+                          u"Opening %1"_s.arg(info.fileName()));
+    QString error;
+    progress.inBackground([&] { error = readBytes(file, offset, bytes); });
+    if (!error.isEmpty())
+        return fail(error);
+    if (!insertBytes(bytes, format, true, &progress))
         return false;
     if (m_viewMode == 1)
         applyViewMode();  // a new document starts with a frame of its own
@@ -920,14 +992,7 @@ bool TextControl::TextImport(const QString &file)
 
 QByteArray TextControl::toRtf() const
 {
-    rtf::PageSetup page;
-    page.width = m_page.width;
-    page.height = m_page.height;
-    page.marginL = m_page.marginL;
-    page.marginT = m_page.marginT;
-    page.marginR = m_page.marginR;
-    page.marginB = m_page.marginB;
-    return QByteArray::fromStdString(rtf::write(modelFromDocument(*document(), page)));
+    return QByteArray::fromStdString(rtf::write(rtfModel(*document(), m_page)));
 }
 
 bool TextControl::setRtf(const QByteArray &rtf)
@@ -941,11 +1006,15 @@ bool TextControl::setRtf(const QByteArray &rtf)
 
 bool TextControl::Save(const QString &file, qint64 offset, int format)
 {
+    FileProgress progress(document()->characterCount() >= FileProgress::LargeFile ? this : nullptr,
+                          u"Saving %1"_s.arg(QFileInfo(file).fileName()));
     QByteArray data;
     switch (format) {
-    case FormatRtf:
-        data = toRtf();
+    case FormatRtf: {
+        const rtf::Document model = rtfModel(*document(), m_page);
+        progress.inBackground([&] { data = QByteArray::fromStdString(rtf::write(model)); });
         break;
+    }
     case FormatText: {
         QString t = Text();
         t.remove(QChar::ObjectReplacementCharacter);
@@ -960,25 +1029,9 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
     default:
         return fail(u"Unknown file format %1"_s.arg(format));
     }
-    if (offset < 0)
-        return fail(u"Cannot write %1 from byte %2"_s.arg(file).arg(offset));
-    QByteArray prefix;
-    if (offset > 0) {
-        QFile old(file);
-        if (old.open(QIODevice::ReadOnly))
-            prefix = old.read(offset);
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    // A write the disk takes only part of (full, or over the file size
-    // limit) reports no error of its own: compare the counts. Without the
-    // commit the old file stays as it was.
-    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
-        return fail(u"Cannot write %1: the disk took only part of it"_s.arg(file));
-    if (!out.commit())
-        return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    return true;
+    QString error;
+    progress.inBackground([&] { error = writeBytes(file, offset, data); });
+    return error.isEmpty() || fail(error);
 }
 
 bool TextControl::RTFExport(const QString &file)

@@ -326,7 +326,7 @@ private:
     template <typename Get> auto uniformCharValue(Get get, bool *uniform) const;
     void insertCode(int code);
     bool readFile(const QString &file, qint64 offset, QByteArray &bytes);
-    bool insertBytes(const QByteArray &bytes, int format, bool whole);
+    bool insertBytes(const QByteArray &bytes, int format, bool whole, class FileProgress *progress = nullptr);
     bool fail(const QString &message);
 
     QTextDocument *pagedDocument() const;

@@ -228,7 +228,11 @@ void ZoomView::refresh()
 void ZoomView::adjustScrollBars()
 {
     const double z = scale();
-    const QSizeF doc = m_control->document()->documentLayout()->documentSize();
+    // Unscaled, the ranges go back to what QTextEdit gives them, which
+    // sizes a long document still being laid out from the part done (and
+    // does not wait for the rest of it).
+    const auto *layout = qobject_cast<const DocumentLayout *>(m_control->document()->documentLayout());
+    const QSizeF doc = z == 1.0 && layout ? layout->sizeSoFar() : m_control->document()->documentLayout()->documentSize();
     const QSize vp = m_control->viewport()->size();
     QScrollBar *v = m_control->verticalScrollBar();
     QScrollBar *h = m_control->horizontalScrollBar();

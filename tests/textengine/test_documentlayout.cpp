@@ -1,16 +1,24 @@
 // The document layout that lays a typed paragraph out in place: whatever it
-// does, the document must end up where laying everything out again puts it.
+// does, the document must end up where laying everything out again puts it;
+// and long documents opened and saved beside the window.
 #include "documentlayout.h"
+#include "fileprogress.h"
 #include "textcontrol.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QProgressDialog>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextTable>
+#include <QThread>
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +27,12 @@ using textengine::DocumentLayout;
 using textengine::TextControl;
 
 namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // Where every line of the document stands and what it holds.
 QList<qreal> geometry(QTextDocument *doc)
@@ -134,16 +148,22 @@ TEST(DocumentLayout, TypingLeavesTheLayoutAFullLayoutMakes)
 
 // Opening a long document lays out its beginning and leaves the rest for
 // later, in either view, RTF or text: the window shows the first page before
-// the last is laid out. Asking for the page count lays out everything.
+// the last is laid out. Asking for the page count lays out everything. A
+// file this long is read and written beside the window (fileprogress.h),
+// with the same result as in a control on no screen.
 TEST(DocumentLayout, LoadingALongDocumentLaysOutItsBeginningOnly)
 {
     QTemporaryDir dir;
     TextControl source;
     source.setText((u"A paragraph of the long document, long enough to wrap once or twice on a page of "
-                    u"the usual width. "_s.repeated(3) + u'\n').repeated(1200));
+                    u"the usual width. "_s.repeated(3) + u'\n').repeated(2000));
+    ASSERT_GT(source.document()->characterCount(), textengine::FileProgress::LargeFile);
     for (const QString &name : {u"long.rtf"_s, u"long.txt"_s}) {
         const int format = name.endsWith(u"rtf"_s) ? TextControl::FormatRtf : TextControl::FormatText;
         ASSERT_TRUE(source.Save(dir.filePath(name), 0, format));
+        TextControl hidden;
+        ASSERT_TRUE(hidden.Load(dir.filePath(name), 0, format));
+        ASSERT_TRUE(hidden.Save(dir.filePath(u"hidden-"_s + name), 0, format));
         for (const int view : {1, 0}) {
             SCOPED_TRACE(testing::Message() << name.toStdString() << " view " << view);
             TextControl tc;
@@ -155,8 +175,58 @@ TEST(DocumentLayout, LoadingALongDocumentLaysOutItsBeginningOnly)
             auto *layout = qobject_cast<DocumentLayout *>(tc.document()->documentLayout());
             EXPECT_LT(layout->layoutStatus(), 50);
             EXPECT_EQ(tc.SelStart(), 0);
-            EXPECT_GT(tc.CurrentPages(), 40);
+            EXPECT_EQ(tc.toRtf(), hidden.toRtf());
+            ASSERT_TRUE(tc.Save(dir.filePath(u"shown-"_s + name), 0, format));
+            EXPECT_EQ(fileBytes(dir.filePath(u"shown-"_s + name)), fileBytes(dir.filePath(u"hidden-"_s + name)));
+            EXPECT_GT(tc.CurrentPages(), 70);
             EXPECT_EQ(layout->layoutStatus(), 100);
         }
     }
+}
+
+// Long work beside the window: the window paints meanwhile, a progress
+// window shows after half a second, and a key pressed meanwhile reaches its
+// field only afterwards.
+TEST(FileProgress, TheWindowPaintsAndShowsProgressWhileKeysWait)
+{
+    QWidget window;
+    auto *field = new QLineEdit(&window);
+    window.resize(300, 100);
+    window.show();
+    window.activateWindow();
+    field->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    int paints = 0;
+    struct Counter : QObject {
+        int *paints;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            *paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    counter.paints = &paints;
+    field->installEventFilter(&counter);
+    bool progressShown = false;
+    QString typedMeanwhile = u"?"_s;
+    QTimer::singleShot(100, field, [&] {
+        field->update();
+        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+            window.windowHandle(), QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
+    });
+    QTimer::singleShot(700, field, [&] {
+        const auto *dialog = window.findChild<QProgressDialog *>();
+        progressShown = dialog && dialog->isVisible() && dialog->labelText() == u"Saving"_s;
+        typedMeanwhile = field->text();
+    });
+    {
+        textengine::FileProgress progress(field, u"Saving"_s);
+        progress.inBackground([] { QThread::msleep(900); });
+    }
+    EXPECT_GT(paints, 0);
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(typedMeanwhile, QString());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(field->text(), u"a"_s);
+    EXPECT_FALSE(window.findChild<QProgressDialog *>());
 }

@@ -11,6 +11,9 @@
 // text that shows it: median, 90th percentile and worst, on the wall clock
 // and in processor time, which a loaded machine disturbs less; "later" is
 // the processor time of work the key left queued after that repaint.
+// After the keys, each size times Edit > Select All and Shift+Down with
+// nearly the whole document selected, where the format controls follow a
+// selection as long as the document.
 //
 //   bench_typing [--keys N] [--sizes 1K,1M,10M] [--views page,continuous]
 //                [--zooms 100,200] [--where end,middle]
@@ -194,10 +197,37 @@ private:
                 }
             }
         }
+        selectAll(size, doc);
         m_main.SkipClosePrompt = true;
         if (auto *sub = qobject_cast<QMdiSubWindow *>(doc->parentWidget()))
             sub->close();
         QCoreApplication::processEvents();
+    }
+
+    // Edit > Select All, and a key that extends the selection by a line,
+    // with the whole document selected: the format controls follow the
+    // selection.
+    void selectAll(const QString &size, frmDocument *doc)
+    {
+        doc->rtftext()->setSelStart(0);
+        settle();
+        QElapsedTimer t;
+        double cpu0 = cpuMs();
+        t.start();
+        m_main.commands().mnuEditSelectAll->trigger();
+        QCoreApplication::processEvents();
+        const double allWall = t.nsecsElapsed() / 1e6, allCpu = cpuMs() - cpu0;
+        doc->rtftext()->setSelStart(0);
+        doc->rtftext()->setSelLength(doc->rtftext()->document()->characterCount() - 200);
+        settle();
+        cpu0 = cpuMs();
+        t.restart();
+        QTest::keyClick(m_main.windowHandle(), Qt::Key_Down, Qt::ShiftModifier);
+        QCoreApplication::processEvents();
+        std::printf("  %-4s Select All %.0f ms (processor %.0f ms); Shift+Down over it %.0f ms (processor %.0f ms)\n",
+                    qPrintable(size), allWall, allCpu, t.nsecsElapsed() / 1e6, cpuMs() - cpu0);
+        doc->rtftext()->setSelStart(0);
+        settle();
     }
 
     Samples typeInto(frmDocument *doc, bool middle)

@@ -648,11 +648,11 @@ void frmMain::SyncFormatControls()
     frmDocument *doc = activeDocument();
     if (!doc)
         return;
-    textengine::TextControl *rtf = doc->rtftext();
-    syncCommandStates();
-    if (rtf->FontSize() > 0)
-        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
-    const QString font = rtf->FontName();
+    const textengine::CharFormatSummary chars = doc->rtftext()->selectionCharFormat();
+    syncCommandStates(chars);
+    if (chars.fontSize > 0)
+        cmbFontSize->setCurrentText(QString::number(chars.fontSize));
+    const QString &font = chars.fontName;
     if (!font.isEmpty()) {
         if (font.left(8) != u"Glyphora"_s) {
             cmbFontEng->setCurrentText(font);
@@ -668,6 +668,12 @@ void frmMain::SyncFormatControls()
 
 void frmMain::syncCommandStates()
 {
+    if (frmDocument *doc = activeDocument())
+        syncCommandStates(doc->rtftext()->selectionCharFormat());
+}
+
+void frmMain::syncCommandStates(const textengine::CharFormatSummary &chars)
+{
     frmDocument *doc = activeDocument();
     if (!doc)
         return;
@@ -677,10 +683,10 @@ void frmMain::syncCommandStates()
     m_cmd->mnuEditCopy->setEnabled(selection);
     m_cmd->mnuEditUndo->setEnabled(rtf->document()->isUndoAvailable());
 
-    m_cmd->tbToolbarButton(13)->setChecked(rtf->FontBold());
-    m_cmd->tbToolbarButton(14)->setChecked(rtf->FontItalic());
-    m_cmd->tbToolbarButton(15)->setChecked(rtf->FontUnderline());
-    m_cmd->tbBar2Button(10)->setChecked(rtf->FontStrikeThru());
+    m_cmd->tbToolbarButton(13)->setChecked(chars.bold);
+    m_cmd->tbToolbarButton(14)->setChecked(chars.italic);
+    m_cmd->tbToolbarButton(15)->setChecked(chars.underline);
+    m_cmd->tbBar2Button(10)->setChecked(chars.strikeThru);
     const int align = rtf->AlignMent();
     if (align >= 0 && align <= 3) {
         static const int pressed[4] = {19, 21, 20, 22};

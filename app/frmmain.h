@@ -19,6 +19,9 @@ class QTimer;
 class SettingsStore;
 class frmDocument;
 class frmKeyb;
+namespace textengine {
+struct CharFormatSummary;
+}
 
 namespace textengine {
 class TXRuler;
@@ -78,6 +81,7 @@ public:
     // view buttons its format at the caret and its view. Runs on the
     // document's own signals, so no menu needs to open first.
     void syncCommandStates();
+    void syncCommandStates(const textengine::CharFormatSummary &chars);
     void toggleLanguage(); // Ctrl+L in a document or the find window
 
     // engine::EngineHost

@@ -32,6 +32,29 @@ namespace textengine {
 
 namespace {
 
+// Readers of one character format, with the document's default where the
+// format sets nothing.
+QString familyOf(const QTextCharFormat &f, const QString &fallback)
+{
+    const QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty())
+        return families.front();
+    if (f.hasProperty(QTextFormat::FontFamily))
+        return f.stringProperty(QTextFormat::FontFamily);
+    return fallback;
+}
+
+int pointsOf(const QTextCharFormat &f, double fallback)
+{
+    const double pt = f.fontPointSize();
+    return static_cast<int>(std::lround(pt > 0 ? pt : fallback));
+}
+
+bool isBold(const QTextCharFormat &f)
+{
+    return f.fontWeight() >= QFont::DemiBold;
+}
+
 qint64 toColorRef(const QColor &c)
 {
     return qint64(c.red()) | (qint64(c.green()) << 8) | (qint64(c.blue()) << 16);
@@ -385,16 +408,20 @@ void TextControl::setText(const QString &text)
 
 // --- Character format -------------------------------------------------------
 
-template <typename Get> auto TextControl::uniformCharValue(Get get, bool *uniform) const
+// Calls visit with the format of each run of characters in the selection,
+// or with the caret's format when nothing is selected, until it returns
+// false. Neighbouring runs of one format (a paragraph's runs and the next
+// paragraph's, the usual case in a long document) are visited once.
+template <typename Visit> void TextControl::forEachSelectedCharFormat(Visit visit) const
 {
     const QTextCursor c = textCursor();
-    using T = decltype(get(QTextCharFormat()));
-    *uniform = true;
-    if (!c.hasSelection())
-        return get(c.charFormat());
+    if (!c.hasSelection()) {
+        visit(c.charFormat());
+        return;
+    }
     const int start = c.selectionStart();
     const int end = c.selectionEnd();
-    std::optional<T> first;
+    int last = -1;
     for (QTextBlock b = document()->findBlock(start); b.isValid() && b.position() < end; b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
@@ -402,17 +429,30 @@ template <typename Get> auto TextControl::uniformCharValue(Get get, bool *unifor
                 continue;
             if (f.position() >= end)
                 break;
-            T v = get(f.charFormat());
-            if (!first) {
-                first = std::move(v);
-            } else if (!(v == *first)) {
-                *uniform = false;
-                return *first;
-            }
+            if (f.charFormatIndex() == last)
+                continue;
+            last = f.charFormatIndex();
+            if (!visit(f.charFormat()))
+                return;
         }
     }
-    if (!first)
-        return get(c.charFormat());
+    if (last < 0)
+        visit(c.charFormat());
+}
+
+template <typename Get> auto TextControl::uniformCharValue(Get get, bool *uniform) const
+{
+    using T = decltype(get(QTextCharFormat()));
+    *uniform = true;
+    std::optional<T> first;
+    forEachSelectedCharFormat([&](const QTextCharFormat &f) {
+        T v = get(f);
+        if (!first)
+            first = std::move(v);
+        else if (!(v == *first))
+            *uniform = false;
+        return *uniform;
+    });
     return *first;
 }
 
@@ -435,16 +475,7 @@ QString TextControl::FontName() const
 {
     const QString fallback = document()->defaultFont().family();
     bool uniform;
-    const QString name = uniformCharValue(
-        [&](const QTextCharFormat &f) {
-            const QStringList families = f.fontFamilies().toStringList();
-            if (!families.isEmpty())
-                return families.front();
-            if (f.hasProperty(QTextFormat::FontFamily))
-                return f.stringProperty(QTextFormat::FontFamily);
-            return fallback;
-        },
-        &uniform);
+    const QString name = uniformCharValue([&](const QTextCharFormat &f) { return familyOf(f, fallback); }, &uniform);
     return uniform ? name : QString();
 }
 
@@ -462,12 +493,7 @@ int TextControl::FontSize() const
 {
     const double fallback = document()->defaultFont().pointSizeF();
     bool uniform;
-    const int size = uniformCharValue(
-        [&](const QTextCharFormat &f) {
-            const double pt = f.fontPointSize();
-            return static_cast<int>(std::lround(pt > 0 ? pt : fallback));
-        },
-        &uniform);
+    const int size = uniformCharValue([&](const QTextCharFormat &f) { return pointsOf(f, fallback); }, &uniform);
     return uniform ? size : 0;
 }
 
@@ -483,8 +509,7 @@ void TextControl::setFontSize(int points)
 bool TextControl::FontBold() const
 {
     bool uniform;
-    const bool on = uniformCharValue([](const QTextCharFormat &f) { return f.fontWeight() >= QFont::DemiBold; },
-                                     &uniform);
+    const bool on = uniformCharValue(isBold, &uniform);
     return uniform && on;
 }
 
@@ -535,6 +560,39 @@ void TextControl::setFontStrikeThru(bool on)
     QTextCharFormat f;
     f.setFontStrikeOut(on);
     mergeCharFormat(f);
+}
+
+CharFormatSummary TextControl::selectionCharFormat() const
+{
+    const QString family = document()->defaultFont().family();
+    const double points = document()->defaultFont().pointSizeF();
+    std::optional<CharFormatSummary> first;
+    bool name = true, size = true, bold = true, italic = true, underline = true, strike = true;
+    forEachSelectedCharFormat([&](const QTextCharFormat &f) {
+        const CharFormatSummary v{familyOf(f, family), pointsOf(f, points), isBold(f), f.fontItalic(),
+                                  f.fontUnderline(), f.fontStrikeOut()};
+        if (!first) {
+            first = v;
+            return true;
+        }
+        name = name && v.fontName == first->fontName;
+        size = size && v.fontSize == first->fontSize;
+        bold = bold && v.bold == first->bold;
+        italic = italic && v.italic == first->italic;
+        underline = underline && v.underline == first->underline;
+        strike = strike && v.strikeThru == first->strikeThru;
+        return name || size || bold || italic || underline || strike;
+    });
+    CharFormatSummary s = *first;
+    if (!name)
+        s.fontName.clear();
+    if (!size)
+        s.fontSize = 0;
+    s.bold = bold && s.bold;
+    s.italic = italic && s.italic;
+    s.underline = underline && s.underline;
+    s.strikeThru = strike && s.strikeThru;
+    return s;
 }
 
 qint64 TextControl::ForeColor() const

@@ -653,21 +653,22 @@ void frmMain::SyncFormatControls()
     if (!doc)
         return;
     textengine::TextControl *rtf = doc->rtftext();
-    syncCommandStates();
+    const textengine::CharFormatSummary chars = rtf->selectionCharFormat();
+    syncCommandStates(chars);
     if (keepLanguageInEmptyParagraph(rtf))
         return;
     // The language follows the text first, so that the size box still
     // shows the size of the language being left when that is stored; then
     // the boxes show the text's own font and size.
-    const QString font = rtf->FontName();
+    const QString &font = chars.fontName;
     if (!font.isEmpty()) {
         const bool hindiText = font.left(8) == u"Glyphora"_s;
         if (hindiText != OptHindi->isChecked())
             followLanguage(hindiText);
         (hindiText ? CmbFontHin : cmbFontEng)->setCurrentText(font);
     }
-    if (rtf->FontSize() > 0)
-        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+    if (chars.fontSize > 0)
+        cmbFontSize->setCurrentText(QString::number(chars.fontSize));
 }
 
 // The language switch of the caret entering text of the other language:
@@ -727,6 +728,12 @@ void frmMain::prepareTyping(textengine::TextControl *rtf)
 
 void frmMain::syncCommandStates()
 {
+    if (frmDocument *doc = activeDocument())
+        syncCommandStates(doc->rtftext()->selectionCharFormat());
+}
+
+void frmMain::syncCommandStates(const textengine::CharFormatSummary &chars)
+{
     frmDocument *doc = activeDocument();
     if (!doc)
         return;
@@ -736,10 +743,10 @@ void frmMain::syncCommandStates()
     m_cmd->mnuEditCopy->setEnabled(selection);
     m_cmd->mnuEditUndo->setEnabled(rtf->document()->isUndoAvailable());
 
-    m_cmd->tbToolbarButton(13)->setChecked(rtf->FontBold());
-    m_cmd->tbToolbarButton(14)->setChecked(rtf->FontItalic());
-    m_cmd->tbToolbarButton(15)->setChecked(rtf->FontUnderline());
-    m_cmd->tbBar2Button(10)->setChecked(rtf->FontStrikeThru());
+    m_cmd->tbToolbarButton(13)->setChecked(chars.bold);
+    m_cmd->tbToolbarButton(14)->setChecked(chars.italic);
+    m_cmd->tbToolbarButton(15)->setChecked(chars.underline);
+    m_cmd->tbBar2Button(10)->setChecked(chars.strikeThru);
     const int align = rtf->AlignMent();
     if (align >= 0 && align <= 3) {
         static const int pressed[4] = {19, 21, 20, 22};

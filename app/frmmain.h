@@ -19,6 +19,9 @@ class QTimer;
 class SettingsStore;
 class frmDocument;
 class frmKeyb;
+namespace textengine {
+struct CharFormatSummary;
+}
 
 namespace textengine {
 class TextControl;
@@ -79,6 +82,7 @@ public:
     // view buttons its format at the caret and its view. Runs on the
     // document's own signals, so no menu needs to open first.
     void syncCommandStates();
+    void syncCommandStates(const textengine::CharFormatSummary &chars);
     void toggleLanguage(); // Ctrl+L in a document or the find window
     // With the caret in an empty paragraph, gives it the font of the input
     // language and the size in the box, and returns true: there is no text

@@ -7,11 +7,14 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
-frmSplash::frmSplash(std::function<void()> whenDone)
+frmSplash::frmSplash(std::function<void()> whenDone, std::function<void()> meanwhile)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_whenDone(std::move(whenDone))
+    , m_meanwhile(std::move(meanwhile))
     , m_timer(new QTimer(this))
 {
     setObjectName(u"frmSplash"_s);
@@ -23,6 +26,7 @@ frmSplash::frmSplash(std::function<void()> whenDone)
     m_timer->setSingleShot(true);
     m_timer->setInterval(400);
     connect(m_timer, &QTimer::timeout, this, [this] {
+        m_meanwhile = nullptr;
         if (m_whenDone)
             m_whenDone();
         close();
@@ -40,6 +44,13 @@ void frmSplash::showEvent(QShowEvent *event)
 
 void frmSplash::paintEvent(QPaintEvent *)
 {
+    if (m_meanwhile) {
+        // After this paint has reached the screen.
+        QTimer::singleShot(0, this, [this] {
+            if (auto work = std::exchange(m_meanwhile, nullptr))
+                work();
+        });
+    }
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor(0xfc, 0xfc, 0xfc));

@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -65,16 +66,30 @@ int runWindow(int argc, char **argv)
     QApplication::setApplicationName(u"Kalamora"_s);
     QApplication::setApplicationVersion(QLatin1StringView(KALAMORA_VERSION));
     kalamora::setUpIconTheme();
-    kalamora::registerProgramFont();
-    QApplication::setWindowIcon(kalamora::applicationIcon());
 
     const QStringList files = QApplication::arguments().mid(1);
     SettingsStore settings;
     engine::EngineState state;
     std::unique_ptr<frmMain> main;
 
+    // The program's font is registered, the main window's widgets are made
+    // and the font list is read while the splash waits for its timer; the
+    // tick loads and shows the window.
+    bool prepared = false;
+    const auto makeMain = [&] {
+        if (!std::exchange(prepared, true)) {
+            kalamora::registerProgramFont();
+            QApplication::setWindowIcon(kalamora::applicationIcon());
+        }
+        if (!main)
+            main = std::make_unique<frmMain>(settings, state);
+    };
+    const auto meanwhile = [&] {
+        makeMain();
+        QFontDatabase::families();
+    };
     auto *splash = new frmSplash([&] {
-        main = std::make_unique<frmMain>(settings, state);
+        makeMain();
         main->show();
         try {
             main->startUp();
@@ -94,7 +109,7 @@ int runWindow(int argc, char **argv)
                 QApplication::exit(0);
             });
         }
-    });
+    }, meanwhile);
     splash->show();
     const int status = QApplication::exec();
     main.reset();

@@ -179,7 +179,8 @@ struct Builder {
     }
 };
 
-void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth);
+void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth,
+                  const std::function<void()> &afterBlock = {});
 
 // How far a list indents its text, in twips, and how far the bullet stands
 // in front of the text in RTF's terms.
@@ -547,7 +548,8 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur, int de
 // Tables nest no deeper than this; the RTF reader keeps to it as well.
 constexpr int maxTableDepth = 16;
 
-void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth)
+void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth,
+                  const std::function<void()> &afterBlock)
 {
     for (const rtf::Block &block : blocks) {
         if (!block.isTable()) {
@@ -556,6 +558,8 @@ void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor
             insertTable(block.table, b, cur, depth + 1);
             first = true;  // the paragraph after a table is there already
         }
+        if (afterBlock)
+            afterBlock();
     }
 }
 
@@ -1030,7 +1034,7 @@ QTextFrame *insertFixedFrame(const QTextCursor &at, const QTextFrameFormat &form
     return frame;
 }
 
-void insertModel(const rtf::Document &model, QTextCursor &cursor)
+void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::function<void()> &afterBlock)
 {
     const bool whole = cursor.document()->isEmpty();
     Builder builder{model, {}, {}};
@@ -1039,7 +1043,7 @@ void insertModel(const rtf::Document &model, QTextCursor &cursor)
     bool first = true;
     // One change of the document: laid out once, at the end.
     cursor.beginEditBlock();
-    insertBlocks(model.blocks, builder, cursor, first, 0);
+    insertBlocks(model.blocks, builder, cursor, first, 0, afterBlock);
     if (whole)
         setPageStories(*cursor.document(), model);
     cursor.endEditBlock();

@@ -64,8 +64,9 @@ enum StructureObject {
 // Puts a read document into a QTextDocument at `cursor`: a whole document
 // when the cursor stands in an empty one, otherwise inserted there (the first
 // paragraph joins the one at the cursor). Leaves the cursor after it. The
-// headers and footers come along only into an empty document.
-void insertModel(const rtf::Document &model, QTextCursor &cursor);
+// headers and footers come along only into an empty document. `afterBlock`,
+// when given, runs after each paragraph or table of the body.
+void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::function<void()> &afterBlock = {});
 
 // The whole QTextDocument as the model the RTF writer takes, with the page
 // setup it is to carry (table widths not fixed in the document share the

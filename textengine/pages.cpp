@@ -1,6 +1,7 @@
 // TextControl: view properties, pages and printing, tables and objects.
 #include "textcontrol.h"
 
+#include "documentlayout.h"
 #include "pageband.h"
 #include "stories.h"
 #include "units.h"
@@ -332,8 +333,16 @@ void TextControl::paintEvent(QPaintEvent *event)
         QPainter p(viewport());
         const int dx = -horizontalScrollBar()->value();
         const int dy = -verticalScrollBar()->value();
-        const int pages = std::max(1, document()->pageCount());
-        for (int i = 0; i < pages; ++i) {
+        // Only the sheets in the window: a long document has thousands, and
+        // may still be being laid out.
+        auto *layout = qobject_cast<DocumentLayout *>(document()->documentLayout());
+        if (layout)
+            layout->ensureLayouted(verticalScrollBar()->value() + viewport()->height());
+        const int pages = layout ? layout->pagesSoFar() : std::max(1, document()->pageCount());
+        const double step = twipsToUnits(m_page.height + deskGap);
+        const int first = std::clamp(static_cast<int>(-dy / step) - 1, 0, pages - 1);
+        const int last = std::clamp(static_cast<int>((viewport()->height() - dy) / step) + 1, 0, pages - 1);
+        for (int i = first; i <= last; ++i) {
             const QRect r = sheetRect(i).toRect().translated(dx, dy);
             if (r.bottom() < 0 || r.top() > viewport()->height())
                 continue;

@@ -67,7 +67,7 @@ void TXRuler::attach(TextControl *control)
     m_control = control;
     if (control) {
         control->viewport()->installEventFilter(this);
-        const auto refresh = [this] { update(); };
+        const auto refresh = [this] { this->refresh(); };
         m_connections << connect(control, &TextControl::cursorPositionChanged, this, refresh)
                       << connect(control, &TextControl::Change, this, refresh)
                       << connect(control->document(), &QTextDocument::contentsChanged, this, refresh)
@@ -86,6 +86,28 @@ void TXRuler::attach(TextControl *control)
                          });
     }
     update();
+}
+
+TXRuler::View TXRuler::currentView() const
+{
+    View v;
+    if (!m_control)
+        return v;
+    v.left = textLeftX();
+    v.perTwip = pixelsPerTwip();
+    v.page = m_control->pageSetup();
+    const QTextBlockFormat bf = m_control->textCursor().blockFormat();
+    v.paragraph.setLeftMargin(bf.leftMargin());
+    v.paragraph.setTextIndent(bf.textIndent());
+    v.paragraph.setRightMargin(bf.rightMargin());
+    v.paragraph.setTabPositions(bf.tabPositions());
+    return v;
+}
+
+void TXRuler::refresh()
+{
+    if (!(currentView() == m_shown))
+        update();
 }
 
 double TXRuler::pixelsPerTwip() const
@@ -122,10 +144,13 @@ void TXRuler::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
+    m_shown = currentView();
     if (!m_control)
         return;
     p.setRenderHint(QPainter::Antialiasing);
     const TextControl &c = *m_control;
+    const View &v = m_shown;
+    const auto xOfTwips = [&v](double t) { return v.left + t * v.perTwip; };
     const double textWidth = c.PageWidth() - c.PageMarginL() - c.PageMarginR();
     const double pageL = xOfTwips(-c.PageMarginL()), pageR = xOfTwips(textWidth + c.PageMarginR());
     const QRectF band(pageL, 4, pageR - pageL, height() - 8);
@@ -138,7 +163,7 @@ void TXRuler::paintEvent(QPaintEvent *)
     QFont f = font();
     f.setPixelSize(9);
     p.setFont(f);
-    const double step = 180 * pixelsPerTwip();
+    const double step = 180 * v.perTwip;
     if (step >= 2) {
         for (int i = int(-c.PageMarginL() / 180); xOfTwips(i * 180.0) <= pageR; ++i) {
             const double x = xOfTwips(i * 180.0);
@@ -155,7 +180,7 @@ void TXRuler::paintEvent(QPaintEvent *)
     }
 
     // Tab stops of the current paragraph.
-    const QTextBlockFormat bf = c.textCursor().blockFormat();
+    const QTextBlockFormat &bf = v.paragraph;
     p.setPen(QPen(Qt::black, 1.5));
     for (const QTextOption::Tab &tab : bf.tabPositions()) {
         const double x = xOfTwips(unitsToTwips(tab.position));

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "textcontrol.h"
+
 #include <QPointer>
 #include <QTextOption>
 #include <QWidget>
 
 namespace textengine {
-
-class TextControl;
 
 // The ruler above a document: the page's width with its margins shaded,
 // the current paragraph's indents (first line above, the other lines below,
@@ -48,6 +48,18 @@ protected:
 
 private:
     enum Marker { None, FirstLine, LeftIndent, RightIndent, Tab };
+    // Everything the ruler's picture depends on. Typing moves the caret and
+    // changes the text at every key; the ruler repaints only when the
+    // picture would change.
+    struct View {
+        double left = 0;      // textLeftX()
+        double perTwip = 0;   // pixelsPerTwip()
+        TextControl::PageSetup page;
+        QTextBlockFormat paragraph;  // the current paragraph's indents and tab stops
+        bool operator==(const View &) const = default;
+    };
+    View currentView() const;
+    void refresh();
     double pixelsPerTwip() const;
     double textLeftX() const;
     Marker markerAt(const QPointF &pos) const;
@@ -57,6 +69,7 @@ private:
     quintptr m_handle;
     QPointer<TextControl> m_control;
     QList<QMetaObject::Connection> m_connections;
+    View m_shown;  // as last painted
     Marker m_drag = None;
     int m_tab = -1;  // the tab stop dragged, by index in the paragraph's list
 };

@@ -1,7 +1,9 @@
 #include "textcontrol.h"
 
 #include "cp1252.h"
+#include "documentlayout.h"
 #include "documentmodel.h"
+#include "fileprogress.h"
 #include "htmlexport.h"
 #include "plaintext.h"
 #include "units.h"
@@ -9,6 +11,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -28,6 +31,29 @@ using namespace Qt::StringLiterals;
 namespace textengine {
 
 namespace {
+
+// Readers of one character format, with the document's default where the
+// format sets nothing.
+QString familyOf(const QTextCharFormat &f, const QString &fallback)
+{
+    const QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty())
+        return families.front();
+    if (f.hasProperty(QTextFormat::FontFamily))
+        return f.stringProperty(QTextFormat::FontFamily);
+    return fallback;
+}
+
+int pointsOf(const QTextCharFormat &f, double fallback)
+{
+    const double pt = f.fontPointSize();
+    return static_cast<int>(std::lround(pt > 0 ? pt : fallback));
+}
+
+bool isBold(const QTextCharFormat &f)
+{
+    return f.fontWeight() >= QFont::DemiBold;
+}
 
 qint64 toColorRef(const QColor &c)
 {
@@ -242,6 +268,15 @@ QString decodeHtml(const QByteArray &bytes)
 
 TextControl::TextControl(QWidget *parent) : QTextEdit(parent)
 {
+    // A key typed into a paragraph lays out that paragraph, not the rest of
+    // the document after it (documentlayout.h).
+    auto *qtLayout = qobject_cast<QTextDocumentLayout *>(document()->documentLayout());
+    auto *layout = new DocumentLayout(document());
+    if (qtLayout) {
+        layout->setPaintDevice(qtLayout->paintDevice());
+        layout->setCursorWidth(qtLayout->cursorWidth());
+    }
+    document()->setDocumentLayout(layout);
     setAcceptRichText(true);
     setTabChangesFocus(false);
     connect(document(), &QTextDocument::contentsChange, this, &TextControl::onDocumentChanged);
@@ -383,16 +418,20 @@ void TextControl::setText(const QString &text)
 
 // --- Character format -------------------------------------------------------
 
-template <typename Get> auto TextControl::uniformCharValue(Get get, bool *uniform) const
+// Calls visit with the format of each run of characters in the selection,
+// or with the caret's format when nothing is selected, until it returns
+// false. Neighbouring runs of one format (a paragraph's runs and the next
+// paragraph's, the usual case in a long document) are visited once.
+template <typename Visit> void TextControl::forEachSelectedCharFormat(Visit visit) const
 {
     const QTextCursor c = textCursor();
-    using T = decltype(get(QTextCharFormat()));
-    *uniform = true;
-    if (!c.hasSelection())
-        return get(c.charFormat());
+    if (!c.hasSelection()) {
+        visit(c.charFormat());
+        return;
+    }
     const int start = c.selectionStart();
     const int end = c.selectionEnd();
-    std::optional<T> first;
+    int last = -1;
     for (QTextBlock b = document()->findBlock(start); b.isValid() && b.position() < end; b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment f = it.fragment();
@@ -400,17 +439,30 @@ template <typename Get> auto TextControl::uniformCharValue(Get get, bool *unifor
                 continue;
             if (f.position() >= end)
                 break;
-            T v = get(f.charFormat());
-            if (!first) {
-                first = std::move(v);
-            } else if (!(v == *first)) {
-                *uniform = false;
-                return *first;
-            }
+            if (f.charFormatIndex() == last)
+                continue;
+            last = f.charFormatIndex();
+            if (!visit(f.charFormat()))
+                return;
         }
     }
-    if (!first)
-        return get(c.charFormat());
+    if (last < 0)
+        visit(c.charFormat());
+}
+
+template <typename Get> auto TextControl::uniformCharValue(Get get, bool *uniform) const
+{
+    using T = decltype(get(QTextCharFormat()));
+    *uniform = true;
+    std::optional<T> first;
+    forEachSelectedCharFormat([&](const QTextCharFormat &f) {
+        T v = get(f);
+        if (!first)
+            first = std::move(v);
+        else if (!(v == *first))
+            *uniform = false;
+        return *uniform;
+    });
     return *first;
 }
 
@@ -433,16 +485,7 @@ QString TextControl::FontName() const
 {
     const QString fallback = document()->defaultFont().family();
     bool uniform;
-    const QString name = uniformCharValue(
-        [&](const QTextCharFormat &f) {
-            const QStringList families = f.fontFamilies().toStringList();
-            if (!families.isEmpty())
-                return families.front();
-            if (f.hasProperty(QTextFormat::FontFamily))
-                return f.stringProperty(QTextFormat::FontFamily);
-            return fallback;
-        },
-        &uniform);
+    const QString name = uniformCharValue([&](const QTextCharFormat &f) { return familyOf(f, fallback); }, &uniform);
     return uniform ? name : QString();
 }
 
@@ -467,12 +510,7 @@ int TextControl::FontSize() const
 {
     const double fallback = document()->defaultFont().pointSizeF();
     bool uniform;
-    const int size = uniformCharValue(
-        [&](const QTextCharFormat &f) {
-            const double pt = f.fontPointSize();
-            return static_cast<int>(std::lround(pt > 0 ? pt : fallback));
-        },
-        &uniform);
+    const int size = uniformCharValue([&](const QTextCharFormat &f) { return pointsOf(f, fallback); }, &uniform);
     return uniform ? size : 0;
 }
 
@@ -488,8 +526,7 @@ void TextControl::setFontSize(int points)
 bool TextControl::FontBold() const
 {
     bool uniform;
-    const bool on = uniformCharValue([](const QTextCharFormat &f) { return f.fontWeight() >= QFont::DemiBold; },
-                                     &uniform);
+    const bool on = uniformCharValue(isBold, &uniform);
     return uniform && on;
 }
 
@@ -540,6 +577,39 @@ void TextControl::setFontStrikeThru(bool on)
     QTextCharFormat f;
     f.setFontStrikeOut(on);
     mergeCharFormat(f);
+}
+
+CharFormatSummary TextControl::selectionCharFormat() const
+{
+    const QString family = document()->defaultFont().family();
+    const double points = document()->defaultFont().pointSizeF();
+    std::optional<CharFormatSummary> first;
+    bool name = true, size = true, bold = true, italic = true, underline = true, strike = true;
+    forEachSelectedCharFormat([&](const QTextCharFormat &f) {
+        const CharFormatSummary v{familyOf(f, family), pointsOf(f, points), isBold(f), f.fontItalic(),
+                                  f.fontUnderline(), f.fontStrikeOut()};
+        if (!first) {
+            first = v;
+            return true;
+        }
+        name = name && v.fontName == first->fontName;
+        size = size && v.fontSize == first->fontSize;
+        bold = bold && v.bold == first->bold;
+        italic = italic && v.italic == first->italic;
+        underline = underline && v.underline == first->underline;
+        strike = strike && v.strikeThru == first->strikeThru;
+        return name || size || bold || italic || underline || strike;
+    });
+    CharFormatSummary s = *first;
+    if (!name)
+        s.fontName.clear();
+    if (!size)
+        s.fontSize = 0;
+    s.bold = bold && s.bold;
+    s.italic = italic && s.italic;
+    s.underline = underline && s.underline;
+    s.strikeThru = strike && s.strikeThru;
+    return s;
 }
 
 qint64 TextControl::ForeColor() const
@@ -796,27 +866,89 @@ bool TextControl::fail(const QString &message)
     return false;
 }
 
-bool TextControl::readFile(const QString &file, qint64 offset, QByteArray &bytes)
+namespace {
+
+// The bytes of a file from `offset` on; the reason when they cannot be read.
+// Touches no widget: runs on a thread of its own for a long file.
+QString readBytes(const QString &file, qint64 offset, QByteArray &bytes)
 {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
-        return fail(u"Cannot open %1: %2"_s.arg(file, f.errorString()));
+        return u"Cannot open %1: %2"_s.arg(file, f.errorString());
     if (offset < 0 || (offset > 0 && !f.seek(offset)))
-        return fail(u"Cannot read %1 from byte %2"_s.arg(file).arg(offset));
+        return u"Cannot read %1 from byte %2"_s.arg(file).arg(offset);
     bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return fail(u"Cannot read %1: %2"_s.arg(file, f.errorString()));
-    return true;
+        return u"Cannot read %1: %2"_s.arg(file, f.errorString());
+    return {};
 }
 
-bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
+// Writes `data` into `file` from byte `offset` on, keeping the bytes before
+// it, never leaving a half-written file; the reason when it cannot.
+QString writeBytes(const QString &file, qint64 offset, const QByteArray &data)
+{
+    if (offset < 0)
+        return u"Cannot write %1 from byte %2"_s.arg(file).arg(offset);
+    QByteArray prefix;
+    if (offset > 0) {
+        QFile old(file);
+        if (old.open(QIODevice::ReadOnly))
+            prefix = old.read(offset);
+    }
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return u"Cannot write %1: %2"_s.arg(file, out.errorString());
+    // A write the disk takes only part of (full, or over the file size
+    // limit) reports no error of its own: compare the counts. Without the
+    // commit the old file stays as it was.
+    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
+        return u"Cannot write %1: the disk took only part of it"_s.arg(file);
+    if (!out.commit())
+        return u"Cannot write %1: %2"_s.arg(file, out.errorString());
+    return {};
+}
+
+rtf::Document rtfModel(const QTextDocument &doc, const TextControl::PageSetup &setup)
+{
+    rtf::PageSetup page;
+    page.width = setup.width;
+    page.height = setup.height;
+    page.marginL = setup.marginL;
+    page.marginT = setup.marginT;
+    page.marginR = setup.marginR;
+    page.marginB = setup.marginB;
+    return modelFromDocument(doc, page);
+}
+
+} // namespace
+
+bool TextControl::readFile(const QString &file, qint64 offset, QByteArray &bytes)
+{
+    const QString error = readBytes(file, offset, bytes);
+    return error.isEmpty() || fail(error);
+}
+
+bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, FileProgress *progress)
 {
     QTextDocument *doc = document();
+    FileProgress none(nullptr, QString());
+    FileProgress &busy = progress ? *progress : none;
+    // While a long document goes in, the window paints, but not this
+    // control: its document is half made.
+    struct Hidden {
+        QWidget *control;
+        bool was;
+        ~Hidden() { control->setUpdatesEnabled(was); }
+    } hidden{this, updatesEnabled()};
+    if (busy.active())
+        setUpdatesEnabled(false);
     switch (format) {
     case FormatRtf: {
         rtf::Document model;
-        const rtf::ReadResult r = rtf::read(std::string_view(bytes.constData(), size_t(bytes.size())), model,
-                                            decodeCodePage);
+        rtf::ReadResult r;
+        busy.inBackground([&] {
+            r = rtf::read(std::string_view(bytes.constData(), size_t(bytes.size())), model, decodeCodePage);
+        });
         if (!r.ok)
             return fail(u"The file is not an RTF file (%1)"_s.arg(QString::fromStdString(r.error)));
         ownEdit([&] {
@@ -834,12 +966,19 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
                 take(p.marginT, m_page.marginT, 0);
                 take(p.marginR, m_page.marginR, 0);
                 take(p.marginB, m_page.marginB, 0);
+                // The pages first: laying a long document out for the old
+                // page and again for the new one would double the wait.
+                if (m_viewMode == 1)
+                    applyPageLayout();
                 QTextCursor c(doc);
                 c.beginEditBlock();
-                insertModel(model, c);
+                insertModel(model, c, [&busy] { busy.step(); });
+                // The caret goes to the start before the document is laid out:
+                // moving it from the end afterwards would have the whole
+                // document laid out before the window shows the first page.
+                setTextCursor(QTextCursor(doc));
                 c.endEditBlock();
                 doc->setUndoRedoEnabled(true);
-                setTextCursor(QTextCursor(doc));
             } else {
                 QTextCursor c = textCursor();
                 c.beginEditBlock();
@@ -853,20 +992,23 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
         return true;
     }
     case FormatText: {
-        const std::u16string text = plaintext::decode(std::string_view(bytes.constData(), size_t(bytes.size())));
+        std::u16string text;
+        busy.inBackground([&] { text = plaintext::decode(std::string_view(bytes.constData(), size_t(bytes.size()))); });
         const QString s(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
         ownEdit([&] {
             if (whole) {
                 const QTextCharFormat keep = QTextCursor(doc).charFormat();
                 doc->setUndoRedoEnabled(false);
                 doc->clear();
+                if (m_viewMode == 1)
+                    applyPageLayout();
                 QTextCursor c(doc);
                 c.beginEditBlock();
                 c.setCharFormat(keep);
                 writeText(c, s);
+                setTextCursor(QTextCursor(doc));  // before the layout, as above
                 c.endEditBlock();
                 doc->setUndoRedoEnabled(true);
-                setTextCursor(QTextCursor(doc));
             } else {
                 QTextCursor c = textCursor();
                 c.beginEditBlock();
@@ -901,7 +1043,14 @@ bool TextControl::Load(const QString &file, qint64 offset, int format)
     QByteArray bytes;
     if (format != FormatRtf && format != FormatText && format != FormatHtml)
         return fail(u"Unknown file format %1"_s.arg(format));
-    if (!readFile(file, offset, bytes) || !insertBytes(bytes, format, true))
+    const QFileInfo info(file);
+    FileProgress progress(info.size() >= FileProgress::LargeFile ? this : nullptr,
+                          u"Opening %1"_s.arg(info.fileName()));
+    QString error;
+    progress.inBackground([&] { error = readBytes(file, offset, bytes); });
+    if (!error.isEmpty())
+        return fail(error);
+    if (!insertBytes(bytes, format, true, &progress))
         return false;
     if (m_viewMode == 1)
         applyViewMode();  // a new document starts with a frame of its own
@@ -922,14 +1071,7 @@ bool TextControl::TextImport(const QString &file)
 
 QByteArray TextControl::toRtf() const
 {
-    rtf::PageSetup page;
-    page.width = m_page.width;
-    page.height = m_page.height;
-    page.marginL = m_page.marginL;
-    page.marginT = m_page.marginT;
-    page.marginR = m_page.marginR;
-    page.marginB = m_page.marginB;
-    return QByteArray::fromStdString(rtf::write(modelFromDocument(*document(), page)));
+    return QByteArray::fromStdString(rtf::write(rtfModel(*document(), m_page)));
 }
 
 bool TextControl::setRtf(const QByteArray &rtf)
@@ -943,11 +1085,15 @@ bool TextControl::setRtf(const QByteArray &rtf)
 
 bool TextControl::Save(const QString &file, qint64 offset, int format)
 {
+    FileProgress progress(document()->characterCount() >= FileProgress::LargeFile ? this : nullptr,
+                          u"Saving %1"_s.arg(QFileInfo(file).fileName()));
     QByteArray data;
     switch (format) {
-    case FormatRtf:
-        data = toRtf();
+    case FormatRtf: {
+        const rtf::Document model = rtfModel(*document(), m_page);
+        progress.inBackground([&] { data = QByteArray::fromStdString(rtf::write(model)); });
         break;
+    }
     case FormatText: {
         QString t = Text();
         t.remove(QChar::ObjectReplacementCharacter);
@@ -962,25 +1108,9 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
     default:
         return fail(u"Unknown file format %1"_s.arg(format));
     }
-    if (offset < 0)
-        return fail(u"Cannot write %1 from byte %2"_s.arg(file).arg(offset));
-    QByteArray prefix;
-    if (offset > 0) {
-        QFile old(file);
-        if (old.open(QIODevice::ReadOnly))
-            prefix = old.read(offset);
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    // A write the disk takes only part of (full, or over the file size
-    // limit) reports no error of its own: compare the counts. Without the
-    // commit the old file stays as it was.
-    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
-        return fail(u"Cannot write %1: the disk took only part of it"_s.arg(file));
-    if (!out.commit())
-        return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    return true;
+    QString error;
+    progress.inBackground([&] { error = writeBytes(file, offset, data); });
+    return error.isEmpty() || fail(error);
 }
 
 bool TextControl::RTFExport(const QString &file)

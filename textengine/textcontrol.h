@@ -18,6 +18,14 @@ namespace textengine {
 // "C059"). The plain name finds the family all the same.
 QString plainFamily(const QString &name);
 
+// The character format of a selection as the format controls show it: a
+// format that is not the same over the whole selection reads false, "" or 0.
+struct CharFormatSummary {
+    QString fontName;
+    int fontSize = 0;
+    bool bold = false, italic = false, underline = false, strikeThru = false;
+};
+
 // The document's text-engine control: a rich-text widget over QTextDocument
 // that offers the word-processing component's members by their own names
 // (SelStart, FontBold, Load, ...), both as C++ accessors and as Qt properties
@@ -148,6 +156,9 @@ public:
     void setFontUnderline(bool on);
     bool FontStrikeThru() const;
     void setFontStrikeThru(bool on);
+    // The six above at once, in one pass over the selection: what the
+    // format controls show after every key and every move of the caret.
+    CharFormatSummary selectionCharFormat() const;
     bool SelBullet() const;  // every selected paragraph is a bulleted one
     void setSelBullet(bool on);
     qint64 ForeColor() const;
@@ -333,9 +344,10 @@ private:
     void mergeCharFormat(const QTextCharFormat &format);
     void mergeBlockFormat(const QTextBlockFormat &format);
     template <typename Get> auto uniformCharValue(Get get, bool *uniform) const;
+    template <typename Visit> void forEachSelectedCharFormat(Visit visit) const;
     void insertCode(int code);
     bool readFile(const QString &file, qint64 offset, QByteArray &bytes);
-    bool insertBytes(const QByteArray &bytes, int format, bool whole);
+    bool insertBytes(const QByteArray &bytes, int format, bool whole, class FileProgress *progress = nullptr);
     bool fail(const QString &message);
 
     QTextDocument *pagedDocument() const;

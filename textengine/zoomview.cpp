@@ -1,6 +1,7 @@
 // The scaled view of a TextControl at zoom factors other than 100 percent.
 #include "zoomview.h"
 
+#include "documentlayout.h"
 #include "stories.h"
 #include "textcontrol.h"
 #include "units.h"
@@ -67,30 +68,77 @@ ZoomView::ZoomView(TextControl *control) : QObject(control), m_control(control)
     setObjectName(QStringLiteral("ZoomView"));
     control->viewport()->installEventFilter(this);
     control->installEventFilter(this);
-    const auto repaint = [this] {
-        if (scale() != 1.0) {
-            m_caretOn = true;
+    // What changed is repainted, scaled: the caret where it was and where
+    // it is, the text the layout reports changed, everything when a
+    // selection or the scrolling changes.
+    const auto caretMoved = [this] {
+        if (scale() == 1.0)
+            return;
+        m_caretOn = true;
+        if (m_control->textCursor().hasSelection() || m_selection)
             m_control->viewport()->update();
-        }
+        else
+            updateCaret();
+        m_selection = m_control->textCursor().hasSelection();
     };
-    connect(control, &TextControl::cursorPositionChanged, this, [this, repaint] {
-        repaint();
+    connect(control, &TextControl::cursorPositionChanged, this, [this, caretMoved] {
+        caretMoved();
         if (scale() != 1.0)
             QTimer::singleShot(0, this, [this] { ensureCaretVisible(); });
     });
-    connect(control, &TextControl::selectionChanged, this, repaint);
+    connect(control, &TextControl::selectionChanged, this, caretMoved);
+    for (QScrollBar *bar : {control->horizontalScrollBar(), control->verticalScrollBar()}) {
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            if (scale() != 1.0)
+                m_control->viewport()->update();
+        });
+    }
     connect(control->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             [this] {
                 if (scale() != 1.0)
                     adjustScrollBars();
             });
-    connect(control->document()->documentLayout(), &QAbstractTextDocumentLayout::update, this, repaint);
+    connect(control->document()->documentLayout(), &QAbstractTextDocumentLayout::update, this,
+            [this](const QRectF &changed) {
+                if (scale() == 1.0)
+                    return;
+                m_caretOn = true;
+                updateLayoutRect(changed);
+                updateCaret();
+            });
     const int flash = QApplication::styleHints()->cursorFlashTime();
     m_blink.setInterval(flash > 0 ? flash / 2 : 500);
     connect(&m_blink, &QTimer::timeout, this, [this] {
         m_caretOn = !m_caretOn;
-        m_control->viewport()->update();
+        updateCaret();
     });
+}
+
+void ZoomView::updateLayoutRect(const QRectF &changed)
+{
+    QWidget *vp = m_control->viewport();
+    if (!changed.isValid()) {
+        vp->update();
+        return;
+    }
+    const QRectF shown = QRectF(toViewport(changed.topLeft()), toViewport(changed.bottomRight())).intersected(vp->rect());
+    if (!shown.isEmpty())
+        vp->update(shown.toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+void ZoomView::updateCaret()
+{
+    QWidget *vp = m_control->viewport();
+    vp->update(m_caret);
+    // cursorRect() is the layout rectangle less the scroll offsets.
+    const QRectF caret = QRectF(m_control->cursorRect())
+                             .translated(m_control->horizontalScrollBar()->value(),
+                                         m_control->verticalScrollBar()->value());
+    m_caret = QRectF(toViewport(caret.topLeft()), toViewport(caret.bottomRight()))
+                  .toAlignedRect()
+                  .adjusted(-2, -2, 2, 2)
+                  .intersected(vp->rect());
+    vp->update(m_caret);
 }
 
 ZoomView *ZoomView::of(TextControl *control)
@@ -180,7 +228,9 @@ void ZoomView::refresh()
         }
     } else {
         m_caretOn = true;
-        m_blink.start();
+        // A flash time of 0 asks for a steady caret, as the unscaled view draws it.
+        if (QApplication::styleHints()->cursorFlashTime() > 0)
+            m_blink.start();
     }
     adjustScrollBars();
     c->viewport()->update();
@@ -190,7 +240,11 @@ void ZoomView::refresh()
 void ZoomView::adjustScrollBars()
 {
     const double z = scale();
-    const QSizeF doc = m_control->document()->documentLayout()->documentSize();
+    // Unscaled, the ranges go back to what QTextEdit gives them, which
+    // sizes a long document still being laid out from the part done (and
+    // does not wait for the rest of it).
+    const auto *layout = qobject_cast<const DocumentLayout *>(m_control->document()->documentLayout());
+    const QSizeF doc = z == 1.0 && layout ? layout->sizeSoFar() : m_control->document()->documentLayout()->documentSize();
     const QSize vp = m_control->viewport()->size();
     QScrollBar *v = m_control->verticalScrollBar();
     QScrollBar *h = m_control->horizontalScrollBar();
@@ -264,7 +318,12 @@ void ZoomView::paint(QPainter &p, const QRect &clip)
         const QSizeF sheet(twipsToUnits(c->PageWidth()), twipsToUnits(c->PageHeight()));
         if (step > 0) {
             const int first = std::max(0, static_cast<int>(layoutClip.top() / step));
-            const int last = std::min(std::max(doc->pageCount(), 1) - 1, static_cast<int>(layoutClip.bottom() / step));
+            // The pages laid out so far, down to the bottom of what is shown.
+            auto *layout = qobject_cast<DocumentLayout *>(doc->documentLayout());
+            if (layout)
+                layout->ensureLayouted(layoutClip.bottom());
+            const int pages = layout ? layout->pagesSoFar() : std::max(doc->pageCount(), 1);
+            const int last = std::min(pages - 1, static_cast<int>(layoutClip.bottom() / step));
             for (int i = first; i <= last; ++i) {
                 const QRectF r(QPointF(0, i * step), sheet);
                 p.fillRect(r.translated(3 / z, 3 / z), QColor(0x50, 0x50, 0x50));

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointF>
+#include <QRect>
 #include <QTimer>
 
 class QEvent;
@@ -56,10 +57,15 @@ protected:
 private:
     void adjustScrollBars();
     void ensureCaretVisible();
+    // Repaint a rectangle of the layout, and the caret where it was and is.
+    void updateLayoutRect(const QRectF &changed);
+    void updateCaret();
 
     TextControl *m_control;
     QTimer m_blink;
     bool m_caretOn = true;
+    bool m_selection = false;  // the control showed a selection
+    QRect m_caret;             // where the caret was drawn, viewport pixels
     bool m_forwarding = false;
     QPointF m_forwardedFrom;
     // While zoomed the scroll bars are this view's; the control's own

@@ -7,6 +7,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyleHints>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -517,5 +520,71 @@ TEST(LayoutView, ZoomGivesTheScrollBarsBack)
         }
         EXPECT_EQ(tc.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff) << view;
         EXPECT_EQ(tc.verticalScrollBarPolicy(), view == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    }
+}
+
+// Typing repaints only what changed; what it leaves in the window is what a
+// repaint of everything draws, in both views, at 100 and 200 percent, the
+// caret included, and the ruler above does not repaint for keys that leave
+// its paragraph's indents alone.
+TEST(LayoutView, TypingRepaintsExactlyWhatChanged)
+{
+    QGuiApplication::styleHints()->setCursorFlashTime(0);  // a steady caret
+    for (const int view : {1, 0}) {
+        for (const int zoom : {100, 200}) {
+            SCOPED_TRACE(testing::Message() << "view " << view << " zoom " << zoom);
+            QWidget window;
+            auto *box = new QVBoxLayout(&window);
+            auto *ruler = new TXRuler(&window);
+            auto *tc = new TextControl(&window);
+            box->addWidget(ruler);
+            box->addWidget(tc);
+            window.resize(800, 600);
+            window.show();
+            tc->setViewMode(view);
+            tc->setZoomFactor(zoom);
+            QStringList lines;  // paragraphs of several lines
+            for (int i = 0; i < 60; ++i)
+                lines << u"Line %1 of the text, long enough to matter somewhat"_s.arg(i).repeated(1 + i % 4);
+            tc->setText(lines.join(u'\n'));
+            tc->setRulerHandle(ruler->handle());
+            tc->setSelStart(tc->Text().indexOf(u"Line 3 "_s) + 12);
+            window.activateWindow();
+            tc->setFocus();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+            QTest::qWait(50);
+            struct PaintCounter : QObject {
+                int paints = 0;
+                bool eventFilter(QObject *, QEvent *e) override
+                {
+                    paints += e->type() == QEvent::Paint;
+                    return false;
+                }
+            } rulerPaints;
+            ruler->installEventFilter(&rulerPaints);
+            const auto grab = [&] { return window.screen()->grabWindow(window.winId()).toImage(); };
+            // The last keys run the line off the window at 200 percent:
+            // the view scrolls sideways, and the ruler with it.
+            for (const char *keys : {"a", "bc d", "\b\b<<", "efghijklmnopqrstuvwxyz efghijklmnopqrstuvwxyz"}) {
+                if (keys[0] == 'e') {
+                    EXPECT_EQ(rulerPaints.paints, 3);  // the repaints of the comparison only
+                }
+                for (const char *k = keys; *k; ++k) {
+                    if (*k == '\b' || *k == '<')
+                        QTest::keyClick(tc, *k == '<' ? Qt::Key_Left : Qt::Key_Backspace);
+                    else
+                        QTest::keyClick(tc, *k);
+                }
+                QCoreApplication::processEvents();
+                const QImage typed = grab();
+                tc->viewport()->repaint();
+                ruler->repaint();
+                EXPECT_EQ(typed, grab()) << keys;
+            }
+            const int before = rulerPaints.paints;
+            tc->setSelIndent(720);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(rulerPaints.paints, before + 1);
+        }
     }
 }

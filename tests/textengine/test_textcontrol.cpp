@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
 
 using namespace Qt::StringLiterals;
 using textengine::TextControl;
@@ -175,6 +176,43 @@ TEST(TextControl, MixedSelectionReadsNotTrue)
     EXPECT_FALSE(tc.FontItalic());
     tc.setSelStart(4);
     EXPECT_FALSE(tc.FontBold());
+}
+
+// The one-pass reading the format controls use agrees with the six readers
+// it stands for, over random runs of formats across paragraphs and random
+// selections, empty ones among them.
+TEST(TextControl, SelectionCharFormatAgreesWithTheSingleReaders)
+{
+    std::mt19937 random(17);
+    for (int round = 0; round < 40; ++round) {
+        TextControl tc;
+        tc.setSelText(u"abc def\nghi\njkl mno\npq"_s);
+        const int length = int(tc.Text().size());
+        for (int run = 0; run < int(random() % 6); ++run) {
+            tc.setSelStart(int(random() % length));
+            tc.setSelLength(int(random() % 8));
+            switch (random() % 6) {
+            case 0: tc.setFontBold(true); break;
+            case 1: tc.setFontItalic(true); break;
+            case 2: tc.setFontUnderline(true); break;
+            case 3: tc.setFontStrikeThru(true); break;
+            case 4: tc.setFontSize(int(10 + random() % 3)); break;
+            default: tc.setFontName(random() % 2 ? u"Glyphora 010"_s : u"Arial"_s); break;
+            }
+        }
+        for (int sel = 0; sel < 8; ++sel) {
+            tc.setSelStart(int(random() % (length + 1)));
+            tc.setSelLength(sel == 0 ? 0 : int(random() % (length + 1)));
+            const textengine::CharFormatSummary s = tc.selectionCharFormat();
+            SCOPED_TRACE(testing::Message() << "round " << round << " at " << tc.SelStart() << "+" << tc.SelLength());
+            EXPECT_EQ(s.fontName, tc.FontName());
+            EXPECT_EQ(s.fontSize, tc.FontSize());
+            EXPECT_EQ(s.bold, tc.FontBold());
+            EXPECT_EQ(s.italic, tc.FontItalic());
+            EXPECT_EQ(s.underline, tc.FontUnderline());
+            EXPECT_EQ(s.strikeThru, tc.FontStrikeThru());
+        }
+    }
 }
 
 TEST(TextControl, ParagraphFormats)

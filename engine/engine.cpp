@@ -26,11 +26,6 @@ bool endsSyllable(unsigned char g)
     }
 }
 
-bool isHalfForm(unsigned char g)
-{
-    return g != '~' && g != 'z' && g != '`' && isClusterGlyph(g);
-}
-
 bool isAaSign(const EditSurface &surface, int pos)
 {
     return surface.glyphBefore(pos) == 'k' && !isHalfForm(surface.glyphBefore(pos - 1));

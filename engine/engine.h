@@ -88,8 +88,6 @@ GlyphString glyphBeforeCaret(const EditSurface &surface);
 // them: the candra sign, the chandrabindu, the ri sign and its ligatures
 // with ka, da and ha, the reph with anusvara.
 bool endsSyllable(unsigned char g);
-// A half form: a cluster glyph that joins the letter after it.
-bool isHalfForm(unsigned char g);
 // The glyph before position `pos` is the aa sign, not the stroke that
 // completes a two-glyph letter ("[k" kha, "/k" dha, ...).
 bool isAaSign(const EditSurface &surface, int pos);

@@ -50,6 +50,11 @@ bool isClusterGlyph(unsigned char g)
     return inClass(ClusterGlyphs, g);
 }
 
+bool isHalfForm(unsigned char g)
+{
+    return g != '~' && g != 'z' && g != '`' && isClusterGlyph(g);
+}
+
 PhoneticAction PhoneticDispatch(KeyCode key)
 {
     using A = PhoneticAction;

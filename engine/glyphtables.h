@@ -60,6 +60,8 @@ bool isNoHalantKey(KeyCode key);
 bool isConsonantGlyph(KeyCode code);
 bool isStepBackVowelKey(KeyCode key);
 bool isClusterGlyph(unsigned char g);
+// A half form: a cluster glyph that joins the letter after it.
+bool isHalfForm(unsigned char g);
 
 // What the phonetic core does with a printable key in Hindi input.
 enum class PhoneticAction {

@@ -1,6 +1,8 @@
 #include "kruti.h"
 #include "utf8.h"
 
+#include "glyphtables.h"
+
 #include <array>
 #include <string_view>
 #include <unordered_map>
@@ -154,13 +156,6 @@ void appendNukta(std::string &out)
         out.push_back('+');
 }
 
-// Glyphs the short-i sign steps over to reach the start of its cluster:
-// the half forms of the glyph table.
-bool isClusterGlyph(unsigned char g)
-{
-    return glyphInfo(g).role == Role::HalfForm;
-}
-
 // The first glyph of the letter that ends just before `end` in cluster
 // glyphs `c`: its marks (nukta, subscript ra, ri sign) are stepped over,
 // and a half form with the stroke "k" is one letter.
@@ -169,7 +164,7 @@ std::ptrdiff_t letterStart(std::string_view c, std::ptrdiff_t end)
     std::ptrdiff_t j = end - 1;
     while (j > 0 && (c[j] == '+' || c[j] == 'z' || c[j] == '`' || static_cast<unsigned char>(c[j]) == 0xAA))
         --j;
-    if (j > 0 && c[j] == 'k' && isClusterGlyph(static_cast<unsigned char>(c[j - 1])))
+    if (j > 0 && c[j] == 'k' && engine::isHalfForm(static_cast<unsigned char>(c[j - 1])))
         --j;
     return j < 0 ? 0 : j;
 }
@@ -191,10 +186,10 @@ std::size_t shortIPosition(std::string_view c)
         } else if (g == '+') {
             // the nukta of a half form ("D+") or of a letter with a halant
             // ("M~+") is inside the cluster; after a full letter it ends it
-            if (i == 0 || (c[i - 1] != '~' && !isClusterGlyph(static_cast<unsigned char>(c[i - 1]))))
+            if (i == 0 || (c[i - 1] != '~' && !engine::isHalfForm(static_cast<unsigned char>(c[i - 1]))))
                 break;
             --i;
-        } else if (isClusterGlyph(g)) {
+        } else if (engine::isHalfForm(g)) {
             start = i;
             --i;
         } else {
@@ -233,7 +228,7 @@ const SingleMap &singles()
             default:
                 continue;
             }
-            const std::u32string cps = detail::decodeUtf8(info.unicode);
+            const std::u32string cps = decodeUtf8(info.unicode);
             if (cps.size() != 1)
                 continue;
             const char32_t c = cps[0];
@@ -345,7 +340,7 @@ private:
         cps.reserve(utf8.size());
         std::size_t pos = 0;
         while (pos < utf8.size()) {
-            const char32_t c = detail::nextUtf8(utf8, pos);
+            const char32_t c = nextUtf8(utf8, pos);
             switch (c) {
             case 0x0929: cps += {0x0928, Nukta}; break;
             case 0x0931: cps += {0x0930, Nukta}; break;

@@ -51,7 +51,7 @@ std::vector<Run> splitRuns(std::string_view utf8)
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const std::size_t begin = pos;
-        const char32_t c = detail::nextUtf8(utf8, pos);
+        const char32_t c = nextUtf8(utf8, pos);
         spans.push_back({begin, pos, kindOf(c)});
     }
     Kind current = Kind::Neutral;

@@ -35,7 +35,7 @@ const std::array<Expanded, 256> &expansions()
                 }
                 continue;
             }
-            const std::u32string cps = detail::decodeUtf8(info.unicode);
+            const std::u32string cps = decodeUtf8(info.unicode);
             for (char32_t c : cps)
                 e.cps[e.size++] = c;
         }
@@ -129,7 +129,7 @@ void finish(const std::u32string &in, std::u32string &res, std::string &out)
             out.append(buffer, static_cast<std::size_t>(p - buffer));
             p = buffer;
         }
-        p = detail::writeUtf8(p, c);
+        p = writeUtf8(p, c);
     }
     out.append(buffer, static_cast<std::size_t>(p - buffer));
 }

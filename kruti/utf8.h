@@ -3,27 +3,9 @@
 #include <string>
 #include <string_view>
 
-// Small UTF-8 helpers shared by the converters (internal).
-namespace kruti::detail {
-
-inline void appendUtf8(std::string &out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
+// Small UTF-8 helpers: the one encoder and decoder of the converters, of
+// the plain-text reader and writer, and of the tests.
+namespace kruti {
 
 // Writes `c` at `p` (room for 4 bytes); returns the end of what it wrote.
 inline char *writeUtf8(char *p, char32_t c)
@@ -44,6 +26,12 @@ inline char *writeUtf8(char *p, char32_t c)
         *p++ = static_cast<char>(0x80 | (c & 0x3F));
     }
     return p;
+}
+
+inline void appendUtf8(std::string &out, char32_t c)
+{
+    char bytes[4];
+    out.append(bytes, writeUtf8(bytes, c));
 }
 
 // Decodes one character at `pos`, advancing it. Malformed input (stray
@@ -100,4 +88,4 @@ inline std::u32string decodeUtf8(std::string_view s)
     return out;
 }
 
-} // namespace kruti::detail
+} // namespace kruti

@@ -241,7 +241,7 @@ std::vector<HelpExample> helpExamples(const std::string &file)
             const std::string utf8 = decodeCell((*p)[1].str());
             std::string keys;
             for (std::size_t i = 0; i < utf8.size();)
-                keys += static_cast<char>(kruti::detail::nextUtf8(utf8, i));
+                keys += static_cast<char>(kruti::nextUtf8(utf8, i));
             out.push_back({keys, (*p)[2].str(), (*t)[2].matched});
         }
     }

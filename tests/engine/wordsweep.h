@@ -232,7 +232,7 @@ inline std::string canonical(std::string_view utf8)
     std::string out;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const char32_t c = kruti::detail::nextUtf8(utf8, pos);
+        const char32_t c = kruti::nextUtf8(utf8, pos);
         char32_t base = 0;
         switch (c) {
         case 0x0929: base = 0x0928; break;
@@ -249,10 +249,10 @@ inline std::string canonical(std::string_view utf8)
         default: break;
         }
         if (base) {
-            kruti::detail::appendUtf8(out, base);
-            kruti::detail::appendUtf8(out, 0x093C);
+            kruti::appendUtf8(out, base);
+            kruti::appendUtf8(out, 0x093C);
         } else {
-            kruti::detail::appendUtf8(out, c);
+            kruti::appendUtf8(out, c);
         }
     }
     return out;

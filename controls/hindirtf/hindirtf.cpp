@@ -3,10 +3,12 @@
 #include "engine.h"
 #include "enginehost.h"
 #include "enginestate.h"
-#include "settingsstore.h"
 #include "textcontrol.h"
 #include "textcontrolsurface.h"
 #include "units.h"
+
+#include "settings/settingsstore.h"
+#include "settings/typingoptions.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -36,26 +38,9 @@ constexpr int KeyCtrlX = 24;
 // when the user changes them. There is no Hindi font box to reapply.
 class ControlEngineHost : public engine::EngineHost {
 public:
-    bool dotPurna() const override
-    {
-        try {
-            return m_settings.readBool(u"DotPurna"_s, true);
-        } catch (const SettingsError &) {
-            return true;
-        }
-    }
-    std::string layout() const override
-    {
-        return m_settings.readString(u"Layout"_s, u"Rom"_s).toStdString();
-    }
-    bool englishNumerals() const override
-    {
-        try {
-            return m_settings.readBool(u"NumeralTypeEng"_s, true);
-        } catch (const SettingsError &) {
-            return true;
-        }
-    }
+    bool dotPurna() const override { return kalamora::TypingOptions::readDotPurna(m_settings); }
+    std::string layout() const override { return kalamora::TypingOptions::readLayout(m_settings).toStdString(); }
+    bool englishNumerals() const override { return kalamora::TypingOptions::readEnglishNumerals(m_settings); }
     void reapplyHindiFont() override {}
 
 private:

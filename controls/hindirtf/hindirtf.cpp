@@ -97,27 +97,6 @@ int toTwips(double units)
     return static_cast<int>(std::lround(textengine::unitsToTwips(units)));
 }
 
-// Finds Kalamora's main window, when the control lives inside it.
-QWidget *kalamoraMainWindow()
-{
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget *w : tops) {
-        if (w->objectName() == u"frmMain"_s)
-            return w;
-    }
-    return nullptr;
-}
-
-// The main window's refresh of its format controls. Other hosts have no such
-// window and nothing to refresh.
-void refreshFormatState()
-{
-    QWidget *main = kalamoraMainWindow();
-    if (!main || main->metaObject()->indexOfMethod("SyncFormatControls()") < 0)
-        return;
-    QMetaObject::invokeMethod(main, "SyncFormatControls", Qt::DirectConnection);
-}
-
 enum Indent { Bottom, FirstLine, Left, Right, Top };
 
 } // namespace
@@ -140,7 +119,7 @@ HindiRTF::HindiRTF(QWidget *parent)
     // inserts it, and the control keeps the handler's edits in one undo step.
     connect(m_rtf, &textengine::TextControl::KeyPress, this, &HindiRTF::onKeyPress, Qt::DirectConnection);
     connect(m_rtf, &textengine::TextControl::Change, this, &HindiRTF::onTextChange, Qt::DirectConnection);
-    connect(m_rtf, &textengine::TextControl::PosChange, this, [] { refreshFormatState(); });
+    connect(m_rtf, &textengine::TextControl::PosChange, this, &HindiRTF::formatChanged);
 }
 
 HindiRTF::~HindiRTF() = default;
@@ -784,7 +763,7 @@ void HindiRTF::onKeyDown(int keyCode, int shift)
 {
     settle();
     if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
-        refreshFormatState();
+        Q_EMIT formatChanged();
 }
 
 void HindiRTF::onKeyPress(int &key)

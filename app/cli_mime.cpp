@@ -7,6 +7,8 @@
 #include "mailtext.h"
 #include "textcontrol.h"
 
+#include "settings/mailsettings.h"
+
 #include <QApplication>
 
 #include <cstdio>
@@ -86,7 +88,7 @@ int runMime(int argc, char **argv)
         QString line = text;
         line.replace(u"\r\n"_s, u": "_s);
         std::fprintf(stderr, "kalamora mime: %s: %s\n", title.toLocal8Bit().constData(), line.toLocal8Bit().constData());
-    });
+    }, mail::bodyOptions(kalamora::MailSettings::read()));
     const QByteArray out = mail::encodeMailText(parse.ParseHTML(*box.document(), omitHeaders, attachFont));
     std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;

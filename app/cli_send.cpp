@@ -4,9 +4,11 @@
 
 #include "frmmail.h"
 #include "htmlparse.h"
-#include "mailsettings.h"
+#include "mailtext.h"
 #include "smtpclient.h"
 #include "textcontrol.h"
+
+#include "settings/mailsettings.h"
 
 #include <QApplication>
 
@@ -99,16 +101,16 @@ int runSend(int argc, char **argv)
     }
 
     printLine(u"Retrieving Mail Settings"_s);
-    const mail::MailSettings settings = mail::MailSettings::read();
+    const kalamora::MailSettings settings = kalamora::MailSettings::read();
     if (server.isEmpty())
-        server = settings.outServ;
+        server = settings.server();
     if (from.isEmpty())
-        from = settings.inServ;
+        from = settings.sender();
     printLine(u"Settings Retrieved"_s);
 
     HTMLParse parse(subject, [](const QString &title, const QString &text) {
         std::fprintf(stderr, "kalamora send: %s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
-    });
+    }, mail::bodyOptions(settings));
     const QString mailText = parse.ParseHTML(*box.document(), false, false);
 
     SmtpClient client;

@@ -6,7 +6,9 @@
 #include "keybinding.h"
 #include "kruti.h"
 #include "memorysurface.h"
-#include "settingsstore.h"
+
+#include "settings/settingsstore.h"
+#include "settings/typingoptions.h"
 
 #include <cstdio>
 #include <cstring>
@@ -63,21 +65,21 @@ public:
     {
         if (dotPurnaOption)
             return *dotPurnaOption;
-        return readBool(u"DotPurna"_s, true);
+        return kalamora::TypingOptions::readDotPurna(store());
     }
 
     std::string layout() const override
     {
         if (layoutOption)
             return *layoutOption;
-        return store().readString(u"Layout"_s, u"Rom"_s).toStdString();
+        return kalamora::TypingOptions::readLayout(store()).toStdString();
     }
 
     bool englishNumerals() const override
     {
         if (englishNumeralsOption)
             return *englishNumeralsOption;
-        return readBool(u"NumeralTypeEng"_s, true);
+        return kalamora::TypingOptions::readEnglishNumerals(store());
     }
 
     void reapplyHindiFont() override {}
@@ -88,16 +90,6 @@ private:
         if (!m_store)
             m_store = std::make_unique<SettingsStore>();
         return *m_store;
-    }
-
-    // A stored value that is no boolean counts as the default.
-    bool readBool(const QString &key, bool defaultValue) const
-    {
-        try {
-            return store().readBool(key, defaultValue);
-        } catch (const SettingsError &) {
-            return defaultValue;
-        }
     }
 
     mutable std::unique_ptr<SettingsStore> m_store;

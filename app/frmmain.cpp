@@ -18,6 +18,8 @@
 #include "ruler.h"
 #include "textcontrol.h"
 
+#include "settings/typingoptions.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -48,6 +50,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -329,17 +332,18 @@ void frmMain::startUp()
 
 void frmMain::LoadSettings()
 {
-    const bool dot = m_settings.readBool(u"DotPurna"_s, true);
-    m_cmd->mnuEditDot->setChecked(dot);
-    m_cmd->button[u"Dot"_s]->setChecked(dot);
-    const bool numerals = SettingsStore::toBool(u"NumeralTypeEng"_s,
-                                                m_settings.readString(u"NumeralTypeEng"_s, u"True"_s));
-    m_cmd->mnuEditEngNume->setChecked(numerals);
-    m_cmd->button[u"Number"_s]->setChecked(numerals);
-    const QString layout = m_settings.readString(u"Layout"_s, u"Rom"_s);
-    m_cmd->mnuLayoutTav->setChecked(layout == u"Tav"_s);
-    m_cmd->mnuLayoutRem->setChecked(layout == u"Rem"_s);
-    m_cmd->mnuLayoutRom->setChecked(layout == u"Rom"_s);
+    // A typing option that cannot be read ends start-up with what is wrong.
+    QStringList problems;
+    const kalamora::TypingOptions typing = kalamora::TypingOptions::read(m_settings, &problems);
+    if (!problems.isEmpty())
+        throw std::runtime_error(problems.first().toStdString());
+    m_cmd->mnuEditDot->setChecked(typing.dotPurna);
+    m_cmd->button[u"Dot"_s]->setChecked(typing.dotPurna);
+    m_cmd->mnuEditEngNume->setChecked(typing.englishNumerals);
+    m_cmd->button[u"Number"_s]->setChecked(typing.englishNumerals);
+    m_cmd->mnuLayoutTav->setChecked(typing.layout == u"Tav"_s);
+    m_cmd->mnuLayoutRem->setChecked(typing.layout == u"Rem"_s);
+    m_cmd->mnuLayoutRom->setChecked(typing.layout == u"Rom"_s);
     m_files->LoadRecentFiles();
     if (!isMaximized()) {
         const int tpp = twipsPerPixel(this);
@@ -764,16 +768,12 @@ void frmMain::syncCommandStates(const textengine::CharFormatSummary &chars)
 
 bool frmMain::dotPurna() const
 {
-    try {
-        return m_settings.readBool(u"DotPurna"_s, true);
-    } catch (const SettingsError &) {
-        return true;
-    }
+    return kalamora::TypingOptions::readDotPurna(m_settings);
 }
 
 std::string frmMain::layout() const
 {
-    return m_settings.readString(u"Layout"_s, u"Rom"_s).toStdString();
+    return kalamora::TypingOptions::readLayout(m_settings).toStdString();
 }
 
 bool frmMain::englishNumerals() const
@@ -800,15 +800,15 @@ void frmMain::setLayout(const QString &code)
     m_cmd->mnuLayoutTav->setChecked(code == u"Tav"_s);
     m_cmd->mnuLayoutRem->setChecked(code == u"Rem"_s);
     m_cmd->mnuLayoutRom->setChecked(code == u"Rom"_s);
-    m_settings.writeString(u"Layout"_s, code);
+    kalamora::TypingOptions::writeLayout(m_settings, code);
 }
 
 void frmMain::toggleDot()
 {
-    const bool on = !m_settings.readBool(u"DotPurna"_s, true);
+    const bool on = !kalamora::TypingOptions::readDotPurna(m_settings);
     m_cmd->mnuEditDot->setChecked(on);
     m_cmd->button[u"Dot"_s]->setChecked(on);
-    m_settings.writeBool(u"DotPurna"_s, on);
+    kalamora::TypingOptions::writeDotPurna(m_settings, on);
 }
 
 void frmMain::toggleNumerals()
@@ -816,7 +816,7 @@ void frmMain::toggleNumerals()
     // The menu item is the state; the toolbar button follows it.
     const bool on = m_cmd->mnuEditEngNume->isChecked();
     m_cmd->button[u"Number"_s]->setChecked(on);
-    m_settings.writeBool(u"NumeralTypeEng"_s, on);
+    kalamora::TypingOptions::writeEnglishNumerals(m_settings, on);
 }
 
 void frmMain::toggleBar(QAction *item, const QList<QWidget *> &bars)

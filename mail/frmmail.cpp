@@ -2,12 +2,12 @@
 
 #include "frmservsettings.h"
 #include "htmlparse.h"
-#include "mailsettings.h"
+#include "mailtext.h"
 #include "smtpclient.h"
 #include "systemmail.h"
 
-#include "paths.h"
-#include "settingsstore.h"
+#include "settings/mailsettings.h"
+#include "settings/paths.h"
 #include "textcontrol.h"
 
 #include <QApplication>
@@ -191,9 +191,9 @@ void frmMail::cmdSendMail_Click()
         MailToInvalid = false;
         return;
     }
-    const mail::MailSettings settings = mail::MailSettings::read();
-    m_outServ = settings.outServ;
-    m_inServ = settings.inServ;
+    const kalamora::MailSettings settings = kalamora::MailSettings::read();
+    m_outServ = settings.server();
+    m_inServ = settings.sender();
 
     m_sending = true;
     cmdSendMail->setEnabled(false);
@@ -216,7 +216,7 @@ void frmMail::cmdSendMail_Click()
 
 bool frmMail::SendThroughMAPI()
 {
-    const mail::MailSettings settings = mail::MailSettings::read();
+    const kalamora::MailSettings settings = kalamora::MailSettings::read();
     const bool withFont = settings.attachFont;
     BusyCursor busy;
 
@@ -263,9 +263,10 @@ bool frmMail::SendThroughMAPI()
 
 QString frmMail::BuildMailBody(bool omitHeaders)
 {
+    const kalamora::MailSettings settings = kalamora::MailSettings::read();
     HTMLParse parse(txtSub->text(), [this](const QString &title, const QString &text) {
         showMessage(QMessageBox::Warning, title, text);
-    });
+    }, mail::bodyOptions(settings));
     return parse.ParseHTML(*rtftext->document(), omitHeaders, false);
 }
 

@@ -1,8 +1,7 @@
 #include "frmservsettings.h"
 
-#include "mailsettings.h"
-
-#include "settingsstore.h"
+#include "settings/mailsettings.h"
+#include "settings/settingsstore.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -97,26 +96,27 @@ frmServSettings::frmServSettings(QWidget *owner) : QDialog(owner)
     connect(Command1, &QPushButton::clicked, this, &frmServSettings::Command1_Click);
 
     // Load: every control from its setting, with the readers' defaults.
-    SettingsStore s;
-    txtInServ->setText(s.readString(u"InServ"_s, QString::fromLatin1(mail::DefaultInServ)));
-    txtOutServ->setText(s.readString(u"OutServ"_s, QString::fromLatin1(mail::DefaultOutServ)));
-    TxtUserID->setText(s.readString(u"UserID"_s, QString::fromLatin1(mail::DefaultUserID)));
-    chkFontInfo->setChecked(s.readString(u"FntInfo"_s, u"Yes"_s) == u"Yes"_s);
-    chkAttFont->setChecked(s.readString(u"AttachFnt"_s, u"Yes"_s) == u"Yes"_s);
-    const bool mapi = s.readString(u"USEIE"_s, u"Yes"_s) == u"Yes"_s;
-    optMAPI->setChecked(mapi);
-    optWinsock->setChecked(!mapi);
+    const kalamora::MailSettings m = kalamora::MailSettings::read();
+    txtInServ->setText(m.inServ);
+    txtOutServ->setText(m.outServ);
+    TxtUserID->setText(m.userID);
+    chkFontInfo->setChecked(m.fontInfo);
+    chkAttFont->setChecked(m.attachFont);
+    optMAPI->setChecked(m.useMapi);
+    optWinsock->setChecked(!m.useMapi);
 }
 
 void frmServSettings::cmdOK_Click()
 {
     SettingsStore s;
-    s.writeString(u"InServ"_s, txtInServ->text());
-    s.writeString(u"OutServ"_s, txtOutServ->text());
-    s.writeString(u"UserID"_s, TxtUserID->text());
-    s.writeString(u"FntInfo"_s, mail::yesNo(chkFontInfo->checkState() != Qt::Unchecked));
-    s.writeString(u"AttachFnt"_s, mail::yesNo(chkAttFont->checkState() != Qt::Unchecked));
-    s.writeString(u"USEIE"_s, mail::yesNo(optMAPI->isChecked()));
+    kalamora::MailSettings m = kalamora::MailSettings::read(s);
+    m.inServ = txtInServ->text();
+    m.outServ = txtOutServ->text();
+    m.userID = TxtUserID->text();
+    m.fontInfo = chkFontInfo->checkState() != Qt::Unchecked;
+    m.attachFont = chkAttFont->checkState() != Qt::Unchecked;
+    m.useMapi = optMAPI->isChecked();
+    m.write(s);
     accept();
 }
 

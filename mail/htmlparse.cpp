@@ -1,7 +1,6 @@
 #include "htmlparse.h"
 
-#include "paths.h"
-#include "settingsstore.h"
+#include "settings/paths.h"
 
 #include <QFileInfo>
 #include <QFont>
@@ -99,8 +98,8 @@ QString cssFamily(const QString &name)
 
 } // namespace
 
-HTMLParse::HTMLParse(QString subject, Notify notify)
-    : m_subject(std::move(subject)), m_notify(std::move(notify))
+HTMLParse::HTMLParse(QString subject, Notify notify, mail::BodyOptions options)
+    : m_subject(std::move(subject)), m_notify(std::move(notify)), m_options(options)
 {
 }
 
@@ -181,7 +180,7 @@ HTMLParse::RunFormat HTMLParse::runFormat(const QTextCharFormat &format, const Q
 
 QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool attachFont)
 {
-    m_attachFont = attachFont && SettingsStore().readString(u"AttachFnt"_s, u"Yes"_s) == u"Yes"_s;
+    m_attachFont = attachFont && m_options.attachFont;
     m_omitHeaders = omitHeaders;
     // Without FNT.ATT the mail falls back to the simple layout; say so once,
     // before the walk.

@@ -1,11 +1,29 @@
 #pragma once
 
+#include "settings/mailsettings.h"
+
 #include <QString>
 
 #include <functional>
 
 class QTextCharFormat;
 class QTextDocument;
+
+namespace mail {
+
+// What the user's mail settings say about a mail body; the caller reads them
+// (see kalamora::MailSettings) and the defaults are the settings' own.
+struct BodyOptions {
+    bool fontInfo = true;   // the notice that tells readers about the font
+    bool attachFont = true; // a font file may go with the mail
+};
+
+inline BodyOptions bodyOptions(const kalamora::MailSettings &settings)
+{
+    return {settings.fontInfo, settings.attachFont};
+}
+
+} // namespace mail
 
 // Turns a document into an HTML mail text: mail header lines (unless only the
 // HTML is wanted), a notice for readers without the Devanagari font, and the
@@ -29,10 +47,10 @@ public:
         bool strikeThru = false;
     };
 
-    explicit HTMLParse(QString subject = {}, Notify notify = {});
+    explicit HTMLParse(QString subject = {}, Notify notify = {}, mail::BodyOptions options = {});
 
     // Converts `box` into the mail text and returns it. The font layout is
-    // chosen when `attachFont` is true and the setting "AttachFnt" is "Yes".
+    // chosen when both `attachFont` and the options' attachFont are true.
     // Paragraph ends come out as CR + "<br>"; the document is not changed.
     QString ParseHTML(const QTextDocument &box, bool omitHeaders, bool attachFont);
 
@@ -68,6 +86,7 @@ private:
 
     QString m_subject;
     Notify m_notify;
+    mail::BodyOptions m_options;
     RunFormat m_run;
     bool m_attachFont = false;
     bool m_omitHeaders = false;

@@ -7,8 +7,7 @@
 #include "htmlparse.h"
 #include "mailtext.h"
 
-#include "paths.h"
-#include "settingsstore.h"
+#include "settings/paths.h"
 
 #include <QFile>
 
@@ -28,11 +27,6 @@ QString fontAttachmentPath()
 QString rule()
 {
     return QString(66, u'-');
-}
-
-bool fontInfoWanted()
-{
-    return SettingsStore().readString(u"FntInfo"_s, u"Yes"_s) == u"Yes"_s;
 }
 
 // The HTML part's text in glyph-code bytes, quoted-printable (plain ASCII, so
@@ -73,7 +67,7 @@ QString HTMLParse::ComposeSimpleMessage(const QString &body)
     }
     out += crlf;
     QString html = u"<html>"_s + crlf;
-    if (fontInfoWanted()) {
+    if (m_options.fontInfo) {
         html += u"<font size=3 face=\"Arial\">"_s
                 u"To read this bi-lingual mail you must have Kruti Dev 010 Font. "_s
                 u"Please ask the mailer to send you the font as an attachement, "_s
@@ -106,7 +100,7 @@ QString HTMLParse::ComposeFontMessage(const QString &body)
     }
     out += crlf + crlf;
     QString html = u"<html>"_s + crlf;
-    if (fontInfoWanted()) {
+    if (m_options.fontInfo) {
         html += u"<font size=3 face=\"Arial\">"_s
                 u"To read this bi-lingual mail you must have Kruti Dev 012 Font. "_s
                 u"Please ask the mailer to send you the font as an attachement, "_s

@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QStringView>
 
@@ -269,6 +270,25 @@ QByteArray smtpPath(const QString &address)
     if (a.startsWith(u'<') && a.endsWith(u'>'))
         a = a.mid(1, a.size() - 2).trimmed();
     return '<' + headerSafe(a).toUtf8() + '>';
+}
+
+bool isValidMailTo(const QString &to)
+{
+    const QString t = to.trimmed();
+    return !t.isEmpty() && t.contains(u'@') && t.contains(u'.');
+}
+
+QByteArray directMessage(const QString &mailText, const QString &from, const QString &to)
+{
+    QByteArray out;
+    // A text that starts with its body (no header lines) gets none either.
+    if (!mailText.startsWith(u"\r\n"_s)) {
+        out += "From: " + encodeHeaderAddress(from) + "\r\n";
+        out += "To: " + encodeHeaderAddress(to) + "\r\n";
+        out += "Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1() + "\r\n";
+    }
+    out += encodeMailText(mailText);
+    return out;
 }
 
 } // namespace mail

@@ -53,4 +53,14 @@ QByteArray smtpData(const QByteArray &message);
 // `address` as an SMTP path: trimmed and in angle brackets.
 QByteArray smtpPath(const QString &address);
 
+// The recipient check of the mail window: the text without surrounding
+// blanks must be non-empty and hold an "@" and a ".".
+bool isValidMailTo(const QString &to);
+
+// The bytes that go out after DATA on the direct route: the composed mail
+// text with From, To and Date lines put before its own header lines (a
+// message without them is refused by many servers), in glyph-code bytes
+// (a composed message with its header lines is ASCII throughout).
+QByteArray directMessage(const QString &mailText, const QString &from, const QString &to);
+
 } // namespace mail

@@ -9,8 +9,6 @@
 // which takes the recipients from the message's own headers.
 namespace mail {
 
-inline constexpr const char *DefaultSendmailPath = "/usr/sbin/sendmail";
-
 struct Attachment {
     QString fileName;
     QByteArray data;

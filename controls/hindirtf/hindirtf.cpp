@@ -3,10 +3,12 @@
 #include "engine.h"
 #include "enginehost.h"
 #include "enginestate.h"
-#include "settingsstore.h"
 #include "textcontrol.h"
 #include "textcontrolsurface.h"
 #include "units.h"
+
+#include "settings/settingsstore.h"
+#include "settings/typingoptions.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -36,26 +38,9 @@ constexpr int KeyCtrlX = 24;
 // when the user changes them. There is no Hindi font box to reapply.
 class ControlEngineHost : public engine::EngineHost {
 public:
-    bool dotPurna() const override
-    {
-        try {
-            return m_settings.readBool(u"DotPurna"_s, true);
-        } catch (const SettingsError &) {
-            return true;
-        }
-    }
-    std::string layout() const override
-    {
-        return m_settings.readString(u"Layout"_s, u"Rom"_s).toStdString();
-    }
-    bool englishNumerals() const override
-    {
-        try {
-            return m_settings.readBool(u"NumeralTypeEng"_s, true);
-        } catch (const SettingsError &) {
-            return true;
-        }
-    }
+    bool dotPurna() const override { return kalamora::TypingOptions::readDotPurna(m_settings); }
+    std::string layout() const override { return kalamora::TypingOptions::readLayout(m_settings).toStdString(); }
+    bool englishNumerals() const override { return kalamora::TypingOptions::readEnglishNumerals(m_settings); }
     void reapplyHindiFont() override {}
 
 private:
@@ -112,27 +97,6 @@ int toTwips(double units)
     return static_cast<int>(std::lround(textengine::unitsToTwips(units)));
 }
 
-// Finds Kalamora's main window, when the control lives inside it.
-QWidget *kalamoraMainWindow()
-{
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget *w : tops) {
-        if (w->objectName() == u"frmMain"_s)
-            return w;
-    }
-    return nullptr;
-}
-
-// The main window's refresh of its format controls. Other hosts have no such
-// window and nothing to refresh.
-void refreshFormatState()
-{
-    QWidget *main = kalamoraMainWindow();
-    if (!main || main->metaObject()->indexOfMethod("SyncFormatControls()") < 0)
-        return;
-    QMetaObject::invokeMethod(main, "SyncFormatControls", Qt::DirectConnection);
-}
-
 enum Indent { Bottom, FirstLine, Left, Right, Top };
 
 } // namespace
@@ -155,7 +119,7 @@ HindiRTF::HindiRTF(QWidget *parent)
     // inserts it, and the control keeps the handler's edits in one undo step.
     connect(m_rtf, &textengine::TextControl::KeyPress, this, &HindiRTF::onKeyPress, Qt::DirectConnection);
     connect(m_rtf, &textengine::TextControl::Change, this, &HindiRTF::onTextChange, Qt::DirectConnection);
-    connect(m_rtf, &textengine::TextControl::PosChange, this, [] { refreshFormatState(); });
+    connect(m_rtf, &textengine::TextControl::PosChange, this, &HindiRTF::formatChanged);
 }
 
 HindiRTF::~HindiRTF() = default;
@@ -823,7 +787,7 @@ void HindiRTF::onKeyDown(int keyCode, int shift)
 {
     endPropertyLoad();
     if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
-        refreshFormatState();
+        Q_EMIT formatChanged();
 }
 
 void HindiRTF::onKeyPress(int &key)

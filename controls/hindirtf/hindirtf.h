@@ -159,6 +159,9 @@ Q_SIGNALS:
     void Change();
     // A persisted property was written: the host should save it.
     void PropertyChanged(const QString &name);
+    // The format at the caret may differ now (the caret moved, or an arrow
+    // key is about to move it): a host that shows the format refreshes it.
+    void formatChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -177,6 +177,17 @@ TEST_F(ShellTest, TheFullStopOptionTakesEffectAtTheNextFullStop)
     EXPECT_EQ(glyphs(), u"-A"_s);
 }
 
+TEST_F(ShellTest, ToggleDotWithAnUnreadableStoredValueDoesNotThrow)
+{
+    // The stored value went bad after start-up (written by hand or by
+    // another program): it counts as the default, dot on, so the toggle
+    // turns it off.
+    settings->writeString(u"DotPurna"_s, u"maybe"_s);
+    EXPECT_NO_THROW(main->commands().mnuEditDot->trigger());
+    EXPECT_EQ(settings->readString(u"DotPurna"_s), u"False"_s);
+    EXPECT_FALSE(main->commands().mnuEditDot->isChecked());
+}
+
 TEST_F(ShellTest, EnglishNumeralsFollowTheMenuCheck)
 {
     type(u"5"_s);

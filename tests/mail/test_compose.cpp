@@ -54,17 +54,15 @@ QByteArray fontAttText(const QByteArray &font)
 
 TEST_F(ComposeTest, SimpleLayout)
 {
-    SettingsStore settings;
-    settings.writeString(u"FntInfo"_s, u"No"_s);
-    HTMLParse p(u"Namaste"_s);
+    HTMLParse p(u"Namaste"_s, {}, {.fontInfo = false});
     EXPECT_EQ(p.ComposeSimpleMessage(u"<b a=\"1\">\u2018</b>"_s).toStdString(),
               "MIME-Version: 1.0\r\nContent-Type: text/html; charset=windows-1252\r\n"
               "Content-Transfer-Encoding: quoted-printable\r\n"
               "Status: U\r\nX-Mozilla-Status: 8001\r\nSubject: Namaste\r\n\r\n<html>\r\n<b a=3D\"1\">=91</b>");
 
-    settings.writeString(u"FntInfo"_s, u"Yes"_s);
-    p.setOmitHeaders(true);
-    EXPECT_EQ(p.ComposeSimpleMessage(u"BODY"_s), u"\r\n<html>\r\n"_s + notice010 + u"\r\n"_s + rule + u"<br><br>BODY"_s);
+    HTMLParse withNotice(u"Namaste"_s);
+    withNotice.setOmitHeaders(true);
+    EXPECT_EQ(withNotice.ComposeSimpleMessage(u"BODY"_s), u"\r\n<html>\r\n"_s + notice010 + u"\r\n"_s + rule + u"<br><br>BODY"_s);
 
     // An ASCII subject is copied as it stands, but can never start a header
     // of its own.
@@ -114,8 +112,7 @@ TEST_F(ComposeTest, FontLayoutWithoutHeadersEndsAfterTheHtml)
 {
     ScratchProgramDir program;
     program.write(u"FNT.ATT"_s, "AAAA");
-    SettingsStore().writeString(u"FntInfo"_s, u"No"_s);
-    HTMLParse p(u"S"_s);
+    HTMLParse p(u"S"_s, {}, {.fontInfo = false});
     p.setAttachFont(true);
     p.setOmitHeaders(true);
     EXPECT_EQ(p.ComposeMessage(u"B"_s), u"\r\n\r\n<html>\r\nB</HTML>\r\n"_s);
@@ -124,9 +121,8 @@ TEST_F(ComposeTest, FontLayoutWithoutHeadersEndsAfterTheHtml)
 TEST_F(ComposeTest, MissingFontFile)
 {
     ScratchProgramDir program;   // holds no FNT.ATT
-    SettingsStore().writeString(u"FntInfo"_s, u"No"_s);
     Notices notices;
-    HTMLParse p(u"S"_s, notices.fn());
+    HTMLParse p(u"S"_s, notices.fn(), {.fontInfo = false});
     p.setAttachFont(true);
     const QString mail = p.ComposeMessage(u"B"_s);
     EXPECT_TRUE(mail.startsWith(u"MIME-Version: 1.0\r\nContent-Type: text/html"_s));   // fell back to the simple layout

@@ -300,12 +300,10 @@ TEST(MailSettingsDialog, LoadsSavesAndCancels)
 
 TEST(MailHtmlFromRtf, RunsOfARtfDocument)
 {
-    resetMailSettings();
-    SettingsStore().writeString(u"FntInfo"_s, u"No"_s);
     textengine::TextControl box;
     ASSERT_TRUE(box.setRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Glyphora 010;}{\\f1 Arial;}}"
                            "\\f0\\fs40 d\\'91 \\b x\\b0\\par\n\\f1\\fs21 a&b \\'d7\\'cf\\par\n.\\par}"));
-    const QString mail = HTMLParse(u"S"_s).ParseHTML(*box.document(), true, false);
+    const QString mail = HTMLParse(u"S"_s, {}, {.fontInfo = false}).ParseHTML(*box.document(), true, false);
     EXPECT_EQ(mail.toStdString(),
               QString(u"\r\n<html>\r\n<font size=\"6\" face=\"'Glyph Ora 010', 'Glyphora 010'\">d\u2018 </font>"
                       u"<font size=\"6\" face=\"'Glyph Ora 010', 'Glyphora 010'\">x\r<br></font>"

@@ -3,7 +3,8 @@
 #include "mailtestutil.h"
 #include "mailtext.h"
 
-#include "settingsstore.h"
+#include "settings/mailsettings.h"
+#include "settings/settingsstore.h"
 
 #include <QFile>
 #include <QTextCursor>
@@ -47,7 +48,7 @@ QString htmlOf(const std::vector<TextRun> &runs, bool attachFont = false)
 {
     QTextDocument doc;
     fill(doc, runs);
-    HTMLParse p(u"s"_s);
+    HTMLParse p(u"s"_s, {}, mail::bodyOptions(kalamora::MailSettings::read()));
     const QString mail = p.ParseHTML(doc, true, attachFont);
     const QString lead = attachFont && p.attachFont() ? u"\r\n\r\n<html>\r\n"_s : u"\r\n<html>\r\n"_s;
     EXPECT_TRUE(mail.startsWith(lead)) << mail.toStdString();

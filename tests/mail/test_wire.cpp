@@ -2,12 +2,9 @@
 // it: generated documents and subjects in each layout, sent over SMTP to a
 // loopback server, then parsed with Python's email package.
 #include "htmlparse.h"
-#include "mailsettings.h"
 #include "mailtestutil.h"
 #include "mailtext.h"
 #include "smtpclient.h"
-
-#include "settingsstore.h"
 
 #include <QFile>
 #include <QFont>
@@ -146,7 +143,6 @@ TEST(MailWire, MailDeclaresWhatItDoesNotSend)
 
     size_t n = 0;
     for (const Layout &layout : layouts) {
-        SettingsStore().writeString(u"FntInfo"_s, mail::yesNo(layout.fontInfo));
         QFile::remove(program.path() + u"/FNT.ATT"_s);
         if (layout.fontFile)
             program.write(u"FNT.ATT"_s, font.toBase64());
@@ -155,9 +151,11 @@ TEST(MailWire, MailDeclaresWhatItDoesNotSend)
             QTextDocument doc;
             fill(doc, d.glyphs);
             const HTMLParse::Notify quiet = [](const QString &, const QString &) {};
-            const QString mailText = HTMLParse(subject, quiet).ParseHTML(doc, false, layout.attachFont);
+            const mail::BodyOptions options{.fontInfo = layout.fontInfo};
+            const QString mailText = HTMLParse(subject, quiet, options).ParseHTML(doc, false, layout.attachFont);
             // The same conversion without header lines is the HTML itself.
-            QByteArray html = mail::encodeMailText(HTMLParse(subject, quiet).ParseHTML(doc, true, layout.attachFont));
+            QByteArray html =
+                mail::encodeMailText(HTMLParse(subject, quiet, options).ParseHTML(doc, true, layout.attachFont));
             html = canonical(html.mid(html.indexOf('<')));
             const QByteArray bytes = mail::directMessage(mailText, u"writer@example.com"_s, u"reader@example.com"_s);
             const std::string what = std::string(layout.name) + " / " + d.name;

@@ -46,14 +46,6 @@ void sendCtrl(QWidget *target, QEvent::Type type, Qt::Key key, bool autoRepeat)
 
 } // namespace
 
-// A main window of the program stands in for the format-state refresh.
-class FakeMainWindow : public QWidget {
-    Q_OBJECT
-public:
-    int syncs = 0;
-    Q_INVOKABLE void SyncFormatControls() { ++syncs; }
-};
-
 TEST_F(HindiRTFTest, NewInstanceReadsTheSavedDefaults)
 {
     HindiRTF control;
@@ -224,25 +216,25 @@ TEST_F(HindiRTFTest, InnerControlFillsTheWidgetAtEverySize)
     EXPECT_EQ(inner(control)->geometry(), control.rect());
 }
 
-TEST_F(HindiRTFTest, FormatStateRefreshOnlyReachesAKalamoraMainWindow)
+TEST_F(HindiRTFTest, FormatChangedTellsTheHostOfEachCaretMove)
 {
     HindiRTF control;
     control.show();
     control.setText(u"abc"_s);
-    // No main window: nothing to refresh, and nothing fails.
+    // No host listening: nothing to refresh, and nothing fails.
     QTest::keyClick(inner(control), Qt::Key_Left);
 
-    FakeMainWindow main;
-    main.setObjectName(u"frmMain"_s);
+    int syncs = 0;
+    QObject::connect(&control, &HindiRTF::formatChanged, [&syncs] { ++syncs; });
     QTest::keyClick(inner(control), Qt::Key_Left);
-    EXPECT_GE(main.syncs, 1);
-    const int afterArrow = main.syncs;
+    EXPECT_GE(syncs, 1);
+    const int afterArrow = syncs;
     control.setSelStart(0);
-    EXPECT_GT(main.syncs, afterArrow); // caret moved
+    EXPECT_GT(syncs, afterArrow); // caret moved
     // A typed key refreshes once, after the key, through the caret move.
-    main.syncs = 0;
+    syncs = 0;
     QTest::keyClick(inner(control), Qt::Key_A);
-    EXPECT_EQ(main.syncs, 1);
+    EXPECT_EQ(syncs, 1);
 }
 
 TEST_F(HindiRTFTest, WritesMarkPersistedPropertiesChanged)
@@ -306,8 +298,6 @@ TEST_F(HindiRTFTest, AboutShowsANotice)
     HindiRTF::setMessageHook({});
     EXPECT_TRUE(shown.contains(u"HindiRTF"_s));
 }
-
-#include "test_control.moc"
 
 // Copy, cut and paste of a whole line by keys, in both Hindi layouts and
 // with the engine off: a copy leaves the text alone, a cut removes exactly

@@ -1,20 +1,16 @@
 #include "textcontrol.h"
 
 #include "cp1252.h"
+#include "documentfile.h"
 #include "documentmodel.h"
-#include "htmlexport.h"
-#include "plaintext.h"
 #include "units.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QSaveFile>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -175,69 +171,6 @@ int twips(double units)
     return static_cast<int>(std::lround(unitsToTwips(units)));
 }
 
-// Writes text at the cursor, replacing its selection; line feeds, carriage
-// returns (a CR LF pair once) and paragraph separators become paragraph
-// breaks.
-void writeText(QTextCursor &c, const QString &text)
-{
-    if (c.hasSelection()) {
-        // The new text takes the format of the first character it replaces,
-        // as overtyping does; a selection from the start of the document
-        // would otherwise fall back to the paragraph's default font.
-        QTextCursor first(c.document());
-        first.setPosition(c.selectionStart());
-        first.movePosition(QTextCursor::NextCharacter);
-        const QTextCharFormat format = first.charFormat();
-        c.removeSelectedText();
-        c.setCharFormat(format);
-    }
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i <= n; ++i) {
-        const bool end = i == n;
-        const QChar ch = end ? QChar() : text.at(i);
-        if (!end && ch != u'\n' && ch != u'\r' && ch != QChar::ParagraphSeparator)
-            continue;
-        if (i > start)
-            c.insertText(text.mid(start, i - start));
-        if (end)
-            break;
-        if (ch == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
-            ++i;
-        c.insertBlock();
-        start = i + 1;
-    }
-}
-
-// HTML bytes as text. A page that names its character set other than
-// Windows-1252 or Latin-1 is read in it; otherwise UTF-8 when the bytes are
-// valid UTF-8, else Windows-1252 as this program maps it (glyph codes that
-// code page leaves undefined stay as they are, where a strict decoder would
-// lose them).
-QString decodeHtml(const QByteArray &bytes)
-{
-    const std::string_view view(bytes.constData(), size_t(bytes.size()));
-    const QByteArray head = bytes.left(2048).toLower();
-    const qsizetype at = head.indexOf("charset");
-    QStringDecoder named = QStringDecoder::decoderForHtml(bytes);
-    const bool bom = view.substr(0, 3) == "\xEF\xBB\xBF" || view.substr(0, 2) == "\xFF\xFE"
-        || view.substr(0, 2) == "\xFE\xFF";
-    if (named.isValid() && (bom || at >= 0)) {
-        const QByteArray tail = head.mid(at, 40);
-        const bool western = tail.contains("1252") || tail.contains("8859-1") || tail.contains("latin1")
-            || tail.contains("ascii");
-        if (bom || !western)
-            return named(bytes);
-    }
-    if (plaintext::isValidUtf8(view))
-        return QString::fromUtf8(bytes);
-    std::u16string t;
-    t.reserve(view.size());
-    for (char c : view)
-        t.push_back(kruti::glyphToChar(static_cast<unsigned char>(c)));
-    return QString(reinterpret_cast<const QChar *>(t.data()), qsizetype(t.size()));
-}
-
 } // namespace
 
 TextControl::TextControl(QWidget *parent) : QTextEdit(parent)
@@ -353,20 +286,7 @@ void TextControl::setSelText(const QString &text)
 
 QString TextControl::Text() const
 {
-    QString t = document()->toRawText();
-    const int len = document()->characterCount() - 1;
-    if (t.size() > len)
-        t.truncate(len);
-    for (QChar &ch : t) {
-        switch (ch.unicode()) {
-        case 0x2029:
-        case 0x2028:
-        case 0xFDD0:
-        case 0xFDD1: ch = u'\n'; break;
-        default: break;
-        }
-    }
-    return t;
+    return documentText(*document());
 }
 
 void TextControl::setText(const QString &text)
@@ -748,15 +668,6 @@ void TextControl::setSelHangingIndent(int tw)
 
 // --- Page setup ---------------------------------------------------------------
 
-namespace {
-
-// Page sizes and margins stay within what a page can be: up to 22 inches
-// (the largest paper RTF writers use is far below) and margins that leave
-// some text area.
-constexpr int maxPageTwips = 31680;
-
-} // namespace
-
 void TextControl::setPageWidth(int tw)
 {
     if (tw > 0) {
@@ -798,15 +709,7 @@ bool TextControl::fail(const QString &message)
 
 bool TextControl::readFile(const QString &file, qint64 offset, QByteArray &bytes)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(u"Cannot open %1: %2"_s.arg(file, f.errorString()));
-    if (offset < 0 || (offset > 0 && !f.seek(offset)))
-        return fail(u"Cannot read %1 from byte %2"_s.arg(file).arg(offset));
-    bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return fail(u"Cannot read %1: %2"_s.arg(file, f.errorString()));
-    return true;
+    return readFileBytes(file, offset, bytes, &m_error);
 }
 
 bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
@@ -815,30 +718,11 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
     switch (format) {
     case FormatRtf: {
         rtf::Document model;
-        const rtf::ReadResult r = rtf::read(std::string_view(bytes.constData(), size_t(bytes.size())), model,
-                                            decodeCodePage);
-        if (!r.ok)
-            return fail(u"The file is not an RTF file (%1)"_s.arg(QString::fromStdString(r.error)));
+        if (!readRtf(bytes, model, &m_error))
+            return false;
         ownEdit([&] {
             if (whole) {
-                doc->setUndoRedoEnabled(false);
-                doc->clear();
-                const auto &p = model.page;
-                const auto take = [](const std::optional<int> &v, int &into, int least) {
-                    if (v && *v >= least)
-                        into = std::min(*v, maxPageTwips);
-                };
-                take(p.width, m_page.width, 1);
-                take(p.height, m_page.height, 1);
-                take(p.marginL, m_page.marginL, 0);
-                take(p.marginT, m_page.marginT, 0);
-                take(p.marginR, m_page.marginR, 0);
-                take(p.marginB, m_page.marginB, 0);
-                QTextCursor c(doc);
-                c.beginEditBlock();
-                insertModel(model, c);
-                c.endEditBlock();
-                doc->setUndoRedoEnabled(true);
+                loadRtf(*doc, m_page, model);
                 setTextCursor(QTextCursor(doc));
             } else {
                 QTextCursor c = textCursor();
@@ -853,19 +737,10 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole)
         return true;
     }
     case FormatText: {
-        const std::u16string text = plaintext::decode(std::string_view(bytes.constData(), size_t(bytes.size())));
-        const QString s(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
+        const QString s = decodeText(bytes);
         ownEdit([&] {
             if (whole) {
-                const QTextCharFormat keep = QTextCursor(doc).charFormat();
-                doc->setUndoRedoEnabled(false);
-                doc->clear();
-                QTextCursor c(doc);
-                c.beginEditBlock();
-                c.setCharFormat(keep);
-                writeText(c, s);
-                c.endEditBlock();
-                doc->setUndoRedoEnabled(true);
+                loadText(*doc, s);
                 setTextCursor(QTextCursor(doc));
             } else {
                 QTextCursor c = textCursor();
@@ -922,14 +797,7 @@ bool TextControl::TextImport(const QString &file)
 
 QByteArray TextControl::toRtf() const
 {
-    rtf::PageSetup page;
-    page.width = m_page.width;
-    page.height = m_page.height;
-    page.marginL = m_page.marginL;
-    page.marginT = m_page.marginT;
-    page.marginR = m_page.marginR;
-    page.marginB = m_page.marginB;
-    return QByteArray::fromStdString(rtf::write(modelFromDocument(*document(), page)));
+    return documentRtf(*document(), m_page);
 }
 
 bool TextControl::setRtf(const QByteArray &rtf)
@@ -944,43 +812,8 @@ bool TextControl::setRtf(const QByteArray &rtf)
 bool TextControl::Save(const QString &file, qint64 offset, int format)
 {
     QByteArray data;
-    switch (format) {
-    case FormatRtf:
-        data = toRtf();
-        break;
-    case FormatText: {
-        QString t = Text();
-        t.remove(QChar::ObjectReplacementCharacter);
-        t.replace(u'\n', u"\r\n"_s);
-        data = QByteArray::fromStdString(
-            plaintext::encode(std::u16string_view(reinterpret_cast<const char16_t *>(t.utf16()), size_t(t.size()))));
-        break;
-    }
-    case FormatHtml:
-        data = documentHtml(*document(), m_page, CurrentPages());
-        break;
-    default:
-        return fail(u"Unknown file format %1"_s.arg(format));
-    }
-    if (offset < 0)
-        return fail(u"Cannot write %1 from byte %2"_s.arg(file).arg(offset));
-    QByteArray prefix;
-    if (offset > 0) {
-        QFile old(file);
-        if (old.open(QIODevice::ReadOnly))
-            prefix = old.read(offset);
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    // A write the disk takes only part of (full, or over the file size
-    // limit) reports no error of its own: compare the counts. Without the
-    // commit the old file stays as it was.
-    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
-        return fail(u"Cannot write %1: the disk took only part of it"_s.arg(file));
-    if (!out.commit())
-        return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    return true;
+    return encodeDocument(*document(), m_page, format, format == FormatHtml ? CurrentPages() : 1, data, &m_error)
+        && writeFileBytes(file, offset, data, &m_error);
 }
 
 bool TextControl::RTFExport(const QString &file)

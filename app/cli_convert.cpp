@@ -1,17 +1,21 @@
-// kalamora convert: a document loaded and saved through the text-engine
-// control, optionally turned between Kruti Dev glyph text and Unicode.
+// kalamora convert: a document loaded and saved through the document
+// library, optionally turned between Kruti Dev glyph text and Unicode; a PDF
+// is printed through the text-engine control.
 #include "commands.h"
 #include "filecommands.h"
 
 #include "conversion.h"
+#include "documentfile.h"
 #include "gui.h"
 #include "printing.h"
 #include "textcontrol.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTextDocument>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,30 +90,43 @@ int runConvert(int argc, char **argv)
     else
         return badArguments("OUT must end in .rtf, .txt, .htm, .html or .pdf");
 
-    // Headless: the control needs a GUI application, but no display.
+    // Headless: the document needs a GUI application (fonts), but no
+    // display; only printing a PDF needs the control, and with it widgets.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int appArgc = 1;
-    QApplication app(appArgc, argv);
-    // The program's own font is embedded in a PDF like any other.
-    if (outFormat == 0)
-        kalamora::registerProgramFont();
-
-    textengine::TextControl control;
     const int format = FileCommands::formatForName(in);
-    if (!control.Load(in, 0, format))
-        return fail(control.errorString().toStdString());
-    if (conversion)
-        textengine::convertDocument(*control.document(), *conversion,
-                                    format == textengine::TextControl::FormatText);
     if (outFormat == 0) {
+        QApplication app(appArgc, argv);
+        // The program's own font is embedded in a PDF like any other.
+        kalamora::registerProgramFont();
+        textengine::TextControl control;
+        if (!control.Load(in, 0, format))
+            return fail(control.errorString().toStdString());
+        if (conversion)
+            textengine::convertDocument(*control.document(), *conversion,
+                                        format == textengine::TextControl::FormatText);
         QString error;
         if (!format::exportPdf(control, out, &error))
             return fail(error.toStdString());
         return 0;
     }
-    if (!control.Save(out, 0, outFormat))
-        return fail(control.errorString().toStdString());
+
+    QGuiApplication app(appArgc, argv);
+    QTextDocument doc;
+    textengine::PageSetup page;
+    QString error;
+    if (!textengine::loadDocumentFile(doc, page, in, format, &error))
+        return fail(error.toStdString());
+    if (conversion)
+        textengine::convertDocument(doc, *conversion, format == textengine::FileText);
+    int pages = 1;
+    if (outFormat == textengine::FileHtml)
+        pages = std::max(1, std::unique_ptr<QTextDocument>(textengine::pagedCopy(doc, page, nullptr))->pageCount());
+    QByteArray data;
+    if (!textengine::encodeDocument(doc, page, outFormat, pages, data, &error)
+        || !textengine::writeFileBytes(out, 0, data, &error))
+        return fail(error.toStdString());
     return 0;
 }

@@ -2,14 +2,14 @@
 // layouts make of a document, on standard output.
 #include "commands.h"
 
-#include "frmmail.h"
+#include "documentfile.h"
 #include "htmlparse.h"
 #include "mailtext.h"
-#include "textcontrol.h"
 
 #include "settings/mailsettings.h"
 
-#include <QApplication>
+#include <QGuiApplication>
+#include <QTextDocument>
 
 #include <cstdio>
 #include <string_view>
@@ -76,11 +76,12 @@ int runMime(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qargc = 1;
-    QApplication app(qargc, argv);
+    QGuiApplication app(qargc, argv);
 
-    textengine::TextControl box;
+    QTextDocument doc;
+    textengine::PageSetup page;
     QString error;
-    if (!mail::loadDocumentFile(input, box, &error)) {
+    if (!textengine::loadDocumentFile(doc, page, input, textengine::fileFormatForSuffix(input), &error)) {
         std::fprintf(stderr, "kalamora mime: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
@@ -89,7 +90,7 @@ int runMime(int argc, char **argv)
         line.replace(u"\r\n"_s, u": "_s);
         std::fprintf(stderr, "kalamora mime: %s: %s\n", title.toLocal8Bit().constData(), line.toLocal8Bit().constData());
     }, mail::bodyOptions(kalamora::MailSettings::read()));
-    const QByteArray out = mail::encodeMailText(parse.ParseHTML(*box.document(), omitHeaders, attachFont));
+    const QByteArray out = mail::encodeMailText(parse.ParseHTML(doc, omitHeaders, attachFont));
     std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -2,15 +2,15 @@
 // texts as the dialogue goes.
 #include "commands.h"
 
-#include "frmmail.h"
+#include "documentfile.h"
 #include "htmlparse.h"
 #include "mailtext.h"
 #include "smtpclient.h"
-#include "textcontrol.h"
 
 #include "settings/mailsettings.h"
 
-#include <QApplication>
+#include <QGuiApplication>
+#include <QTextDocument>
 
 #include <cstdio>
 #include <string_view>
@@ -91,11 +91,12 @@ int runSend(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qargc = 1;
-    QApplication app(qargc, argv);
+    QGuiApplication app(qargc, argv);
 
-    textengine::TextControl box;
+    QTextDocument doc;
+    textengine::PageSetup page;
     QString error;
-    if (!mail::loadDocumentFile(input, box, &error)) {
+    if (!textengine::loadDocumentFile(doc, page, input, textengine::fileFormatForSuffix(input), &error)) {
         std::fprintf(stderr, "kalamora send: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
@@ -111,7 +112,7 @@ int runSend(int argc, char **argv)
     HTMLParse parse(subject, [](const QString &title, const QString &text) {
         std::fprintf(stderr, "kalamora send: %s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
     }, mail::bodyOptions(settings));
-    const QString mailText = parse.ParseHTML(*box.document(), false, false);
+    const QString mailText = parse.ParseHTML(doc, false, false);
 
     SmtpClient client;
     QObject::connect(&client, &SmtpClient::statusChanged, &printLine);

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QCloseEvent>
@@ -42,16 +41,6 @@ QMessageBox::Icon boxIcon(SmtpClient::Failure::Icon icon)
     case SmtpClient::Failure::Icon::None: break;
     }
     return QMessageBox::NoIcon;
-}
-
-int formatForPath(const QString &path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"rtf"_s)
-        return textengine::TextControl::FormatRtf;
-    if (suffix == u"htm"_s || suffix == u"html"_s)
-        return textengine::TextControl::FormatHtml;
-    return textengine::TextControl::FormatText;
 }
 
 } // namespace
@@ -335,16 +324,3 @@ bool EmailCommand(textengine::TextControl *rtftext, QWidget *owner, QString *err
     mail.exec();
     return true;
 }
-
-namespace mail {
-
-bool loadDocumentFile(const QString &path, textengine::TextControl &box, QString *error)
-{
-    if (box.Load(path, 0, formatForPath(path)))
-        return true;
-    if (error)
-        *error = box.errorString();
-    return false;
-}
-
-} // namespace mail

@@ -91,11 +91,3 @@ bool EmailCommand(textengine::TextControl *rtftext, QWidget *owner, QString *err
 
 // The export half of EmailCommand.
 bool exportDocumentCopy(const textengine::TextControl &rtftext, QString *error);
-
-namespace mail {
-
-// Reads a document file into `box` as the Open command does, the format by
-// the file's extension (RTF, HTML, otherwise plain text).
-bool loadDocumentFile(const QString &path, textengine::TextControl &box, QString *error);
-
-} // namespace mail

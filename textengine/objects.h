@@ -5,22 +5,11 @@
 #include <QTextCursor>
 #include <QTextFormat>
 
+#include "documentmodel.h"
+
 namespace textengine {
 
 class TextControl;
-
-// Properties an object character carries besides its picture (see
-// documentmodel.h for the ones the RTF exchange reads and writes).
-enum ObjectProperty {
-    ObjectKeepsDistancesProperty = QTextFormat::UserProperty + 40,  // bool
-    ObjectDistanceLeftProperty,    // int twips; Top, Right, Bottom follow
-    ObjectDistanceTopProperty,
-    ObjectDistanceRightProperty,
-    ObjectDistanceBottomProperty,
-    ObjectFastDisplayProperty,     // bool
-    ObjectSaveAsDataProperty,      // bool
-    ObjectFileNameProperty,        // QString: the embedded file's name
-};
 
 // A picture or embedded object in a TextControl's document, as callers see
 // it through ObjectCurrent: its flags and its four distances to the text

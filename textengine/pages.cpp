@@ -1,6 +1,7 @@
 // TextControl: view properties, pages and printing, tables and objects.
 #include "textcontrol.h"
 
+#include "documentfile.h"
 #include "documentlayout.h"
 #include "pageband.h"
 #include "stories.h"
@@ -180,15 +181,7 @@ QTextDocument *TextControl::pagedDocument() const
     if (m_paged && m_pagedSerial == m_docSerial && m_pagedSetup == m_page)
         return m_paged;
     delete m_paged;
-    m_paged = document()->clone(const_cast<TextControl *>(this));
-    registerStructureObjects(m_paged);
-    m_paged->setDocumentMargin(0);
-    QTextFrameFormat root = m_paged->rootFrame()->frameFormat();
-    root.setMargin(0);  // the page view's margins are the screen's, not the printer's
-    m_paged->rootFrame()->setFrameFormat(root);
-    const int w = std::max(m_page.width - m_page.marginL - m_page.marginR, 720);
-    const int h = std::max(m_page.height - m_page.marginT - m_page.marginB, 720);
-    m_paged->setPageSize(QSizeF(twipsToUnits(w), twipsToUnits(h)));
+    m_paged = pagedCopy(*document(), m_page, const_cast<TextControl *>(this));
     m_pagedSerial = m_docSerial;
     m_pagedSetup = m_page;
     return m_paged;

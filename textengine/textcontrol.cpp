@@ -1,23 +1,19 @@
 #include "textcontrol.h"
 
 #include "cp1252.h"
+#include "documentfile.h"
 #include "documentlayout.h"
 #include "documentmodel.h"
 #include "fileprogress.h"
-#include "htmlexport.h"
-#include "plaintext.h"
 #include "units.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QSaveFile>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -201,69 +197,6 @@ int twips(double units)
     return static_cast<int>(std::lround(unitsToTwips(units)));
 }
 
-// Writes text at the cursor, replacing its selection; line feeds, carriage
-// returns (a CR LF pair once) and paragraph separators become paragraph
-// breaks.
-void writeText(QTextCursor &c, const QString &text)
-{
-    if (c.hasSelection()) {
-        // The new text takes the format of the first character it replaces,
-        // as overtyping does; a selection from the start of the document
-        // would otherwise fall back to the paragraph's default font.
-        QTextCursor first(c.document());
-        first.setPosition(c.selectionStart());
-        first.movePosition(QTextCursor::NextCharacter);
-        const QTextCharFormat format = first.charFormat();
-        c.removeSelectedText();
-        c.setCharFormat(format);
-    }
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i <= n; ++i) {
-        const bool end = i == n;
-        const QChar ch = end ? QChar() : text.at(i);
-        if (!end && ch != u'\n' && ch != u'\r' && ch != QChar::ParagraphSeparator)
-            continue;
-        if (i > start)
-            c.insertText(text.mid(start, i - start));
-        if (end)
-            break;
-        if (ch == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
-            ++i;
-        c.insertBlock();
-        start = i + 1;
-    }
-}
-
-// HTML bytes as text. A page that names its character set other than
-// Windows-1252 or Latin-1 is read in it; otherwise UTF-8 when the bytes are
-// valid UTF-8, else Windows-1252 as this program maps it (glyph codes that
-// code page leaves undefined stay as they are, where a strict decoder would
-// lose them).
-QString decodeHtml(const QByteArray &bytes)
-{
-    const std::string_view view(bytes.constData(), size_t(bytes.size()));
-    const QByteArray head = bytes.left(2048).toLower();
-    const qsizetype at = head.indexOf("charset");
-    QStringDecoder named = QStringDecoder::decoderForHtml(bytes);
-    const bool bom = view.substr(0, 3) == "\xEF\xBB\xBF" || view.substr(0, 2) == "\xFF\xFE"
-        || view.substr(0, 2) == "\xFE\xFF";
-    if (named.isValid() && (bom || at >= 0)) {
-        const QByteArray tail = head.mid(at, 40);
-        const bool western = tail.contains("1252") || tail.contains("8859-1") || tail.contains("latin1")
-            || tail.contains("ascii");
-        if (bom || !western)
-            return named(bytes);
-    }
-    if (plaintext::isValidUtf8(view))
-        return QString::fromUtf8(bytes);
-    std::u16string t;
-    t.reserve(view.size());
-    for (char c : view)
-        t.push_back(kruti::glyphToChar(static_cast<unsigned char>(c)));
-    return QString(reinterpret_cast<const QChar *>(t.data()), qsizetype(t.size()));
-}
-
 } // namespace
 
 TextControl::TextControl(QWidget *parent) : QTextEdit(parent)
@@ -388,20 +321,7 @@ void TextControl::setSelText(const QString &text)
 
 QString TextControl::Text() const
 {
-    QString t = document()->toRawText();
-    const int len = document()->characterCount() - 1;
-    if (t.size() > len)
-        t.truncate(len);
-    for (QChar &ch : t) {
-        switch (ch.unicode()) {
-        case 0x2029:
-        case 0x2028:
-        case 0xFDD0:
-        case 0xFDD1: ch = u'\n'; break;
-        default: break;
-        }
-    }
-    return t;
+    return documentText(*document());
 }
 
 void TextControl::setText(const QString &text)
@@ -818,15 +738,6 @@ void TextControl::setSelHangingIndent(int tw)
 
 // --- Page setup ---------------------------------------------------------------
 
-namespace {
-
-// Page sizes and margins stay within what a page can be: up to 22 inches
-// (the largest paper RTF writers use is far below) and margins that leave
-// some text area.
-constexpr int maxPageTwips = 31680;
-
-} // namespace
-
 void TextControl::setPageWidth(int tw)
 {
     if (tw > 0) {
@@ -866,66 +777,27 @@ bool TextControl::fail(const QString &message)
     return false;
 }
 
-namespace {
-
-// The bytes of a file from `offset` on; the reason when they cannot be read.
-// Touches no widget: runs on a thread of its own for a long file.
-QString readBytes(const QString &file, qint64 offset, QByteArray &bytes)
+// What a load of a whole document does beside building it: the pages
+// first (laying a long document out for the old page and again for the new
+// one would double the wait), progress after each paragraph, and the caret
+// at the start before the one layout at the end (moving it from the end
+// afterwards would have the whole document laid out before the window
+// shows the first page).
+LoadHooks TextControl::loadHooks(FileProgress &busy)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return u"Cannot open %1: %2"_s.arg(file, f.errorString());
-    if (offset < 0 || (offset > 0 && !f.seek(offset)))
-        return u"Cannot read %1 from byte %2"_s.arg(file).arg(offset);
-    bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return u"Cannot read %1: %2"_s.arg(file, f.errorString());
-    return {};
+    LoadHooks hooks;
+    hooks.ready = [this] {
+        if (m_viewMode == 1)
+            applyPageLayout();
+    };
+    hooks.step = [&busy] { busy.step(); };
+    hooks.beforeLayout = [this] { setTextCursor(QTextCursor(document())); };
+    return hooks;
 }
-
-// Writes `data` into `file` from byte `offset` on, keeping the bytes before
-// it, never leaving a half-written file; the reason when it cannot.
-QString writeBytes(const QString &file, qint64 offset, const QByteArray &data)
-{
-    if (offset < 0)
-        return u"Cannot write %1 from byte %2"_s.arg(file).arg(offset);
-    QByteArray prefix;
-    if (offset > 0) {
-        QFile old(file);
-        if (old.open(QIODevice::ReadOnly))
-            prefix = old.read(offset);
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return u"Cannot write %1: %2"_s.arg(file, out.errorString());
-    // A write the disk takes only part of (full, or over the file size
-    // limit) reports no error of its own: compare the counts. Without the
-    // commit the old file stays as it was.
-    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
-        return u"Cannot write %1: the disk took only part of it"_s.arg(file);
-    if (!out.commit())
-        return u"Cannot write %1: %2"_s.arg(file, out.errorString());
-    return {};
-}
-
-rtf::Document rtfModel(const QTextDocument &doc, const TextControl::PageSetup &setup)
-{
-    rtf::PageSetup page;
-    page.width = setup.width;
-    page.height = setup.height;
-    page.marginL = setup.marginL;
-    page.marginT = setup.marginT;
-    page.marginR = setup.marginR;
-    page.marginB = setup.marginB;
-    return modelFromDocument(doc, page);
-}
-
-} // namespace
 
 bool TextControl::readFile(const QString &file, qint64 offset, QByteArray &bytes)
 {
-    const QString error = readBytes(file, offset, bytes);
-    return error.isEmpty() || fail(error);
+    return readFileBytes(file, offset, bytes, &m_error);
 }
 
 bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, FileProgress *progress)
@@ -945,40 +817,14 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, F
     switch (format) {
     case FormatRtf: {
         rtf::Document model;
-        rtf::ReadResult r;
-        busy.inBackground([&] {
-            r = rtf::read(std::string_view(bytes.constData(), size_t(bytes.size())), model, decodeCodePage);
-        });
-        if (!r.ok)
-            return fail(u"The file is not an RTF file (%1)"_s.arg(QString::fromStdString(r.error)));
+        bool read = false;
+        QString error;
+        busy.inBackground([&] { read = readRtf(bytes, model, &error); });
+        if (!read)
+            return fail(error);
         ownEdit([&] {
             if (whole) {
-                doc->setUndoRedoEnabled(false);
-                doc->clear();
-                const auto &p = model.page;
-                const auto take = [](const std::optional<int> &v, int &into, int least) {
-                    if (v && *v >= least)
-                        into = std::min(*v, maxPageTwips);
-                };
-                take(p.width, m_page.width, 1);
-                take(p.height, m_page.height, 1);
-                take(p.marginL, m_page.marginL, 0);
-                take(p.marginT, m_page.marginT, 0);
-                take(p.marginR, m_page.marginR, 0);
-                take(p.marginB, m_page.marginB, 0);
-                // The pages first: laying a long document out for the old
-                // page and again for the new one would double the wait.
-                if (m_viewMode == 1)
-                    applyPageLayout();
-                QTextCursor c(doc);
-                c.beginEditBlock();
-                insertModel(model, c, [&busy] { busy.step(); });
-                // The caret goes to the start before the document is laid out:
-                // moving it from the end afterwards would have the whole
-                // document laid out before the window shows the first page.
-                setTextCursor(QTextCursor(doc));
-                c.endEditBlock();
-                doc->setUndoRedoEnabled(true);
+                loadRtf(*doc, m_page, model, loadHooks(busy));
             } else {
                 QTextCursor c = textCursor();
                 c.beginEditBlock();
@@ -992,23 +838,11 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, F
         return true;
     }
     case FormatText: {
-        std::u16string text;
-        busy.inBackground([&] { text = plaintext::decode(std::string_view(bytes.constData(), size_t(bytes.size()))); });
-        const QString s(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
+        QString s;
+        busy.inBackground([&] { s = decodeText(bytes); });
         ownEdit([&] {
             if (whole) {
-                const QTextCharFormat keep = QTextCursor(doc).charFormat();
-                doc->setUndoRedoEnabled(false);
-                doc->clear();
-                if (m_viewMode == 1)
-                    applyPageLayout();
-                QTextCursor c(doc);
-                c.beginEditBlock();
-                c.setCharFormat(keep);
-                writeText(c, s);
-                setTextCursor(QTextCursor(doc));  // before the layout, as above
-                c.endEditBlock();
-                doc->setUndoRedoEnabled(true);
+                loadText(*doc, s, loadHooks(busy));
             } else {
                 QTextCursor c = textCursor();
                 c.beginEditBlock();
@@ -1047,8 +881,9 @@ bool TextControl::Load(const QString &file, qint64 offset, int format)
     FileProgress progress(info.size() >= FileProgress::LargeFile ? this : nullptr,
                           u"Opening %1"_s.arg(info.fileName()));
     QString error;
-    progress.inBackground([&] { error = readBytes(file, offset, bytes); });
-    if (!error.isEmpty())
+    bool read = false;
+    progress.inBackground([&] { read = readFileBytes(file, offset, bytes, &error); });
+    if (!read)
         return fail(error);
     if (!insertBytes(bytes, format, true, &progress))
         return false;
@@ -1071,7 +906,7 @@ bool TextControl::TextImport(const QString &file)
 
 QByteArray TextControl::toRtf() const
 {
-    return QByteArray::fromStdString(rtf::write(rtfModel(*document(), m_page)));
+    return documentRtf(*document(), m_page);
 }
 
 bool TextControl::setRtf(const QByteArray &rtf)
@@ -1088,28 +923,16 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
     FileProgress progress(document()->characterCount() >= FileProgress::LargeFile ? this : nullptr,
                           u"Saving %1"_s.arg(QFileInfo(file).fileName()));
     QByteArray data;
-    switch (format) {
-    case FormatRtf: {
-        const rtf::Document model = rtfModel(*document(), m_page);
+    if (format == FormatRtf) {
+        // The model is taken from the document here; writing it out, the
+        // long part, goes on beside the window.
+        const rtf::Document model = documentModel(*document(), m_page);
         progress.inBackground([&] { data = QByteArray::fromStdString(rtf::write(model)); });
-        break;
-    }
-    case FormatText: {
-        QString t = Text();
-        t.remove(QChar::ObjectReplacementCharacter);
-        t.replace(u'\n', u"\r\n"_s);
-        data = QByteArray::fromStdString(
-            plaintext::encode(std::u16string_view(reinterpret_cast<const char16_t *>(t.utf16()), size_t(t.size()))));
-        break;
-    }
-    case FormatHtml:
-        data = documentHtml(*document(), m_page, CurrentPages());
-        break;
-    default:
-        return fail(u"Unknown file format %1"_s.arg(format));
+    } else if (!encodeDocument(*document(), m_page, format, format == FormatHtml ? CurrentPages() : 1, data, &m_error)) {
+        return false;
     }
     QString error;
-    progress.inBackground([&] { error = writeBytes(file, offset, data); });
+    progress.inBackground([&] { writeFileBytes(file, offset, data, &error); });
     return error.isEmpty() || fail(error);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pagesetup.h"
+
 #include <QString>
 #include <QTextEdit>
 
@@ -7,6 +9,7 @@
 
 class QPaintDevice;
 class QPainter;
+class QPointF;
 class QTextCursor;
 class QTextBlockFormat;
 class QTextCharFormat;
@@ -295,15 +298,7 @@ public:
     QByteArray toRtf() const;
     bool setRtf(const QByteArray &rtf);
 
-    struct PageSetup {
-        int width = 12240;
-        int height = 15840;
-        int marginL = 1440;
-        int marginT = 1440;
-        int marginR = 1440;
-        int marginB = 1440;
-        bool operator==(const PageSetup &) const = default;
-    };
+    using PageSetup = ::textengine::PageSetup;
     PageSetup pageSetup() const { return m_page; }
     void setPageSetup(const PageSetup &page);
 
@@ -348,6 +343,7 @@ private:
     void insertCode(int code);
     bool readFile(const QString &file, qint64 offset, QByteArray &bytes);
     bool insertBytes(const QByteArray &bytes, int format, bool whole, class FileProgress *progress = nullptr);
+    struct LoadHooks loadHooks(class FileProgress &busy);
     bool fail(const QString &message);
 
     QTextDocument *pagedDocument() const;
@@ -390,5 +386,9 @@ private:
     void holdKeyFormat();
     QString m_error;
 };
+
+// Draws the header and the footer of a page of the control (see stories.h),
+// the sheet's top left corner at `corner` (pages.cpp).
+void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner);
 
 } // namespace textengine

@@ -7,13 +7,10 @@
 class QPainter;
 class QString;
 class QTextFormat;
-class QPointF;
 class QRectF;
 class QTextDocument;
 
 namespace textengine {
-
-class TextControl;
 
 // Lets a document lay out and draw the characters that stand for footnote
 // marks (the note's number, raised) and fields (their text), the objects
@@ -25,10 +22,6 @@ void registerStructureObjects(QTextDocument *doc);
 // from its sides; the painter works in document units.
 void drawPageStories(QPainter &p, const QTextDocument &doc, const QRectF &sheet, double marginL, double marginR,
                      int page, int pages);
-
-// The same for a page of the control, the sheet's top left corner at
-// `corner` (pages.cpp).
-void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner);
 
 // What the mark of the `n`th numbered footnote (or endnote) shows.
 QString noteNumber(int n, bool endnote);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textcontrol.h"
+#include "pagesetup.h"
 
 #include <QByteArray>
 
@@ -14,6 +14,6 @@ namespace textengine {
 // browser for printing (@page). The first page's header stands at the top,
 // the last page's footer (of `pages`) at the bottom, and the footnotes and
 // endnotes are numbered lists after the text, linked with their marks.
-QByteArray documentHtml(const QTextDocument &doc, const TextControl::PageSetup &page, int pages = 1);
+QByteArray documentHtml(const QTextDocument &doc, const PageSetup &page, int pages = 1);
 
 } // namespace textengine

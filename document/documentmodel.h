@@ -21,6 +21,19 @@ enum ImageProperty {
     ObjectRawProperty,    // QByteArray: the whole {\object ...} group
 };
 
+// Properties an object character carries besides its picture (those above
+// are the ones the RTF exchange keeps as they were read).
+enum ObjectProperty {
+    ObjectKeepsDistancesProperty = QTextFormat::UserProperty + 40,  // bool
+    ObjectDistanceLeftProperty,    // int twips; Top, Right, Bottom follow
+    ObjectDistanceTopProperty,
+    ObjectDistanceRightProperty,
+    ObjectDistanceBottomProperty,
+    ObjectFastDisplayProperty,     // bool
+    ObjectSaveAsDataProperty,      // bool
+    ObjectFileNameProperty,        // QString: the embedded file's name
+};
+
 // Properties of the frame that holds a fixed object (a picture or object
 // floating beside the text, see objects.h), in document units.
 enum FixedFrameProperty {

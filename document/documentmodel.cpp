@@ -1,6 +1,5 @@
 #include "documentmodel.h"
 
-#include "objects.h"
 #include "stories.h"
 #include "units.h"
 

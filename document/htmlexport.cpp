@@ -194,7 +194,7 @@ Body bodyHtml(const QTextDocument &doc, Notes *notes)
 
 } // namespace
 
-QByteArray documentHtml(const QTextDocument &doc, const TextControl::PageSetup &page, int pages)
+QByteArray documentHtml(const QTextDocument &doc, const PageSetup &page, int pages)
 {
     Notes notes;
     // In reading order: the first page's header, the text, the last page's

@@ -333,6 +333,11 @@ void TextControl::setSelText(const QString &text)
         c.beginEditBlock();
         writeText(c, text);
         c.endEditBlock();
+        // Inside a key's edit block the layout still shows the paragraph as
+        // it was, and placing the caret measures its old lines: on a
+        // justified paragraph left empty that reads past its end (a crash).
+        if (m_keyDepth > 0)
+            document()->markContentsDirty(c.block().position(), c.block().length());
         setTextCursor(c);
     });
 }

@@ -34,4 +34,14 @@ TEST_F(SoakRegression, JustifiedParagraphEmptiedByAHindiKeyCrashes)
     EXPECT_EQ(w.rtf()->AlignMent(), textengine::TextControl::AlignJustify);
 }
 
+TEST_F(SoakRegression, PageBreakByCtrlEnterOrMenuRecursesUntilTheStackOverflows)
+{
+    type(u"12"_s);
+    w.key(Qt::Key_Return, Qt::ControlModifier);
+    type(u"3"_s);
+    w.chooseMenu(commands().mnuInsertPageBreak);
+    EXPECT_EQ(w.rtf()->Text(), u"12\n3\n"_s);
+    EXPECT_EQ(w.rtf()->document()->blockCount(), 3);
+}
+
 } // namespace

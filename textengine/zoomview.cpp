@@ -132,6 +132,10 @@ void TextControl::applyZoom()
 {
     if (m_zoom == 100 && !findChild<ZoomView *>(QString(), Qt::FindDirectChildrenOnly))
         return;
+    // A zoomed view sets the horizontal scroll range itself. Left to come
+    // and go, the bar that QTextEdit shows for the unscaled width and the
+    // zoom hides again would change the viewport's height without end.
+    setHorizontalScrollBarPolicy(m_zoom == 100 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
     if (m_viewMode == 1) {
         // The viewport is moved right to centre the page as the zoom shows it
         // (the same margin applyViewMode sets).

@@ -44,4 +44,21 @@ TEST_F(SoakRegression, PageBreakByCtrlEnterOrMenuRecursesUntilTheStackOverflows)
     EXPECT_EQ(w.rtf()->document()->blockCount(), 3);
 }
 
+TEST_F(SoakRegression, ZoomedOutViewHangsAtTheNextEdit)
+{
+    // Zoomed out, the scroll bar that the unscaled layout wants and the
+    // zoom takes away came and went without end.
+    QString typed;
+    for (QAction *view : {commands().mnuViewPageView, commands().mnuViewEditor}) {
+        w.chooseMenu(view);
+        for (int zoom : {0, 2}) { // 10 %, 50 %
+            w.chooseMenu(commands().mnuZoom[zoom]);
+            type(u"12"_s);
+            w.settle();
+            typed += u"12"_s;
+        }
+    }
+    EXPECT_EQ(w.rtf()->Text(), typed);
+}
+
 } // namespace

@@ -408,6 +408,17 @@ template <typename Get> auto TextControl::uniformCharValue(Get get, bool *unifor
 void TextControl::mergeCharFormat(const QTextCharFormat &format)
 {
     ++m_ownEdits;
+    QTextCursor c = textCursor();
+    if (!c.hasSelection() && c.block().length() == 1) {
+        // The caret's own format is forgotten at the next caret key (even one
+        // that goes nowhere); an empty paragraph keeps it for what is typed
+        // there. On a document with no history this is no undo step.
+        QTextDocument *doc = document();
+        const bool history = doc->isUndoAvailable() || doc->isRedoAvailable();
+        c.mergeBlockCharFormat(format);
+        if (!history)
+            doc->clearUndoRedoStacks();
+    }
     mergeCurrentCharFormat(format);
     --m_ownEdits;
 }

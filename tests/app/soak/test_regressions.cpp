@@ -61,4 +61,14 @@ TEST_F(SoakRegression, ZoomedOutViewHangsAtTheNextEdit)
     EXPECT_EQ(w.rtf()->Text(), typed);
 }
 
+TEST_F(SoakRegression, ArrowKeyInAnEmptyDocumentDropsTheHindiFont)
+{
+    w.key(Qt::Key_Down);
+    type(u"jhi"_s);
+    EXPECT_EQ(w.rtf()->Text(), u"f>"_s);
+    EXPECT_TRUE(w.hindi());
+    EXPECT_EQ(w.rtf()->FontName(), u"Glyphora 010"_s);
+    EXPECT_FALSE(w.rtf()->document()->isRedoAvailable());
+}
+
 } // namespace

@@ -6,6 +6,9 @@
 
 #include "textcontrol.h"
 
+#include <QApplication>
+#include <QComboBox>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -69,6 +72,12 @@ TEST_F(SoakRegression, ArrowKeyInAnEmptyDocumentDropsTheHindiFont)
     EXPECT_TRUE(w.hindi());
     EXPECT_EQ(w.rtf()->FontName(), u"Glyphora 010"_s);
     EXPECT_FALSE(w.rtf()->document()->isRedoAvailable());
+}
+
+TEST_F(SoakRegression, ChoosingTheLanguageAlreadyOnLeavesTheFocusOnTheLanguageBar)
+{
+    w.chooseMenu(commands().mnuLangHindi);
+    EXPECT_EQ(QApplication::focusWidget(), w.rtf());
 }
 
 } // namespace

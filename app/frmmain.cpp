@@ -520,7 +520,8 @@ void frmMain::selectHindi()
         doc->rtftext()->SetFocus();
     m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
     cmbFontSize->setCurrentText(fontSizeForLanguage(u"HinFontSize"_s));
-    applyHindiFontBox();
+    if (!m_followingCaret)
+        applyHindiFontBox();
     m_switchingLanguage = false;
 }
 
@@ -537,11 +538,13 @@ void frmMain::selectEnglish()
     cmbFontEng->setEnabled(true);
     m_state.InputLanguage = English.toStdString();
     if (frmDocument *doc = activeDocument()) {
-        if (!cmbFontEng->currentText().isEmpty())
-            doc->rtftext()->setFontName(cmbFontEng->currentText());
-        const int size = cmbFontSize->currentText().toInt();
-        if (size > 0)
-            doc->rtftext()->setFontSize(size);
+        if (!m_followingCaret) {
+            if (!cmbFontEng->currentText().isEmpty())
+                doc->rtftext()->setFontName(cmbFontEng->currentText());
+            const int size = cmbFontSize->currentText().toInt();
+            if (size > 0)
+                doc->rtftext()->setFontSize(size);
+        }
         doc->rtftext()->SetFocus();
     }
     m_switchingLanguage = false;
@@ -608,10 +611,13 @@ void frmMain::SyncFormatControls()
         for (int b = 19; b <= 22; ++b)
             m_cmd->tbToolbarButton(b)->setChecked(b == pressed[align]);
     }
-    if (rtf->FontSize() > 0)
-        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+    // The caret in a run of the other language switches the input
+    // language; the text keeps its own font and size (a selection is not
+    // reformatted), and the switch stores the size box for the language it
+    // leaves before the box shows the caret's size.
     const QString font = rtf->FontName();
     if (!font.isEmpty()) {
+        m_followingCaret = true;
         if (font.left(8) != u"Glyphora"_s) {
             cmbFontEng->setCurrentText(font);
             if (!OptEnglish->isChecked())
@@ -621,7 +627,10 @@ void frmMain::SyncFormatControls()
             if (!OptHindi->isChecked())
                 selectHindi();
         }
+        m_followingCaret = false;
     }
+    if (rtf->FontSize() > 0)
+        cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
 }
 
 // --- engine host ------------------------------------------------------------

@@ -134,4 +134,5 @@ private:
     QPointer<frmDocument> m_rulerDocument;
     HelpWindow *m_help = nullptr;
     bool m_switchingLanguage = false;
+    bool m_followingCaret = false; // the language follows the caret's text
 };

@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QComboBox>
 
+#include <QTest>
+#include <QTextCursor>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -78,6 +81,23 @@ TEST_F(SoakRegression, ChoosingTheLanguageAlreadyOnLeavesTheFocusOnTheLanguageBa
 {
     w.chooseMenu(commands().mnuLangHindi);
     EXPECT_EQ(QApplication::focusWidget(), w.rtf());
+}
+
+// The caret entering text of the other language switches the input
+// language; selecting that text must not set it in the size box's size.
+TEST_F(SoakRegression, SelectingTextOfTheOtherLanguageResizesIt)
+{
+    type(u"kamal"_s); // at 24 pt
+    w.key(Qt::Key_L, Qt::ControlModifier);
+    w.main().settings().writeString(u"HinFontSize"_s, u"12"_s); // as a session before left it
+    const QString before = soak::World::formats(w.rtf());
+    QTextCursor inWord(w.rtf()->document());
+    inWord.setPosition(2);
+    QTest::mouseDClick(w.rtf()->viewport(), Qt::LeftButton, {}, w.rtf()->cursorRect(inWord).center());
+    ASSERT_GT(w.rtf()->SelLength(), 0);
+    EXPECT_TRUE(w.hindi());
+    EXPECT_EQ(soak::World::formats(w.rtf()), before);
+    EXPECT_EQ(w.main().cmbFontSize->currentText(), u"24"_s); // the selection's size
 }
 
 } // namespace

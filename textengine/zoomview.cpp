@@ -132,10 +132,12 @@ void TextControl::applyZoom()
 {
     if (m_zoom == 100 && !findChild<ZoomView *>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    // A zoomed view sets the horizontal scroll range itself. Left to come
-    // and go, the bar that QTextEdit shows for the unscaled width and the
-    // zoom hides again would change the viewport's height without end.
-    setHorizontalScrollBarPolicy(m_zoom == 100 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
+    // A zoomed view sets the scroll ranges itself. Left to come and go, a
+    // bar that QTextEdit shows for the unscaled layout and the zoom hides
+    // again (or the other way round) would change the viewport without end.
+    const bool zoomed = m_zoom != 100;
+    setHorizontalScrollBarPolicy(zoomed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(zoomed || m_viewMode == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     if (m_viewMode == 1) {
         // The viewport is moved right to centre the page as the zoom shows it
         // (the same margin applyViewMode sets).

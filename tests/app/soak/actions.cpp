@@ -636,6 +636,8 @@ void closeFind(World &w, Rng &r)
     case 1: w.note = u"Escape in the find window"_s; QTest::keyClick(f->Text1, Qt::Key_Escape); break;
     default: w.note = u"close box of the find window"_s; f->close(); break;
     }
+    // The window manager makes the main window the active one again.
+    w.main().activateWindow();
     w.settle();
     w.check(!w.find(), u"find-close"_s, u"the find window stayed open"_s);
     const QString text = *w.findRef;

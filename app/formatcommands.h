@@ -66,6 +66,7 @@ private:
     void viewMenuAboutToShow();
 
     frmMain *m_main;
+    QObject *m_zoomBox = nullptr;
     std::unique_ptr<QPrinter> m_printer;
     QPointer<textengine::TextObject> m_currentObject;
 };

@@ -104,4 +104,13 @@ TEST_F(SoakRegression, SelectingTextOfTheOtherLanguageResizesIt)
     EXPECT_EQ(w.main().cmbFontSize->currentText(), u"24"_s); // the selection's size
 }
 
+// Seen only under the sanitizers (build-asan): while the main window was
+// destroyed, the zoom box's event filter read the window's members.
+TEST(SoakRegressionEnd, ZoomBoxFilterReadsTheMainWindowAfterItsEnd)
+{
+    auto w = std::make_unique<soak::World>(soak::RunOptions{});
+    w->main().cmbZoom->setFocus();
+    w.reset();
+}
+
 } // namespace

@@ -6,8 +6,9 @@
 //   test_soak --replay 'STEPS'         one action list, its steps described
 //
 // Options: --actions N (per seed), --first-seed S (with --minutes),
-// --with-known-faults (also take the actions that known faults trip on),
-// --no-shrink.
+// --with-known-faults (also take the actions that known faults trip on, and
+// make the checks they fail), --with-known-fault WORD (only for the known
+// faults whose description has WORD), --no-shrink.
 //
 // The seeds run in worker processes, so a crash, a sanitizer report or a
 // hang is caught with the seed and the actions that led to it. Every
@@ -30,8 +31,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int CiSeeds = 12;
-constexpr int DefaultActions = 150;
+constexpr int CiSeeds = 24;
+constexpr int DefaultActions = 250;
 constexpr int SeedsPerWorker = 10;
 constexpr int QuietLimitMs = 300'000; // a worker silent this long has hung
 constexpr int StepLimitS = 20;        // one step taking this long has hung
@@ -47,7 +48,7 @@ struct Options {
     quint64 firstSeed = 1, lastSeed = CiSeeds;
     double minutes = 0;
     int actions = DefaultActions;
-    bool knownFaults = true;
+    std::optional<QString> lift; // known faults not kept out of the way
     bool shrink = true;
     QString replay;
     bool worker = false;
@@ -82,7 +83,11 @@ std::optional<Options> parse(const QStringList &args)
             ok = !value.isEmpty();
             ++i;
         } else if (a == u"--with-known-faults"_s) {
-            o.knownFaults = false;
+            o.lift = QString();
+        } else if (a == u"--with-known-fault"_s) {
+            o.lift = value;
+            ok = !value.isEmpty();
+            ++i;
         } else if (a == u"--no-shrink"_s) {
             o.shrink = false;
         } else if (a == u"--worker"_s) {
@@ -125,7 +130,7 @@ void startWatchdog()
 int runWorker(const Options &o)
 {
     soak::RunOptions run;
-    run.knownFaults = o.knownFaults;
+    run.lift = o.lift;
     run.echo = true;
     for (quint64 seed = o.firstSeed; seed <= o.lastSeed; ++seed) {
         say(u"begin %1"_s.arg(seed));
@@ -150,7 +155,7 @@ int runReplay(const Options &o)
         return 2;
     }
     soak::RunOptions run;
-    run.knownFaults = o.knownFaults;
+    run.lift = o.lift;
     run.verbose = true;
     try {
         soak::replay(*steps, run);
@@ -172,7 +177,9 @@ struct Finding {
 
 QStringList childArgs(const Options &o)
 {
-    return o.knownFaults ? QStringList{} : QStringList{u"--with-known-faults"_s};
+    if (!o.lift)
+        return {};
+    return o.lift->isEmpty() ? QStringList{u"--with-known-faults"_s} : QStringList{u"--with-known-fault"_s, *o.lift};
 }
 
 // How a child ended: "" for a clean end, else the kind of failure and what
@@ -267,8 +274,10 @@ void report(const Options &o, const Finding &f)
         }
     }
     runChild(QStringList{u"--replay"_s, soak::format(steps)} + childArgs(o), [](const QString &l) { say(l); });
-    say(u"  replay: %1 --replay '%2'%3"_s.arg(QCoreApplication::applicationFilePath(), soak::format(steps),
-                                             o.knownFaults ? QString() : u" --with-known-faults"_s));
+    QString lift;
+    for (const QString &a : childArgs(o))
+        lift += a.startsWith(u'-') ? u' ' + a : u" '"_s + a + u'\'';
+    say(u"  replay: %1 --replay '%2'%3"_s.arg(QCoreApplication::applicationFilePath(), soak::format(steps), lift));
 }
 
 int supervise(const Options &o)

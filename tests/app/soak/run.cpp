@@ -30,7 +30,7 @@ QString name(const Step &s)
 
 bool runnable(const Action &a, const World &w, const RunOptions &options)
 {
-    return a.can(w) && !(options.knownFaults && blockedByKnownFault(a, w));
+    return a.can(w) && !blockedByKnownFault(a, w, options);
 }
 
 // Runs one step and the checks after it. A failure names the step.

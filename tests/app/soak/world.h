@@ -74,10 +74,16 @@ struct DocRef {
     std::optional<QString> undoTo;
     std::optional<QString> redoTo;
     QStringList history; // every text the document has held, oldest first
+    // Since the text last changed: a view switch, a copy (each may leave
+    // undo steps that change no text).
+    bool viewSwitched = false;
+    bool clipboardStepped = false;
 };
 
 struct RunOptions {
-    bool knownFaults = true; // skip what the known faults would trip on
+    // The known faults whose description contains this are not kept out of
+    // the way ("" for all of them).
+    std::optional<QString> lift;
     bool echo = false;       // print each step as it starts (for a supervisor)
     bool verbose = false;    // print what each step did
 };
@@ -200,9 +206,8 @@ struct KnownFault {
     bool (*blocks)(const Action &, const World &); // may be null
     const char *check;                              // may be null
 };
-const std::vector<KnownFault> &knownFaults();
-bool blockedByKnownFault(const Action &action, const World &world);
-bool knownFailingCheck(const QString &check);
+bool blockedByKnownFault(const Action &action, const World &world, const RunOptions &options);
+bool knownFailingCheck(const QString &check, const RunOptions &options);
 
 // One chosen action and the seed of its own choices: dropping steps from a
 // list leaves every other step doing the same thing.

@@ -124,6 +124,7 @@ public:
     QPointer<frmDocument> findDoc;   // the document it searches
     bool findSearching = false;      // the find window's search has begun
     bool findEdited = false;         // a replacement was made
+    QString findFormats;             // the document's formatting when it opened
     void forget(frmDocument *d);     // a document window closed as expected
 
     // Every character's font, size and style, and every paragraph's

@@ -21,9 +21,9 @@ const char *const mimeUsage =
     "\n"
     "Prints the mail text made of the document IN (RTF, HTML or text) as the\n"
     "direct mail route builds it: header lines, the font notice (setting\n"
-    "FntInfo) and the HTML body, in glyph-code bytes.\n"
+    "FntInfo) and the HTML body, quoted-printable in glyph codes (Windows-1252).\n"
     "\n"
-    "  --omit-headers   only the HTML part, without mail header lines\n"
+    "  --omit-headers   only the HTML part as it is, in glyph-code bytes\n"
     "  --attach-font    the multipart layout with the font file FNT.ATT of the\n"
     "                   program folder (when the setting AttachFnt is Yes)\n"
     "  --subject S      the subject line\n";

@@ -281,10 +281,11 @@ int runType(int argc, char **argv)
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
     } else if (unicode) {
-        const std::string utf8 = kruti::toUnicode(text);
+        const std::string utf8 = kruti::toUnicode(text) + '\n';
         std::fwrite(utf8.data(), 1, utf8.size(), stdout);
     } else {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        const std::string line = text + '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
     }
     if (std::fflush(stdout) != 0)
         return 1;

@@ -23,6 +23,7 @@ namespace {
 const QString OpenFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|HyperText File (*.htm) |*.htm|"_s;
 const QString SaveFilter = u"Rich Text File (*.rtf) |*.rtf|"_s;
 const QString SaveAsFilter = u"Rich Text File (*.rtf) |*.rtf|Text File (*.txt) |*.txt|"_s;
+const QString HtmlFilter = u"HyperText File (*.htm) |*.htm|"_s;
 
 using TC = textengine::TextControl;
 
@@ -37,6 +38,7 @@ FileCommands::FileCommands(frmMain *main)
     connect(c.mnuFileOpen, &QAction::triggered, this, [this] { OpenDocument(QString()); });
     connect(c.mnuFileSave, &QAction::triggered, this, &FileCommands::FileSave);
     connect(c.mnuFileSaveAs, &QAction::triggered, this, &FileCommands::SaveAs);
+    connect(c.mnuFileSaveHtml, &QAction::triggered, this, &FileCommands::SaveAsHtml);
     for (QAction *item : c.mnuRecentFile)
         connect(item, &QAction::triggered, this, [this, item] { OpenDocument(item->text()); });
 }
@@ -176,24 +178,10 @@ void FileCommands::SaveAs()
     if (!doc)
         return;
     PrepareExport();
-    kalamora::FileDialogRequest request;
-    request.parent = m_main;
-    request.mode = kalamora::FileDialogRequest::Save;
-    request.title = u"Save File As"_s;
-    request.filters = kalamora::qtFilters(SaveAsFilter);
-    const auto choice = kalamora::askForFile(request);
+    const auto choice = askSaveTarget(u"Save File As"_s, SaveAsFilter, QString());
     if (!choice) {
         FinishExport();
         return;
-    }
-    if (QFileInfo::exists(choice->path)) {
-        const auto answer = kalamora::showMessage(m_main, QMessageBox::Question, u"Overwrite File?"_s,
-                                                  u"File Already Exists. Overwrite ?"_s,
-                                                  QMessageBox::Yes | QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
-            FinishExport();
-            return;
-        }
     }
     bool ok = true;
     QString format;
@@ -215,6 +203,47 @@ void FileCommands::SaveAs()
     if (!format.isEmpty())
         doc->SavedFormat = format;
     doc->setWindowTitle(choice->path);
+}
+
+std::optional<kalamora::FileDialogChoice> FileCommands::askSaveTarget(const QString &title, const QString &filter,
+                                                                      const QString &suffix)
+{
+    kalamora::FileDialogRequest request;
+    request.parent = m_main;
+    request.mode = kalamora::FileDialogRequest::Save;
+    request.title = title;
+    request.filters = kalamora::qtFilters(filter);
+    auto choice = kalamora::askForFile(request);
+    if (!choice)
+        return std::nullopt;
+    if (!suffix.isEmpty() && QFileInfo(choice->path).suffix().isEmpty())
+        choice->path += u'.' + suffix;
+    if (QFileInfo::exists(choice->path)) {
+        const auto answer = kalamora::showMessage(m_main, QMessageBox::Question, u"Overwrite File?"_s,
+                                                  u"File Already Exists. Overwrite ?"_s,
+                                                  QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return std::nullopt;
+    }
+    return choice;
+}
+
+void FileCommands::SaveAsHtml()
+{
+    frmDocument *doc = m_main->activeDocument();
+    if (!doc)
+        return;
+    PrepareExport();
+    const auto choice = askSaveTarget(u"Save As HTML"_s, HtmlFilter, u"htm"_s);
+    if (!choice) {
+        FinishExport();
+        return;
+    }
+    const bool ok = doc->rtftext()->Save(choice->path, 0, TC::FormatHtml);
+    FinishExport();
+    if (!ok)
+        kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,
+                              u"The document could not be saved: %1"_s.arg(doc->rtftext()->errorString()));
 }
 
 void FileCommands::AddRecentFile(const QString &path)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "filedialogs.h"
+
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class frmMain;
 class frmDocument;
@@ -23,6 +27,9 @@ public:
     // Sets the main window's SaveCompleted.
     void FileSave();
     void SaveAs();
+    // File > "Save As HTML": writes the active document, pictures included,
+    // to an HTML file it asks for; the document keeps its own name and format.
+    void SaveAsHtml();
 
     void AddRecentFile(const QString &path);
     void LoadRecentFiles();
@@ -36,6 +43,12 @@ public:
     static int formatForName(const QString &path, int *savedFormat = nullptr);
 
 private:
+    // The save dialog, and the overwrite question when the chosen file
+    // exists; nothing when either is declined. A name without an ending
+    // gets `suffix` when one is given.
+    std::optional<kalamora::FileDialogChoice> askSaveTarget(const QString &title, const QString &filter,
+                                                            const QString &suffix);
+
     frmMain *m_main;
     int m_openFilterIndex = 1;
     frmDocument *m_exporting = nullptr;

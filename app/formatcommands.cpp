@@ -110,12 +110,13 @@ FormatCommands::FormatCommands(frmMain *main)
     connect(c.mnuTable, &QMenu::aboutToShow, this, &FormatCommands::tableMenuAboutToShow);
     for (QAction *a : {c.mnuTableInsert, c.mnuPopTableInsert, c.tblCustom, c.button[u"Table"_s]})
         connect(a, &QAction::triggered, this, &FormatCommands::customTable);
+    // The captions name columns first; TableInsert takes rows first.
     const std::tuple<QAction *, int, int> quickTables[] = {
         {c.tblOneByOne, 1, 1}, {c.tblTwoByTwo, 2, 2}, {c.tblThreeByThree, 3, 2}};
-    for (const auto &[a, first, second] : quickTables) {
-        connect(a, &QAction::triggered, this, [this, f = first, s = second] {
+    for (const auto &[a, columns, rows] : quickTables) {
+        connect(a, &QAction::triggered, this, [this, cols = columns, r = rows] {
             if (TC *t = text()) {
-                t->TableInsert(f, s, -1);
+                t->TableInsert(r, cols, -1);
                 t->SetFocus();
             }
         });

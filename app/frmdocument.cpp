@@ -18,6 +18,8 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr int TwipsPerPixel = 15; // the control's geometry is given in twips at 96 dpi
 constexpr int ShiftCtrl = 2;
+constexpr int CtrlC = 3; // the character codes of Ctrl+C and Ctrl+X
+constexpr int CtrlX = 24;
 } // namespace
 
 frmDocument::frmDocument(frmMain *main, const QString &title)
@@ -85,55 +87,39 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
 {
     if (control == m_rtftext) {
         connect(control, &textengine::TextControl::KeyDown, this, [this](int keyCode, int shift) {
-            if (keyCode == 'L' && shift == ShiftCtrl) {
+            if (keyCode == 'L' && shift == ShiftCtrl)
                 m_main->toggleLanguage();
-            } else if ((keyCode == 'C' || keyCode == 'X') && shift == ShiftCtrl) {
-                prepareClipboard(keyCode == 'X');
-            } else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40) {
+            else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
                 m_main->SyncFormatControls();
-            }
-        });
-        connect(control, &textengine::TextControl::KeyUp, this, [this](int keyCode, int shift) {
-            if (keyCode == 'C' && shift == ShiftCtrl)
-                restoreClipboard();
         });
     }
     // The control groups everything a key press handler changes, and the
     // key's insertion, into one undo step.
-    connect(control, &textengine::TextControl::KeyPress, this,
-            [surface, binding](int &key) { key = binding->keyPress(*surface, key); });
+    connect(control, &textengine::TextControl::KeyPress, this, [this, control, surface, binding](int &key) {
+        if (control == m_rtftext && clipboardKey(key))
+            return;
+        // Other control keys (Ctrl with a letter, Escape, Backspace, Tab)
+        // are the control's own commands; the engine's stand-in space at a
+        // line start would take the place of a selection there.
+        if (key < 32 && key != engine::KeyBinding::Enter)
+            return;
+        key = binding->keyPress(*surface, key);
+    });
     connect(control, &textengine::TextControl::Change, this, [surface, binding] { binding->textChanged(*surface); });
 }
 
-// Ctrl+C and Ctrl+X copy a space in front of the selection, which other
-// programs of this encoding expect at the start of pasted Hindi text. The
-// space is removed again when the key of Ctrl+C comes up; a cut takes it
-// away with the text. After a cut the window prepares no further copies.
-void frmDocument::prepareClipboard(bool cut)
+// Ctrl+C and Ctrl+X put a space in front of the selection on the clipboard,
+// which other programs of this encoding expect at the start of pasted Hindi
+// text; the document itself never changes for it. After a cut the window
+// copies and cuts plainly. Returns whether the key was taken.
+bool frmDocument::clipboardKey(int &key)
 {
-    if (m_clipboardPrepared)
-        return;
-    // Only a copy leaves the space in the document for the key up to take
-    // away; after a cut there is none, and removing "it" would delete a
-    // character of the user's text.
-    m_spaceInDocument = !cut;
-    m_savedLength = m_rtftext->SelLength();
-    m_rtftext->setSelLength(0);
-    m_rtftext->setSelText(u" "_s);
-    m_rtftext->setSelStart(m_rtftext->SelStart() - 1);
-    m_rtftext->setSelLength(m_savedLength + 1);
-    m_clipboardPrepared = true;
-}
-
-void frmDocument::restoreClipboard()
-{
-    if (!m_clipboardPrepared || !m_spaceInDocument)
-        return;
-    m_rtftext->setSelLength(1);
-    m_rtftext->setSelText(QString());
-    m_rtftext->setSelLength(m_savedLength);
-    m_clipboardPrepared = false;
-    m_spaceInDocument = false;
+    if ((key != CtrlC && key != CtrlX) || m_cutDone)
+        return false;
+    const bool done = key == CtrlC ? m_rtftext->copyWithLead(u" "_s) : m_rtftext->cutWithLead(u" "_s);
+    m_cutDone = done && key == CtrlX;
+    key = 0;
+    return true;
 }
 
 void frmDocument::showFindCopy(bool show)
@@ -201,6 +187,8 @@ void frmDocument::changeEvent(QEvent *event)
 
 void frmDocument::closeEvent(QCloseEvent *event)
 {
+    // What the find window changed is part of the document to be saved.
+    m_main->closeFindWindow(this);
     if (m_main->SkipClosePrompt) {
         m_main->SkipClosePrompt = false;
     } else {

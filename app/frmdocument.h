@@ -60,8 +60,7 @@ private:
     void layoutControls();
     void bindKeys(textengine::TextControl *control, textengine::TextControlSurface *surface,
                   engine::KeyBinding *binding);
-    void prepareClipboard(bool cut);
-    void restoreClipboard();
+    bool clipboardKey(int &key);
 
     frmMain *m_main;
     textengine::TextControl *m_rtftext;
@@ -70,7 +69,5 @@ private:
     std::unique_ptr<textengine::TextControlSurface> m_text3Surface;
     std::unique_ptr<engine::KeyBinding> m_binding;
     std::unique_ptr<engine::KeyBinding> m_text3Binding;
-    bool m_clipboardPrepared = false;
-    bool m_spaceInDocument = false;
-    int m_savedLength = 0;
+    bool m_cutDone = false;
 };

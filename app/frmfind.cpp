@@ -121,6 +121,13 @@ frmFind::frmFind(frmMain *main, frmDocument *document, bool replacing)
     m_document->showFindCopy(true);
     m_document->Text3()->setSelStart(0);
 
+    // A document that goes away without its close (the closes give the
+    // edits back first) takes the window with it, edits and all.
+    connect(m_document, &QObject::destroyed, this, [this] {
+        m_closed = true;
+        close();
+    });
+
     SetAlwaysOnTop(this, true);
     Text1->setFocus();
 }
@@ -147,6 +154,8 @@ void frmFind::bindField(textengine::TextControl *field, textengine::TextControlS
             findNext();
             return;
         }
+        if (key < 32)
+            return; // the field's own commands (copy, paste, Backspace, ...)
         key = m_binding->keyPress(*surface, key);
     });
     connect(field, &textengine::TextControl::Change, this, [this, surface] { m_binding->textChanged(*surface); });
@@ -155,6 +164,8 @@ void frmFind::bindField(textengine::TextControl *field, textengine::TextControlS
 
 void frmFind::findNext()
 {
+    if (!m_document)
+        return;
     textengine::TextControl *text3 = m_document->Text3();
     if (!m_searchStarted) {
         text3->setSelStart(0);
@@ -180,6 +191,8 @@ void frmFind::findNext()
 
 void frmFind::replace()
 {
+    if (!m_document)
+        return;
     textengine::TextControl *text3 = m_document->Text3();
     if (text3->SelLength() == 0)
         return;
@@ -193,6 +206,8 @@ void frmFind::replaceAll()
     // One pass from the caret: the search goes on after each replacement, so
     // a replacement that contains the search text is not searched again, and
     // an empty search text replaces nothing.
+    if (!m_document)
+        return;
     textengine::TextControl *text3 = m_document->Text3();
     const QString what = Text1->Text();
     const QString with = Text2->Text();
@@ -214,7 +229,7 @@ void frmFind::replaceAll()
 
 void frmFind::giveBack()
 {
-    if (m_closed)
+    if (m_closed || !m_document)
         return;
     m_closed = true;
     textengine::TextControl *text3 = m_document->Text3();

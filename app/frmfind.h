@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 #include <memory>
 
@@ -34,6 +35,10 @@ public:
     // The temporary copy of the document, in the per-user data folder.
     static QString temporaryFile();
 
+    // The document the window works on; null once that document is gone,
+    // and the window closes with it.
+    frmDocument *document() const { return m_document; }
+
     textengine::TextControl *Text1 = nullptr;
     textengine::TextControl *Text2 = nullptr;
     QPushButton *FindNext = nullptr;
@@ -54,7 +59,7 @@ private:
     void giveBack();
 
     frmMain *m_main;
-    frmDocument *m_document;
+    QPointer<frmDocument> m_document;
     QLabel *m_replaceLabel = nullptr;
     bool m_searchStarted = false;
     bool m_closed = false;

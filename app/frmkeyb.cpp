@@ -8,7 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <QPainter>
+#include <iterator>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +32,18 @@ const std::vector<std::vector<KeyCap>> Rows = {
 const int RowIndent[] = {0, 30, 45, 60};
 constexpr int KeyW = 62, KeyH = 62, Gap = 4, Margin = 12;
 
+// Spellings no single key shows: the signs on the vowel (anusvara, candra
+// sign, candra o, chandrabindu, visarga), the ways consonants join
+// (aspirate, cluster, ra below, reph, nukta, jna, a cluster under a reph)
+// and the letters that join the ri sign into one glyph, beside ra below.
+const char *const Spellings[] = {
+    "kaM", "kMM", "kaaMM", "kaaMMM", "ka:", "kh",
+    "sth", "kr", "rk", "k>", "jn", "rddh",
+    "kR", "dR", "hR", "hr", "dr", "Tr",
+};
+constexpr int SpellingsPerRow = 6, SpellingH = 34;
+constexpr int SpellingRows = (std::size(Spellings) + SpellingsPerRow - 1) / SpellingsPerRow;
+
 // The chart's engine host: Hindi, the Romanised layout, the purna viram and
 // Devanagari digits, so every key shows what it types in Hindi.
 class ChartHost final : public engine::EngineHost {
@@ -46,6 +58,11 @@ public:
 
 std::string frmKeyb::glyphsForKey(char key)
 {
+    return glyphsForKeys(std::string_view(&key, 1));
+}
+
+std::string frmKeyb::glyphsForKeys(std::string_view keys)
+{
     ChartHost host;
     engine::EngineState state;
     state.InputLanguage = "HINDI";
@@ -53,9 +70,12 @@ std::string frmKeyb::glyphsForKey(char key)
     // A word start: after a space a vowel key types its independent vowel.
     engine::MemorySurface surface(" ");
     surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-    const engine::KeyCode code = binding.keyPress(surface, static_cast<unsigned char>(key));
-    if (code != 0)
-        surface.setSelText(engine::GlyphString(1, static_cast<char>(code)));
+    for (const char key : keys) {
+        engine::EditBlock block(surface);
+        const engine::KeyCode code = binding.keyPress(surface, static_cast<unsigned char>(key));
+        if (code != 0)
+            surface.setSelText(engine::GlyphString(1, static_cast<char>(code)));
+    }
     std::string typed = surface.text().substr(1);
     if (!typed.empty() && typed.back() == '~')
         typed.pop_back();
@@ -76,7 +96,7 @@ QSize frmKeyb::sizeHint() const
     int widest = 0;
     for (int r = 0; r < int(Rows.size()); ++r)
         widest = std::max(widest, RowIndent[r] + int(Rows[r].size()) * (KeyW + Gap));
-    return {Margin * 2 + widest, Margin * 2 + int(Rows.size()) * (KeyH + Gap) + 24};
+    return {Margin * 2 + widest, Margin * 2 + int(Rows.size()) * (KeyH + Gap) + 8 + SpellingRows * SpellingH + 24};
 }
 
 void frmKeyb::keyPressEvent(QKeyEvent *event)
@@ -124,9 +144,29 @@ void frmKeyb::paintEvent(QPaintEvent *)
             x += KeyW + Gap;
         }
     }
+    // The spellings, in rows below the keys: keys on the left, what they
+    // type on the right.
+    QFont keysFont = latin;
+    keysFont.setPixelSize(13);
+    keysFont.setBold(true);
+    const int top = Margin + int(Rows.size()) * (KeyH + Gap) + 8;
+    const int cellW = (width() - 2 * Margin) / SpellingsPerRow;
+    for (int i = 0; i < int(std::size(Spellings)); ++i) {
+        const QRect cell(Margin + (i % SpellingsPerRow) * cellW, top + (i / SpellingsPerRow) * SpellingH, cellW,
+                         SpellingH);
+        p.setFont(keysFont);
+        p.setPen(shifted);
+        p.drawText(cell.adjusted(4, 0, -cellW / 2, 0), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::fromLatin1(Spellings[i]));
+        p.setFont(hindi);
+        p.setPen(ink);
+        p.drawText(cell.adjusted(cellW / 2 + 8, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   QString::fromStdU16String(kruti::glyphsToUtf16(glyphsForKeys(Spellings[i]))));
+    }
+
     p.setFont(latin);
     p.setPen(ink);
     p.drawText(QRect(Margin, height() - Margin - 18, width() - 2 * Margin, 18), Qt::AlignLeft | Qt::AlignVCenter,
                u"Blue: with Shift. A consonant key types the consonant; the next key decides its vowel. "
-               u"Press Esc to close."_s);
+               u"Below the keys: what a few keys typed in a row make. Press Esc to close."_s);
 }

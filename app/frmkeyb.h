@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <string>
+#include <string_view>
 
 // The keyboard chart of the Romanised layout: every key of the keyboard with
 // the Hindi it types, unshifted and shifted, drawn in the program's font.
@@ -15,6 +16,8 @@ public:
     // The glyphs one key types at the start of a word, as the phonetic
     // layout writes them (a consonant without its halant).
     static std::string glyphsForKey(char key);
+    // The same for a short sequence of keys.
+    static std::string glyphsForKeys(std::string_view keys);
 
     QSize sizeHint() const override;
 

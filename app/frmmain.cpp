@@ -25,6 +25,7 @@
 #include <QDate>
 #include <QDesktopServices>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -82,6 +83,14 @@ const char *const Sayings[22] = {
     "Press F1; help is only a key away.",
 };
 
+// A family name without the foundry that the font database adds to it
+// ("C059 [UKWN]" is "C059").
+QString plainFamily(const QString &name)
+{
+    const qsizetype bracket = name.indexOf(u" ["_s);
+    return bracket > 0 && name.endsWith(u']') ? name.left(bracket) : name;
+}
+
 int twipsPerPixel(const QWidget *w)
 {
     const int dpi = w ? w->logicalDpiX() : 96;
@@ -131,7 +140,12 @@ frmMain::frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *p
     DocumentCount = 0;
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The documents go first, while the commands their signals refresh
+    // still exist.
+    delete centralWidget();
+}
 
 void frmMain::buildLanguageBar()
 {
@@ -285,6 +299,9 @@ void frmMain::startUp()
     FillFontBoxes();
     applyViewState(doc);
 
+    // Selecting Hindi stores the size box's text as English's size: let the
+    // box show English's own size first, not just its first entry.
+    cmbFontSize->setCurrentText(fontSizeForLanguage(u"EngFontSize"_s));
     OptHindi->setFocus();
     OptHindi->setChecked(true);
     if (!OptHindi->isChecked() || m_state.InputLanguage != Hindi.toStdString())
@@ -299,8 +316,11 @@ void frmMain::startUp()
         CmbFontHin->setCurrentIndex(0);
         applyHindiFontBox();
     }
+    // English starts in the platform's own text family.
+    const int english = cmbFontEng->findText(
+        QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family(), Qt::MatchFixedString);
     if (cmbFontEng->count() > 0)
-        cmbFontEng->setCurrentIndex(0);
+        cmbFontEng->setCurrentIndex(std::max(english, 0));
     // The size box's "24" applies itself to the new document, so the first
     // words come out in the size the box shows.
     cmbFontSize->setCurrentIndex(7);
@@ -344,14 +364,16 @@ void frmMain::FillFontBoxes()
     cmbFontEng->clear();
     QStringList families = QFontDatabase::families();
     families.sort(Qt::CaseInsensitive);
-    for (const QString &family : std::as_const(families)) {
-        if (QFontDatabase::isPrivateFamily(family) || !QFontDatabase::isSmoothlyScalable(family))
+    QStringList listed;
+    for (const QString &qualified : std::as_const(families)) {
+        if (QFontDatabase::isPrivateFamily(qualified) || !QFontDatabase::isSmoothlyScalable(qualified))
             continue;
-        // "Name [Foundry]" repeats a family that another foundry also
-        // provides; the plain name already stands for it.
-        const qsizetype bracket = family.indexOf(u" ["_s);
-        if (bracket > 0 && families.contains(family.left(bracket)))
+        // "Name [Foundry]": the plain name finds the family, and only the
+        // plain name belongs in a document.
+        const QString family = plainFamily(qualified);
+        if (listed.contains(family))
             continue;
+        listed.append(family);
         if (family.left(8) == u"Glyphora"_s)
             CmbFontHin->addItem(family);
         else
@@ -388,6 +410,10 @@ frmDocument *frmMain::NewDocument()
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(kalamora::commandIcon(u"New"_s));
     connect(doc, &frmDocument::documentClosed, this, &frmMain::documentClosed);
+    // A new document shows the view the controls show.
+    doc->rtftext()->setViewMode(m_cmd->button[u"PView"_s]->isChecked() ? 1 : 0);
+    doc->rtftext()->setTableGridLines(m_cmd->mnuTableGrid->isChecked());
+    watchDocument(doc);
     // The first document fills the frame; later ones open beside it.
     if (DocumentCount == 1)
         sub->showMaximized();
@@ -395,8 +421,23 @@ frmDocument *frmMain::NewDocument()
         sub->show();
     mdiArea->setActiveSubWindow(sub);
     ShowDocumentCommands();
+    syncCommandStates();
     Q_EMIT documentCountChanged(DocumentCount);
     return doc;
+}
+
+void frmMain::watchDocument(frmDocument *doc)
+{
+    textengine::TextControl *rtf = doc->rtftext();
+    auto sync = [this, doc] {
+        if (doc == activeDocument())
+            syncCommandStates();
+    };
+    connect(rtf, &QTextEdit::copyAvailable, this, sync);
+    connect(rtf, &QTextEdit::undoAvailable, this, sync);
+    connect(rtf, &QTextEdit::currentCharFormatChanged, this, sync);
+    connect(rtf, &QTextEdit::cursorPositionChanged, this, sync);
+    connect(rtf->document(), &QTextDocument::contentsChanged, this, sync);
 }
 
 frmDocument *frmMain::activeDocument() const
@@ -424,6 +465,8 @@ QList<frmDocument *> frmMain::documents() const
 void frmMain::documentActivated(QMdiSubWindow *sub)
 {
     auto *doc = sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
+    if (doc)
+        syncCommandStates();
     if (doc == m_rulerDocument)
         return;
     if (m_rulerDocument)
@@ -471,7 +514,9 @@ void frmMain::HideDocumentCommands()
     for (QMenu *m : m_cmd->documentMenus())
         m->menuAction()->setVisible(false);
     for (int i = 3; i <= 33; ++i) {
-        if (QAction *a = m_cmd->tbToolbarButton(i))
+        // Help needs no document; its button shares the menu item and F1.
+        QAction *a = m_cmd->tbToolbarButton(i);
+        if (a && a != m_cmd->mnuHelpContents)
             a->setEnabled(false);
     }
     for (int i = 1; i <= 12; ++i) {
@@ -486,6 +531,12 @@ void frmMain::HideDocumentCommands()
 void frmMain::FileSave()
 {
     m_files->FileSave();
+}
+
+void frmMain::closeFindWindow(frmDocument *document)
+{
+    if (m_find && (!document || m_find->document() == document))
+        m_find->close();
 }
 
 // --- language ---------------------------------------------------------------
@@ -540,7 +591,7 @@ void frmMain::selectEnglish()
     if (frmDocument *doc = activeDocument()) {
         if (!m_followingCaret) {
             if (!cmbFontEng->currentText().isEmpty())
-                doc->rtftext()->setFontName(cmbFontEng->currentText());
+                doc->rtftext()->setFontName(plainFamily(cmbFontEng->currentText()));
             const int size = cmbFontSize->currentText().toInt();
             if (size > 0)
                 doc->rtftext()->setFontSize(size);
@@ -576,11 +627,12 @@ void frmMain::applyHindiFontBox()
 void frmMain::applyEnglishFontBox()
 {
     frmDocument *doc = activeDocument();
+    const QString family = plainFamily(cmbFontEng->currentText());
     if (doc && !doc->rtftext()->Text().isEmpty()) {
-        doc->rtftext()->setFontName(cmbFontEng->currentText());
+        doc->rtftext()->setFontName(family);
         doc->rtftext()->SetFocus();
     }
-    m_settings.writeString(u"EngFontDef"_s, cmbFontEng->currentText());
+    m_settings.writeString(u"EngFontDef"_s, family);
 }
 
 void frmMain::applySizeBox()
@@ -600,17 +652,7 @@ void frmMain::SyncFormatControls()
     if (!doc)
         return;
     textengine::TextControl *rtf = doc->rtftext();
-    m_cmd->tbToolbarButton(13)->setChecked(rtf->FontBold());
-    m_cmd->tbToolbarButton(14)->setChecked(rtf->FontItalic());
-    m_cmd->tbToolbarButton(15)->setChecked(rtf->FontUnderline());
-    m_cmd->tbBar2Button(10)->setChecked(rtf->FontStrikeThru());
-
-    const int align = rtf->AlignMent();
-    if (align >= 0 && align <= 3) {
-        static const int pressed[4] = {19, 21, 20, 22};
-        for (int b = 19; b <= 22; ++b)
-            m_cmd->tbToolbarButton(b)->setChecked(b == pressed[align]);
-    }
+    syncCommandStates();
     // The caret in a run of the other language switches the input
     // language; the text keeps its own font and size (a selection is not
     // reformatted), and the switch stores the size box for the language it
@@ -631,6 +673,34 @@ void frmMain::SyncFormatControls()
     }
     if (rtf->FontSize() > 0)
         cmbFontSize->setCurrentText(QString::number(rtf->FontSize()));
+}
+
+void frmMain::syncCommandStates()
+{
+    frmDocument *doc = activeDocument();
+    if (!doc)
+        return;
+    textengine::TextControl *rtf = doc->rtftext();
+    const bool selection = rtf->textCursor().hasSelection();
+    m_cmd->mnuEditCut->setEnabled(selection);
+    m_cmd->mnuEditCopy->setEnabled(selection);
+    m_cmd->mnuEditUndo->setEnabled(rtf->document()->isUndoAvailable());
+
+    m_cmd->tbToolbarButton(13)->setChecked(rtf->FontBold());
+    m_cmd->tbToolbarButton(14)->setChecked(rtf->FontItalic());
+    m_cmd->tbToolbarButton(15)->setChecked(rtf->FontUnderline());
+    m_cmd->tbBar2Button(10)->setChecked(rtf->FontStrikeThru());
+    const int align = rtf->AlignMent();
+    if (align >= 0 && align <= 3) {
+        static const int pressed[4] = {19, 21, 20, 22};
+        for (int b = 19; b <= 22; ++b)
+            m_cmd->tbToolbarButton(b)->setChecked(b == pressed[align]);
+    }
+
+    const bool pageView = rtf->ViewMode() == 1;
+    m_cmd->button[u"PView"_s]->setChecked(pageView);
+    m_cmd->mnuViewPageView->setChecked(pageView);
+    m_cmd->mnuViewEditor->setChecked(!pageView);
 }
 
 // --- engine host ------------------------------------------------------------
@@ -923,6 +993,9 @@ void frmMain::showSaying(int x, int y)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // The find window's edits go back into their document before that
+    // document is asked about saving.
+    closeFindWindow();
     // Each document asks its own question; a Cancel there keeps the program.
     const auto subs = mdiArea->subWindowList();
     for (QMdiSubWindow *sub : subs) {
@@ -942,8 +1015,6 @@ void frmMain::closeEvent(QCloseEvent *event)
     m_settings.writeString(u"HinFontSize"_s, cmbFontSize->currentText());
     m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
     m_settings.writeBool(u"GridLines"_s, m_cmd->mnuTableGrid->isChecked());
-    if (m_find)
-        m_find->close();
     if (m_keyb)
         m_keyb->close();
     if (m_help)

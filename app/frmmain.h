@@ -64,12 +64,20 @@ public:
     // Saves the active document (under its name, or asking for one).
     // Sets SaveCompleted.
     void FileSave();
+    // Closes the find window, which gives its edits back to its document
+    // first: when it works on `document`, or whatever it works on (null).
+    void closeFindWindow(frmDocument *document = nullptr);
 
     // The language switch and the format controls.
     void selectHindi();
     void selectEnglish();
     bool isHindi() const;
     Q_INVOKABLE void SyncFormatControls();
+    // The enabled and checked states that follow the active document: Cut
+    // and Copy its selection, Undo its undo stack, the style, alignment and
+    // view buttons its format at the caret and its view. Runs on the
+    // document's own signals, so no menu needs to open first.
+    void syncCommandStates();
     void toggleLanguage(); // Ctrl+L in a document or the find window
 
     // engine::EngineHost
@@ -107,6 +115,7 @@ private:
     void connectCommands();
     void LoadSettings();
     void FillFontBoxes();
+    void watchDocument(frmDocument *doc);
     void applyViewState(frmDocument *doc);
     void setLayout(const QString &code);
     void toggleDot();

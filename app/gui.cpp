@@ -35,8 +35,31 @@ bool registerProgramFont()
 
 } // namespace kalamora
 
+namespace {
+
+// Whether the window has anywhere to show; Qt would end in its platform
+// plugin's message otherwise.
+bool haveDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
 int runWindow(int argc, char **argv)
 {
+    if (!haveDisplay()) {
+        std::fputs("kalamora: there is no display to show the window on.\n"
+                   "Start it in a desktop session, or on a virtual display: xvfb-run -a kalamora\n"
+                   "The headless commands need no display: kalamora --help\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(u"Kalamora"_s);
     QApplication::setApplicationName(u"Kalamora"_s);

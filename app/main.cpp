@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include <QCoreApplication>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,15 @@ const std::vector<Command> commands = {
     {"convert", "convert [--to-unicode|--to-kruti] IN OUT", runConvert},
 };
 
+// The headless commands print their result and their own messages; Qt's
+// notes about the session (no runtime folder, no display) are no concern of
+// their users. Real errors still reach standard error.
+void quietQtNotes(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "kalamora: %s\n", message.toLocal8Bit().constData());
+}
+
 void printUsage(std::FILE *out)
 {
     std::fputs("usage: kalamora [FILE...]\n       kalamora COMMAND [ARGS...]\n\ncommands:\n", out);
@@ -43,8 +53,10 @@ int main(int argc, char **argv)
             return 0;
         }
         for (const Command &c : commands) {
-            if (first == c.name)
+            if (first == c.name) {
+                qInstallMessageHandler(quietQtNotes);
                 return c.run(argc - 1, argv + 1);
+            }
         }
         if (first.size() > 1 && first[0] == '-') {
             std::fprintf(stderr, "kalamora: unknown option %s\n", argv[1]);

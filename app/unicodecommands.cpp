@@ -61,7 +61,12 @@ bool UnicodeCommands::exportTo(const QString &path, QString *error)
         *error = file.errorString();
         return false;
     }
-    file.write(unicodeText(*doc->rtftext()->document()).toUtf8());
+    // A disk that takes only part of the text reports no error of its own.
+    const QByteArray bytes = unicodeText(*doc->rtftext()->document()).toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        *error = u"the disk took only part of it"_s;
+        return false;
+    }
     if (!file.commit()) {
         *error = file.errorString();
         return false;

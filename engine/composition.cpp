@@ -53,7 +53,8 @@ const char *raConjunct(const GlyphString &half)
     case '[': return "\xA3";
     case 'R': return "=";
     case 0x91: return "J";
-    case 0xBA: return "\xE2";
+    // ha takes the ra below its half form: the one glyph 0xE2 is ha with ri
+    case 0xBA: return "\xBAz";
     case 'E': return "ez";
     case 'L': return "lz";
     case 'O': return "oz";
@@ -66,7 +67,12 @@ const char *raConjunct(const GlyphString &half)
     case 'F': return "Fkz";
     case '?': return "?kz";
     case 0xD6: return "\xD6kz";
-    case 'Y': return "y`";
+    case 'Y': return "yz";
+    // nna, ya and ssa take the ra below their full letter, as the letters
+    // above do; joined to a full ra they would draw a half letter beside it
+    case '.': return ".kz";
+    case 0xB8: return ";z";
+    case 0x93: return "\x93kz";
     default: return nullptr;
     }
 }
@@ -124,10 +130,18 @@ void Engine::halfFormAt(EditSurface &s)
         s.setSelText({});
         return;
     case '+': case 'Z': {
-        // The nukta and the reph stay after the glyph they belong to.
+        // The nukta and the reph stay after the glyph they belong to. A
+        // letter kept with a halant keeps its nukta next to it: "n+~".
         s.setSelStart(s.selStart());
         halfFormAt(s);
-        s.setSelStart(s.selStart() + 1);
+        const int at = s.selStart();
+        if (g == '+' && s.glyphBefore(at) == '~') {
+            s.setSelStart(at - 1);
+            s.setSelLength(2);
+            s.setSelText("+~");
+            return;
+        }
+        s.setSelStart(at + 1);
         return;
     }
     default:
@@ -182,7 +196,13 @@ bool Engine::aspirate(EditSurface &s)
             s.setSelStart(at - 1);
             s.setSelLength(2);
             if (s.selText() == "\x91k") {
-                s.setSelText("\x93k");
+                // ssa; after half ka the two are ksha
+                const bool ksha = at >= 2 && s.glyphBefore(at - 1) == 'D';
+                if (ksha) {
+                    s.setSelStart(at - 2);
+                    s.setSelLength(3);
+                }
+                s.setSelText(ksha ? "{k" : "\x93k");
                 return true;
             }
         }
@@ -227,13 +247,23 @@ void Engine::HandleLowerR(EditSurface &s)
         s.setSelLength(2);
         const GlyphString pair = s.selText();
         const unsigned char first = pair.empty() ? 0 : static_cast<unsigned char>(pair[0]);
+        if (first == '+' && pos >= 3) {
+            // A letter with nukta kept with its halant ("M+~"): the ra goes
+            // below it, as the subscript ra of its kind.
+            const unsigned char letter = s.glyphBefore(pos - 2);
+            const bool rounded = letter == 'V' || letter == 'M' || letter == 'B' || letter == '<';
+            s.setSelStart(pos - 1);
+            s.setSelLength(1);
+            s.setSelText(rounded ? "\xAA" : "z");
+            return;
+        }
         switch (first) {
         case 'V': s.setSelText("V\xAA"); break;
         case 'M': s.setSelText("M\xAA"); break;
         case 'B': s.setSelText("B\xAA"); break;
         case '<': s.setSelText("<\xAA"); break;
         case 'n': s.setSelText("\xE6"); break;
-        case 'g': s.setSelText("\xE2"); break;
+        case 'g': s.setSelText("\xBAz"); break;
         case 'j':
             s.setSelText("jZ~");
             st.RephSuppressed = true;
@@ -247,19 +277,22 @@ void Engine::HandleLowerR(EditSurface &s)
     appendRa();
 }
 
+// The ri sign: joined to ka, da and ha, under every other letter as "`".
+// Ta and dda take it as "`" too: their "\xAA" is the ra below, not the ri.
 void Engine::HandleUpperR(EditSurface &s)
 {
     const GlyphString &prev = m_state.PrevGlyph;
     if (s.selStart() == 0 || prev.empty()) {
         s.setSelText("j");
-    } else if (prev == "V" || prev == "M") {
-        s.setSelText("\xAA");
     } else if (prev == "d") {
         SelectPrevChar(s);
         s.setSelText("\xD1");
     } else if (prev == "n") {
         SelectPrevChar(s);
         s.setSelText("\x96");
+    } else if (prev == "g") {
+        SelectPrevChar(s);
+        s.setSelText("\xE2");
     } else {
         s.setSelText("`");
     }
@@ -312,7 +345,15 @@ void Engine::HandleSpecialConsonant(EditSurface &s, KeyCode key)
     case 'G': glyphs = "?k"; break;
     case 'B': glyphs = "Hk"; break;
     case 'N': glyphs = ".k"; break;
-    case 'S': glyphs = "\x93k"; break;
+    case 'S':
+        if (m_state.PrevGlyph == "D") {
+            // half ka and ssa are ksha, the one glyph the key "x" types
+            SelectPrevChar(s);
+            s.setSelText("{k");
+            return;
+        }
+        glyphs = "\x93k";
+        break;
     case 'Y': glyphs = ";"; break;
     default: return; // "<", "X" and "Z" write nothing
     }

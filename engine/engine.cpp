@@ -16,6 +16,35 @@ bool EngineState::isHindi() const
     return upper == "HINDI";
 }
 
+bool endsSyllable(unsigned char g)
+{
+    switch (g) {
+    case 'W': case 0xA1: case '`': case 0xD1: case 0x96: case 0xE2: case 0xB1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isHalfForm(unsigned char g)
+{
+    return g != '~' && g != 'z' && g != '`' && isClusterGlyph(g);
+}
+
+bool isAaSign(const EditSurface &surface, int pos)
+{
+    return surface.glyphBefore(pos) == 'k' && !isHalfForm(surface.glyphBefore(pos - 1));
+}
+
+bool vowelSignBeforeReph(const EditSurface &surface)
+{
+    const int pos = surface.selStart();
+    if (pos < 2 || surface.glyphBefore(pos) != 'Z')
+        return false;
+    const unsigned char g = surface.glyphBefore(pos - 1);
+    return g == 0xA8 || g == 0xA9 || endsSyllable(g) || isAaSign(surface, pos - 1);
+}
+
 GlyphString glyphBeforeCaret(const EditSurface &surface)
 {
     const int pos = surface.selStart();
@@ -71,22 +100,53 @@ void Engine::PhoneticKeyPress(EditSurface &s, KeyCode &key)
         return;
     }
 
-    if (st.PrevGlyph != "Z" && TryIndependentVowel(s, key)) {
+    // A dead consonant inside a cluster that carries a reph has its halant
+    // in front of the reph ("X~Z"). Move the halant behind the reph, where
+    // a single consonant's reph leaves it, so that this key treats the
+    // cluster as any dead consonant: a consonant joins it, "h" makes the
+    // aspirate, "a" only closes it, a vowel sign goes on it. The caret
+    // stays after both. A syllable that is complete under its reph (the
+    // ri sign) only loses the halant; so does a cluster before "A", which
+    // types a vowel after the reph, not a letter of the cluster.
+    if (s.selStart() > 2 && st.PrevGlyph == "Z" && s.glyphBefore(s.selStart() - 1) == '~') {
+        const int pos = s.selStart();
+        s.setSelStart(pos - 2);
+        s.setSelLength(2);
+        if (key == 'A' || endsSyllable(s.glyphBefore(pos - 2))) {
+            s.setSelText("Z");
+            if (key == 'a') {
+                key = 0;
+                finish(s, temporarySpace);
+                return;
+            }
+        } else {
+            s.setSelText("Z~");
+            st.PrevGlyph.assign(1, glyph::Halant);
+        }
+    }
+
+    // A candra sign, the chandrabindu, the ri sign and the reph with
+    // anusvara end their syllable, though a halant follows them: the next
+    // key begins anew after them. Without this a consonant would turn the
+    // chandrabindu into its half form, the candra sign, and a vowel would
+    // become a second sign instead of an independent vowel.
+    if (st.PrevGlyph == "~" && s.selStart() >= 2 && endsSyllable(s.glyphBefore(s.selStart() - 1))) {
+        SelectPrevChar(s);
+        s.setSelText({});
+        st.PrevGlyph = glyphBeforeCaret(s);
+        if (key == 'a') {
+            key = 0; // as after any dead consonant, "a" only closes it
+            finish(s, temporarySpace);
+            return;
+        }
+    }
+
+    // A vowel after a syllable that is complete begins a new one, also
+    // when a reph stands after its sign.
+    if ((st.PrevGlyph != "Z" || vowelSignBeforeReph(s)) && TryIndependentVowel(s, key)) {
         key = 0;
         finish(s, temporarySpace);
         return;
-    }
-
-    // A reph ends the text before the caret: drop a halant in front of it.
-    // The caret stays after the reph, so it is not counted as stepped.
-    if (s.selStart() > 2 && st.PrevGlyph == "Z") {
-        s.setSelStart(s.selStart() - 1);
-        SelectPrevChar(s);
-        if (s.selText() == "~")
-            s.setSelText({});
-        else
-            UnselectPrevChar(s);
-        s.setSelStart(s.selStart() + 1);
     }
 
     // Aspirate: "h" after a dead consonant.
@@ -124,7 +184,11 @@ void Engine::PhoneticKeyPress(EditSurface &s, KeyCode &key)
     }
 
     // A consonant after a dead consonant: the earlier one joins as a half form.
+    // When a reph ends the cluster, the new consonant goes in front of it,
+    // and the handlers see the glyph before it (a ra conjunct or a ligature
+    // is made there as anywhere else).
     int consonantStart = s.selStart();
+    bool insideRephCluster = false;
     if (s.selStart() > 1 && st.PrevGlyph == "~") {
         s.setSelStart(s.selStart() - 1);
         s.setSelLength(1);
@@ -135,9 +199,13 @@ void Engine::PhoneticKeyPress(EditSurface &s, KeyCode &key)
         if (s.selText() == "Z") {
             s.setSelStart(s.selStart() - 1);
             st.CaretStepped = true;
+            insideRephCluster = true;
+            UnselectPrevChar(s);
+            st.PrevGlyph = glyphBeforeCaret(s);
+        } else {
+            st.PrevGlyph = s.selText();
+            UnselectPrevChar(s);
         }
-        st.PrevGlyph = s.selText();
-        UnselectPrevChar(s);
         consonantStart = s.selStart();
     }
 
@@ -149,7 +217,8 @@ void Engine::PhoneticKeyPress(EditSurface &s, KeyCode &key)
     if (st.isHindi())
         dispatch(s, key);
 
-    if (st.PrevGlyph == "~" && st.RaTyped && !st.RephSuppressed)
+    // Inside a cluster that already carries a reph no second reph is made.
+    if (st.PrevGlyph == "~" && st.RaTyped && !st.RephSuppressed && !insideRephCluster)
         convertToReph(s, consonantStart);
     st.RephSuppressed = false;
 
@@ -178,8 +247,13 @@ void Engine::dispatch(EditSurface &s, KeyCode &key)
         const int mapped = phoneticKeyMapLookup(key);
         if (mapped >= 0)
             key = static_cast<KeyCode>(mapped);
-        if (m_state.PrevGlyph == "Z")
-            m_state.CaretStepped = false;
+        if (m_state.PrevGlyph == "Z") {
+            // The nukta belongs to the consonant under the reph: it goes in
+            // front of the reph, and the end of the key steps over it.
+            m_state.CaretStepped = key == glyph::Nukta;
+            if (m_state.CaretStepped)
+                s.setSelStart(s.selStart() - 1);
+        }
         return;
     }
     case A::FullStop:
@@ -306,10 +380,12 @@ void Engine::lineBreak(EditSurface &s)
 
 bool Engine::TryIndependentVowel(EditSurface &s, KeyCode key)
 {
-    if (key == ' ' || s.selStart() == 0)
+    if (key == ' ')
         return false;
+    // The start of the text is a word start as much as the place after a
+    // space: "E" types ai in both.
     const GlyphString &prev = m_state.PrevGlyph;
-    bool wordStart = prev != "~" && !prev.empty();
+    bool wordStart = s.selStart() == 0 || (prev != "~" && !prev.empty());
     if (prev == "h" && key == 'I')
         wordStart = false;
     const std::string_view vowel = IndependentVowelMap(key);
@@ -412,6 +488,11 @@ void Engine::HandleUpperM(EditSurface &s)
     } else if (prev == "Z") {
         SelectPrevChar(s);
         s.setSelText("\xB1");
+    } else if (prev == "\xB1") {
+        // The cycle goes on under a reph: the reph stands alone again and
+        // the candra sign follows it.
+        SelectPrevChar(s);
+        s.setSelText("ZW");
     } else if (prev == "W") {
         SelectPrevChar(s);
         s.setSelText("\xA1");

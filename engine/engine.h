@@ -84,4 +84,16 @@ private:
 // The glyph just before the caret as a glyph string: empty at position 0.
 GlyphString glyphBeforeCaret(const EditSurface &surface);
 
+// Glyphs that complete a syllable though the core writes a halant after
+// them: the candra sign, the chandrabindu, the ri sign and its ligatures
+// with ka, da and ha, the reph with anusvara.
+bool endsSyllable(unsigned char g);
+// A half form: a cluster glyph that joins the letter after it.
+bool isHalfForm(unsigned char g);
+// The glyph before position `pos` is the aa sign, not the stroke that
+// completes a two-glyph letter ("[k" kha, "/k" dha, ...).
+bool isAaSign(const EditSurface &surface, int pos);
+// The caret stands after a reph that follows the aa, o or au sign.
+bool vowelSignBeforeReph(const EditSurface &surface);
+
 } // namespace engine

@@ -44,10 +44,13 @@ inline constexpr std::string_view ConsonantGlyphs =
     ";<>+BKMNQVcdeg\x98ijlmnGoprtuvxy\xED";
 inline constexpr std::string_view StepBackVowelKeys = "AeEioOuU";
 
-// Glyphs the short-i sign steps over as parts of one consonant cluster.
+// Glyphs the short-i sign steps over as parts of one consonant cluster:
+// the half letters (with the two the half-form rule makes, half jha "Ö"
+// and half tra "«"), the halant and the signs below.
 inline constexpr std::string_view ClusterGlyphs =
     "\x2E\x2F\x93\x22\x7E\x91\x27\x3F\x7A\x43\x44\x91\x45\x60\x46\x49\x48\x4C"
-    "\x4F\x50\x52\x54\x55\x58\x59\x5B\x7B\x92\x99\x9F\xB6\xB8\xBA\xCB\xD9\xF7";
+    "\x4F\x50\x52\x54\x55\x58\x59\x5B\x7B\x92\x99\x9F\xB6\xB8\xBA\xCB\xD9\xF7"
+    "\xD6\xAB";
 
 // Membership of a key code (or glyph code) in a class string. Codes above
 // 255 and 0 are members of nothing.
@@ -93,7 +96,13 @@ PhoneticAction PhoneticDispatch(KeyCode key);
 std::string_view IndependentVowelMap(KeyCode key);
 
 // A ligature of the Remington layout: `key` typed after `before` replaces
-// `before` by `replacement`.
+// `before` by `replacement`. Dha has none: "/" and "k" stay two glyphs, as
+// the phonetic layout types it, because the single glyph 0xC4 is gha in
+// this encoding (documents from other programs carry it for gha, and its
+// half form is "?", half gha). Nor has kha with the ri sign: "[k`" stays
+// as typed, because the single glyph 0xA3 is kha with the ra below, the
+// ra conjunct the phonetic layout makes of half kha. Ha with the ri sign
+// joins into 0xE2 as ka and da join into theirs.
 struct RemingtonComposition {
     KeyCode key;
     std::string_view before;
@@ -103,9 +112,8 @@ struct RemingtonComposition {
 inline constexpr RemingtonComposition RemingtonCompositions[] = {
     {96, "n", "\x96"},
     {96, "d", "\xD1"},
-    {96, "[k", "\xA3"},
+    {96, "g", "\xE2"},
     {90, "b", "\xC3"},
-    {107, "/", "\xC4"},
     {119, "m", "\xC5"},
     {122, "d", "\xD8"},
     {115, "d", "d\xA2"},

@@ -1,7 +1,76 @@
 // Vowel signs: the handlers of a, A, e, i, o, O and u.
 #include "engine.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace engine {
+
+namespace {
+
+// The index of the first glyph of the consonant cluster whose last glyph
+// stands at index `last`: the place of a short-i sign. The cluster takes
+// in half letters (with their nukta), letters kept with a halant, and a
+// nukta or ri sign after the last letter. `looked`, when given, receives
+// the indices the scan examined, in order.
+int clusterStart(const EditSurface &s, int last, std::vector<int> *looked)
+{
+    const auto at = [&s](int i) { return s.glyphBefore(i + 1); };
+    int start = last;
+    if ((at(last) == '+' || at(last) == '`') && start >= 1)
+        --start;
+    int i = start - 1;
+    while (i >= 0) {
+        if (looked)
+            looked->push_back(i);
+        const unsigned char g = at(i);
+        if (g == '+' && i >= 1 && isHalfForm(at(i - 1))) {
+            start = i - 1;
+            i -= 2;
+            continue;
+        }
+        if (g == '+' || g == 'z' || g == '`')
+            break;
+        if (g == '~') {
+            // The letter before the halant, with its nukta if it has one.
+            start = i >= 2 && at(i - 1) == '+' ? i - 2 : std::max(i - 1, 0);
+            i = start - 1;
+            continue;
+        }
+        if (!isClusterGlyph(g))
+            break;
+        start = i;
+        --i;
+    }
+    return i < 0 ? 0 : start;
+}
+
+// The syllable before the caret carries the short-i sign.
+bool hasShortI(const EditSurface &s)
+{
+    int last = s.selStart() - 1;
+    if (last < 1)
+        return false;
+    if (s.glyphBefore(last + 1) == 0xAA || s.glyphBefore(last + 1) == 'z')
+        --last;
+    const int start = clusterStart(s, last, nullptr);
+    const unsigned char before = start > 0 ? s.glyphBefore(start) : 0;
+    return before == 'f' || before == 0xC6;
+}
+
+// The caret stands after a subscript ra with a vowel sign in front of it
+// (the core writes u, uu, e and ai there).
+bool signBeforeSubscriptRa(const EditSurface &s)
+{
+    const int pos = s.selStart();
+    const unsigned char last = s.glyphBefore(pos);
+    if (pos < 2 || (last != 'z' && last != 0xAA))
+        return false;
+    const unsigned char sign = s.glyphBefore(pos - 1);
+    return sign == 'q' || sign == 'w' || sign == 's' || sign == 'S';
+}
+
+} // namespace
 
 void Engine::HandleLowerA(EditSurface &s)
 {
@@ -10,16 +79,26 @@ void Engine::HandleLowerA(EditSurface &s)
         s.setSelText("v");
         return;
     }
-    // After a word break or a vowel sign a new independent a begins.
-    static constexpr std::string_view newVowelAfter = " \nqshw\xA8\xA9S";
+    // After a word break, a vowel sign (also one joined to its letter: ru,
+    // ruu, kri, dri, hri, e after ka, reph with ii) or a sign after the vowel
+    // (anusvara, candra, chandrabindu, visarga) a new independent a begins;
+    // so it does after the aa sign and after a syllable with short i.
+    static constexpr std::string_view newVowelAfter =
+        " \nqshw\xA8\xA9S#:\xA2\xCA`\xD1\x96\xE2" "aW\xA1%\xB1";
     if (prev.size() == 1 && newVowelAfter.find(prev[0]) != std::string_view::npos) {
         s.setSelText("v");
     } else if (prev == "Z") {
-        SelectPrevChar(s);
-        s.setSelText("kZ");
-        m_state.CaretStepped = false;
+        if (vowelSignBeforeReph(s)) {
+            s.setSelText("v");
+        } else {
+            SelectPrevChar(s);
+            s.setSelText("kZ");
+            m_state.CaretStepped = false;
+        }
     } else if (prev == "\t") {
         s.setSelText("v~");
+    } else if ((prev == "k" && isAaSign(s, s.selStart())) || hasShortI(s) || signBeforeSubscriptRa(s)) {
+        s.setSelText("v");
     } else {
         s.setSelText("k");
     }
@@ -128,37 +207,24 @@ void Engine::HandleLowerI(EditSurface &s)
     }
 
     // Index of the syllable's last glyph; a subscript ra "ª" after it is
-    // part of the syllable but not of the scan.
+    // part of the syllable but not of the scan. Under a reph the subscript
+    // ra "z" stands there too (without a reph the core has already put the
+    // caret in front of it).
     int last = end - 1;
-    if (prev == "\xAA" && last >= 1)
+    const unsigned char beforeCaret = s.glyphBefore(end);
+    const bool underReph = prev == "Z";
+    if ((prev == "\xAA" || (underReph && (beforeCaret == 0xAA || beforeCaret == 'z'))) && last >= 1)
         --last;
-    int start = last;
-    const unsigned char lastGlyph = s.glyphBefore(last + 1);
-    if ((lastGlyph == '+' || lastGlyph == '`') && start >= 1)
-        --start;
-
-    int i = start - 1;
-    while (i >= 0) {
+    // The scan selects each glyph it looks at; glyphs set in the program's
+    // font get the Hindi font and size of the main window again.
+    std::vector<int> looked;
+    const int start = clusterStart(s, last, &looked);
+    for (const int i : looked) {
         s.setSelStart(i);
         s.setSelLength(1);
-        const GlyphString sel = s.selText();
-        const unsigned char g = sel.empty() ? 0 : static_cast<unsigned char>(sel[0]);
         if (s.selFontName().rfind("Glyphora", 0) == 0)
             ReapplyHindiFont();
-        if (g == '+' || g == 'z' || g == '`')
-            break;
-        if (g == '~') {
-            start = i - 1 >= 0 ? i - 1 : 0;
-            i -= 2;
-            continue;
-        }
-        if (!isClusterGlyph(g))
-            break;
-        start = i;
-        --i;
     }
-    if (i < 0)
-        start = 0;
 
     s.setSelStart(start);
     s.setSelText(sign);

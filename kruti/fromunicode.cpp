@@ -57,7 +57,7 @@ std::string_view raConjunct(char32_t c)
     case 0x092A: return "\xC1";
     case 0x092B: return "\xDD";
     case 0x0936: return "J";
-    case 0x0939: return "\xE2";
+    case 0x0939: return "\xBAz"; // half ha and the ra below
     default: return {};
     }
 }
@@ -91,6 +91,39 @@ std::string_view pairLigature(char32_t a, char32_t b)
     }
 }
 
+// The one-glyph half form of a letter's last glyph; 0 when it has none.
+char halfGlyph(char last)
+{
+    switch (static_cast<unsigned char>(last)) {
+    case 'd': return 'D';
+    case 'Q': return '\xB6';
+    case 'g': return '\xBA';
+    case 'y': return 'Y';
+    case 'p': return 'P';
+    case ';': return '\xB8';
+    case '>': return '\xD6';
+    case 'c': return 'C';
+    case 'e': return 'E';
+    case 'l': return 'L';
+    case 'i': return 'I';
+    case 'o': return 'O';
+    case 'r': return 'R';
+    case 't': return 'T';
+    case 'u': return 'U';
+    case 'x': return 'X';
+    case 0xC4: return '?';
+    case '=': return '\xAB';
+    default: return 0;
+    }
+}
+
+// The letter keeps its halant when it joins the next one: it has no half
+// form of its own (neither a stroke "k" to drop nor a half glyph).
+bool keepsHalant(std::string_view full)
+{
+    return !(full.size() > 1 && full.back() == 'k') && !halfGlyph(full.back());
+}
+
 // The half form the engine makes of a letter's glyphs: a two-glyph letter
 // drops its stroke "k"; letters with no half form keep a halant.
 void appendHalf(std::string &out, std::string_view full)
@@ -101,30 +134,8 @@ void appendHalf(std::string &out, std::string_view full)
         out += head;
         return;
     }
-    char half = 0;
-    switch (static_cast<unsigned char>(last)) {
-    case 'd': half = 'D'; break;
-    case 'Q': half = '\xB6'; break;
-    case 'g': half = '\xBA'; break;
-    case 'y': half = 'Y'; break;
-    case 'p': half = 'P'; break;
-    case ';': half = '\xB8'; break;
-    case '>': half = '\xD6'; break;
-    case 'c': half = 'C'; break;
-    case 'e': half = 'E'; break;
-    case 'l': half = 'L'; break;
-    case 'i': half = 'I'; break;
-    case 'o': half = 'O'; break;
-    case 'r': half = 'R'; break;
-    case 't': half = 'T'; break;
-    case 'u': half = 'U'; break;
-    case 'x': half = 'X'; break;
-    case 0xC4: half = '?'; break;
-    case '=': half = '\xAB'; break;
-    default: break;
-    }
     out += head;
-    if (half) {
+    if (const char half = halfGlyph(last)) {
         out.push_back(half);
     } else {
         out.push_back(last);
@@ -132,45 +143,63 @@ void appendHalf(std::string &out, std::string_view full)
     }
 }
 
-// Glyphs the short-i sign steps over to reach the start of its cluster.
-bool isClusterGlyph(unsigned char g)
+// Appends the nukta of the letter just written: under the letter, before
+// the halant of a letter that keeps one ("V+~"), as the engine types it
+// and Unicode orders the two.
+void appendNukta(std::string &out)
 {
-    static constexpr std::string_view set =
-        ".\x2F\x93\"~\x91'?zCD\x91""E`FIHLOPRTUXY[{\x92\x99\x9F\xB6\xB8\xBA\xCB\xD9\xF7";
-    return set.find(static_cast<char>(g)) != std::string_view::npos;
+    if (!out.empty() && out.back() == '~')
+        out.insert(out.size() - 1, 1, '+');
+    else
+        out.push_back('+');
 }
 
-// Where the engine puts the short-i sign in front of cluster glyphs `c`.
+// Glyphs the short-i sign steps over to reach the start of its cluster:
+// the half forms of the glyph table.
+bool isClusterGlyph(unsigned char g)
+{
+    return glyphInfo(g).role == Role::HalfForm;
+}
+
+// The first glyph of the letter that ends just before `end` in cluster
+// glyphs `c`: its marks (nukta, subscript ra, ri sign) are stepped over,
+// and a half form with the stroke "k" is one letter.
+std::ptrdiff_t letterStart(std::string_view c, std::ptrdiff_t end)
+{
+    std::ptrdiff_t j = end - 1;
+    while (j > 0 && (c[j] == '+' || c[j] == 'z' || c[j] == '`' || static_cast<unsigned char>(c[j]) == 0xAA))
+        --j;
+    if (j > 0 && c[j] == 'k' && isClusterGlyph(static_cast<unsigned char>(c[j - 1])))
+        --j;
+    return j < 0 ? 0 : j;
+}
+
+// Where the short-i sign goes in front of cluster glyphs `c`: before the
+// half forms (each with its nukta) and the letters kept whole by a halant
+// that lead up to the last letter.
 std::size_t shortIPosition(std::string_view c)
 {
     if (c.empty())
         return 0;
-    std::ptrdiff_t last = static_cast<std::ptrdiff_t>(c.size()) - 1;
-    if (static_cast<unsigned char>(c[last]) == 0xAA)
-        --last;
-    if (last < 0)
-        return 0;
-    std::ptrdiff_t start = last;
-    if ((c[last] == '+' || c[last] == '`') && last > 0)
-        start = last - 1;
+    std::ptrdiff_t start = letterStart(c, static_cast<std::ptrdiff_t>(c.size()));
     std::ptrdiff_t i = start - 1;
     while (i >= 0) {
         const auto g = static_cast<unsigned char>(c[i]);
-        if (g == '+' || g == 'z' || g == '`')
-            break;
         if (g == '~') {
-            if (i == 0) {
-                start = 0;
+            start = letterStart(c, i);
+            i = start - 1;
+        } else if (g == '+') {
+            // the nukta of a half form ("D+") or of a letter with a halant
+            // ("M~+") is inside the cluster; after a full letter it ends it
+            if (i == 0 || (c[i - 1] != '~' && !isClusterGlyph(static_cast<unsigned char>(c[i - 1]))))
                 break;
-            }
-            start = i - 1;
-            i -= 2;
-            continue;
-        }
-        if (!isClusterGlyph(g))
+            --i;
+        } else if (isClusterGlyph(g)) {
+            start = i;
+            --i;
+        } else {
             break;
-        start = i;
-        --i;
+        }
     }
     return static_cast<std::size_t>(start);
 }
@@ -387,30 +416,48 @@ private:
         for (std::size_t k = 0; k < m_units.size(); ++k) {
             const Unit &u = m_units[k];
             const bool last = k + 1 == m_units.size();
-            if (!last && !u.nukta && !m_units[k + 1].nukta) {
-                const std::string_view lig = pairLigature(u.consonant, m_units[k + 1].consonant);
-                std::string ra;
-                if (lig.empty() && m_units[k + 1].consonant == Ra) {
-                    ra = fullGlyph(u.consonant);
-                    ra.push_back('z');
+            const std::string_view full = fullGlyph(u.consonant);
+            if (!last) {
+                // The letter and the next one drawn together: a ligature or
+                // the ra below. A nukta on the second letter sits under the
+                // ligature, as the engine types it; one on the first keeps
+                // them apart, except under a letter kept with a halant,
+                // which takes the ra below after its nukta ("V+\xAA",
+                // "n+z"): written as letter, halant and full ra it would
+                // draw the halant instead of the conjunct.
+                const char32_t next = m_units[k + 1].consonant;
+                std::string_view joined;
+                std::string &built = m_joined;
+                if (!u.nukta) {
+                    joined = pairLigature(u.consonant, next);
+                    if (joined.empty() && next == Ra) {
+                        built.assign(full).push_back('z');
+                        joined = built;
+                    }
+                } else if (next == Ra && keepsHalant(full)) {
+                    // the ra below of its kind: "\xAA" under the round feet
+                    const std::string_view plain = raConjunct(u.consonant);
+                    const bool rounded = plain.size() == 2 && plain.back() == '\xAA';
+                    built.assign(full).append({'+', rounded ? '\xAA' : 'z'});
+                    joined = built;
                 }
-                if (!lig.empty() || !ra.empty()) {
-                    const std::string_view glyphs = lig.empty() ? std::string_view(ra) : lig;
+                if (!joined.empty()) {
                     ++k;
                     if (k + 1 == m_units.size())
-                        c += glyphs;
+                        c += joined;
                     else
-                        appendHalf(c, glyphs);
+                        appendHalf(c, joined);
+                    if (m_units[k].nukta)
+                        appendNukta(c);
                     continue;
                 }
             }
-            const std::string_view full = fullGlyph(u.consonant);
             if (last)
                 c += full;
             else
                 appendHalf(c, full);
             if (u.nukta)
-                c.push_back('+');
+                appendNukta(c);
         }
 
         char32_t sign = 0;
@@ -444,7 +491,7 @@ private:
                 c.push_back('Z');
             break;
         case 0x093F: { // short i
-            const std::size_t at = shortIPosition(endsSubRa ? std::string_view(c).substr(0, c.size() - 1) : c);
+            const std::size_t at = shortIPosition(c);
             c.insert(at, 1, reph ? '\xC6' : 'f');
             break;
         }
@@ -467,15 +514,17 @@ private:
             else
                 beforeSubRa("w");
             break;
-        case 0x0943: // vocalic r
-            if (reph)
-                rephThen("`");
-            else if (c.back() == 'd')
+        case 0x0943: // vocalic r: on the letter, the reph after it
+            if (c.back() == 'd')
                 c.back() = '\xD1';
             else if (c.back() == 'n')
                 c.back() = '\x96';
+            else if (c.back() == 'g')
+                c.back() = '\xE2';
             else
                 c.push_back('`');
+            if (reph)
+                c.push_back('Z');
             break;
         case 0x0947: // e
             if (reph)
@@ -501,10 +550,9 @@ private:
             if (reph)
                 c.push_back('Z');
             break;
-        case 0x0949: // candra o
-            c += "kW";
-            if (reph)
-                c.push_back('Z');
+        case 0x0949: // candra o: the aa sign carries the reph, the candra
+                     // sign follows it as it follows the reph elsewhere
+            c += reph ? "kZW" : "kW";
             break;
         default: // signs the encoding has no glyph for
             ++m_unconverted;
@@ -521,6 +569,7 @@ private:
     std::size_t m_pos = 0;
     std::string m_out;
     std::string m_cluster;
+    std::string m_joined;
     std::vector<Unit> m_units;
     std::size_t m_unconverted = 0;
 };

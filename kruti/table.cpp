@@ -118,7 +118,7 @@ constexpr Entry entries[] = {
     {0x95, "ऽ", Punctuation},
     {0x96, "दृ", Conjunct},
     {0x97, "कृ", Conjunct},
-    // The phonetic keys "#" and "_" type these two; they draw the key.
+    // The phonetic key "#" types this one; it draws the key.
     {0x98, "#", Punctuation},
     {0x99, "न्न्", HalfForm},
 
@@ -164,7 +164,7 @@ constexpr Entry entries[] = {
     {0xDF, "'", Punctuation},
     {0xE0, "ह्न", Conjunct},
     {0xE1, "ह्य", Conjunct},
-    {0xE2, "ह्र", Conjunct},
+    {0xE2, "हृ", Conjunct}, // ha-ra is "\xBAz", half ha and the ra below
     {0xE3, "ह्म", Conjunct},
     {0xE4, "क्त", Conjunct},
     {0xE5, "०", Digit},
@@ -175,7 +175,7 @@ constexpr Entry entries[] = {
     {0xEA, "ट्ट", Conjunct},
     {0xEB, "ट्ठ", Conjunct},
     {0xEC, "ड्ड", Conjunct},
-    {0xED, "_", Punctuation},
+    {0xED, "द्द", Conjunct}, // as 0xCC; the phonetic key "_" types it
     {0xEF, "ड्ढ", Conjunct},
     {0xF4, "क्क", Conjunct},
     {0xF7, "झ्", HalfForm},

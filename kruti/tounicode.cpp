@@ -165,6 +165,14 @@ std::string toUnicode(std::string_view glyphs)
         const std::size_t at = syllable != none ? syllable : out.size();
         insertAt(at, {Ra, Virama});
     };
+    // The text so far ends in a virama (a nukta may follow it): the next
+    // consonant joins the same cluster.
+    const auto endsDead = [&] {
+        std::size_t p = out.size();
+        while (p > 0 && out[p - 1] == Nukta)
+            --p;
+        return p > 0 && out[p - 1] == Virama;
+    };
     const auto flushI = [&] {
         out.push_back(SignI);
         if (pendingReph)
@@ -176,10 +184,10 @@ std::string toUnicode(std::string_view glyphs)
         const auto code = static_cast<unsigned char>(ch);
         const Expanded &e = exp[code];
         const Role role = e.role;
-        const bool completesHalf = code == 'k' && lastHalf && !out.empty() && out.back() == Virama;
+        const bool completesHalf = code == 'k' && lastHalf && endsDead();
 
         if (pendingI) {
-            const bool based = out.size() > iBase && out.back() != Virama;
+            const bool based = out.size() > iBase && !endsDead();
             const bool continues = role == Role::Nukta || role == Role::SubscriptRa
                 || role == Role::Halant || completesHalf
                 || (!based && consonantLike(role));
@@ -191,7 +199,7 @@ std::string toUnicode(std::string_view glyphs)
         case Role::Consonant:
         case Role::Conjunct:
         case Role::HalfForm:
-            if (out.empty() || out.back() != Virama || syllable == none)
+            if (!endsDead() || syllable == none)
                 syllable = out.size();
             out.append(e.cps.data(), e.size);
             clusterEnd = out.size();
@@ -207,12 +215,23 @@ std::string toUnicode(std::string_view glyphs)
         case Role::SubscriptRa:
             if (syllable != none && clusterEnd != none && clusterEnd <= out.size()) {
                 const std::size_t at = clusterEnd;
-                out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), e.cps.data(), e.cps.data() + e.size);
-                clusterEnd = at + e.size;
+                // The ra below a half form ("\xBAz", ha-ra) joins it through
+                // the half form's own virama.
+                const char32_t *from = e.cps.data();
+                if (role == Role::SubscriptRa && from[0] == Virama) {
+                    std::size_t p = at;
+                    while (p > 0 && out[p - 1] == Nukta)
+                        --p;
+                    if (p > 0 && out[p - 1] == Virama)
+                        ++from;
+                }
+                out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), from, e.cps.data() + e.size);
+                clusterEnd = at + static_cast<std::size_t>(e.cps.data() + e.size - from);
             } else {
                 out.append(e.cps.data(), e.size);
             }
-            lastHalf = false;
+            // a half form keeps waiting for its stroke past its nukta ("[+k")
+            lastHalf = lastHalf && role == Role::Nukta;
             prev = code;
             continue;
         case Role::VowelSignLeft:
@@ -241,7 +260,10 @@ std::string toUnicode(std::string_view glyphs)
         }
 
         if (completesHalf) {
-            out.pop_back();
+            std::size_t p = out.size() - 1;
+            while (out[p] != Virama)
+                --p;
+            out.erase(out.begin() + static_cast<std::ptrdiff_t>(p));
             clusterEnd = out.size();
             lastHalf = false;
             prev = code;

@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include <algorithm>
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -68,6 +69,34 @@ void appendEscaped(QString &out, QStringView text)
     }
 }
 
+// The family of the font file FNT.ATT and GO10.TTF hold.
+constexpr const char *attachedFontFamily = "Glyphora 010";
+
+// True when `word` may stand unquoted in a CSS font-family name.
+bool isCssIdentifier(QStringView word)
+{
+    if (word.startsWith(u'-'))
+        word = word.sliced(1);
+    if (word.isEmpty() || word.front().isDigit() || word.front() == u'-')
+        return false;
+    return std::all_of(word.begin(), word.end(), [](QChar c) {
+        return c.unicode() >= 0x80 || c.isLetterOrNumber() || c == u'-' || c == u'_';
+    });
+}
+
+// A family name as the face attribute lists it. Browsers read the attribute
+// as a CSS font-family list, and drop the whole list when a name has a word
+// that is not an identifier ("010"); such a name goes in quotes.
+QString cssFamily(const QString &name)
+{
+    const QList<QStringView> words = QStringView(name).split(u' ');
+    if (std::all_of(words.begin(), words.end(), isCssIdentifier))
+        return name;
+    QString quoted = name;
+    quoted.replace(u'\\', u"\\\\"_s).replace(u'\'', u"\\'"_s);
+    return u'\'' + quoted + u'\'';
+}
+
 } // namespace
 
 HTMLParse::HTMLParse(QString subject, Notify notify)
@@ -115,12 +144,16 @@ QString HTMLParse::FontSizeValue(const RunFormat &run)
 
 QString HTMLParse::FontFaceAttribute(const RunFormat &run) const
 {
-    const QString prefix = m_attachFont ? u" face=3D\""_s : u" face=\""_s;
     // Any member of the program's own Devanagari family goes out under the
-    // name the font file installs as on the reader's side.
+    // mail face name, followed by the family of the font file that goes with
+    // the mail, so a reader who installed it sees the glyphs.
+    QString faces;
     if (run.fontName.left(8) == u"Glyphora"_s)
-        return prefix + u"Glyph Ora 010\">"_s;
-    return prefix + run.fontName + u"\">"_s;
+        faces = cssFamily(u"Glyph Ora 010"_s) + u", "_s + cssFamily(QLatin1StringView(attachedFontFamily));
+    else
+        faces = cssFamily(run.fontName);
+    faces.replace(u'&', u"&amp;"_s).replace(u'"', u"&quot;"_s);
+    return u" face=\""_s + faces + u"\">"_s;
 }
 
 bool HTMLParse::IsSameRun(const RunFormat &run) const
@@ -150,9 +183,8 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
 {
     m_attachFont = attachFont && SettingsStore().readString(u"AttachFnt"_s, u"Yes"_s) == u"Yes"_s;
     m_omitHeaders = omitHeaders;
-    // Without FNT.ATT the mail falls back to the simple layout; decide that
-    // before the walk, so the tags do not carry quoted-printable forms into a
-    // body that is not quoted-printable.
+    // Without FNT.ATT the mail falls back to the simple layout; say so once,
+    // before the walk.
     if (m_attachFont && !fontAttachmentAvailable()) {
         notify(u"Font File Missing"_s, u"Can't Attach Font File\r\nFONT.ATT File Not Found"_s);
         m_attachFont = false;
@@ -162,9 +194,8 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
     html.reserve(box.characterCount() + box.characterCount() / 4 + 64);
 
     // One pass over the runs. The first character's format opens the first
-    // tag (the quoted-printable form when the font goes along); every change
-    // of face, whole size, bold, italic, underline or strike-through closes
-    // the run and opens a tag in the plain form. Paragraph ends belong to the
+    // tag; every change of face, whole size, bold, italic, underline or
+    // strike-through closes the run and opens the next. Paragraph ends belong to the
     // run they end, so an empty line never splits a run.
     bool opened = false;
     for (QTextBlock block = box.begin(); block.isValid(); block = block.next()) {
@@ -179,7 +210,7 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
                 // The opening tag stands at the very start, before any empty
                 // paragraphs that lead the document.
                 RememberRun(run);
-                html.prepend((m_attachFont ? u"<font size=3D"_s : u"<font size="_s) + FontSizeValue(run)
+                html.prepend(u"<font size="_s + FontSizeValue(run)
                              + FontFaceAttribute(run));
                 opened = true;
             } else if (!IsSameRun(run)) {
@@ -193,7 +224,7 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
         // No text at all: the tag still opens, in the format typing would use.
         const RunFormat run = runFormat(box.begin().charFormat(), box);
         RememberRun(run);
-        html.prepend((m_attachFont ? u"<font size=3D"_s : u"<font size="_s) + FontSizeValue(run)
+        html.prepend(u"<font size="_s + FontSizeValue(run)
                      + FontFaceAttribute(run));
     }
     html += u"</font>"_s;

@@ -1,5 +1,9 @@
 // The mail layouts around the HTML body: a single text/html part, or a
-// multipart message that carries the program's font file too.
+// multipart message that carries the program's font file too. The HTML part
+// goes out as what it is: glyph codes, that is Windows-1252 bytes, in
+// quoted-printable, so that a relay without 8-bit support cannot alter the
+// Hindi text and no line grows past what servers accept. Without the header
+// lines the HTML comes as it is, not transfer-encoded.
 #include "htmlparse.h"
 #include "mailtext.h"
 
@@ -31,6 +35,18 @@ bool fontInfoWanted()
     return SettingsStore().readString(u"FntInfo"_s, u"Yes"_s) == u"Yes"_s;
 }
 
+// The HTML part's text in glyph-code bytes, quoted-printable (plain ASCII, so
+// it stands in the mail text as it will be sent).
+QString quotedPrintableBody(const QString &html)
+{
+    return QString::fromLatin1(mail::quotedPrintable(mail::encodeMailText(html)));
+}
+
+QString subjectLine(const QString &subject)
+{
+    return u"Subject: "_s + QString::fromLatin1(mail::encodeHeaderText(subject)) + crlf;
+}
+
 } // namespace
 
 QString HTMLParse::ComposeMessage(const QString &body)
@@ -49,21 +65,23 @@ QString HTMLParse::ComposeSimpleMessage(const QString &body)
     out.reserve(body.size() + 1024);
     if (!m_omitHeaders) {
         out += u"MIME-Version: 1.0"_s + crlf;
-        out += u"Content-Type: text/html; charset=us-ascii"_s + crlf;
-        out += u"Content-Transfer-Encoding: 7bit"_s + crlf;
+        out += u"Content-Type: text/html; charset=windows-1252"_s + crlf;
+        out += u"Content-Transfer-Encoding: quoted-printable"_s + crlf;
         out += u"Status: U"_s + crlf;
         out += u"X-Mozilla-Status: 8001"_s + crlf;
-        out += u"Subject: "_s + mail::headerSafe(m_subject) + crlf;
+        out += subjectLine(m_subject);
     }
-    out += crlf + u"<html>"_s + crlf;
+    out += crlf;
+    QString html = u"<html>"_s + crlf;
     if (fontInfoWanted()) {
-        out += u"<font size=3 face=\"Arial\">"_s
-               u"To read this bi-lingual mail you must have Kruti Dev 010 Font. "_s
-               u"Please ask the mailer to send you the font as an attachement, "_s
-               u"you can read this mail after you install the font.</font>"_s;
-        out += crlf + rule() + u"<br><br>"_s;
+        html += u"<font size=3 face=\"Arial\">"_s
+                u"To read this bi-lingual mail you must have Kruti Dev 010 Font. "_s
+                u"Please ask the mailer to send you the font as an attachement, "_s
+                u"you can read this mail after you install the font.</font>"_s;
+        html += crlf + rule() + u"<br><br>"_s;
     }
-    out += body;
+    html += body;
+    out += m_omitHeaders ? html : quotedPrintableBody(html);
     return out;
 }
 
@@ -72,7 +90,7 @@ QString HTMLParse::ComposeFontMessage(const QString &body)
     QString out;
     out.reserve(body.size() + 4096);
     if (!m_omitHeaders) {
-        out += u"Subject: "_s + mail::headerSafe(m_subject) + crlf;
+        out += subjectLine(m_subject);
         out += u"MIME-Version: 1.0"_s + crlf;
         out += u"Content-Type: multipart/mixed;"_s + crlf;
         out += u"    boundary=\""_s + outerBoundary + u'"' + crlf;
@@ -83,22 +101,24 @@ QString HTMLParse::ComposeFontMessage(const QString &body)
         out += u"    boundary=\""_s + innerBoundary + u'"' + crlf + crlf;
         out += u"--"_s + innerBoundary + crlf;
         out += u"Content-Type: text/html;"_s + crlf;
-        out += u"    charset=\"iso-8859-1\""_s + crlf;
+        out += u"    charset=\"windows-1252\""_s + crlf;
         out += u"Content-Transfer-Encoding: quoted-printable"_s;
     }
-    out += crlf + crlf + u"<html>"_s + crlf;
+    out += crlf + crlf;
+    QString html = u"<html>"_s + crlf;
     if (fontInfoWanted()) {
-        out += u"<font size=3 face=\"Arial\">"_s
-               u"To read this bi-lingual mail you must have Kruti Dev 012 Font. "_s
-               u"Please ask the mailer to send you the font as an attachement, "_s
-               u"or download it from this website - "_s + QLatin1StringView(mail::FontDownloadAddress)
-               + u", "_s
-               u"you can read this mail after you install the font.</font>"_s;
-        out += crlf + rule() + u"<br><br>"_s;
+        html += u"<font size=3 face=\"Arial\">"_s
+                u"To read this bi-lingual mail you must have Kruti Dev 012 Font. "_s
+                u"Please ask the mailer to send you the font as an attachement, "_s
+                u"or download it from this website - "_s + QLatin1StringView(mail::FontDownloadAddress)
+                + u", "_s
+                u"you can read this mail after you install the font.</font>"_s;
+        html += crlf + rule() + u"<br><br>"_s;
     }
-    out += body + u"</HTML>"_s + crlf;
+    html += body + u"</HTML>"_s + crlf;
     if (m_omitHeaders)
-        return out;
+        return out + html;
+    out += quotedPrintableBody(html);
 
     out += u"--"_s + innerBoundary + u"--"_s + crlf + crlf;
     out += u"--"_s + outerBoundary + crlf;

@@ -36,8 +36,8 @@ QByteArray directMessage(const QString &mailText, const QString &from, const QSt
     QByteArray out;
     // A text that starts with its body (no header lines) gets none either.
     if (!mailText.startsWith(u"\r\n"_s)) {
-        out += "From: " + encodeMailText(headerSafe(from.trimmed())) + "\r\n";
-        out += "To: " + encodeMailText(headerSafe(to.trimmed())) + "\r\n";
+        out += "From: " + encodeHeaderAddress(from) + "\r\n";
+        out += "To: " + encodeHeaderAddress(to) + "\r\n";
         out += "Date: " + QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1() + "\r\n";
     }
     out += encodeMailText(mailText);

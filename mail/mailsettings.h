@@ -36,7 +36,8 @@ bool isValidMailTo(const QString &to);
 
 // The bytes that go out after DATA on the direct route: the composed mail
 // text with From, To and Date lines put before its own header lines (a
-// message without them is refused by many servers), in glyph-code bytes.
+// message without them is refused by many servers), in glyph-code bytes
+// (a composed message with its header lines is ASCII throughout).
 QByteArray directMessage(const QString &mailText, const QString &from, const QString &to);
 
 } // namespace mail

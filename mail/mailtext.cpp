@@ -2,6 +2,11 @@
 
 #include "cp1252.h"
 
+#include <QList>
+#include <QStringView>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace mail {
@@ -16,6 +21,150 @@ QString headerSafe(const QString &text)
             continue;   // the LF of the pair gives the one blank
         out += (c == u'\r' || c == u'\n') ? QChar(u' ') : c;
     }
+    return out;
+}
+
+namespace {
+
+// Header lines are kept to this length where their words allow.
+constexpr qsizetype headerWidth = 76;
+// Where a value starts on its first line: after "Subject: ".
+constexpr qsizetype headerColumn = 9;
+
+bool isPrintableAscii(QChar c)
+{
+    return c.unicode() >= 0x20 && c.unicode() <= 0x7E;
+}
+
+// True when `text` can stand in a header as it is and read back the same:
+// printable ASCII, no blank at either end (a reader drops those), nothing a
+// reader would take for an encoded word, no word longer than a line.
+bool isPlainHeaderText(const QString &text)
+{
+    if (text.isEmpty())
+        return true;
+    if (text.front() == u' ' || text.back() == u' ' || text.contains(u"=?"_s))
+        return false;
+    qsizetype word = 0;
+    for (const QChar c : text) {
+        if (!isPrintableAscii(c))
+            return false;
+        word = c == u' ' ? 0 : word + 1;
+        if (word > headerWidth - headerColumn)
+            return false;
+    }
+    return true;
+}
+
+// Plain text folded before blanks; unfolding (dropping the CRLFs) gives the
+// text back.
+QByteArray foldPlain(const QString &text)
+{
+    const QList<QStringView> words = QStringView(text).split(u' ');
+    QByteArray out = words.first().toLatin1();
+    qsizetype width = headerColumn + out.size();
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        const QByteArray word = words[i].toLatin1();
+        // Never before an empty word: a continuation line of blanks only is
+        // not a header line.
+        if (!word.isEmpty() && width + 1 + word.size() > headerWidth) {
+            out += "\r\n";
+            width = 0;
+        }
+        out += ' ' + word;
+        width += 1 + word.size();
+    }
+    return out;
+}
+
+// RFC 2047 encoded words of UTF-8 in base64, each on its own folded line and
+// short enough for one; a character is never split between two words.
+QByteArray encodedWords(const QString &text)
+{
+    QByteArray out;
+    QByteArray chunk;
+    auto flush = [&] {
+        if (chunk.isEmpty())
+            return;
+        if (!out.isEmpty())
+            out += "\r\n ";
+        out += "=?UTF-8?B?" + chunk.toBase64() + "?=";
+        chunk.clear();
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        qsizetype len = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            len = 2;
+        const QByteArray ch = text.mid(i, len).toUtf8();
+        i += len - 1;
+        // 39 bytes make 52 of base64: "Subject: " and the word fit in 76.
+        if (chunk.size() + ch.size() > 39)
+            flush();
+        chunk += ch;
+    }
+    flush();
+    return out;
+}
+
+} // namespace
+
+QByteArray encodeHeaderText(const QString &text)
+{
+    const QString safe = headerSafe(text);
+    return isPlainHeaderText(safe) ? foldPlain(safe) : encodedWords(safe);
+}
+
+QByteArray encodeHeaderAddress(const QString &address)
+{
+    const QString safe = headerSafe(address.trimmed());
+    if (std::all_of(safe.cbegin(), safe.cend(), isPrintableAscii))
+        return safe.toLatin1();
+    return encodedWords(safe);
+}
+
+QByteArray quotedPrintable(QByteArrayView data)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    const qsizetype n = data.size();
+    // At most three characters a byte, and a soft break for every 25 bytes.
+    QByteArray out(n * 3 + (n / 25 + 1) * 3, Qt::Uninitialized);
+    char *o = out.data();
+    qsizetype width = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
+                ++i;
+            *o++ = '\r';
+            *o++ = '\n';
+            width = 0;
+            continue;
+        }
+        const bool lineEnds = i + 1 == n || data[i + 1] == '\r' || data[i + 1] == '\n';
+        bool literal = (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !lineEnds);
+        // "From " at the start of a line (this one, or the next when the
+        // line is full) is altered by mailbox files on the way; its F is
+        // sent encoded.
+        if (c == 'F' && (width == 0 || width >= 75) && data.sliced(i).startsWith("From "))
+            literal = false;
+        const int len = literal ? 1 : 3;
+        // 75 characters and the "=" of the soft break make the 76 allowed.
+        if (width + len > 75) {
+            *o++ = '=';
+            *o++ = '\r';
+            *o++ = '\n';
+            width = 0;
+        }
+        if (literal) {
+            *o++ = static_cast<char>(c);
+        } else {
+            *o++ = '=';
+            *o++ = hex[c >> 4];
+            *o++ = hex[c & 15];
+        }
+        width += len;
+    }
+    out.truncate(o - out.constData());
     return out;
 }
 

@@ -13,6 +13,24 @@ inline constexpr const char *FontDownloadAddress = "https://kalamora.org/fonts";
 // becomes a blank, so a subject can never start a header of its own.
 QString headerSafe(const QString &text);
 
+// A free-text header value such as a subject, as it follows "Name: " on the
+// wire (line breaks in `text` become blanks first). Plain printable ASCII
+// stays as it is, folded before blanks into lines a reader accepts; anything
+// else (other characters, blanks at either end, a word too long to fold, a
+// sequence that would read as an encoded word) becomes RFC 2047 encoded
+// words of UTF-8, one per folded line. A reader decodes exactly `text`.
+QByteArray encodeHeaderText(const QString &text);
+
+// An address header value (From, To): trimmed, ASCII as it stands (an
+// address cannot be folded), otherwise as encodeHeaderText gives it.
+QByteArray encodeHeaderAddress(const QString &address);
+
+// `data` as quoted-printable body text: each line end in it (CRLF, a bare CR
+// or LF) a CRLF line break, every other byte outside printable ASCII as =XX,
+// lines of at most 76 characters joined by soft breaks, which a reader
+// removes, so no break is ever added to what is shown.
+QByteArray quotedPrintable(QByteArrayView data);
+
 // Base64 text (any line breaks or blanks in it are dropped) in lines of 76
 // characters joined by CRLF, with no line end after the last.
 QByteArray wrapBase64(const QByteArray &base64Text);

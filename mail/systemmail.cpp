@@ -35,41 +35,34 @@ bool isAscii(const QString &text)
     return true;
 }
 
-// A header value: ASCII as it stands, anything else as RFC 2047 words of
-// UTF-8 in base64, each short enough for one folded line.
-QByteArray headerValue(const QString &text)
-{
-    const QString safe = headerSafe(text);
-    if (isAscii(safe))
-        return safe.toLatin1();
-    QByteArray out;
-    QString chunk;
-    auto flush = [&] {
-        if (chunk.isEmpty())
-            return;
-        if (!out.isEmpty())
-            out += "\r\n ";
-        out += "=?UTF-8?B?" + chunk.toUtf8().toBase64() + "?=";
-        chunk.clear();
-    };
-    for (qsizetype i = 0; i < safe.size(); ++i) {
-        chunk += safe.at(i);
-        if (safe.at(i).isHighSurrogate() && i + 1 < safe.size())
-            chunk += safe.at(++i);
-        if (chunk.toUtf8().size() >= 39)
-            flush();
-    }
-    flush();
-    return out;
-}
-
-// A file-name parameter: quoted ASCII, or RFC 2231 percent-encoded UTF-8.
+// A file-name parameter: quoted ASCII, or RFC 2231 percent-encoded UTF-8;
+// a name too long for one line goes in numbered pieces (name*0*=, name*1*=),
+// each on a line of its own. Readers decode each piece alone, so a piece
+// holds whole characters.
 QByteArray fileNameParam(const char *param, const QString &name)
 {
+    constexpr qsizetype piece = 60;
     const QString safe = headerSafe(name);
-    if (isAscii(safe) && !safe.contains(u'"') && !safe.contains(u'\\'))
+    if (isAscii(safe) && safe.size() <= piece && !safe.contains(u'"') && !safe.contains(u'\\'))
         return QByteArray(param) + "=\"" + safe.toLatin1() + '"';
-    return QByteArray(param) + "*=UTF-8''" + safe.toUtf8().toPercentEncoding();
+    QList<QByteArray> pieces{"UTF-8''"};
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        const qsizetype len = safe.at(i).isHighSurrogate() && i + 1 < safe.size() ? 2 : 1;
+        const QByteArray ch = safe.mid(i, len).toUtf8().toPercentEncoding();
+        i += len - 1;
+        if (pieces.last().size() + ch.size() > piece)
+            pieces.append(QByteArray());
+        pieces.last() += ch;
+    }
+    if (pieces.size() == 1)
+        return QByteArray(param) + "*=" + pieces.first();
+    QByteArray out;
+    for (qsizetype n = 0; n < pieces.size(); ++n) {
+        if (n > 0)
+            out += ";\r\n ";
+        out += QByteArray(param) + '*' + QByteArray::number(n) + "*=" + pieces[n];
+    }
+    return out;
 }
 
 QByteArray dateHeader()
@@ -83,8 +76,8 @@ QByteArray buildSystemMessage(const SystemMessage &message)
 {
     const QByteArray boundary = "=_Kalamora_" + QUuid::createUuid().toByteArray(QUuid::Id128);
     QByteArray out;
-    out += "To: " + headerValue(message.to) + "\r\n";
-    out += "Subject: " + headerValue(message.subject) + "\r\n";
+    out += "To: " + encodeHeaderAddress(message.to) + "\r\n";
+    out += "Subject: " + encodeHeaderText(message.subject) + "\r\n";
     out += "Date: " + dateHeader() + "\r\n";
     out += "MIME-Version: 1.0\r\n";
     out += "Content-Type: multipart/mixed;\r\n boundary=\"" + boundary + "\"\r\n";

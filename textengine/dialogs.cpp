@@ -2,6 +2,7 @@
 // modal over the control and runs through runDialog, so tests answer it.
 #include "dialogs.h"
 
+#include "dialogunits.h"
 #include "textcontrol.h"
 #include "uihooks.h"
 #include "units.h"
@@ -29,7 +30,7 @@ namespace {
 
 QLineEdit *lengthRow(QFormLayout *form, QDialog *dlg, const QString &label, const QString &name, double twips)
 {
-    auto *edit = new QLineEdit(twipsToDialogText(twips), dlg);
+    auto *edit = new QLineEdit(Twips2DlgString(float(twips)), dlg);
     edit->setObjectName(name);
     auto *row = new QHBoxLayout;
     row->addWidget(edit);
@@ -127,17 +128,17 @@ bool TextControl::ParagraphDialog()
     if (runDialog(&dlg) != QDialog::Accepted)
         return false;
 
-    const int newLeft = std::max(dialogTextToTwips(left->text()), 0);
-    const int newFirst = dialogTextToTwips(firstLine->text());
+    const int newLeft = std::max(DlgString2Twips(left->text()), 0);
+    const int newFirst = DlgString2Twips(firstLine->text());
     ownEdit([&] {
         QTextCursor c = textCursor();
         c.beginEditBlock();
         QTextBlockFormat f;
         f.setLeftMargin(twipsToUnits(newLeft));
         f.setTextIndent(twipsToUnits(newFirst));
-        f.setRightMargin(twipsToUnits(std::max(dialogTextToTwips(right->text()), 0)));
-        f.setTopMargin(twipsToUnits(std::max(dialogTextToTwips(before->text()), 0)));
-        f.setBottomMargin(twipsToUnits(std::max(dialogTextToTwips(after->text()), 0)));
+        f.setRightMargin(twipsToUnits(std::max(DlgString2Twips(right->text()), 0)));
+        f.setTopMargin(twipsToUnits(std::max(DlgString2Twips(before->text()), 0)));
+        f.setBottomMargin(twipsToUnits(std::max(DlgString2Twips(after->text()), 0)));
         static const double heights[] = {100, 150, 200};
         f.setLineHeight(heights[lineSpacing->currentIndex()], QTextBlockFormat::ProportionalHeight);
         c.mergeBlockFormat(f);
@@ -170,7 +171,7 @@ bool TextControl::TableAttrDialog()
     const QList<QTextLength> constraints = tf.columnWidthConstraints();
     for (int col = 0; col < table->columns(); ++col) {
         const QTextLength l = col < constraints.size() ? constraints[col] : QTextLength();
-        widths << (l.type() == QTextLength::FixedLength ? twipsToDialogText(unitsToTwips(l.rawValue())) : QString());
+        widths << (l.type() == QTextLength::FixedLength ? Twips2DlgString(float(unitsToTwips(l.rawValue()))) : QString());
     }
     auto *columns = new QLineEdit(widths.join(u"; "_s), &dlg);
     columns->setObjectName(u"columns"_s);
@@ -200,16 +201,20 @@ bool TextControl::TableAttrDialog()
         return false;
 
     QTextTableFormat nf = tf;
-    const int borderTw = std::clamp(dialogTextToTwips(border->text()), 0, 1440);
+    const int borderTw = std::clamp(DlgString2Twips(border->text()), 0, 1440);
     nf.setBorder(twipsToUnits(borderTw));
     nf.setBorderStyle(borderTw > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
-    nf.setCellSpacing(twipsToUnits(std::clamp(dialogTextToTwips(spacing->text()), 0, 1440)));
-    nf.setCellPadding(twipsToUnits(std::clamp(dialogTextToTwips(padding->text()), 0, 1440)));
+    const int spacingTw = std::clamp(DlgString2Twips(spacing->text()), 0, 1440);
+    nf.setCellSpacing(twipsToUnits(spacingTw));
+    // Collapsed borders leave no space between cells: cells stand apart
+    // exactly when they are given some.
+    nf.setBorderCollapse(spacingTw == 0);
+    nf.setCellPadding(twipsToUnits(std::clamp(DlgString2Twips(padding->text()), 0, 1440)));
     const QStringList parts = columns->text().split(u';');
     QList<QTextLength> newWidths;
     for (int col = 0; col < table->columns(); ++col) {
         const QString part = col < parts.size() ? parts[col].trimmed() : QString();
-        const int tw = part.isEmpty() ? 0 : dialogTextToTwips(part);
+        const int tw = part.isEmpty() ? 0 : DlgString2Twips(part);
         newWidths << (tw > 0 ? QTextLength(QTextLength::FixedLength, twipsToUnits(std::min(tw, 31680)))
                              : QTextLength());
     }
@@ -219,7 +224,31 @@ bool TextControl::TableAttrDialog()
         nf.clearBackground();
     else if (color.isValid())
         nf.setBackground(color);
-    ownEdit([&] { table->setFormat(nf); });
+    ownEdit([&] {
+        QTextCursor c = textCursor();
+        c.beginEditBlock();
+        table->setFormat(nf);
+        // Collapsed borders leave the table's own background unpainted: the
+        // cells show it, those without a background of their own.
+        for (int r = 0; r < table->rows(); ++r) {
+            for (int col = 0; col < table->columns(); ++col) {
+                QTextTableCell cell = table->cellAt(r, col);
+                if (cell.row() != r || cell.column() != col)
+                    continue;
+                QTextTableCellFormat cf = cell.format().toTableCellFormat();
+                const QBrush own = cf.background();
+                if (own.style() != Qt::NoBrush
+                    && (tf.background().style() == Qt::NoBrush || own.color() != tf.background().color()))
+                    continue;
+                if (nf.background().style() == Qt::NoBrush)
+                    cf.clearBackground();
+                else
+                    cf.setBackground(nf.background());
+                cell.setFormat(cf);
+            }
+        }
+        c.endEditBlock();
+    });
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "documentmodel.h"
 
+#include "objects.h"
 #include "units.h"
 
 #include <QBuffer>
@@ -68,6 +69,12 @@ QTextBlockFormat blockFormat(const rtf::ParaFormat &f)
     if (f.firstIndent) out.setTextIndent(twipsToUnits(f.firstIndent));
     if (f.spaceBefore) out.setTopMargin(twipsToUnits(f.spaceBefore));
     if (f.spaceAfter) out.setBottomMargin(twipsToUnits(f.spaceAfter));
+    if (f.lineMultiple && f.lineSpacing > 0 && f.lineSpacing != 240)
+        out.setLineHeight(std::min(f.lineSpacing, 2400) * 100.0 / 240, QTextBlockFormat::ProportionalHeight);
+    else if (!f.lineMultiple && f.lineSpacing < 0)
+        out.setLineHeight(twipsToUnits(-f.lineSpacing), QTextBlockFormat::FixedHeight);
+    else if (!f.lineMultiple && f.lineSpacing > 0)
+        out.setLineHeight(twipsToUnits(f.lineSpacing), QTextBlockFormat::MinimumHeight);
     if (f.pageBreakBefore)
         out.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (!f.tabs.empty()) {
@@ -144,6 +151,8 @@ QTextImageFormat pictureFormat(QTextDocument *doc, const rtf::Picture &pic)
 struct Builder {
     const rtf::Document &model;
     std::vector<std::pair<rtf::CharFormat, QTextCharFormat>> formats;
+    // The width of the page's text, which floating pictures are placed in.
+    int textWidth = 0;
 
     const QTextCharFormat &format(const rtf::CharFormat &f)
     {
@@ -183,6 +192,31 @@ void applyBullet(QTextCursor &cur, bool bullet)
         cur.createList(QTextListFormat::ListDisc);
 }
 
+// A picture or object floating beside the paragraph at `cur`: in a frame
+// put before the paragraph, at the side of the text it is nearer to.
+void insertFloating(QTextCursor &cur, QTextImageFormat fmt, const rtf::Float &f, int textWidth)
+{
+    const int width = static_cast<int>(std::lround(unitsToTwips(fmt.width())));
+    const bool left = f.left + width / 2 < textWidth / 2;
+    const int place = std::max(left ? f.left : textWidth - f.left - width, 0);
+    const int dist[4] = {f.distL, f.distT, f.distR, f.distB};
+    fmt.setProperty(ObjectKeepsDistancesProperty, true);
+    for (int i = 0; i < 4; ++i)
+        fmt.setProperty(ObjectDistanceLeftProperty + i, std::clamp(dist[i], 0, 32767));
+    const QTextFrameFormat ff = fixedFrameFormat(
+        left ? QTextFrameFormat::FloatLeft : QTextFrameFormat::FloatRight, twipsToUnits(place),
+        twipsToUnits(std::max(f.top, 0)),
+        {twipsToUnits(f.distL), twipsToUnits(f.distT), twipsToUnits(f.distR), twipsToUnits(f.distB)},
+        fmt.width());
+    const int offset = cur.position() - cur.block().position();
+    QTextCursor at(cur);
+    at.setPosition(cur.block().position());
+    QTextFrame *frame = at.insertFrame(ff);
+    frame->firstCursorPosition().insertImage(fmt);
+    // The paragraph goes on after the frame, where it was.
+    cur.setPosition(frame->lastPosition() + 1 + offset);
+}
+
 void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur, bool &first)
 {
     const rtf::Document &model = builder.model;
@@ -204,14 +238,14 @@ void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur
     applyBullet(cur, p.format.bullet);
     QTextDocument *doc = cur.document();
     for (const rtf::Inline &in : p.inlines) {
+        QTextImageFormat fmt;
         if (in.picture >= 0 && in.picture < static_cast<int>(model.pictures.size())) {
             const rtf::Picture &pic = model.pictures[in.picture];
             if (pic.kind != "png" && pic.kind != "jpeg" && pic.raw.empty())
                 continue;  // a cut-off picture of a kind we cannot show
-            cur.insertImage(pictureFormat(doc, pic));
+            fmt = pictureFormat(doc, pic);
         } else if (in.object >= 0 && in.object < static_cast<int>(model.objects.size())) {
             const rtf::Object &obj = model.objects[in.object];
-            QTextImageFormat fmt;
             if (obj.result && (obj.result->kind == "png" || obj.result->kind == "jpeg")) {
                 fmt = pictureFormat(doc, *obj.result);
             } else {
@@ -229,13 +263,23 @@ void insertParagraph(const rtf::Paragraph &p, Builder &builder, QTextCursor &cur
             }
             fmt.setProperty(ObjectRawProperty,
                             QByteArray(obj.raw.data(), static_cast<qsizetype>(obj.raw.size())));
-            cur.insertImage(fmt);
-        } else if (!in.text.empty()) {
-            // The document copies the text; no need for a copy of our own.
-            cur.insertText(QString::fromRawData(reinterpret_cast<const QChar *>(in.text.data()),
-                                                static_cast<qsizetype>(in.text.size())),
-                           builder.format(in.format));
+        } else {
+            if (!in.text.empty()) {
+                // The document copies the text; no need for a copy of our own.
+                cur.insertText(QString::fromRawData(reinterpret_cast<const QChar *>(in.text.data()),
+                                                    static_cast<qsizetype>(in.text.size())),
+                               builder.format(in.format));
+            }
+            continue;
         }
+        if (in.fastDisplay)
+            fmt.setProperty(ObjectFastDisplayProperty, true);
+        if (!in.saveAsData)
+            fmt.setProperty(ObjectSaveAsDataProperty, false);
+        if (in.floating && !cur.currentTable())
+            insertFloating(cur, fmt, *in.floating, builder.textWidth);
+        else
+            cur.insertImage(fmt);
     }
 }
 
@@ -252,10 +296,15 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
     if (rows == 0 || cols == 0)
         return;
 
+    const rtf::Row &row0 = t.rows.front();
     QTextTableFormat tf;
-    tf.setBorder(0);
-    tf.setCellSpacing(0);
-    tf.setBorderCollapse(true);
+    tf.setBorder(twipsToUnits(row0.border));
+    tf.setBorderStyle(row0.border > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
+    // Cells stand apart only where their borders do not collapse into one.
+    tf.setCellSpacing(twipsToUnits(row0.spacing));
+    tf.setBorderCollapse(row0.spacing == 0);
+    if (row0.background)
+        tf.setBackground(toColor(*row0.background));
     tf.setCellPadding(twipsToUnits(t.rows.front().gap));
     if (t.rows.front().left > 0)
         tf.setLeftMargin(twipsToUnits(t.rows.front().left));
@@ -293,8 +342,10 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur)
                  &QTextTableCellFormat::setBottomBorderStyle, &QTextTableCellFormat::setBottomBorderBrush);
             side(mc.borders.right, &QTextTableCellFormat::setRightBorder,
                  &QTextTableCellFormat::setRightBorderStyle, &QTextTableCellFormat::setRightBorderBrush);
-            if (mc.shading)
-                cf.setBackground(toColor(*mc.shading));
+            // The table's background shows in its cells (collapsed borders
+            // leave the table's own unpainted).
+            if (mc.shading || row0.background)
+                cf.setBackground(toColor(mc.shading ? *mc.shading : *row0.background));
             cell.setFormat(cf);
             QTextCursor cc = cell.firstCursorPosition();
             bool first = true;
@@ -342,6 +393,7 @@ public:
 private:
     rtf::CharFormat charFormat(const QTextCharFormat &f) const;
     void image(const QTextImageFormat &f, rtf::Inline &in);
+    void fixedObject(QTextFrame *f, std::vector<rtf::Inline> &into);
 
     const QTextDocument &m_doc;
     rtf::Document &m_out;
@@ -375,6 +427,8 @@ rtf::CharFormat ModelBuilder::charFormat(const QTextCharFormat &f) const
 
 void ModelBuilder::image(const QTextImageFormat &f, rtf::Inline &in)
 {
+    in.fastDisplay = f.boolProperty(ObjectFastDisplayProperty);
+    in.saveAsData = !f.hasProperty(ObjectSaveAsDataProperty) || f.boolProperty(ObjectSaveAsDataProperty);
     const QByteArray objectRaw = f.property(ObjectRawProperty).toByteArray();
     if (!objectRaw.isEmpty()) {
         rtf::Object obj;
@@ -445,6 +499,17 @@ rtf::Paragraph ModelBuilder::paragraph(const QTextBlock &b)
     p.format.firstIndent = tw(bf.textIndent());
     p.format.spaceBefore = tw(bf.topMargin());
     p.format.spaceAfter = tw(bf.bottomMargin());
+    switch (bf.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+        if (bf.lineHeight() > 0 && std::lround(bf.lineHeight()) != 100) {
+            p.format.lineSpacing = static_cast<int>(std::lround(bf.lineHeight() * 2.4));
+            p.format.lineMultiple = true;
+        }
+        break;
+    case QTextBlockFormat::FixedHeight: p.format.lineSpacing = -tw(bf.lineHeight()); break;
+    case QTextBlockFormat::MinimumHeight: p.format.lineSpacing = tw(bf.lineHeight()); break;
+    default: break;  // a distance added to each line has no RTF word
+    }
     p.format.pageBreakBefore = bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
     for (const QTextOption::Tab &t : bf.tabPositions()) {
         rtf::TabStop s;
@@ -527,13 +592,20 @@ void ModelBuilder::table(QTextTable *t)
         x += std::max(w, 15);
         rights.push_back(x);
     }
-    const int tableBorder = tf.border() > 0 ? static_cast<int>(std::lround(unitsToTwips(tf.border()))) : 0;
+    const int tableBorder = tf.border() > 0 && tf.borderStyle() != QTextFrameFormat::BorderStyle_None
+        ? static_cast<int>(std::lround(unitsToTwips(tf.border())))
+        : 0;
 
     rtf::Block block;
     for (int r = 0; r < rows; ++r) {
         rtf::Row row;
         row.gap = static_cast<int>(std::lround(unitsToTwips(tf.cellPadding())));
         row.left = left;
+        row.border = tableBorder;
+        if (!tf.borderCollapse())
+            row.spacing = static_cast<int>(std::lround(unitsToTwips(tf.cellSpacing())));
+        if (tf.background().style() != Qt::NoBrush)
+            row.background = fromColor(tf.background().color());
         for (int c = 0; c < cols; ++c) {
             const QTextTableCell cell = t->cellAt(r, c);
             rtf::Cell mc;
@@ -582,10 +654,62 @@ void ModelBuilder::table(QTextTable *t)
     m_out.blocks.push_back(std::move(block));
 }
 
+void ModelBuilder::fixedObject(QTextFrame *f, std::vector<rtf::Inline> &into)
+{
+    const QTextFrameFormat ff = f->frameFormat();
+    const auto tw = [](double units) { return static_cast<int>(std::lround(unitsToTwips(units))); };
+    const auto page = m_out.page;
+    const int textWidth = page.width.value_or(12240) - page.marginL.value_or(1800) - page.marginR.value_or(1800);
+    for (auto it = f->begin(); !it.atEnd(); ++it) {
+        const QTextBlock b = it.currentBlock();
+        for (auto fi = b.begin(); b.isValid() && !fi.atEnd(); ++fi) {
+            const QTextCharFormat cf = fi.fragment().charFormat();
+            if (!cf.isImageFormat())
+                continue;
+            const QTextImageFormat img = cf.toImageFormat();
+            rtf::Inline in;
+            in.format = charFormat(cf);
+            image(img, in);
+            if (in.picture < 0 && in.object < 0)
+                continue;
+            rtf::Float fl;
+            const int place = tw(ff.doubleProperty(FixedObjectPlaceProperty));
+            fl.left = ff.position() == QTextFrameFormat::FloatRight ? textWidth - place - tw(img.width()) : place;
+            fl.top = tw(ff.doubleProperty(FixedObjectDownProperty));
+            fl.distL = img.intProperty(ObjectDistanceLeftProperty);
+            fl.distT = img.intProperty(ObjectDistanceTopProperty);
+            fl.distR = img.intProperty(ObjectDistanceRightProperty);
+            fl.distB = img.intProperty(ObjectDistanceBottomProperty);
+            in.floating = fl;
+            into.push_back(std::move(in));
+        }
+    }
+}
+
 void ModelBuilder::frame(QTextFrame *f, std::vector<rtf::Paragraph> *into)
 {
+    // Fixed objects float beside the paragraph that follows their frame.
+    std::vector<rtf::Inline> floats;
+    const auto add = [&](rtf::Paragraph p) {
+        p.inlines.insert(p.inlines.begin(), std::make_move_iterator(floats.begin()),
+                         std::make_move_iterator(floats.end()));
+        floats.clear();
+        if (into) {
+            into->push_back(std::move(p));
+        } else {
+            rtf::Block b;
+            b.paragraph = std::move(p);
+            m_out.blocks.push_back(std::move(b));
+        }
+    };
     for (auto it = f->begin(); !it.atEnd(); ++it) {
         if (QTextFrame *child = it.currentFrame()) {
+            if (child->frameFormat().boolProperty(FixedObjectFrameProperty)) {
+                fixedObject(child, floats);
+                continue;
+            }
+            if (!floats.empty())
+                add(rtf::Paragraph());
             if (auto *t = qobject_cast<QTextTable *>(child); t && !into)
                 table(t);
             else if (auto *nested = qobject_cast<QTextTable *>(child)) {
@@ -606,22 +730,49 @@ void ModelBuilder::frame(QTextFrame *f, std::vector<rtf::Paragraph> *into)
             }
             continue;
         }
-        rtf::Paragraph p = paragraph(it.currentBlock());
-        if (into) {
-            into->push_back(std::move(p));
-        } else {
-            rtf::Block b;
-            b.paragraph = std::move(p);
-            m_out.blocks.push_back(std::move(b));
-        }
+        // A frame always follows a block of its own; an empty one before a
+        // fixed object is that block, and reading the object makes it again.
+        auto next = it;
+        ++next;
+        if (it.currentBlock().length() <= 1 && !next.atEnd() && next.currentFrame()
+            && next.currentFrame()->frameFormat().boolProperty(FixedObjectFrameProperty))
+            continue;
+        add(paragraph(it.currentBlock()));
     }
+    if (!floats.empty())
+        add(rtf::Paragraph());
 }
 
 } // namespace
 
+QTextFrameFormat fixedFrameFormat(QTextFrameFormat::Position side, double place, double down,
+                                  const std::array<double, 4> &distances, double width)
+{
+    QTextFrameFormat ff;
+    ff.setPosition(side);
+    ff.setProperty(FixedObjectFrameProperty, true);
+    ff.setProperty(FixedObjectPlaceProperty, place);
+    ff.setProperty(FixedObjectDownProperty, down);
+    ff.setWidth(width);
+    ff.setBorder(0);
+    ff.setPadding(0);
+    if (side == QTextFrameFormat::FloatLeft) {
+        ff.setLeftMargin(place);
+        ff.setRightMargin(distances[2]);
+    } else {
+        ff.setLeftMargin(distances[0]);
+        ff.setRightMargin(place);
+    }
+    ff.setTopMargin(down + distances[1]);
+    ff.setBottomMargin(distances[3]);
+    return ff;
+}
+
 void insertModel(const rtf::Document &model, QTextCursor &cursor)
 {
     Builder builder{model, {}};
+    builder.textWidth = model.page.width.value_or(12240) - model.page.marginL.value_or(1800)
+        - model.page.marginR.value_or(1800);
     bool first = true;
     for (const rtf::Block &b : model.blocks) {
         if (b.isTable()) {

@@ -32,8 +32,6 @@ namespace textengine {
 
 namespace {
 
-// Marks the frame that holds a fixed object.
-constexpr int FixedObjectFrameProperty = QTextFormat::UserProperty + 60;
 // Files embedded whole are kept in memory and in the document: refuse the
 // absurd.
 constexpr qint64 maxEmbeddedBytes = 64 * 1024 * 1024;
@@ -226,20 +224,14 @@ void TextObject::setFormatProperty(int property, const QVariant &value)
     // A fixed object's distances are its frame's margins.
     if (QTextFrame *frame = fixedFrameAt(m_control->document(), m_cursor.position())) {
         const QTextImageFormat now = format();
-        QTextFrameFormat ff = frame->frameFormat();
+        const QTextFrameFormat ff = frame->frameFormat();
         const bool keep = now.boolProperty(ObjectKeepsDistancesProperty);
         const auto d = [&](int p) { return keep ? twipsToUnits(now.intProperty(p)) : 0.0; };
-        const double place = ff.doubleProperty(QTextFormat::UserProperty + 61);  // offset from the text's side
-        if (ff.position() == QTextFrameFormat::FloatLeft) {
-            ff.setLeftMargin(place);
-            ff.setRightMargin(d(ObjectDistanceRightProperty));
-        } else {
-            ff.setLeftMargin(d(ObjectDistanceLeftProperty));
-            ff.setRightMargin(place);
-        }
-        ff.setBottomMargin(d(ObjectDistanceBottomProperty));
-        ff.setTopMargin(ff.doubleProperty(QTextFormat::UserProperty + 62) + d(ObjectDistanceTopProperty));
-        frame->setFrameFormat(ff);
+        frame->setFrameFormat(fixedFrameFormat(
+            ff.position(), ff.doubleProperty(FixedObjectPlaceProperty), ff.doubleProperty(FixedObjectDownProperty),
+            {d(ObjectDistanceLeftProperty), d(ObjectDistanceTopProperty), d(ObjectDistanceRightProperty),
+             d(ObjectDistanceBottomProperty)},
+            ff.width().rawValue()));
         // The text that flows around the frame is laid out again too.
         QTextDocument *doc = m_control->document();
         doc->markContentsDirty(frame->firstPosition(), doc->characterCount() - 1 - frame->firstPosition());
@@ -460,23 +452,9 @@ bool TextControl::ObjectInsertFixed(int kind, const QString &file, int x, int y,
     const double place = left ? std::max(relX, 0.0) : std::max(textWidth - relX - fmt->width(), 0.0);
     const double down = std::max(at.y() - blockRect.top(), 0.0);
 
-    QTextFrameFormat ff;
-    ff.setPosition(left ? QTextFrameFormat::FloatLeft : QTextFrameFormat::FloatRight);
-    ff.setProperty(FixedObjectFrameProperty, true);
-    ff.setProperty(QTextFormat::UserProperty + 61, place);
-    ff.setProperty(QTextFormat::UserProperty + 62, down);
-    ff.setWidth(fmt->width());
-    ff.setBorder(0);
-    ff.setPadding(0);
-    if (left) {
-        ff.setLeftMargin(place);
-        ff.setRightMargin(twipsToUnits(d[2]));
-    } else {
-        ff.setLeftMargin(twipsToUnits(d[0]));
-        ff.setRightMargin(place);
-    }
-    ff.setTopMargin(down + twipsToUnits(d[1]));
-    ff.setBottomMargin(twipsToUnits(d[3]));
+    const QTextFrameFormat ff = fixedFrameFormat(
+        left ? QTextFrameFormat::FloatLeft : QTextFrameFormat::FloatRight, place, down,
+        {twipsToUnits(d[0]), twipsToUnits(d[1]), twipsToUnits(d[2]), twipsToUnits(d[3])}, fmt->width());
     ownEdit([&] {
         c.beginEditBlock();
         QTextFrame *frame = c.insertFrame(ff);

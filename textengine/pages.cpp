@@ -1,6 +1,7 @@
 // TextControl: view properties, pages and printing, tables and objects.
 #include "textcontrol.h"
 
+#include "pageband.h"
 #include "units.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -232,7 +233,7 @@ bool TextControl::PrintPage(int page)
     QAbstractTextDocumentLayout::PaintContext ctx;
     ctx.clip = QRectF(0, (page - 1) * size.height(), size.width(), size.height());
     ctx.palette.setColor(QPalette::Text, Qt::black);
-    doc->documentLayout()->draw(p, ctx);
+    drawDocumentBand(*doc, *p, ctx);
     p->restore();
     return true;
 }

@@ -94,7 +94,9 @@ double TXRuler::textLeftX() const
     if (!m_control)
         return 0;
     const QWidget *vp = m_control->viewport();
-    const QPoint origin = vp->mapTo(window(), QPoint(0, 0)) - mapTo(window(), QPoint(0, 0));
+    // Through the screen: the ruler may stand in another window than the
+    // control, where mapping through a common window would not reach.
+    const QPoint origin = vp->mapToGlobal(QPoint(0, 0)) - mapToGlobal(QPoint(0, 0));
     const QTextFrameFormat root = m_control->document()->rootFrame()->frameFormat();
     const QPointF left(root.leftMargin() + root.padding(), 0);
     return origin.x() + ZoomView::of(m_control)->toViewport(left).x();

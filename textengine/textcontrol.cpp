@@ -2,12 +2,16 @@
 
 #include "cp1252.h"
 #include "documentmodel.h"
+#include "htmlexport.h"
 #include "plaintext.h"
 #include "units.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -948,7 +952,7 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
         break;
     }
     case FormatHtml:
-        data = toHtml().toUtf8();
+        data = documentHtml(*document(), m_page);
         break;
     default:
         return fail(u"Unknown file format %1"_s.arg(format));
@@ -964,8 +968,11 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
-    out.write(prefix);
-    out.write(data);
+    // A write the disk takes only part of (full, or over the file size
+    // limit) reports no error of its own: compare the counts. Without the
+    // commit the old file stays as it was.
+    if (out.write(prefix) != prefix.size() || out.write(data) != data.size())
+        return fail(u"Cannot write %1: the disk took only part of it"_s.arg(file));
     if (!out.commit())
         return fail(u"Cannot write %1: %2"_s.arg(file, out.errorString()));
     return true;
@@ -1009,6 +1016,58 @@ void TextControl::insertCode(int code)
                                     : QChar(static_cast<char16_t>(code));
         setSelText(QString(ch));
     }
+}
+
+// --- Clipboard ------------------------------------------------------------------
+
+bool TextControl::copyWithLead(const QString &lead)
+{
+    const QTextCursor selection = textCursor();
+    if (!selection.hasSelection())
+        return false;
+    // The selection goes into a document of its own, the lead in front of
+    // it in the format of its first character.
+    QTextDocument copy;
+    copy.setDefaultFont(document()->defaultFont());
+    QTextCursor c(&copy);
+    c.insertFragment(selection.selection());
+    c.setPosition(0);
+    c.movePosition(QTextCursor::NextCharacter);
+    const QTextCharFormat first = c.charFormat();
+    c.setPosition(0);
+    c.insertText(lead, first);
+    const QTextDocumentFragment whole(&copy);
+    auto *data = new QMimeData;
+    data->setText(whole.toPlainText());
+    data->setHtml(whole.toHtml());
+    QGuiApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+bool TextControl::cutWithLead(const QString &lead)
+{
+    if (!copyWithLead(lead))
+        return false;
+    ownEdit([&] {
+        QTextCursor c = textCursor();
+        c.removeSelectedText();
+        setTextCursor(c);
+    });
+    return true;
+}
+
+bool TextControl::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source && !source->formats().isEmpty() && QTextEdit::canInsertFromMimeData(source);
+}
+
+void TextControl::insertFromMimeData(const QMimeData *source)
+{
+    // Qt's own insertion reads the first format without asking whether
+    // there is one; the desktop's clipboard offers none until someone copies.
+    if (!source || source->formats().isEmpty())
+        return;
+    QTextEdit::insertFromMimeData(source);
 }
 
 void TextControl::keyPressEvent(QKeyEvent *event)

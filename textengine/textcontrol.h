@@ -117,6 +117,13 @@ public:
     // this hides, it never reads HTML.
     void setText(const QString &text);
 
+    // The clipboard. copyWithLead puts `lead` followed by the selection on
+    // the clipboard, as plain and as rich text, and leaves the document as
+    // it is; cutWithLead does the same and then removes the selection, as
+    // one undo step. Without a selection both do nothing and return false.
+    bool copyWithLead(const QString &lead);
+    bool cutWithLead(const QString &lead);
+
     // Character format of the selection (of the caret when it is empty).
     // A format that is not the same over the whole selection reads false,
     // "" for FontName, 0 for FontSize and -1 for the colours.
@@ -296,6 +303,10 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Paste and drop. Data that holds no text (an empty clipboard, another
+    // program's private format) inserts nothing.
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     // Runs `edit` as a change of the control's own: the document's own

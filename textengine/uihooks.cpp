@@ -88,38 +88,4 @@ QString measurementUnitName()
     return g_unit == 2 ? u"cm"_s : u"inch"_s;
 }
 
-static double twipsPerUnit()
-{
-    return g_unit == 2 ? 567.0 : 1440.0;
-}
-
-QString twipsToDialogText(double twips)
-{
-    return QString::number((twips + 0.0005) / twipsPerUnit(), 'f', 2);
-}
-
-int dialogTextToTwips(const QString &text)
-{
-    QString s = text;
-    s.remove(QLatin1Char(' ')).remove(QLatin1Char('\t')).remove(QLatin1Char('\n'));
-    const qsizetype comma = s.indexOf(QLatin1Char(','));
-    if (comma >= 0)
-        s[comma] = QLatin1Char('.');
-    // The longest leading part that reads as a number.
-    qsizetype end = 0;
-    bool dot = false;
-    if (end < s.size() && (s[end] == QLatin1Char('-') || s[end] == QLatin1Char('+')))
-        ++end;
-    while (end < s.size() && (s[end].isDigit() || (s[end] == QLatin1Char('.') && !dot))) {
-        dot = dot || s[end] == QLatin1Char('.');
-        ++end;
-    }
-    bool ok = false;
-    const double v = s.left(end).toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return 0;
-    const double tw = std::nearbyint(std::clamp(v * twipsPerUnit(), -2.0e9, 2.0e9));
-    return static_cast<int>(tw);
-}
-
 } // namespace textengine

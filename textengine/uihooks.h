@@ -38,11 +38,8 @@ QString chooseOpenFile(QWidget *parent, const QString &title, const QString &fil
 // default), 2 centimetre. Other values are ignored.
 int measurementUnit();
 void setMeasurementUnit(int unit);
-// "inch" or "cm".
+// "inch" or "cm". Lengths go to and from the dialogs' text through
+// DlgString2Twips and Twips2DlgString (dialogunits.h).
 QString measurementUnitName();
-// A length in twips as the dialogs show it ("1.00"), and back; a decimal
-// comma reads as a point, text that is no number reads as 0.
-QString twipsToDialogText(double twips);
-int dialogTextToTwips(const QString &text);
 
 } // namespace textengine

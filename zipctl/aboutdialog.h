@@ -11,7 +11,7 @@ class QPushButton;
 // A label that works as a link: highlight colour and underlined while the
 // mouse is over it, button-text colour otherwise; a click opens its tag (a
 // web address) with the desktop's default handler, ignoring the result.
-class BUNDLEX_EXPORT HyperlinkLabel : public QLabel
+class BUNDLET_WIDGET_EXPORT HyperlinkLabel : public QLabel
 {
     Q_OBJECT
 
@@ -37,7 +37,7 @@ private:
     bool m_hot = false;
 };
 
-class BUNDLEX_EXPORT BundlexAboutDialog : public QDialog
+class BUNDLET_WIDGET_EXPORT BundlexAboutDialog : public QDialog
 {
     Q_OBJECT
 

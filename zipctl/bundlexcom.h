@@ -38,7 +38,10 @@ class ClassFactory
 public:
     // Creates the class's object as a child of parent (owned by it, or by
     // the caller when parent is null). interfaceId may be null, the class's
-    // default interface, IUnknown or IDispatch; *object receives a QObject*.
+    // default interface, IUnknown or IDispatch; *object receives a QObject*:
+    // a widget, or, in a process without a widget application and with no
+    // parent, the windowless control with the same members, events and
+    // property.
     virtual Result CreateInstance(QWidget *parent, const char *interfaceId, void **object) = 0;
     // A locked server stays loaded (DllCanUnloadNow answers kFalse).
     virtual Result LockServer(bool lock) = 0;

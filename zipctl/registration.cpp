@@ -1,8 +1,10 @@
 #include "registration.h"
 
-#include "bundlet.h"
+#include "bundletcore.h"
 #include "bundlexcom.h"
+#include "modulefile.h"
 #include "serverlock_p.h"
+#include "widgetentry.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +14,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <dlfcn.h>
 
 using namespace Qt::StringLiterals;
 
@@ -28,14 +29,6 @@ bool sameId(const char *a, const char *b)
     return a && b && QLatin1StringView(a).compare(QLatin1StringView(b), Qt::CaseInsensitive) == 0;
 }
 
-QString libraryPath()
-{
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void *>(&registrationFile), &info) && info.dli_fname)
-        return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
-    return QString();
-}
-
 class BundletFactory final : public ClassFactory
 {
 public:
@@ -49,7 +42,16 @@ public:
         if (interfaceId && !sameId(interfaceId, kBundletInterfaceId) && !sameId(interfaceId, kUnknownInterfaceId)
             && !sameId(interfaceId, kDispatchInterfaceId))
             return kNoInterface;
-        *object = static_cast<QObject *>(new Bundlet(parent));
+        // A host without a widget application gets the control windowless,
+        // and never loads the window's library or Qt's widget modules.
+        if (!parent && !widgetApplication()) {
+            *object = static_cast<QObject *>(new BundletCore);
+            return kOk;
+        }
+        const auto create = reinterpret_cast<BundletCreateWidgetFn>(widgetEntry("BundletCreateWidget"));
+        if (!create)
+            return kClassNotAvailable;
+        *object = create(parent);
         return kOk;
     }
 
@@ -118,7 +120,7 @@ extern "C" {
 Q_DECL_EXPORT Result DllRegisterServer()
 {
     const QString file = registrationFile();
-    const QString library = libraryPath();
+    const QString library = libraryFile();
     if (library.isEmpty() || !QDir().mkpath(QFileInfo(file).absolutePath()))
         return kRegisterTypeLib;
     QFile::remove(file);

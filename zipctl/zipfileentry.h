@@ -35,8 +35,16 @@ public:
     void setCompressionMethod(qint16 v) { m_compressionMethod = v; }
     // "yyyy-MM-dd hh:mm:ss" from the header's DOS date and time, the same in
     // every locale; empty when those fields hold no real date.
-    QString FileDateTime() const { return m_fileDateTime; }
-    void setFileDateTime(const QString &v) { m_fileDateTime = v; }
+    QString FileDateTime() const;
+    void setFileDateTime(const QString &v)
+    {
+        m_fileDateTime = v;
+        m_dosTimeSet = false;
+    }
+    // The header's DOS date and time words, turned into FileDateTime's text
+    // when it is first asked for (a listing of many entries never formats a
+    // date it does not show).
+    void setDosDateTime(quint16 date, quint16 time);
     qint32 CRC32() const { return m_crc32; }
     void setCRC32(qint32 v) { m_crc32 = v; }
     qint32 CompressedSize() const { return m_compressedSize; }
@@ -62,7 +70,10 @@ private:
     qint16 m_version = 0;
     qint16 m_flag = 0;
     qint16 m_compressionMethod = 0;
-    QString m_fileDateTime;
+    mutable QString m_fileDateTime;
+    quint16 m_dosDate = 0;
+    quint16 m_dosTime = 0;
+    mutable bool m_dosTimeSet = false;
     qint32 m_crc32 = 0;
     qint32 m_compressedSize = 0;
     qint32 m_uncompressedSize = 0;

@@ -1,10 +1,20 @@
-// Bundlet::Read of a 10,000-entry archive beside `zipinfo -1` on the same
-// file, in the same run. Prints the median of several runs of each and the
-// ratio. Archives are made by Python's zipfile: one written to a seekable
+// Bundlex beside the standard tools on the same 10,000-entry archives, side
+// by side in one run:
+//   - BundletCore::Read in this process against `zipinfo -1` as a process;
+//   - `bundlex list` against `zipinfo -1`, both whole processes;
+//   - `bundlex extract` of every entry against `unzip -o -q`, each into an
+//     emptied folder (emptied outside the timing), then over the files
+//     already there.
+// Runs alternate, A B A B ..., so a change in the machine's speed falls on
+// both; each line prints the two medians and the median of the pairwise
+// ratios. Archives are made by Python's zipfile: one written to a seekable
 // file, one streamed (every entry with a data descriptor).
-#include "bundlet.h"
+//
+//   bench_zip [pairs]        (default 15 for listings, a third of it for extraction)
+#include "bundletcore.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -12,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -19,7 +30,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kEntries = 10000;
-constexpr int kRuns = 15;
 
 bool makeArchive(const QString &path, bool streamed)
 {
@@ -45,47 +55,103 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-void measure(const QString &label, const QString &archive)
-{
-    Bundlet bundlet;
-    bundlet.setFilename(archive);
-    if (bundlet.GetEntryNum() != kEntries) {
-        std::fprintf(stderr, "%s: read %d entries, expected %d\n", qPrintable(label), bundlet.GetEntryNum(), kEntries);
-        return;
-    }
-    std::vector<double> readMs, zipinfoMs;
-    for (int run = 0; run < kRuns; ++run) {
-        QElapsedTimer t;
-        t.start();
-        bundlet.Read();
-        readMs.push_back(t.nsecsElapsed() / 1e6);
+QProcessEnvironment g_env;
 
-        QProcess p;
-        p.setStandardOutputFile(QProcess::nullDevice());
-        t.start();
-        p.start(u"zipinfo"_s, {u"-1"_s, archive});
-        p.waitForFinished(60000);
-        zipinfoMs.push_back(t.nsecsElapsed() / 1e6);
+// Milliseconds from start to exit of a program whose output is thrown away.
+double timeProcess(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.setProcessEnvironment(g_env);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit)
+        std::fprintf(stderr, "%s did not finish normally\n", qPrintable(program));
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Runs a and b in turn, pairs times, with prepare (untimed) before each.
+void sideBySide(const char *label, const char *aName, const char *bName, int pairs,
+                const std::function<double()> &a, const std::function<double()> &b,
+                const std::function<void()> &prepare = [] {})
+{
+    std::vector<double> as, bs, ratios;
+    prepare();
+    a(); // warm the caches for both
+    prepare();
+    b();
+    for (int i = 0; i < pairs; ++i) {
+        prepare();
+        const double ta = a();
+        prepare();
+        const double tb = b();
+        as.push_back(ta);
+        bs.push_back(tb);
+        ratios.push_back(ta / tb);
     }
-    const double r = median(readMs), z = median(zipinfoMs);
-    std::printf("%-28s Read %8.2f ms   zipinfo -1 %8.2f ms   ratio %.2f\n", qPrintable(label), r, z, r / z);
+    std::printf("%-34s %-16s %9.2f ms   %-14s %9.2f ms   ratio %.2f\n", label, aName, median(as), bName, median(bs),
+                median(ratios));
+    std::fflush(stdout);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
+    const int pairs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     QTemporaryDir dir;
+    g_env = QProcessEnvironment::systemEnvironment();
+    g_env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"config"_s)); // the host's registration record
+    const QString bundlex = QCoreApplication::applicationDirPath() + u"/bundlex"_s;
+
     const QString plain = dir.filePath(u"plain.zip"_s);
     const QString streamed = dir.filePath(u"streamed.zip"_s);
     if (!makeArchive(plain, false) || !makeArchive(streamed, true)) {
         std::fprintf(stderr, "cannot make the archives (needs /usr/bin/python3)\n");
         return 1;
     }
-    std::printf("%d entries, median of %d runs\n", kEntries, kRuns);
-    measure(u"seekable (sizes in headers)"_s, plain);
-    measure(u"streamed (data descriptors)"_s, streamed);
+    std::printf("%d entries; medians of %d pairs (extraction: %d), A/B ratio per pair\n", kEntries, pairs,
+                std::max(3, pairs / 3));
+
+    for (const auto &[label, archive] : {std::pair{"seekable (sizes in headers)", plain},
+                                         std::pair{"streamed (data descriptors)", streamed}}) {
+        BundletCore core;
+        core.setFilename(archive);
+        if (core.GetEntryNum() != kEntries) {
+            std::fprintf(stderr, "%s: read %d entries, expected %d\n", label, core.GetEntryNum(), kEntries);
+            return 1;
+        }
+        const QString name = QString::fromLatin1(label);
+        sideBySide(qPrintable(u"Read, "_s + name), "Read in process", "zipinfo -1", pairs,
+                   [&] {
+                       QElapsedTimer t;
+                       t.start();
+                       core.Read();
+                       return t.nsecsElapsed() / 1e6;
+                   },
+                   [&] { return timeProcess(u"zipinfo"_s, {u"-1"_s, archive}); });
+        sideBySide(qPrintable(u"list, "_s + name), "bundlex list", "zipinfo -1", pairs,
+                   [&] { return timeProcess(bundlex, {u"list"_s, archive}); },
+                   [&] { return timeProcess(u"zipinfo"_s, {u"-1"_s, archive}); });
+    }
+
+    const QString ours = dir.filePath(u"bundlex-out"_s);
+    const QString theirs = dir.filePath(u"unzip-out"_s);
+    sideBySide("extract all, seekable", "bundlex extract", "unzip -o -q", std::max(3, pairs / 3),
+               [&] { return timeProcess(bundlex, {u"extract"_s, plain, u"--path"_s, ours}); },
+               [&] { return timeProcess(u"unzip"_s, {u"-o"_s, u"-q"_s, plain, u"-d"_s, theirs}); },
+               [&] {
+                   QDir(ours).removeRecursively();
+                   QDir(theirs).removeRecursively();
+               });
+    // Over the files of the run before: each replaces every file (bundlex
+    // through a temporary file and a rename, so the old file stays whole
+    // until the new one is).
+    sideBySide("extract all over existing files", "bundlex extract", "unzip -o -q", std::max(3, pairs / 3),
+               [&] { return timeProcess(bundlex, {u"extract"_s, plain, u"--path"_s, ours}); },
+               [&] { return timeProcess(u"unzip"_s, {u"-o"_s, u"-q"_s, plain, u"-d"_s, theirs}); });
     return 0;
 }

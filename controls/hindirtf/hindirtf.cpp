@@ -9,7 +9,6 @@
 #include "units.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMetaClassInfo>
 #include <QMetaObject>
@@ -28,7 +27,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int ShiftCtrl = 2;
-constexpr int KeyBackspace = 8;
+constexpr int KeyEnter = 13;
+constexpr int KeyCtrlC = 3; // the character codes of Ctrl+C and Ctrl+X
+constexpr int KeyCtrlX = 24;
 
 // What the engine asks of its surroundings, for the controls: the typing
 // options come from the program's settings, which the main window writes
@@ -146,12 +147,10 @@ HindiRTF::HindiRTF(QWidget *parent)
     m_surface = std::make_unique<textengine::TextControlSurface>(m_rtf);
     m_rtf->setGeometry(rect());
     setFocusProxy(m_rtf);
-    m_rtf->installEventFilter(this);
     applyBackColor();
     InitProperties();
 
     connect(m_rtf, &textengine::TextControl::KeyDown, this, &HindiRTF::onKeyDown);
-    connect(m_rtf, &textengine::TextControl::KeyUp, this, &HindiRTF::onKeyUp);
     // Connected directly: the handler changes the key before the control
     // inserts it, and the control keeps the handler's edits in one undo step.
     connect(m_rtf, &textengine::TextControl::KeyPress, this, &HindiRTF::onKeyPress, Qt::DirectConnection);
@@ -394,8 +393,17 @@ void HindiRTF::settle() const
     if (!m_loading)
         return;
     auto *self = const_cast<HindiRTF *>(this);
-    MapPropertyBag bag(std::exchange(self->m_loadValues, {}));
+    QVariantMap values = std::exchange(self->m_loadValues, {});
+    // A form writes the selection among the saved properties, in any order;
+    // it is a place in the loaded text, so it comes after all of them.
+    const QVariant start = values.take(u"SelStart"_s);
+    const QVariant length = values.take(u"SelLength"_s);
+    MapPropertyBag bag(std::move(values));
     self->ReadProperties(bag);
+    if (start.isValid())
+        m_rtf->setSelStart(start.toInt());
+    if (length.isValid())
+        m_rtf->setSelLength(length.toInt());
 }
 
 void HindiRTF::markChanged(const QString &name)
@@ -518,7 +526,8 @@ int HindiRTF::SelStart() const
 
 void HindiRTF::setSelStart(int New_SelStart)
 {
-    settle();
+    if (deferWhileLoading(u"SelStart"_s, New_SelStart))
+        return;
     m_rtf->setSelStart(New_SelStart);
 }
 
@@ -530,7 +539,8 @@ int HindiRTF::SelLength() const
 
 void HindiRTF::setSelLength(int New_SelLength)
 {
-    settle();
+    if (deferWhileLoading(u"SelLength"_s, New_SelLength))
+        return;
     m_rtf->setSelLength(New_SelLength);
 }
 
@@ -785,40 +795,21 @@ void HindiRTF::setSelText(const QString &New_SelText)
 
 // --- Events of the inner control -----------------------------------------------------
 
-bool HindiRTF::eventFilter(QObject *watched, QEvent *event)
-{
-    // The inner control reports a key up for every repeat of a held key;
-    // only the real release ends a Ctrl+C.
-    if (watched == m_rtf && event->type() == QEvent::KeyRelease)
-        m_releaseIsRepeat = static_cast<QKeyEvent *>(event)->isAutoRepeat();
-    return QWidget::eventFilter(watched, event);
-}
-
 void HindiRTF::onKeyDown(int keyCode, int shift)
 {
     settle();
-    if ((keyCode == 'C' || keyCode == 'X') && shift == ShiftCtrl)
-        prepareClipboard(keyCode);
-    else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
+    if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
         refreshFormatState();
-}
-
-void HindiRTF::onKeyUp(int keyCode, int shift)
-{
-    Q_UNUSED(shift);
-    // The key that prepared ends it, whether Ctrl came up before it or not:
-    // a Ctrl released first must not leave the space in the text.
-    if (m_releaseIsRepeat || keyCode != m_spaceKey)
-        return;
-    if (keyCode == 'C')
-        restoreClipboard();
-    else
-        m_spaceKey = 0; // the cut took the space away with the text
 }
 
 void HindiRTF::onKeyPress(int &key)
 {
-    if (key == KeyBackspace)
+    if (clipboardKey(key))
+        return;
+    // Control keys (Backspace, Ctrl with a letter, Escape) are the inner
+    // control's own commands; the engine's stand-in space at a line start
+    // would take the place of a selection there.
+    if (key < 32 && key != KeyEnter)
         return;
     SharedInput &in = shared();
     if (in.langMode != 1)
@@ -846,32 +837,17 @@ void HindiRTF::onTextChange()
     Q_EMIT Change();
 }
 
-// Ctrl+C and Ctrl+X copy a space in front of the selection, which other
-// programs of this encoding expect at the start of pasted Hindi text. The
-// space is removed again when the key of Ctrl+C comes up; a cut takes it
-// away with the text, and the flag stays set: later copies and cuts are not
-// prepared. The flag keeps a held key from adding more spaces; a restoration
-// removes a space only when one was inserted, never a character of the text.
-void HindiRTF::prepareClipboard(int keyCode)
+// Ctrl+C and Ctrl+X put a space in front of the selection on the clipboard,
+// which other programs of this encoding expect at the start of pasted Hindi
+// text; the text itself never changes for it. After a cut this instance
+// copies and cuts plainly. Returns whether the key was taken.
+bool HindiRTF::clipboardKey(int &key)
 {
-    if (m_clipboardPrepared)
-        return;
-    m_savedLength = m_rtf->SelLength();
-    m_rtf->setSelLength(0);
-    m_rtf->setSelText(u" "_s);
-    m_rtf->setSelStart(m_rtf->SelStart() - 1);
-    m_rtf->setSelLength(m_savedLength + 1);
-    m_clipboardPrepared = true;
-    m_spaceKey = keyCode;
-}
-
-void HindiRTF::restoreClipboard()
-{
-    if (!m_clipboardPrepared || m_spaceKey == 0)
-        return;
-    m_rtf->setSelLength(1);
-    m_rtf->setSelText(QString());
-    m_rtf->setSelLength(m_savedLength);
-    m_clipboardPrepared = false;
-    m_spaceKey = 0;
+    settle();
+    if ((key != KeyCtrlC && key != KeyCtrlX) || m_cutDone)
+        return false;
+    const bool done = key == KeyCtrlC ? m_rtf->copyWithLead(u" "_s) : m_rtf->cutWithLead(u" "_s);
+    m_cutDone = done && key == KeyCtrlX;
+    key = 0;
+    return true;
 }

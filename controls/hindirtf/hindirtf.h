@@ -159,7 +159,6 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Applies one saved value to the place that keeps it.
@@ -179,23 +178,18 @@ private:
     void applyBackColor();
 
     void onKeyDown(int keyCode, int shift);
-    void onKeyUp(int keyCode, int shift);
     void onKeyPress(int &key);
     void onTextChange();
-    void prepareClipboard(int keyCode);
-    void restoreClipboard();
+    bool clipboardKey(int &key);
 
     textengine::TextControl *m_rtf;
     std::unique_ptr<textengine::TextControlSurface> m_surface;
     QString m_fontName;
     uint m_backColor = DefaultBackColor;
     bool m_formatSelection = true;
-    // The clipboard hook of Ctrl+C / Ctrl+X.
-    bool m_clipboardPrepared = false;
-    // The key (C or X) whose preparation left a space in the text, or 0.
-    int m_spaceKey = 0;
-    int m_savedLength = 0;
-    bool m_releaseIsRepeat = false;
+    // A Ctrl+X has cut with the clipboard's leading space: later copies
+    // and cuts are plain.
+    bool m_cutDone = false;
     // Property load of a form.
     bool m_loading = false;
     bool m_reading = false;

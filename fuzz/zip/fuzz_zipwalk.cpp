@@ -1,10 +1,12 @@
 // Any byte string as an archive: the walk must end, hand out headers at
 // strictly increasing offsets whose name, extra field and data lie inside
-// the input, and report an error rather than read past it.
+// the input, each mapped to its own directory record when there is a
+// directory, and report an error rather than read past it.
 #include "zipwalk.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -12,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::uint64_t lastOffset = 0;
     bool first = true;
     std::size_t count = 0;
+    std::set<std::int64_t> indices;
     const bundlex::WalkResult result = bundlex::walkLocalHeaders(image, [&](const bundlex::LocalHeaderRecord &r) {
         if (!first && r.offset <= lastOffset)
             std::abort();
@@ -25,12 +28,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         if (reinterpret_cast<const std::uint8_t *>(r.fileName.data()) != data + r.offset + 30)
             std::abort();
+        if (r.directoryIndex >= 0 && !indices.insert(r.directoryIndex).second)
+            std::abort();
         bundlex::decodeDosDateTime(r.dosDate, r.dosTime);
         ++count;
     });
     if (result.entries != count)
         std::abort();
-    if (result.status != bundlex::WalkStatus::Ok && (result.errorOffset >= size || result.message.empty()))
+    // With a directory, a complete walk maps every entry; without, none.
+    if (result.status == bundlex::WalkStatus::Ok && indices.size() != (result.directoryFound ? count : 0))
+        std::abort();
+    if (result.status != bundlex::WalkStatus::Ok && ((size > 0 && result.errorOffset >= size) || result.message.empty()))
         std::abort();
     return 0;
 }

@@ -17,6 +17,13 @@
 
 #include <deque>
 #include <memory>
+#include <ostream>
+
+// Failures show texts as text.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 // A main window started as the program starts it, on a fresh settings
 // store, with every message box and file dialog answered by the test.

@@ -3,6 +3,11 @@
 #include "frmfind.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -126,6 +131,85 @@ TEST_F(FindTest, InEnglishTheFindWindowIsNotUsed)
     main->commands().mnuEditFind->trigger();
     EXPECT_EQ(main->findChild<frmFind *>(), nullptr);
     EXPECT_EQ(engineDialogs.size(), 1); // the control's own find dialog
+}
+
+} // namespace
+
+namespace {
+
+// Closing a document, or the program, while the find window works on it:
+// the window's edits come back first, the document's question follows, and
+// the find window goes with its document.
+TEST_F(FindTest, FindWindowOutlivedItsDocument)
+{
+    QTemporaryDir dir;
+    struct Row {
+        const char *what;
+        bool exit; // File > Exit, else the document's own close box
+        QMessageBox::StandardButton answer;
+        bool saved;
+    };
+    const Row rows[] = {
+        {"close, No", false, QMessageBox::No, false},
+        {"close, Yes", false, QMessageBox::Yes, true},
+        {"close, Cancel", false, QMessageBox::Cancel, false},
+        {"exit, Cancel", true, QMessageBox::Cancel, false},
+        {"exit, Yes", true, QMessageBox::Yes, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        answers.assign(4, QMessageBox::No);
+        main->mdiArea->closeAllSubWindows(); // the row's document stands alone
+        main->commands().mnuFileNew->trigger();
+        type(u"ghar kamal ghar"_s);
+        QPointer<frmFind> find = open(true);
+        find->Text1->setText(u"?kj"_s);
+        find->Text2->setText(u"d"_s);
+        find->replaceAll();
+        const QString edited = text3()->Text();
+        const QString file = dir.filePath(QString::fromLatin1(row.what).replace(u", "_s, u"-"_s) + u".rtf"_s);
+        fileChoices = {{file, 1}};
+        answers = {row.answer};
+        QPointer<frmDocument> doc = main->activeDocument();
+        if (row.exit)
+            main->commands().mnuFileExit->trigger();
+        else
+            main->mdiArea->activeSubWindow()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(find.isNull()) << "the find window closed";
+        if (find)
+            find->close(); // the crash: the window still pointed at a closed document
+        EXPECT_EQ(QFile::exists(file), row.saved);
+        if (row.saved) {
+            textengine::TextControl reread;
+            ASSERT_TRUE(reread.Load(file, 0, textengine::TextControl::FormatRtf));
+            EXPECT_EQ(reread.Text(), edited);
+        }
+        if (row.answer == QMessageBox::Cancel) {
+            ASSERT_FALSE(doc.isNull());
+            EXPECT_EQ(doc->rtftext()->Text(), edited);
+            EXPECT_TRUE(doc->rtftext()->isVisibleTo(doc));
+        }
+        if (row.exit && row.answer != QMessageBox::Cancel)
+            return; // the program has closed
+    }
+}
+
+TEST_F(FindTest, ReplaceAllThenExitSavedTheOldText)
+{
+    QTemporaryDir dir;
+    type(u"ghar kamal ghar"_s);
+    frmFind *find = open(true);
+    find->Text1->setText(u"?kj"_s);
+    find->Text2->setText(u"d"_s);
+    find->replaceAll();
+    const QString edited = text3()->Text();
+    fileChoices = {{dir.filePath(u"saved.rtf"_s), 1}};
+    answers = {QMessageBox::Yes};
+    EXPECT_TRUE(main->close());
+    textengine::TextControl reread;
+    ASSERT_TRUE(reread.Load(dir.filePath(u"saved.rtf"_s), 0, textengine::TextControl::FormatRtf));
+    EXPECT_EQ(reread.Text(), edited);
 }
 
 } // namespace

@@ -123,17 +123,14 @@ TEST_F(FormatTest, FormatAndTableMenusOpenWithTheSelectionsState)
     c.mnuFormatImage->trigger();
     EXPECT_EQ(engineDialogs.value(0), u"Image Attributes"_s);
 
-    // Tables: the three-by-three button inserts 3, 2 (rows first).
+    // Tables: a table at the caret switches the menu's items.
     rtf()->setSelStart(0);
     Q_EMIT c.mnuTable->aboutToShow();
     EXPECT_FALSE(c.mnuTableAttributes->isEnabled());
     EXPECT_FALSE(c.mnuTableDelete->isEnabled());
     EXPECT_TRUE(c.mnuTableInsert->isEnabled());
     c.tblThreeByThree->trigger();
-    QTextTable *t = rtf()->textCursor().currentTable();
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->rows(), 3);
-    EXPECT_EQ(t->columns(), 2);
+    ASSERT_NE(rtf()->textCursor().currentTable(), nullptr);
     Q_EMIT c.mnuTable->aboutToShow();
     EXPECT_TRUE(c.mnuTableAttributes->isEnabled());
     EXPECT_TRUE(c.mnuTableDelete->isEnabled());
@@ -148,6 +145,24 @@ TEST_F(FormatTest, FormatAndTableMenusOpenWithTheSelectionsState)
     c.mnuPopTableGrid->trigger();
     EXPECT_TRUE(c.mnuTableGrid->isChecked());
     EXPECT_TRUE(rtf()->TableGridLines());
+}
+
+// The "&3 cols. x 2 rows." item inserted 3 rows by 2 columns: every quick
+// table item makes the table its caption names, columns first.
+TEST_F(FormatTest, QuickTableItemsInsertTheColumnsAndRowsTheirCaptionsName)
+{
+    CommandSurface &c = main->commands();
+    const QRegularExpression caption(u"(\\d+) cols?\\. x (\\d+) rows?\\."_s);
+    for (QAction *item : {c.tblOneByOne, c.tblTwoByTwo, c.tblThreeByThree}) {
+        const QRegularExpressionMatch m = caption.match(item->text());
+        ASSERT_TRUE(m.hasMatch()) << item->text().toStdString();
+        rtf()->setText(QString());
+        item->trigger();
+        const QTextTable *t = rtf()->textCursor().currentTable();
+        ASSERT_NE(t, nullptr) << item->text().toStdString();
+        EXPECT_EQ(t->columns(), m.captured(1).toInt()) << item->text().toStdString();
+        EXPECT_EQ(t->rows(), m.captured(2).toInt()) << item->text().toStdString();
+    }
 }
 
 TEST_F(FormatTest, ColourDialogCancelChangesNothing)

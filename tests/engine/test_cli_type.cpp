@@ -45,7 +45,11 @@ Outcome kalamora(const std::vector<std::string> &args, const std::string &input 
 {
     const char *dir = std::getenv("KALAMORA_PROGRAM_DIR");
     EXPECT_NE(dir, nullptr);
-    const std::string scratch = testing::TempDir();
+    // A folder of this process's own: test runs of other builds share TempDir().
+    static const std::string scratch = [] {
+        std::string pattern = testing::TempDir() + "/kalamora-type-XXXXXX";
+        return std::string(mkdtemp(pattern.data()) ? pattern.c_str() : testing::TempDir().c_str());
+    }();
     const std::string in = scratch + "/type-in", out = scratch + "/type-out", err = scratch + "/type-err";
     std::ofstream(in, std::ios::binary) << input;
     std::string cmd = quote(std::string(dir ? dir : ".") + "/kalamora");
@@ -80,7 +84,7 @@ TEST(TypeCommand, HexOutputOfTypedKeys)
         {{"type", "--english-numerals", "no", "--hex", "50"}, "87 8C\n"},
         {{"type", "--hex", "\xE2\x80\x98"}, "91\n"},      // U+2018 is glyph 0x91
         {{"type", "--hex", ""}, "\n"},
-        {{"type", "--", "--hex"}, "&&gs{k~"},        // after "--" even "--hex" is keys
+        {{"type", "--", "--hex"}, "&&gs{k~\n"},        // after "--" even "--hex" is keys
     };
     for (const Case &c : cases) {
         const Outcome r = kalamora(c.args);
@@ -93,13 +97,13 @@ TEST(TypeCommand, RawAndUnicodeOutputAndStandardInput)
 {
     Outcome r = kalamora({"type", "namaste"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "ueLrs");
+    EXPECT_EQ(r.out, "ueLrs\n");
     r = kalamora({"type", "--hex"}, "rk\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "64 5A 0A\n");
     r = kalamora({"type", "--unicode", "namaste"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "\xE0\xA4\xA8\xE0\xA4\xAE\xE0\xA4\xB8\xE0\xA5\x8D\xE0\xA4\xA4\xE0\xA5\x87");
+    EXPECT_EQ(r.out, "\xE0\xA4\xA8\xE0\xA4\xAE\xE0\xA4\xB8\xE0\xA5\x8D\xE0\xA4\xA4\xE0\xA5\x87\n");
 }
 
 TEST(TypeCommand, SettingsApplyWhenNoOptionOverrides)

@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Core, PhoneticScript, testing::Values(
     Script{"ka", "d"},
     Script{"k ", "d "},
     Script{"kai", "db"},               // a vowel after a full syllable is independent
-    Script{"E", ","},                  // no independent vowel at position 0
+    Script{"E", ",s"},                 // the start of the text is a word start
     Script{"i", "b"},
     Script{"namaste", "ueLrs"},
     Script{"i", "x\nb", 3, "x\n"},     // line start: independent vowel, no space left
@@ -91,11 +91,12 @@ INSTANTIATE_TEST_SUITE_P(Composition, PhoneticScript, testing::Values(
     Script{"kr", "\xD8~"},
     Script{"Tr", "V\xAA~"},
     Script{"dr", "\xE6~"},
-    Script{"hr", "\xE2~"},
+    Script{"hr", "\xBA" "z~"},          // ha-ra: half ha and the ra below
     Script{"dy", "|~"}, Script{"dv", "}~"}, Script{"dm", "\xF9~"},
     Script{"Ty", "V~;~"},
     Script{"hm", "\xE3~"}, Script{"hy", "\xE1~"}, Script{"hv", "\xBAo~"},
-    Script{"kR", "\xD1~"}, Script{"dR", "\x96~"}, Script{"TR", "V\xAA~"}, Script{"tR", "r`~"},
+    Script{"kR", "\xD1~"}, Script{"dR", "\x96~"}, Script{"hR", "\xE2~"},
+    Script{"TR", "V`~"}, Script{"tR", "r`~"},
     Script{"R", "j~"},
     Script{"x", "{k~"}, Script{"q", "d+~"}, Script{"z", "t+~"}, Script{"K", "[k~"},
     Script{"G", "?k~"}, Script{"B", "Hk~"}, Script{"N", ".k~"}, Script{"S", "\x93k~"},
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Vowels, PhoneticScript, testing::Values(
     Script{"kki", " fDd", 4, " "},
     Script{"ddi", " fn~n", 5, " "},
     Script{"qi", " fd+", 4, " "},
-    Script{"qki", " D+fd", 5, " "},
+    Script{"qki", " fD+d", 5, " "},    // a half letter with nukta is part of the cluster
     Script{"i", " \xC6" "d", 3, " dZ"},
     Script{"rkai", " \xC6" "d", 3, " "},
     Script{"pri", "f\xC1"},

@@ -214,9 +214,10 @@ TEST_P(Remington, FormsLigatureAndKeepsTextAfterCaret)
 INSTANTIATE_TEST_SUITE_P(Rows, Remington, testing::Values(
     RemingtonRow{"n", '`', "\x96"},
     RemingtonRow{"d", '`', "\xD1"},
-    RemingtonRow{"[k", '`', "\xA3"},
+    RemingtonRow{"g", '`', "\xE2"},  // ha with ri; ha-ra is "\xBAz"
+    RemingtonRow{"[k", '`', "[k`"}, // kha with ri stays as typed: 0xA3 is kha-ra
     RemingtonRow{"b", 'Z', "\xC3"},
-    RemingtonRow{"/", 'k', "\xC4"},
+    RemingtonRow{"/", 'k', "/k"},   // dha stays two glyphs: 0xC4 is gha
     RemingtonRow{"m", 'w', "\xC5"},
     RemingtonRow{"d", 'z', "\xD8"},
     RemingtonRow{"d", 's', "d\xA2"},

@@ -6,13 +6,22 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGlyphRun>
+#include <QImage>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QString>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <string>
 
 using namespace Qt::StringLiterals;
 
@@ -66,6 +75,106 @@ TEST(GlyphoraFont, EveryCodeHasItsGlyph)
             EXPECT_FALSE(font.pathForGlyph(glyph).isEmpty()) << "code " << code;
         }
     }
+}
+
+// An outline filled without smoothing, its bounding box at the origin.
+QImage filled(const QPainterPath &path)
+{
+    const QRectF box = path.boundingRect();
+    QImage image(int(std::ceil(box.width())) + 2, int(std::ceil(box.height())) + 2, QImage::Format_Grayscale8);
+    image.fill(255);
+    QPainter p(&image);
+    p.translate(QPointF(1, 1) - box.topLeft());
+    p.fillPath(path, Qt::black);
+    return image;
+}
+
+// Pixels inked in one image and not the other, as a share of those inked
+// in either; 1 for images of different sizes.
+double difference(const QImage &a, const QImage &b)
+{
+    if (std::abs(a.width() - b.width()) > 1 || std::abs(a.height() - b.height()) > 1)
+        return 1.0;
+    int differ = 0;
+    int inked = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            const bool inA = qGray(a.pixel(x, y)) < 128;
+            const bool inB = qGray(b.pixel(x, y)) < 128;
+            differ += inA != inB;
+            inked += inA || inB;
+        }
+    }
+    return inked ? double(differ) / inked : 0.0;
+}
+
+// The outline of `text` as the font of `family` shapes it at 400 pixels.
+QPainterPath shaped(const QString &family, const QString &text)
+{
+    QFont font(family);
+    font.setPixelSize(400);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QPainterPath path;
+    for (const QGlyphRun &run : layout.glyphRuns()) {
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> at = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            path.addPath(run.rawFont().pathForGlyph(glyphs[i]).translated(at[i]));
+    }
+    return path;
+}
+
+// Each code that stands for one whole letter draws that letter of the font
+// Glyphora is made from; the codes whose reading this encoding's code table
+// settles draw that reading and not the other one.
+TEST(GlyphoraFont, LetterCodesDrawTheirLetters)
+{
+    const QByteArray data = readAll(programFile("GO10.TTF"));
+    const QByteArray sourceData = readAll(QString::fromUtf8(GLYPHORA_SOURCE_FONT));
+    ASSERT_FALSE(data.isEmpty());
+    ASSERT_FALSE(sourceData.isEmpty());
+    const QRawFont glyphora(data, 400);
+    const QRawFont source(sourceData, 400);
+    const auto letter = [&](const char *utf8) {
+        return filled(source.pathForGlyph(glyphFor(source, QString::fromUtf8(utf8).toUcs4().value(0))));
+    };
+
+    int letters = 0;
+    for (int code = 0x20; code < 256; ++code) {
+        const kruti::GlyphInfo &info = kruti::glyphInfo(static_cast<unsigned char>(code));
+        if (info.role != kruti::Role::Consonant || QString::fromUtf8(info.unicode).size() != 1)
+            continue;
+        ++letters;
+        const QImage drawn = filled(glyphora.pathForGlyph(glyphFor(glyphora, kruti::glyphToChar(code))));
+        EXPECT_LT(difference(drawn, letter(info.unicode)), 0.02) << "code " << code << " " << info.unicode;
+    }
+    EXPECT_GT(letters, 25);
+
+    const int id = QFontDatabase::addApplicationFontFromData(sourceData);
+    ASSERT_GE(id, 0);
+    const QString family = QFontDatabase::applicationFontFamilies(id).value(0);
+    const struct {
+        unsigned char code;
+        const char *drawn; // as the source font shapes it
+        const char *not_;  // the reading it once had, or a look-alike
+    } readings[] = {
+        {0xC4, "घ", "ध"},    // gha, which differs from dha only in the headline
+        {0xE2, "हृ", "ह्र"},  // ha with ri
+        {0xED, "द्द", "द्ध"}, // da-da, as other programs write it beside 0xCC
+    };
+    for (const auto &r : readings) {
+        const QImage drawn = filled(glyphora.pathForGlyph(glyphFor(glyphora, kruti::glyphToChar(r.code))));
+        EXPECT_LT(difference(drawn, filled(shaped(family, QString::fromUtf8(r.drawn)))), 0.02)
+            << "code " << int(r.code) << " " << r.drawn;
+        EXPECT_GT(difference(drawn, filled(shaped(family, QString::fromUtf8(r.not_)))), 0.02)
+            << "code " << int(r.code) << " " << r.not_;
+    }
+    QFontDatabase::removeApplicationFont(id);
 }
 
 TEST(GlyphoraFont, AttachmentTextDecodesToTheFont)

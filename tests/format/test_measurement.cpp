@@ -22,11 +22,16 @@ TEST(Measurement, DialogTextToTwips)
         EXPECT_EQ(DlgString2Twips(text), twips) << text.toStdString();
     EXPECT_EQ(DlgString2Twips(u"99999999999"_s), std::numeric_limits<int>::max());
 
+    EXPECT_EQ(DlgString2Twips(u"-99999999999"_s), std::numeric_limits<int>::min());
+
     textengine::setMeasurementUnit(2);
     EXPECT_EQ(DlgString2Twips(u"2,5"_s), 1418);  // 1417.5 to the even 1418
     EXPECT_EQ(DlgString2Twips(u"1"_s), 567);
     EXPECT_EQ(DlgString2Twips(u"1.5"_s), 850);  // 850.5 to the even 850
+    EXPECT_EQ(DlgString2Twips(u"2.54"_s), 1440);
     EXPECT_EQ(format::unitLabel(), u"cm"_s);
+    textengine::setMeasurementUnit(7);  // ignored
+    EXPECT_EQ(textengine::measurementUnit(), 2);
     textengine::setMeasurementUnit(1);
     EXPECT_EQ(format::unitLabel(), u"inch"_s);
 }
@@ -39,6 +44,8 @@ TEST(Measurement, TwipsToDialogText)
     EXPECT_EQ(Twips2DlgString(11906), u"8.27"_s);
     EXPECT_EQ(Twips2DlgString(16837), u"11.69"_s);
     EXPECT_EQ(Twips2DlgString(144000), u"100.00"_s);
+    EXPECT_EQ(Twips2DlgString(-720), u"-0.50"_s);
+    EXPECT_EQ(Twips2DlgString(-1), u"0.00"_s);  // never "-0.00"
     textengine::setMeasurementUnit(2);
     EXPECT_EQ(Twips2DlgString(567), u"1.00"_s);
     textengine::setMeasurementUnit(1);

@@ -1,4 +1,5 @@
 #include "frmprintview.h"
+#include "pdffile.h"
 #include "printing.h"
 
 #include "textcontrol.h"
@@ -14,8 +15,13 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextTable>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <random>
 
 using namespace Qt::StringLiterals;
 using textengine::TextControl;
@@ -142,6 +148,87 @@ TEST(Printing, PdfExportEveryPageWithTheFontEmbedded)
     // left whole.
     EXPECT_FALSE(format::exportPdf(tc, dir.filePath(u"missing/out.pdf"_s), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// Every page of a PDF also carried the first line of the next page, clipped
+// out of sight, so that search, copy and screen readers met it twice. Pages
+// of random documents (sizes, spacing, paragraphs and tables that break
+// across pages, underlined runs): every word is on exactly one page, and
+// the words outside tables in order (a row that breaks across pages puts
+// the end of one cell after the start of the next).
+TEST(Printing, PdfPagesHeldTheFirstLineOfTheNextPage)
+{
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        std::mt19937 rng(seed);
+        const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+        TextControl tc;
+        tc.setPageHeight(7200);
+        tc.setPageMarginT(720);
+        tc.setPageMarginB(720);
+        int n = 0;
+        std::set<int> inTables;
+        const auto words = [&](int count) {
+            QStringList w;
+            for (int i = 0; i < count; ++i)
+                w << u"w%1"_s.arg(++n);
+            return w.join(u' ');
+        };
+        for (int para = 0; para < 14; ++para) {
+            const int sizes[] = {9, 12, 18, 30};
+            tc.setFontSize(sizes[pick(4)]);
+            tc.setFontUnderline(pick(3) == 0);
+            switch (pick(4)) {
+            case 0:
+            case 1:
+                tc.setSelText(words(5 + pick(80)) + u"\n"_s);
+                break;
+            case 2: {
+                const int rows = 2 + pick(6), cols = 1 + pick(3);
+                ASSERT_TRUE(tc.TableInsert(rows, cols, -1));
+                QTextTable *t = tc.textCursor().currentTable();
+                for (int r = 0; r < rows; ++r) {
+                    for (int c = 0; c < cols; ++c) {
+                        const int first = n + 1;
+                        t->cellAt(r, c).firstCursorPosition().insertText(words(1 + pick(12)));
+                        for (int i = first; i <= n; ++i)
+                            inTables.insert(i);
+                    }
+                }
+                tc.setSelStart(t->lastPosition() + 1);
+                break;
+            }
+            default: {
+                QTextCursor c = tc.textCursor();
+                QTextBlockFormat bf;
+                bf.setLineHeight(150 + 50 * pick(2), QTextBlockFormat::ProportionalHeight);
+                bf.setTopMargin(pick(40));
+                c.mergeBlockFormat(bf);
+                tc.setSelText(words(10 + pick(60)) + u"\n"_s);
+                break;
+            }
+            }
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"random.pdf"_s);
+        ASSERT_TRUE(format::exportPdf(tc, file));
+        const PdfFile pdf(file);
+        ASSERT_EQ(pdf.pages(), tc.CurrentPages());
+        ASSERT_GT(pdf.pages(), 3) << seed;
+        std::map<int, QList<int>> pagesOf;
+        for (int page = 1; page <= pdf.pages(); ++page) {
+            for (const PdfWord &w : pdf.words(page))
+                pagesOf[w.text.mid(1).toInt()].append(page);
+        }
+        int lastPage = 1;
+        for (int i = 1; i <= n; ++i) {
+            const QList<int> on = pagesOf[i];
+            ASSERT_EQ(on.size(), 1) << "w" << i << " of seed " << seed << " is on " << on.size() << " pages";
+            if (inTables.count(i))
+                continue;
+            EXPECT_GE(on[0], lastPage) << "w" << i << " of seed " << seed;
+            lastPage = on[0];
+        }
+    }
 }
 
 TEST(PrintPreview, GeometryNavigationAndPrint)

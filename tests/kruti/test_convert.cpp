@@ -45,7 +45,7 @@ const Case pairs[] = {
     {"fLFkfr", "स्थिति"},
     {"fn~n", "द्दि"},
     {"fDd", "क्कि"},
-    {"D+fd", "क़्कि"},
+    {"fD+d", "क़्कि"},
     {"f\xC1", "प्रि"},
     {"fV\xAA", "ट्रि"},
     // The reph comes first in Unicode, whatever signs stand between.
@@ -96,6 +96,104 @@ TEST(KrutiConvert, KnownPairsBothWays)
         EXPECT_EQ(kruti::fromUnicode(c.unicode, &unconverted), c.glyphs) << c.unicode;
         EXPECT_EQ(unconverted, 0u) << c.unicode;
     }
+}
+
+// Faults once found in the conversion, one row each, named after the
+// fault: the glyphs read as the word and the word is written as the glyphs.
+TEST(KrutiConvert, ConversionFaultsStayMended)
+{
+    const struct {
+        const char *fault;
+        const char *glyphs;
+        const char *unicode;
+    } rows[] = {
+        {"reph read before a half letter with nukta", "d\xB6+;Zw", "कर्फ़्यू"},
+        {"short i read before a cluster with nukta", "fD+ot+", "क़्विज़"},
+        {"short i read before a cluster with nukta", "ysf\xB6+VusaV", "लेफ़्टिनेंट"},
+        {"short i read before a cluster with nukta", "\x91kf[+l;r", "शख़्सियत"},
+        {"short i with reph written inside a cluster with nukta", "d\xC6" "D+d", "कर्क़्कि"},
+        {"short i written after half jha", "f\xD6" "d", "झ्कि"},
+        {"short i with reph written after half jha", "\xC6\xD6" "d", "र्झ्कि"},
+        {"short i written after half jha with its ra", "f\xD6kz", "झ्रि"},
+        {"short i written after half tra", "f\xAB;", "त्र्यि"},
+        {"short i written inside a letter with subscript ra and halant", "fV\xAA~;", "ट्र्यि"},
+        {"short i with reph written inside ga-ra with halant", "\xC6Xkz~d", "र्ग्र्कि"},
+        {"nukta written after the halant of a letter kept whole", "V+~d", "ट़्क"},
+        {"ra below a dotted letter written as halant and full ra", "V+\xAA", "ट़्र"},
+        {"ra below a dotted letter written as halant and full ra", "fn+z", "द़्रि"},
+        {"ri sign written after the reph", "\xD1Z", "र्कृ"},
+        {"ri sign written after the reph", "[k`\xB1", "र्खृं"},
+        {"candra o written before the reph", "dkZW", "र्कॉ"},
+        {"ha with ri read as ha-ra", "\xE2n;", "हृदय"},
+        {"ha-ra written as the glyph of ha with ri", "\xBAzLo", "ह्रस्व"},
+        {"ha-ra with a sign read with two viramas", "\xBAsz", "ह्रे"},
+    };
+    for (const auto &r : rows) {
+        EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.fault;
+        EXPECT_EQ(kruti::fromUnicode(r.unicode), r.glyphs) << r.fault;
+    }
+    // a half form with nukta completed by its stroke, as other programs write kha
+    EXPECT_EQ(kruti::toUnicode("[+k"), "ख़") << "stroke after a nukta read as the aa sign";
+    // da-da at 0xED, as other programs write it beside 0xCC
+    EXPECT_EQ(kruti::toUnicode("m\xEDs';"), "उद्देश्य") << "da-da at 0xED read as an underscore";
+}
+
+// Spellings the engine typed before, and other programs write, read as the
+// same words as the one spelling the converter writes.
+TEST(KrutiConvert, EarlierSpellingsReadAlike)
+{
+    const struct {
+        const char *glyphs;
+        const char *unicode;
+    } rows[] = {
+        {"V~+d", "ट़्क"},   {"V~+j", "ट़्र"}, {"fn~+j", "द़्रि"}, {"dZ`", "र्कृ"},
+        {"d`Z", "र्कृ"},    {"[kZ`a", "र्खृं"}, {".j", "ण्र"},     {"\xB8j", "य्र"},
+        {"\x93j", "ष्र"},  {"dkWZ", "र्कॉ"}, {"D\x93k", "क्ष"},
+        {"g`n;", "हृदय"},  {"gzkl", "ह्रास"},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(kruti::toUnicode(r.glyphs), r.unicode) << r.glyphs;
+}
+
+// Kha with the ri sign typed on the Remington layout stays "[k`": the one
+// glyph 0xA3 is kha with the ra below, as the phonetic layout makes it.
+TEST(KrutiConvert, RemingtonKhaWithRiReadAsKhaRa)
+{
+    const std::string typed = krutitest::typeKeys("[k`", true, "Rem");
+    EXPECT_EQ(kruti::toUnicode(typed), "खृ");
+    EXPECT_EQ(kruti::fromUnicode("खृ"), typed);
+    EXPECT_EQ(kruti::toUnicode("\xA3"), "ख्र");
+}
+
+// Dha typed on the Remington layout is "/" and "k", as the phonetic layout
+// types it; the one glyph 0xC4 is gha, in documents from other programs
+// as in the half-form rule that makes it "?", half gha.
+TEST(KrutiConvert, RemingtonDhaReadAsGha)
+{
+    const std::string typed = krutitest::typeKeys("vf/kd", true, "Rem");
+    EXPECT_EQ(kruti::toUnicode(typed), "अधिक");
+    EXPECT_EQ(kruti::fromUnicode("अधिक"), typed);
+    EXPECT_EQ(kruti::toUnicode("\xC4j"), "घर");
+}
+
+// The engine's half form of every one-glyph letter (the backslash key)
+// reads as that letter with a virama, wherever the engine makes one.
+TEST(KrutiConvert, HalfFormsTheEngineMakesReadAsTheirLetters)
+{
+    int made = 0;
+    for (int code = 1; code < 256; ++code) {
+        if (kruti::glyphInfo(static_cast<unsigned char>(code)).role != kruti::Role::Consonant)
+            continue;
+        const std::string letter = " " + std::string(1, static_cast<char>(code));
+        std::string half = krutitest::typeKeys("\\", true, "Rom", letter);
+        if (!half.empty() && half.back() == '~')
+            half.pop_back(); // the dead consonant the core leaves
+        if (half == letter)
+            continue; // a letter the rule leaves alone
+        ++made;
+        EXPECT_EQ(kruti::toUnicode(half), kruti::toUnicode(letter) + "्") << "code " << code;
+    }
+    EXPECT_GT(made, 15);
 }
 
 // Glyph strings that documents written elsewhere use for the same text;
@@ -176,6 +274,19 @@ std::vector<std::string> wordList()
     return words;
 }
 
+// The engine types the short-i sign after a half letter with nukta
+// ("D+fj") where the converter writes it before the whole cluster
+// ("fD+j"); the glyphs agree otherwise.
+bool shortIAfterNuktaHalf(std::string typed, std::string written)
+{
+    const std::size_t at = typed.find("+f");
+    if (at == std::string::npos || written.find('f') == std::string::npos)
+        return false;
+    typed.erase(at + 1, 1);
+    written.erase(written.find('f'), 1);
+    return typed == written;
+}
+
 // Every word the engine types converts to Unicode and back to the very
 // glyphs it typed.
 TEST(KrutiConvert, EngineTypedWordsRoundTrip)
@@ -186,7 +297,10 @@ TEST(KrutiConvert, EngineTypedWordsRoundTrip)
         const std::string glyphs = krutitest::typeKeys(keys);
         const std::string unicode = kruti::toUnicode(glyphs);
         std::size_t unconverted = 0;
-        EXPECT_EQ(kruti::fromUnicode(unicode, &unconverted), glyphs) << keys << " -> " << unicode;
+        const std::string back = kruti::fromUnicode(unicode, &unconverted);
+        if (!shortIAfterNuktaHalf(glyphs, back)) {
+            EXPECT_EQ(back, glyphs) << keys << " -> " << unicode;
+        }
         EXPECT_EQ(unconverted, 0u) << keys;
     }
 }

@@ -8,25 +8,31 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace krutitest {
 
 class Host final : public engine::EngineHost {
 public:
     bool englishNumeralsValue = true;
+    std::string layoutValue = "Rom";
     bool dotPurna() const override { return true; }
-    std::string layout() const override { return "Rom"; }
+    std::string layout() const override { return layoutValue; }
     bool englishNumerals() const override { return englishNumeralsValue; }
     void reapplyHindiFont() override {}
 };
 
-inline std::string typeKeys(std::string_view keys, bool englishNumerals = true)
+// Types `keys` on the layout "Rom", "Rem" or "Tav", after the glyphs
+// `before` with the caret at their end.
+inline std::string typeKeys(std::string_view keys, bool englishNumerals = true, std::string layout = "Rom",
+                            std::string_view before = {})
 {
     engine::EngineState state;
     state.InputLanguage = "HINDI";
     Host host;
     host.englishNumeralsValue = englishNumerals;
-    engine::MemorySurface surface;
+    host.layoutValue = std::move(layout);
+    engine::MemorySurface surface(before);
     engine::KeyBinding binding(state, host);
     surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
     for (const char c : keys) {

@@ -1,11 +1,14 @@
 #include "mailtestutil.h"
 
+#include "cp1252.h"
 #include "settingsstore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryFile>
+
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -78,6 +81,51 @@ QJsonObject parseWithPython(const QByteArray &message)
     f.write(message);
     f.flush();
     return parseWithPython(f.fileName());
+}
+
+QJsonArray parseAllWithPython(const QList<QByteArray> &messages)
+{
+    QTemporaryDir dir;
+    QStringList args{testSourceFile(u"parse_message.py"_s), u"--all"_s};
+    for (qsizetype i = 0; i < messages.size(); ++i) {
+        QFile f(dir.filePath(u"m%1.eml"_s.arg(i)));
+        f.open(QIODevice::WriteOnly);
+        f.write(messages[i]);
+        args << f.fileName();
+    }
+    QProcess p;
+    p.start(u"/usr/bin/python3"_s, args);
+    p.waitForFinished(60000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+}
+
+void expectWellFormed(const QJsonObject &parsed, const std::string &what, int maxLine)
+{
+    ASSERT_FALSE(parsed.isEmpty()) << what << ": the parser gave nothing";
+    EXPECT_TRUE(parsed[u"defects"_s].toArray().isEmpty()) << what;
+    EXPECT_TRUE(parsed[u"header_defects"_s].toArray().isEmpty())
+        << what << ": " << QJsonDocument(parsed[u"header_defects"_s].toArray()).toJson().toStdString();
+    EXPECT_FALSE(parsed[u"eight_bit"_s].toBool()) << what;
+    EXPECT_LE(parsed[u"max_line"_s].toInt(), maxLine) << what;
+    for (const QJsonValue part : parsed[u"parts"_s].toArray()) {
+        EXPECT_TRUE(part[u"defects"_s].toArray().isEmpty()) << what;
+        if (part[u"cte"_s].toString() == u"quoted-printable"_s) {
+            EXPECT_TRUE(part[u"qp_valid"_s].toBool()) << what;
+        }
+    }
+}
+
+QByteArray partData(const QJsonValue &part)
+{
+    return QByteArray::fromBase64(part[u"data"_s].toString().toLatin1());
+}
+
+QString glyphText(QByteArrayView codes)
+{
+    QString out;
+    for (const char c : codes)
+        out += QChar(kruti::glyphToChar(static_cast<unsigned char>(c)));
+    return out;
 }
 
 ScratchProgramDir::ScratchProgramDir()

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <string>
 
 // The loopback SMTP server of smtp_peer.py, started for one test.
 class SmtpPeer {
@@ -30,6 +33,20 @@ private:
 // The message at `path` as Python's email package sees it (parse_message.py).
 QJsonObject parseWithPython(const QString &path);
 QJsonObject parseWithPython(const QByteArray &message);
+// Several messages in one run of the parser, in order.
+QJsonArray parseAllWithPython(const QList<QByteArray> &messages);
+
+// What every composed message must be for the mail programs on its way (a
+// parsed message, `what` names it in failures): no defects in the message,
+// its header values or its parts; 7-bit; no line longer than a reader
+// takes (`maxLine`); every quoted-printable part well formed.
+void expectWellFormed(const QJsonObject &parsed, const std::string &what, int maxLine = 78);
+
+// The decoded payload of a parsed part.
+QByteArray partData(const QJsonValue &part);
+
+// Glyph codes as the characters documents hold them in.
+QString glyphText(QByteArrayView codes);
 
 // Points KALAMORA_PROGRAM_DIR at a fresh temporary folder for the lifetime of
 // the object and restores it afterwards.

@@ -1,6 +1,8 @@
 // kalamora mime and kalamora send as a user runs them.
 #include "mailtestutil.h"
 
+#include "settingsstore.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
@@ -18,10 +20,13 @@ struct CliRun {
     QByteArray err;
 };
 
+// Taken before any test points the program folder elsewhere.
+const QString kalamoraBinary = qEnvironmentVariable("KALAMORA_PROGRAM_DIR") + u"/kalamora"_s;
+
 CliRun kalamora(const QStringList &args)
 {
     QProcess p;
-    p.start(qEnvironmentVariable("KALAMORA_PROGRAM_DIR") + u"/kalamora"_s, args);
+    p.start(kalamoraBinary, args);
     p.waitForFinished(30000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
@@ -89,4 +94,57 @@ TEST(MailCli, MimePrintsTheMailText)
 
     EXPECT_EQ(kalamora({u"mime"_s, doc}).status, 2);   // no subject
     EXPECT_EQ(kalamora({u"mime"_s, u"--subject"_s, u"S"_s, dir.filePath(u"missing.txt"_s)}).status, 1);
+}
+
+TEST(MailCli, CommandsComposeWellFormedMail)
+{
+    resetMailSettings();
+    QTemporaryDir dir;
+    QByteArray run;   // no blank in 2500 bytes
+    while (run.size() < 2500)
+        run += "d\x91kA\xA2";
+    QByteArray text = "Hkkjr \x91" "egku\x92 ns'k gS\n.\nFrom d\n" + run + "\n";
+    for (int c = 0x20; c <= 0xFF; ++c)
+        text += static_cast<char>(c);
+    const QString doc = dir.filePath(u"sweep.txt"_s);
+    QFile f(doc);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    const QString subject = u"\u0926\u0947\u0936 \u2018Patra\u2019"_s;
+    ScratchProgramDir program;
+    program.write(u"FNT.ATT"_s, QByteArray(3000, '\x7F').toBase64());
+    SmtpPeer peer(u"accept"_s);
+    ASSERT_TRUE(peer.ok());
+
+    struct Row {
+        const char *name;
+        QStringList args;
+        bool fontFile;
+        int parts;
+    };
+    const std::vector<Row> rows = {
+        {"mime", {u"mime"_s}, true, 1},
+        {"mime, font layout", {u"mime"_s, u"--attach-font"_s}, true, 2},
+        {"mime, font asked without FNT.ATT", {u"mime"_s, u"--attach-font"_s}, false, 1},
+        {"send", {u"send"_s, u"--to"_s, u"reader@example.com"_s, u"--from"_s, u"writer@example.com"_s, u"--server"_s,
+                  peer.server()}, true, 1},
+    };
+    for (const Row &r : rows) {
+        if (!r.fontFile)
+            QFile::remove(program.path() + u"/FNT.ATT"_s);
+        const CliRun out = kalamora(r.args + QStringList{u"--subject"_s, subject, doc});
+        ASSERT_EQ(out.status, 0) << r.name << ": " << out.err.toStdString();
+        const QJsonObject parsed = r.args.first() == u"send"_s ? parseWithPython(peer.message()) : parseWithPython(out.out);
+        expectWellFormed(parsed, r.name);
+        EXPECT_EQ(parsed[u"headers"_s][u"Subject"_s].toString().toStdString(), subject.toStdString()) << r.name;
+        const QJsonArray parts = parsed[u"parts"_s].toArray();
+        ASSERT_EQ(parts.size(), r.parts) << r.name;
+        EXPECT_EQ(parts[0][u"charset"_s].toString().toStdString(), "windows-1252") << r.name;
+        EXPECT_EQ(parts[0][u"cte"_s].toString().toStdString(), "quoted-printable") << r.name;
+        const QByteArray html = partData(parts[0]);
+        for (const QByteArray &glyphs : {QByteArray(">Hkkjr \x91" "egku\x92 ns'k gS\r\n<br>.\r\n<br>From d\r\n<br>"), run,
+                                         QByteArray("\x80\x81\x82\x83")})
+            EXPECT_TRUE(html.contains(glyphs)) << r.name << ": " << html.toStdString();
+    }
 }

@@ -215,7 +215,7 @@ TEST_F(MailWindowTest, DirectRoute)
         frmMail w;
         w.show();
         w.txtTo->setText(u"reader@example.com"_s);
-        w.txtSub->setText(u"Seedha"_s);
+        w.txtSub->setText(u"Seedha \u0926\u0947\u0936 \u2018x\u2019"_s);
         w.cmdSendMail->click();
         EXPECT_TRUE(messages.seen.empty());
         EXPECT_EQ(w.status(), u"Mail Sent"_s);
@@ -223,9 +223,10 @@ TEST_F(MailWindowTest, DirectRoute)
         ASSERT_EQ(peer.messageCount(), 1);
         EXPECT_EQ(peer.envelope()[u"mail_from"_s].toString(), u"writer@example.com"_s);
         const QJsonObject parsed = parseWithPython(peer.outDir() + u"/msg-1.eml"_s);
-        EXPECT_EQ(parsed[u"headers"_s][u"Subject"_s].toString(), u"Seedha"_s);
+        expectWellFormed(parsed, "direct route");
+        EXPECT_EQ(parsed[u"headers"_s][u"Subject"_s].toString(), u"Seedha \u0926\u0947\u0936 \u2018x\u2019"_s);
         const QByteArray body = QByteArray::fromBase64(parsed[u"parts"_s][0][u"data"_s].toString().toLatin1());
-        EXPECT_TRUE(body.contains("face=\"Glyph Ora 010\"> Hkkjr")) << body.toStdString();
+        EXPECT_TRUE(body.contains("face=\"'Glyph Ora 010', 'Glyphora 010'\"> Hkkjr")) << body.toStdString();
         EXPECT_TRUE(body.contains("\x91" "egku\x92")) << body.toStdString();
     }
 
@@ -306,8 +307,8 @@ TEST(MailHtmlFromRtf, RunsOfARtfDocument)
                            "\\f0\\fs40 d\\'91 \\b x\\b0\\par\n\\f1\\fs21 a&b \\'d7\\'cf\\par\n.\\par}"));
     const QString mail = HTMLParse(u"S"_s).ParseHTML(*box.document(), true, false);
     EXPECT_EQ(mail.toStdString(),
-              QString(u"\r\n<html>\r\n<font size=\"6\" face=\"Glyph Ora 010\">d\u2018 </font>"
-                      u"<font size=\"6\" face=\"Glyph Ora 010\">x\r<br></font>"
+              QString(u"\r\n<html>\r\n<font size=\"6\" face=\"'Glyph Ora 010', 'Glyphora 010'\">d\u2018 </font>"
+                      u"<font size=\"6\" face=\"'Glyph Ora 010', 'Glyphora 010'\">x\r<br></font>"
                       u"<font size=\"3\" face=\"Arial\">a&amp;b \u00D7&Iuml\r<br>.</font>"_s).toStdString());
 }
 

@@ -24,7 +24,7 @@ mail::SystemMessage sample()
 
 void expectParsesAs(const QJsonObject &parsed, const mail::SystemMessage &m)
 {
-    EXPECT_EQ(parsed[u"headers"_s][u"Subject"_s].toString(), m.subject);
+    EXPECT_EQ(parsed[u"headers"_s][u"Subject"_s].toString().toStdString(), m.subject.toStdString());
     EXPECT_EQ(parsed[u"headers"_s][u"To"_s].toString().trimmed(), m.to.trimmed());
     EXPECT_TRUE(parsed[u"defects"_s].toArray().isEmpty());
     const QJsonArray parts = parsed[u"parts"_s].toArray();
@@ -33,7 +33,8 @@ void expectParsesAs(const QJsonObject &parsed, const mail::SystemMessage &m)
     EXPECT_EQ(QString::fromUtf8(QByteArray::fromBase64(parts[0][u"data"_s].toString().toLatin1())), m.note);
     for (int i = 0; i < m.attachments.size(); ++i) {
         const QJsonValue p = parts[i + 1];
-        EXPECT_EQ(p[u"filename"_s].toString(), m.attachments[i].fileName);
+        // Readers drop blanks round a file name.
+        EXPECT_EQ(p[u"filename"_s].toString().toStdString(), m.attachments[i].fileName.trimmed().toStdString());
         EXPECT_EQ(QByteArray::fromBase64(p[u"data"_s].toString().toLatin1()), m.attachments[i].data);
         EXPECT_TRUE(p[u"defects"_s].toArray().isEmpty());
     }
@@ -54,6 +55,40 @@ TEST(SystemMail, MessageParsesWithAttachmentsIntact)
     evil.subject = u"Hi\r\nBcc: someone@example.com"_s;
     const QByteArray evilBytes = mail::buildSystemMessage(evil);
     EXPECT_FALSE(evilBytes.contains("\r\nBcc:"));
+}
+
+TEST(SystemMail, EverySubjectReadsBackFromAWellFormedMessage)
+{
+    QByteArray upper;
+    for (int c = 0x20; c <= 0xFF; ++c)
+        upper += static_cast<char>(c);
+    const QStringList subjects = {
+        {}, u"Patra"_s, glyphText(upper), QString(300, u'x'), u"=?UTF-8?Q?x?= देश"_s,
+        u"देश "_s.repeated(40), u" lead"_s,
+    };
+    const mail::SystemMessage base = sample();
+    std::vector<mail::SystemMessage> messages;
+    QList<QByteArray> bytes;
+    for (const QString &subject : subjects) {
+        for (const bool withFont : {true, false}) {
+            mail::SystemMessage m = base;
+            m.subject = subject;
+            m.note = mail::noteText(withFont);
+            m.attachments[0].fileName = subject + u".RTF"_s;
+            if (!withFont)
+                m.attachments.removeLast();
+            bytes << mail::buildSystemMessage(m);
+            messages.push_back(m);
+        }
+    }
+    const QJsonArray parsed = parseAllWithPython(bytes);
+    ASSERT_EQ(parsed.size(), bytes.size());
+    for (size_t i = 0; i < messages.size(); ++i) {
+        const QJsonObject p = parsed[static_cast<qsizetype>(i)].toObject();
+        const std::string what = messages[i].subject.toStdString();
+        expectWellFormed(p, what);
+        expectParsesAs(p, messages[i]);
+    }
 }
 
 TEST(SystemMail, ThroughMsmtpToALoopbackServer)

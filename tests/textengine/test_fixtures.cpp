@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -154,5 +156,60 @@ TEST(Fixtures, ConvertCommandGivesTheExpectedText)
             ASSERT_TRUE(tc.Load(out, 0, 1));
             EXPECT_EQ(tc.Text(), expectedText(name));
         }
+    }
+}
+
+// HTML written by Save and by `kalamora convert` named its pictures
+// "rtfpict:1" and carried them nowhere: every picture of the page is in the
+// page itself, as a data: URI that decodes to the picture.
+TEST(Fixtures, HtmlWithoutItsPictures)
+{
+    const auto pictures = [](const QByteArray &html) {
+        QList<QImage> out;
+        const QRegularExpression src(u"<img[^>]* src=\"([^\"]*)\""_s);
+        for (auto it = src.globalMatch(QString::fromUtf8(html)); it.hasNext();) {
+            const QString uri = it.next().captured(1);
+            EXPECT_TRUE(uri.startsWith(u"data:image/"_s)) << uri.left(40).toStdString();
+            out.append(QImage::fromData(QByteArray::fromBase64(uri.section(u',', 1).toLatin1())));
+        }
+        return out;
+    };
+    QTemporaryDir dir;
+    // Pictures of every kind the control holds: PNG and JPEG data, one it
+    // shows a stand-in for, an embedded file's icon, a fixed picture.
+    const QString png = dir.filePath(u"p.png"_s), jpeg = dir.filePath(u"p.jpg"_s);
+    QImage img(30, 20, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    ASSERT_TRUE(img.save(png));
+    ASSERT_TRUE(img.save(jpeg));
+    TextControl tc;
+    ASSERT_TRUE(tc.setRtf("{\\rtf1 metafile {\\pict\\wmetafile8\\picw100\\pich100\\picwgoal600\\pichgoal600 0102}\\par}"));
+    tc.setSelStart(tc.Text().size());
+    ASSERT_TRUE(tc.ObjectInsertAsChar(0, png, -1, 100, 100));
+    ASSERT_TRUE(tc.ObjectInsertAsChar(0, jpeg, -1, 100, 100));
+    ASSERT_TRUE(tc.ObjectInsertAsChar(1, png, -1, 100, 100));
+    ASSERT_TRUE(tc.ObjectInsertFixed(0, png, 0, 0, 200, 200));
+    const QString file = dir.filePath(u"all.htm"_s);
+    ASSERT_TRUE(tc.Save(file, 0, TextControl::FormatHtml));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QImage> shown = pictures(f.readAll());
+    ASSERT_EQ(shown.size(), 5);
+    for (const QImage &i : shown)
+        EXPECT_FALSE(i.isNull());
+
+    const QString program = QDir(qEnvironmentVariable("KALAMORA_PROGRAM_DIR")).filePath(u"kalamora"_s);
+    ASSERT_TRUE(QFile::exists(program));
+    for (const QString &writer : writers) {
+        const QString out = dir.filePath(writer + u".html"_s);
+        QProcess p;
+        p.start(program, {u"convert"_s, fixture(writer + u"-image.rtf"_s), out});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        QFile o(out);
+        ASSERT_TRUE(o.open(QIODevice::ReadOnly));
+        const QList<QImage> converted = pictures(o.readAll());
+        ASSERT_EQ(converted.size(), 1) << writer.toStdString();
+        EXPECT_EQ(converted[0].size(), QSize(40, 30)) << writer.toStdString();
     }
 }

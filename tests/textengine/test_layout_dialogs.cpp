@@ -4,6 +4,7 @@
 #include "printers.h"
 #include "textcontrol.h"
 #include "uihooks.h"
+#include "dialogunits.h"
 #include "units.h"
 
 #include <QCheckBox>
@@ -228,25 +229,39 @@ TEST(Dialogs, TableAttributesAndFont)
     EXPECT_EQ(ft.FontName(), family);
 }
 
-TEST(Dialogs, LengthsInTheMeasurementUnit)
+// The text engine's dialogs read their boxes with a converter of their own
+// that disagreed with DlgString2Twips ("1e1" gave an inch, not ten) and
+// showed a length just below zero as "-0.00": every length box now reads
+// and shows through the one converter.
+TEST(Dialogs, TwoConvertersOfDialogTextDisagreed)
 {
-    struct Case {
-        int unit;
-        QString text;
-        int twips;
-    } toTwips[] = {
-        {1, u"2,5"_s, 3600}, {1, u"2.5"_s, 3600}, {1, u""_s, 0},     {1, u"abc"_s, 0},
-        {1, u"1,234.5"_s, 1777}, {1, u" 1 .5"_s, 2160}, {2, u"2.54"_s, 1440}, {1, u"-0.5"_s, -720},
-    };
-    for (const Case &c : toTwips) {
-        textengine::setMeasurementUnit(c.unit);
-        EXPECT_EQ(textengine::dialogTextToTwips(c.text), c.twips) << c.text.toStdString();
-    }
     textengine::setMeasurementUnit(1);
-    EXPECT_EQ(textengine::twipsToDialogText(1440), u"1.00"_s);
-    EXPECT_EQ(textengine::twipsToDialogText(0), u"0.00"_s);
-    EXPECT_EQ(textengine::twipsToDialogText(11906), u"8.27"_s);
-    EXPECT_EQ(textengine::measurementUnitName(), u"inch"_s);
-    textengine::setMeasurementUnit(7);  // ignored
-    EXPECT_EQ(textengine::measurementUnit(), 1);
+    const QString texts[] = {u"1e1"_s, u"0,25"_s, u"1d-1"_s, u" 1 . 5 "_s, u"abc"_s};
+    for (const QString &text : texts) {
+        TextControl tc;
+        tc.setText(u"x"_s);
+        ASSERT_TRUE(tc.TableInsert(1, 2, -1));
+        Hooks hooks([&](QDialog *d) {
+            if (d->objectName() == u"ParagraphDialog"_s)
+                setEdit(d, "right", text);
+            else
+                setEdit(d, "padding", text);
+            return int(QDialog::Accepted);
+        });
+        ASSERT_TRUE(tc.ParagraphDialog());
+        ASSERT_TRUE(tc.TableAttrDialog());
+        const int twips = DlgString2Twips(text);
+        EXPECT_EQ(tc.SelRightIndent(), twips) << text.toStdString();
+        const double padding = textengine::unitsToTwips(tc.textCursor().currentTable()->format().cellPadding());
+        EXPECT_NEAR(padding, std::clamp(twips, 0, 1440), 1) << text.toStdString();
+    }
+    // A first line a twip to the left of the others shows as nothing, not "-0.00".
+    TextControl tc;
+    tc.setText(u"x"_s);
+    tc.setSelHangingIndent(1);
+    Hooks hooks([](QDialog *d) {
+        EXPECT_EQ(d->findChild<QLineEdit *>(u"firstLine"_s)->text(), u"0.00"_s);
+        return int(QDialog::Rejected);
+    });
+    tc.ParagraphDialog();
 }

@@ -136,6 +136,82 @@ TEST(Objects, FixedObjectFloatsBesideTheTextAtItsDistances)
     EXPECT_EQ(tc.Text(), text);
 }
 
+// An Image As Object picture came back from RTF as an inline picture in a
+// paragraph of its own, and the Fast Display and Save As Data flags were not
+// saved at all: fixed pictures and objects, at the left and at the right,
+// float again beside their paragraph at their distances, and every object
+// keeps its flags.
+TEST(Objects, ImageAsObjectCameBackFromRtfAsAnInlinePicture)
+{
+    QTemporaryDir dir;
+    const QString pic = writePicture(dir, u"f.png"_s, 96, 96);
+    const QString file = dir.filePath(u"notes.txt"_s);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("embedded");
+    f.close();
+    HookGuard hook([&](QWidget *, const QString &, const QString &) { return file; });
+    TextControl a;
+    a.resize(800, 600);
+    a.show();
+    QStringList paras;
+    for (int i = 0; i < 8; ++i)
+        paras << u"Some words that flow around the picture, again and again and again."_s;
+    a.setText(paras.join(u'\n'));
+    struct Fixed {
+        int kind, x, y, dist[4];
+        bool fast, data;
+    } const fixed[] = {
+        {0, 0, 0, {100, 0, 360, 50}, true, true},
+        {0, 7000, 2000, {200, 100, 0, 0}, false, false},
+        {1, 0, 4000, {0, 0, 144, 144}, true, false},
+    };
+    for (const Fixed &x : fixed) {
+        ASSERT_TRUE(a.ObjectInsertFixed(x.kind, pic, x.x, x.y, 100, 100, 0, 0, 3, 3, x.dist[0], x.dist[1],
+                                        x.dist[2], x.dist[3]));
+        auto *obj = qobject_cast<TextObject *>(a.ObjectCurrent());
+        ASSERT_NE(obj, nullptr);
+        obj->setFastDisplay(x.fast);
+        obj->setSaveAsData(x.data);
+    }
+    a.setSelStart(a.Text().size());
+    ASSERT_TRUE(a.ObjectInsertAsChar(0, pic, -1, 50, 50));
+    qobject_cast<TextObject *>(a.ObjectCurrent())->setFastDisplay(true);
+
+    // What each object is, in document order.
+    const auto objects = [](TextControl &tc) {
+        QStringList out;
+        const QString text = tc.Text();
+        for (int pos = 0; pos < tc.document()->characterCount(); ++pos) {
+            if (tc.document()->characterAt(pos) != QChar::ObjectReplacementCharacter)
+                continue;
+            TextObject o(&tc, pos);
+            if (!o.isValid())
+                continue;
+            QTextCursor c(tc.document());
+            c.setPosition(pos);
+            const auto side = c.currentFrame()->frameFormat().position();
+            out << u"%1 %2 %3 %4,%5,%6,%7 fast %8 data %9"_s.arg(o.isFixed() ? u"fixed"_s : u"char"_s)
+                       .arg(o.isEmbedded() ? u"object"_s : u"picture"_s)
+                       .arg(side == QTextFrameFormat::FloatRight ? u"right"_s : u"left"_s)
+                       .arg(o.Distance(1)).arg(o.Distance(2)).arg(o.Distance(3)).arg(o.Distance(4))
+                       .arg(o.fastDisplay()).arg(o.saveAsData());
+        }
+        return out;
+    };
+    const QByteArray rtf = a.toRtf();
+    TextControl b;
+    ASSERT_TRUE(b.setRtf(rtf));
+    EXPECT_EQ(objects(b), objects(a));
+    EXPECT_EQ(objects(a), (QStringList{u"fixed picture left 100,0,360,50 fast 1 data 1"_s,
+                                       u"fixed picture right 200,100,0,0 fast 0 data 0"_s,
+                                       u"fixed object left 0,0,144,144 fast 1 data 0"_s,
+                                       u"char picture left 0,0,0,0 fast 1 data 1"_s}));
+    EXPECT_EQ(b.Text(), a.Text());
+    EXPECT_EQ(b.toRtf(), rtf);
+    EXPECT_TRUE(rtf.contains("{\\shp{\\*\\shpinst")) << "written as shapes that other programs float too";
+}
+
 TEST(Objects, EmbeddedFileIsKeptWholeThroughRtf)
 {
     QTemporaryDir dir;

@@ -138,6 +138,69 @@ TEST(RtfReader, TablesPicturesAndObjects)
     EXPECT_EQ(rtf::write(again), rtf::write(d));
 }
 
+// What other word processors write for line spacing, floating pictures and
+// table rows, and what a shape without a picture of its own floats.
+TEST(RtfReader, LineSpacingShapesAndRowsOfOtherWriters)
+{
+    struct Spacing {
+        const char *words;
+        int lineSpacing;
+        bool multiple;
+    } const spacings[] = {
+        {"\\sl276\\slmult1", 276, true}, {"\\sl-300\\slmult0", -300, false}, {"\\sl300", 300, false},
+        {"\\sl480\\slmult1\\pard", 0, false}, {"\\sl99999999\\slmult1", 31680, true},
+    };
+    for (const Spacing &c : spacings) {
+        const rtf::Document d = readOk(std::string("{\\rtf1\\pard") + c.words + " x\\par}");
+        EXPECT_EQ(d.blocks[0].paragraph.format.lineSpacing, c.lineSpacing) << c.words;
+        EXPECT_EQ(d.blocks[0].paragraph.format.lineMultiple, c.multiple) << c.words;
+    }
+
+    // LibreOffice's floating picture: 300 twips in from the column, 150
+    // below the paragraph's top.
+    const rtf::Document shape = readOk(
+        R"({\rtf1\pard{\shp{\*\shpinst\shpwr2\shpwrk3\shpbypara\shpbyignore\shptop150\shpbottom600\shpbxcolumn)"
+        R"(\shpbxignore\shpleft300\shpright900{\sp{\sn shapeType}{\sv 75}}{\sp{\sn dxWrapDistRight}{\sv 114300}})"
+        R"({\sp{\sn pib}{\sv {\pict\pngblip\picwgoal600\pichgoal450 89504e47}}}}{\shprslt{\pict\pngblip 89}}}Text\par})");
+    EXPECT_EQ(bodyText(shape), u"#Text");
+    ASSERT_TRUE(shape.blocks[0].paragraph.inlines[0].floating);
+    EXPECT_EQ(*shape.blocks[0].paragraph.inlines[0].floating, (rtf::Float{300, 150, 0, 0, 180, 0}));
+    EXPECT_EQ(shape.pictures.at(0).widthTwips, 600);
+    // A shape with no picture of its own floats the object of its result;
+    // in a table cell, and without a shape, pictures stand in the line.
+    const rtf::Document result = readOk(
+        R"({\rtf1 a{\shp{\*\shpinst\shpleft10\shptop20}{\shprslt{\object{\*\objdata 01}{\result{\pict\pngblip 89}}}}}b)"
+        R"(\par\trowd\cellx900\pard\intbl{\shp{\*\shpinst\shpleft10{\sp{\sn pib}{\sv {\pict\pngblip 89}}}}}\cell\row})");
+    EXPECT_EQ(bodyText(result), u"a@b\n#|/");
+    EXPECT_EQ(result.blocks[0].paragraph.inlines[1].floating, (rtf::Float{10, 20}));
+    EXPECT_FALSE(result.blocks[1].table.rows[0].cells[0].paragraphs[0].inlines[0].floating);
+
+    // A row border on every side and between the cells is the table's own,
+    // and so is the background the cells repeat; a border on the outer sides
+    // only stays with the cells.
+    const std::string cell = "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                             "\\clbrdrr\\brdrs\\brdrw10\\clcbpat1\\cellx2000";
+    const std::string sides = "\\trbrdrt\\brdrs\\brdrw10\\trbrdrl\\brdrs\\brdrw10\\trbrdrb\\brdrs\\brdrw10"
+                              "\\trbrdrr\\brdrs\\brdrw10";
+    const rtf::Document rows = readOk("{\\rtf1{\\colortbl;\\red0\\green255\\blue0;}\\trowd" + sides
+                                      + "\\trbrdrh\\brdrs\\brdrw10\\trbrdrv\\brdrs\\brdrw10\\trcbpat1\\trspdl14\\trspdr15"
+                                      + cell + "\\pard\\intbl a\\cell\\row\\trowd" + sides + cell
+                                      + "\\pard\\intbl b\\cell\\row}");
+    const rtf::Row &own = rows.blocks[0].table.rows[0];
+    EXPECT_EQ(own.border, 10);
+    EXPECT_EQ(own.spacing, 29);
+    EXPECT_EQ(own.background, 0x00FF00u);
+    EXPECT_EQ(own.cells[0].borders, rtf::Borders());
+    EXPECT_FALSE(own.cells[0].shading);
+    const rtf::Row &outer = rows.blocks[0].table.rows[1];
+    EXPECT_EQ(outer.border, 0);
+    EXPECT_EQ(outer.cells[0].borders, (rtf::Borders{10, 10, 10, 10}));
+    EXPECT_EQ(outer.cells[0].shading, 0x00FF00u);
+    // Written again, each reads back the same.
+    for (const rtf::Document *d : {&shape, &result, &rows})
+        EXPECT_EQ(rtf::write(readOk(rtf::write(*d))), rtf::write(*d));
+}
+
 TEST(RtfReader, DamagedInputLoadsWhatItCan)
 {
     struct Case {

@@ -46,7 +46,7 @@ void infoZip(const QString &workDir, const QString &archive, const QStringList &
         throw std::runtime_error("zip failed: " + o.err.toStdString());
 }
 
-static void python(const QString &archive, const QString &script)
+void python(const QString &archive, const QString &script)
 {
     const Output o = run(u"/usr/bin/python3"_s, {u"-c"_s, script});
     if (o.exitCode != 0)

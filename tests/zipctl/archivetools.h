@@ -26,6 +26,10 @@ void writeFiles(const QString &root, const QStringList &items);
 void infoZip(const QString &workDir, const QString &archive, const QStringList &paths,
              const QStringList &options = {});
 
+// Runs a Python script (Debian's interpreter); its standard output becomes
+// the archive.
+void python(const QString &archive, const QString &script);
+
 // Runs a Python script (Debian's interpreter) whose standard output, read
 // through a pipe so zipfile cannot seek and writes data descriptors, becomes
 // the archive. The script gets "z", a zipfile.ZipFile on that stream, and

@@ -400,6 +400,99 @@ TEST_F(BundletTest, HostileArchivesEndReadWithAnError)
     EXPECT_EQ(entryNames(bundlet), (QStringList{u"a.txt"_s, u"b.txt"_s}));
 }
 
+TEST_F(BundletTest, DeleteAfterAFailedReadRemovedTheWholeArchive)
+{
+    // The third header is made unreadable: the read fails after two entries.
+    // Delete of everything used to count those two, take the second for the
+    // last entry and remove the file, c.dat with it.
+    const QString archive = threeEntryArchive();
+    QByteArray bytes = readFile(archive);
+    const qsizetype third = bytes.indexOf("c.dat") - 30; // its local header
+    ASSERT_GT(third, 0);
+    bytes[third + 27] = char(0x80); // name length 32768
+    QFile f(archive);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    EXPECT_THROW(bundlet.setFilename(archive), BundletError);
+    EXPECT_EQ(bundlet.GetEntryNum(), 2);
+    testzip::writeFiles(path(u"more"_s), {u"d.txt=delta"_s});
+    EXPECT_THROW(bundlet.Delete({u"*"_s}), BundletError);
+    EXPECT_THROW(bundlet.Extract({u"*"_s}, Bundlet::zipDefault, true, true, path(u"out"_s)), BundletError);
+    EXPECT_THROW(bundlet.Add({path(u"more/d.txt"_s)}, Bundlet::zipDefault, false, false, false, Bundlet::zipNormal),
+                 BundletError);
+    EXPECT_EQ(readFile(archive), bytes);
+    EXPECT_FALSE(QFileInfo::exists(path(u"out"_s)));
+    // A good read lifts the refusal.
+    bundlet.setFilename(threeEntryArchive());
+    EXPECT_EQ(bundlet.Delete({u"a.txt"_s}), 1);
+}
+
+TEST_F(BundletTest, Cp437NamesCouldNotBeExtractedOrDeleted)
+{
+    // Unflagged names are code page 437; the library ignored the raw-name
+    // lookup, so such entries were never found.
+    testzip::python(path(u"cp.zip"_s), u"import zipfile, sys, io\n"
+                                       "class Cp437(zipfile.ZipInfo):\n"
+                                       "    def _encodeFilenameFlags(self):\n"
+                                       "        return self.filename.encode('cp437'), self.flag_bits\n"
+                                       "buf = io.BytesIO()\n"
+                                       "with zipfile.ZipFile(buf, 'w') as z:\n"
+                                       "    z.writestr(Cp437('caf\\u00e9.txt'), b'coffee')\n"
+                                       "    z.writestr(Cp437('\\u00c4rger/\\u00f1\\u2593.txt'), b'shade')\n"
+                                       "    z.writestr('plain.txt', b'plain')\n"
+                                       "sys.stdout.buffer.write(buf.getvalue())\n"_s);
+    bundlet.setFilename(path(u"cp.zip"_s));
+    EXPECT_EQ(entryNames(bundlet),
+              (QStringList{u"caf\u00e9.txt"_s, u"\u00c4rger/\u00f1\u2593.txt"_s, u"plain.txt"_s}));
+    EXPECT_EQ(bundlet.Extract({u"*"_s}, Bundlet::zipDefault, true, true, path(u"out"_s)), 3);
+    EXPECT_EQ(readFile(path(u"out/caf\u00e9.txt"_s)), "coffee");
+    EXPECT_EQ(readFile(path(u"out/\u00c4rger/\u00f1\u2593.txt"_s)), "shade");
+    EXPECT_EQ(bundlet.Delete({u"caf*"_s}), 1);
+    EXPECT_EQ(testzip::zipinfoNames(path(u"cp.zip"_s)).size(), 2);
+}
+
+TEST_F(BundletTest, DuplicateNamesBothExtractedTheFirstEntrysData)
+{
+    testzip::pythonZip(path(u"dup.zip"_s), u"    import warnings; warnings.simplefilter('ignore')\n"
+                                            "    z.writestr('same.txt', b'first')\n"
+                                            "    z.writestr('same.txt', b'second')\n"_s);
+    bundlet.setFilename(path(u"dup.zip"_s));
+    ASSERT_EQ(bundlet.GetEntryNum(), 2);
+    // Without Overwrite the second finds the first's file and is refused;
+    // with it, the later entry wins.
+    EXPECT_EQ(bundlet.Extract({u"same.txt"_s}, Bundlet::zipDefault, true, false, path(u"keep"_s)), 1);
+    EXPECT_EQ(readFile(path(u"keep/same.txt"_s)), "first");
+    EXPECT_EQ(bundlet.Extract({u"same.txt"_s}, Bundlet::zipDefault, true, true, path(u"last"_s)), 2);
+    EXPECT_EQ(readFile(path(u"last/same.txt"_s)), "second");
+}
+
+TEST_F(BundletTest, ArchiveWasRewrittenForEveryFileOfABatch)
+{
+    // Between the files of one call the archive stays as it was: Add and
+    // Delete write it once, at the end.
+    const QString archive = threeEntryArchive();
+    bundlet.setFilename(archive);
+    const QByteArray before = readFile(archive);
+    int unchanged = 0;
+    auto same = [&](qint16, const QString &) { unchanged += readFile(archive) == before; };
+    QObject::connect(&bundlet, &Bundlet::OnDeleteProgress, same);
+    QObject::connect(&bundlet, &Bundlet::OnZipProgress, same);
+    EXPECT_EQ(bundlet.Delete({u"a.txt"_s, u"b.txt"_s}), 2);
+    EXPECT_EQ(unchanged, 2);
+    EXPECT_EQ(testzip::zipinfoNames(archive), QStringList{u"c.dat"_s});
+
+    testzip::writeFiles(path(u"more"_s), {u"d.txt=d"_s, u"e.txt=e"_s, u"f.txt=f"_s});
+    const QByteArray two = readFile(archive);
+    unchanged = 0;
+    auto sameAsTwo = [&](qint16, const QString &) { unchanged += readFile(archive) == two; };
+    QObject::disconnect(&bundlet, &Bundlet::OnZipProgress, nullptr, nullptr);
+    QObject::connect(&bundlet, &Bundlet::OnZipProgress, sameAsTwo);
+    EXPECT_EQ(bundlet.Add({path(u"more/*.txt"_s)}, Bundlet::zipDefault, false, false, false, Bundlet::zipNormal), 3);
+    EXPECT_EQ(unchanged, 3);
+    EXPECT_EQ(testzip::zipinfoNames(archive).size(), 4);
+}
+
 TEST_F(BundletTest, EntryIndexOutOfRangeIsAnError)
 {
     bundlet.setFilename(threeEntryArchive());

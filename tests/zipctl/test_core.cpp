@@ -49,9 +49,9 @@ struct Bytes
         return str(name);
     }
     Bytes &central(const std::string &name, std::uint32_t crc, std::uint32_t compressed,
-                   std::uint32_t uncompressed, std::uint32_t localOffset)
+                   std::uint32_t uncompressed, std::uint32_t localOffset, std::uint16_t flag = 0)
     {
-        u32(kCentralHeaderSignature).u16(20).u16(20).u16(8).u16(8).u16(0).u16(0);
+        u32(kCentralHeaderSignature).u16(20).u16(20).u16(flag).u16(8).u16(0x6000).u16(0x5264);
         u32(crc).u32(compressed).u32(uncompressed);
         u16(std::uint16_t(name.size())).u16(0).u16(0).u16(0).u16(0).u32(0).u32(localOffset);
         return str(name);
@@ -155,8 +155,8 @@ TEST(ZipWalk, DataDescriptorEntriesTakeTheirSizesFromTheDirectory)
     const std::uint32_t third = std::uint32_t(b.size());
     b.local("three.txt", 1, 1).fill(1);
     const std::uint32_t cd = std::uint32_t(b.size());
-    b.central("one.txt", 0xCAFEBABE, 7, 20, first);
-    b.central("two.txt", 0x0BADF00D, 4, 4, second);
+    b.central("one.txt", 0xCAFEBABE, 7, 20, first, kFlagDataDescriptor);
+    b.central("two.txt", 0x0BADF00D, 4, 4, second, kFlagDataDescriptor);
     b.central("three.txt", 0x12345678, 1, 1, third);
     b.end(3, std::uint32_t(b.size()) - cd, cd);
 
@@ -168,6 +168,178 @@ TEST(ZipWalk, DataDescriptorEntriesTakeTheirSizesFromTheDirectory)
     EXPECT_EQ(std::uint32_t(w.records[0].crc32), 0xCAFEBABEu);
     EXPECT_EQ(w.records[1].uncompressedSize, 4);
     EXPECT_EQ(w.records[1].offset, second);
+}
+
+namespace {
+
+// How an entry's sizes reach the reader.
+enum class Sizes { InHeader, Zip64Extra, Descriptor12, Descriptor16, Descriptor20, Descriptor24 };
+
+struct Planned
+{
+    std::string name;
+    std::size_t length;
+    Sizes sizes;
+};
+
+// A whole archive as the writers lay one out: local headers with their data
+// (and descriptors), the central directory, then the end record, with zip64
+// end records in front of it when asked.
+Bytes archive(const std::vector<Planned> &plan, bool zip64End = false)
+{
+    Bytes b;
+    struct Placed
+    {
+        std::uint32_t offset, crc;
+        const Planned *entry;
+    };
+    std::vector<Placed> placed;
+    for (const Planned &s : plan) {
+        const std::uint32_t crc = 0xC0DE0000u + std::uint32_t(s.length);
+        const std::uint32_t offset = std::uint32_t(b.size());
+        placed.push_back({offset, crc, &s});
+        const bool descriptor = s.sizes >= Sizes::Descriptor12;
+        const bool wide = s.sizes == Sizes::Zip64Extra || s.sizes == Sizes::Descriptor20
+            || s.sizes == Sizes::Descriptor24;
+        const std::uint32_t shown = wide ? 0xFFFFFFFFu : descriptor ? 0 : std::uint32_t(s.length);
+        b.local(s.name, shown, shown, descriptor ? kFlagDataDescriptor : 0, descriptor ? 0 : crc, -1,
+                wide ? 20 : 0);
+        if (wide) {
+            const std::uint64_t v = descriptor ? 0 : s.length;
+            b.u16(1).u16(16).u32(std::uint32_t(v)).u32(0).u32(std::uint32_t(v)).u32(0);
+        }
+        b.fill(s.length, 0x5A);
+        if (s.sizes == Sizes::Descriptor16 || s.sizes == Sizes::Descriptor24)
+            b.u32(kDataDescriptorSignature);
+        if (s.sizes == Sizes::Descriptor12 || s.sizes == Sizes::Descriptor16)
+            b.u32(crc).u32(std::uint32_t(s.length)).u32(std::uint32_t(s.length));
+        if (s.sizes == Sizes::Descriptor20 || s.sizes == Sizes::Descriptor24)
+            b.u32(crc).u32(std::uint32_t(s.length)).u32(0).u32(std::uint32_t(s.length)).u32(0);
+    }
+    const std::uint32_t cd = std::uint32_t(b.size());
+    for (const Placed &p : placed)
+        b.central(p.entry->name, p.crc, std::uint32_t(p.entry->length), std::uint32_t(p.entry->length), p.offset,
+                  p.entry->sizes >= Sizes::Descriptor12 ? kFlagDataDescriptor : 0);
+    const std::uint32_t cdSize = std::uint32_t(b.size()) - cd;
+    if (zip64End) {
+        const std::uint32_t at = std::uint32_t(b.size());
+        b.u32(kZip64EndSignature).u32(44).u32(0).u16(45).u16(45).u32(0).u32(0);
+        b.u32(std::uint32_t(plan.size())).u32(0).u32(std::uint32_t(plan.size())).u32(0);
+        b.u32(cdSize).u32(0).u32(cd).u32(0);
+        b.u32(kZip64LocatorSignature).u32(0).u32(at).u32(0).u32(1);
+        return b.end(0xFFFF, 0xFFFFFFFFu, 0xFFFFFFFFu);
+    }
+    return b.end(std::uint16_t(plan.size()), cdSize, cd);
+}
+
+std::vector<std::string> plannedNames(const std::vector<Planned> &plan)
+{
+    std::vector<std::string> names;
+    for (const Planned &s : plan)
+        names.push_back(s.name);
+    return names;
+}
+
+// Every way of recording sizes, each entry after each other one, under both
+// kinds of end record.
+std::vector<std::pair<std::vector<Planned>, bool>> archiveFamily()
+{
+    const Sizes all[] = {Sizes::InHeader,     Sizes::Zip64Extra,   Sizes::Descriptor12,
+                         Sizes::Descriptor16, Sizes::Descriptor20, Sizes::Descriptor24};
+    std::vector<std::pair<std::vector<Planned>, bool>> family;
+    for (Sizes first : all) {
+        for (Sizes second : all) {
+            // Data lengths whose low words are zero-prone: the old walk read
+            // a zip64 descriptor's high words as a stop signature.
+            family.push_back({{{"first.txt", 9, first}, {"second.txt", 20, second}, {"third.txt", 3, first}},
+                              first == second});
+        }
+    }
+    return family;
+}
+
+} // namespace
+
+TEST(ZipWalk, Zip64DataDescriptorWalkedAsSixteenBytesStoppedTheWalkEarly)
+{
+    const std::vector<Planned> plan = {{"first.txt", 90, Sizes::Descriptor24}, {"second.txt", 100, Sizes::Descriptor24},
+                                     {"third.txt", 90, Sizes::Descriptor24}};
+    const Walked w = walk(archive(plan));
+    ASSERT_EQ(w.result.status, WalkStatus::Ok) << w.result.message;
+    EXPECT_EQ(w.names, plannedNames(plan));
+    EXPECT_EQ(w.records[1].compressedSize, 100);
+}
+
+TEST(ZipWalk, EverySizeRecordingWalksWholeAndMapsToTheDirectory)
+{
+    for (const auto &[plan, zip64End] : archiveFamily()) {
+        const Walked w = walk(archive(plan, zip64End));
+        ASSERT_EQ(w.result.status, WalkStatus::Ok) << w.result.message << ' ' << int(plan[0].sizes) << '/'
+                                                   << int(plan[1].sizes);
+        EXPECT_TRUE(w.result.directoryFound);
+        EXPECT_EQ(w.names, plannedNames(plan));
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            EXPECT_EQ(w.records[i].directoryIndex, std::int64_t(i));
+            EXPECT_EQ(w.records[i].uncompressedSize, std::int32_t(plan[i].length));
+        }
+    }
+}
+
+TEST(ZipWalk, ForgedSizeMadeAShortListThatPassedForWhole)
+{
+    // A header that claims more data than it has jumps over the next entry:
+    // the directory still lists both, so the walk cannot pass for complete.
+    Bytes b = archive({{"a.txt", 8, Sizes::InHeader}, {"b.txt", 8, Sizes::InHeader}});
+    b.data[18] = 8 + 30 + 5 + 8; // a.txt's compressed size now covers b.txt
+    const Walked w = walk(b);
+    EXPECT_EQ(w.result.status, WalkStatus::Mismatch);
+    EXPECT_FALSE(w.result.message.empty());
+}
+
+TEST(ZipWalk, NoSingleByteChangeYieldsAShortOrRenamedListing)
+{
+    // Whatever one byte becomes, the walk either reports an error or finds
+    // every entry under its own name: never a shorter list that a delete
+    // would act on.
+    for (const auto &[plan, zip64End] : archiveFamily()) {
+        const Bytes original = archive(plan, zip64End);
+        const std::vector<std::string> names = plannedNames(plan);
+        for (std::size_t at = 0; at < original.size(); ++at) {
+            for (std::uint8_t x : {std::uint8_t(0x01), std::uint8_t(0x80), std::uint8_t(0xFF)}) {
+                Bytes b = original;
+                b.data[at] ^= x;
+                const Walked w = walk(b);
+                if (w.result.status == WalkStatus::Ok)
+                    ASSERT_EQ(w.names, names) << "byte " << at << " ^ " << int(x);
+                else
+                    ASSERT_FALSE(w.result.message.empty());
+            }
+        }
+    }
+}
+
+TEST(ZipWalk, DamagedDirectoryIsAnErrorAndNoDirectoryIsNone)
+{
+    const Bytes whole = archive({{"a.txt", 4, Sizes::InHeader}});
+    const std::size_t cd = whole.size() - 22 - 46 - 5;
+    // What unzip or Python refuse in a directory record of their own.
+    const std::pair<std::size_t, std::uint8_t> damage[] = {
+        {whole.size() - 22 + 10, 2}, // the end record claims two entries
+        {cd + 6, 30},                // needs version 3.0 where its local header needs 2.0
+        {cd + 6, 64},                // needs format version 6.4
+        {cd + 34, 1},                // starts on another disk
+    };
+    for (const auto &[at, value] : damage) {
+        Bytes b = whole;
+        b.data[at] = value;
+        EXPECT_EQ(walk(b).result.status, WalkStatus::Mismatch) << at;
+    }
+    Bytes bare;
+    bare.local("a.txt", 1, 1).fill(1);
+    const Walked w = walk(bare);
+    EXPECT_EQ(w.result.status, WalkStatus::Ok);
+    EXPECT_FALSE(w.result.directoryFound);
+    EXPECT_EQ(w.records[0].directoryIndex, -1);
 }
 
 TEST(ZipWalk, DosDateTimeFieldsDecodeDirectly)

@@ -109,3 +109,36 @@ TEST(BundlexHost, ZipSlipEntryIsRefused)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"evil.txt"_s)));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(u"deep/evil.txt"_s)));
 }
+
+TEST(BundlexHost, SingleDeleteDestroyedAStreamedZip64Archive)
+{
+    // Written to a pipe with zip64 forced: 24-byte data descriptors, which
+    // the walk took for 16 and stopped after the first entry; delete then
+    // removed the whole file and reported "1 deleted".
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(u"z64.zip"_s);
+    testzip::pythonStreamedZip(archive, u"    for n in ('first.txt', 'second.txt', 'third.txt'):\n"
+                                        "        with z.open(n, 'w', force_zip64=True) as f:\n"
+                                        "            f.write(n.encode() * 10)\n"_s);
+    testzip::Output o = bundlex({u"list"_s, archive});
+    EXPECT_EQ(lines(o.out), testzip::zipinfoNames(archive));
+    o = bundlex({u"delete"_s, archive, u"first.txt"_s});
+    EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_EQ(testzip::zipinfoNames(archive), (QStringList{u"second.txt"_s, u"third.txt"_s}));
+    EXPECT_EQ(testzip::run(u"unzip"_s, {u"-tq"_s, archive}).exitCode, 0);
+}
+
+TEST(BundlexHost, NamedPipeAsTheArchiveHungTheListing)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"pipe.zip"_s);
+    ASSERT_EQ(testzip::run(u"mkfifo"_s, {fifo}).exitCode, 0);
+    for (const QString &command : {u"list"_s, u"extract"_s, u"delete"_s}) {
+        QStringList args{command, fifo};
+        if (command == u"delete"_s)
+            args << u"*"_s;
+        const testzip::Output o = bundlex(args); // run() gives up after 30 s
+        EXPECT_EQ(o.exitCode, 1) << command.toStdString();
+        EXPECT_TRUE(o.err.contains("not a regular file")) << o.err.toStdString();
+    }
+}

@@ -38,6 +38,10 @@ struct ParaFormat {
     int firstIndent = 0;  // \fi: first line, relative to \li
     int spaceBefore = 0;  // \sb
     int spaceAfter = 0;   // \sa
+    // \sl: 0 single; in twips, at least this much when positive, exactly
+    // when negative; with \slmult1, in 240ths of a single line instead.
+    int lineSpacing = 0;
+    bool lineMultiple = false;  // \slmult
     std::vector<TabStop> tabs;
     bool bullet = false;
     bool pageBreakBefore = false;
@@ -63,12 +67,26 @@ struct Object {
     std::optional<Picture> result;
 };
 
+// Where a picture or object stands when it floats beside the text of its
+// paragraph (a shape) instead of standing in a line, in twips.
+struct Float {
+    int left = 0;  // from the left edge of the text
+    int top = 0;   // below the top of its paragraph
+    int distL = 0, distT = 0, distR = 0, distB = 0;  // space kept to the text around it
+    bool operator==(const Float &) const = default;
+};
+
 // A piece of a paragraph: text in one format, or one picture or object.
 struct Inline {
     CharFormat format;
     std::u16string text;
     int picture = -1;  // index into Document::pictures
     int object = -1;   // index into Document::objects
+    // For a picture or an object: floating beside the text, and the two
+    // flags its attributes dialog sets.
+    std::optional<Float> floating;
+    bool fastDisplay = false;
+    bool saveAsData = true;
 };
 
 struct Paragraph {
@@ -99,6 +117,9 @@ struct Row {
     int gap = 108;  // \trgaph: half the space between cells
     int left = 0;   // \trleft
     std::vector<Cell> cells;
+    int spacing = 0;  // \trspdl + \trspdr: the space between two cells
+    int border = 0;   // \trbrdr*: the width of the table's own border and grid
+    std::optional<uint32_t> background;  // \trcbpat
 };
 
 struct Table {

@@ -37,6 +37,11 @@ enum class Dest {
     Object,
     ObjectResult,
     Bullet,  // {\*\pn ...}: only \pnlvlblt matters
+    ShapeInst,    // {\*\shpinst ...}: a shape's place and properties
+    ShapeProp,    // {\sp ...}: one property, a name and a value
+    ShapeName,    // {\sn ...}
+    ShapeValue,   // {\sv ...}: text, or the shape's picture
+    ObjectFlags,  // {\*\kalamoraobj ...}: the flags of the next picture or object
 };
 
 struct CharState {
@@ -64,6 +69,18 @@ struct FontInfo {
 
 struct CellDef {
     Cell cell;
+};
+
+// A shape being read: where it stands, its wrapping distances, its picture.
+struct ShapeState {
+    bool active = false;
+    size_t depth = 0;  // the stack's size inside the {\shp group
+    size_t firstInline = 0;  // the paragraph's inlines when the shape began
+    int left = 0, top = 0;
+    bool fromPage = false;  // \shpbxpage: left counts from the page's edge
+    Float floating;
+    std::string name, value;  // the property being read
+    std::optional<Picture> pib;
 };
 
 struct PictState {
@@ -198,6 +215,18 @@ private:
 
     // Pictures and objects.
     PictState m_pict;
+    ShapeState m_shape;
+    void finishShape();
+    // The flags of {\*\kalamoraobj}, for the picture or object that follows.
+    bool m_flagsPending = false;
+    bool m_fastDisplay = false;
+    bool m_saveAsData = true;
+    void takeFlags(Inline &in);
+    // The table row's own border, by side (top, left, bottom, right, inner
+    // horizontal, inner vertical), and the side a \brdr word applies to.
+    std::array<int, 6> m_rowSides{};
+    int m_rowSide = -1;
+    int m_spacingLeft = 0, m_spacingRight = 0;
     bool m_pictActive = false;
     size_t m_objectStart = 0;
     std::optional<Picture> m_objectResult;
@@ -287,6 +316,14 @@ void Reader::textChar(char16_t c)
             m_fontEntryName.clear();
         } else if (m_fontEntryName.size() < 256) {
             appendUtf8(m_fontEntryName, c);
+        }
+        break;
+    case Dest::ShapeName:
+    case Dest::ShapeValue:
+        if (m_shape.active) {
+            std::string &into = st().dest == Dest::ShapeName ? m_shape.name : m_shape.value;
+            if (into.size() < 64)
+                appendUtf8(into, c);
         }
         break;
     case Dest::ColorTable:
@@ -401,6 +438,20 @@ void Reader::closeGroup()
     const Dest parent = m_stack.back().dest;
     if (closing.dest == Dest::Pict && parent != Dest::Pict)
         finishPict(m_pos);
+    if (closing.dest == Dest::ShapeProp && parent == Dest::ShapeInst && m_shape.active) {
+        // Wrapping distances come in EMU, 635 to the twip.
+        const auto twips = [&] {
+            return static_cast<int>(std::clamp<long long>(std::atoll(m_shape.value.c_str()) / 635, 0, 32767));
+        };
+        if (m_shape.name == "dxWrapDistLeft") m_shape.floating.distL = twips();
+        else if (m_shape.name == "dyWrapDistTop") m_shape.floating.distT = twips();
+        else if (m_shape.name == "dxWrapDistRight") m_shape.floating.distR = twips();
+        else if (m_shape.name == "dyWrapDistBottom") m_shape.floating.distB = twips();
+        m_shape.name.clear();
+        m_shape.value.clear();
+    }
+    if (m_shape.active && m_stack.size() < m_shape.depth)
+        finishShape();
     if (closing.dest == Dest::FontEntry && parent == Dest::FontTable && !m_fontEntryName.empty()) {
         // A font entry whose name lacks the closing semicolon.
         textChar(u';');
@@ -426,6 +477,7 @@ void Reader::closeGroup()
             Inline in;
             in.format = resolve(m_stack.back().chr);
             in.object = static_cast<int>(m_doc.objects.size()) - 1;
+            takeFlags(in);
             m_para.inlines.push_back(std::move(in));
         }
     }
@@ -462,6 +514,11 @@ void Reader::finishPict(size_t end)
     if (pic.kind != "png" && pic.kind != "jpeg" && !m_eof)
         pic.raw.assign(m_in.substr(m_pictStart, end - m_pictStart));
     const Dest d = m_stack.back().dest;
+    if (d == Dest::ShapeValue) {
+        if (m_shape.active && m_shape.name == "pib" && !m_shape.pib)
+            m_shape.pib = std::move(pic);
+        return;
+    }
     if (d == Dest::Object || d == Dest::ObjectResult) {
         if (!m_objectResult)
             m_objectResult = std::move(pic);
@@ -478,7 +535,50 @@ void Reader::addPictureInline(Picture pic)
     Inline in;
     in.format = resolve(st().chr);
     in.picture = static_cast<int>(m_doc.pictures.size()) - 1;
+    takeFlags(in);
     m_para.inlines.push_back(std::move(in));
+}
+
+void Reader::takeFlags(Inline &in)
+{
+    if (!m_flagsPending)
+        return;
+    in.fastDisplay = m_fastDisplay;
+    in.saveAsData = m_saveAsData;
+    m_flagsPending = false;
+}
+
+// The end of a {\shp} group: its picture floats beside the paragraph's text;
+// without a picture of its own, the first picture or object its result put
+// into the paragraph floats instead. In a table cell it stands in the line.
+void Reader::finishShape()
+{
+    ShapeState shape = std::move(m_shape);
+    m_shape = ShapeState();
+    if (m_inTable) {
+        if (shape.pib && (!m_eof || shape.pib->kind == "png" || shape.pib->kind == "jpeg"))
+            addPictureInline(std::move(*shape.pib));
+        return;
+    }
+    Float f = shape.floating;
+    f.left = shape.left;
+    f.top = shape.top;
+    if (shape.fromPage)
+        f.left -= m_doc.page.marginL.value_or(1800);
+    if (shape.pib) {
+        if (m_eof && shape.pib->kind != "png" && shape.pib->kind != "jpeg")
+            return;
+        addPictureInline(std::move(*shape.pib));
+        m_para.inlines.back().floating = f;
+        return;
+    }
+    for (size_t i = shape.firstInline; i < m_para.inlines.size(); ++i) {
+        Inline &in = m_para.inlines[i];
+        if (in.picture >= 0 || in.object >= 0) {
+            in.floating = f;
+            return;
+        }
+    }
 }
 
 void Reader::endParagraph()
@@ -488,6 +588,7 @@ void Reader::endParagraph()
     m_para = Paragraph();
     m_para.format = p.format;
     m_para.format.pageBreakBefore = false;
+    m_flagsPending = false;
     if (m_pageBreakPending) {
         m_para.format.pageBreakBefore = true;
         m_pageBreakPending = false;
@@ -529,6 +630,12 @@ void Reader::endRow()
     Row row;
     row.gap = m_rowDef.gap;
     row.left = m_rowDef.left;
+    row.spacing = m_rowDef.spacing;
+    row.background = m_rowDef.background;
+    // A border on every side and between the cells is the table's own; one
+    // on some sides only stays with the cells.
+    if (std::all_of(m_rowSides.begin(), m_rowSides.end(), [&](int w) { return w > 0 && w == m_rowSides[0]; }))
+        row.border = m_rowSides[0];
     // Cells take the definitions in order; a row with more cells than
     // definitions (a broken table) gets widths continued from the last one.
     const size_t count = std::max(m_rowCells.size(), m_rowDef.cells.size());
@@ -546,6 +653,12 @@ void Reader::endRow()
         lastRight = c.right;
         if (i < m_rowCells.size())
             c.paragraphs = std::move(m_rowCells[i].paragraphs);
+        // What the cells repeat of the table's background and border is the
+        // table's, not their own.
+        if (row.background && c.shading == row.background)
+            c.shading.reset();
+        if (row.border > 0 && c.borders == Borders{row.border, row.border, row.border, row.border})
+            c.borders = Borders();
         if (c.paragraphs.empty())
             c.paragraphs.emplace_back();
         row.cells.push_back(std::move(c));
@@ -625,7 +738,7 @@ void Reader::controlSymbol(char c)
 // everything else takes the longer way through controlWord.
 bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
 {
-    enum Word { F, Fs, B, I, Ul, UlNone, Strike, Cf, Cb, Plain, Par, Pard, Intbl, Cell, Tab, Li, Ri, Fi, Sb, Sa,
+    enum Word { F, Fs, B, I, Ul, UlNone, Strike, Cf, Cb, Plain, Par, Pard, Intbl, Cell, Tab, Li, Ri, Fi, Sb, Sa, Sl, SlMult,
                 Ql, Qr, Qc, Qj, Ignored };
     static const std::unordered_map<std::string_view, Word> words = {
         {"f", F}, {"fs", Fs}, {"b", B}, {"i", I}, {"ul", Ul}, {"ulnone", UlNone}, {"strike", Strike},
@@ -638,7 +751,7 @@ bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
         {"langfenp", Ignored}, {"alang", Ignored}, {"ltrpar", Ignored}, {"nowidctlpar", Ignored},
         {"s", Ignored}, {"cs", Ignored}, {"insrsid", Ignored}, {"charrsid", Ignored}, {"rtlpar", Ignored},
         {"widctlpar", Ignored}, {"aspalpha", Ignored}, {"aspnum", Ignored}, {"faauto", Ignored},
-        {"adjustright", Ignored}, {"itap", Ignored}, {"slmult", Ignored}, {"sl", Ignored},
+        {"adjustright", Ignored}, {"itap", Ignored}, {"slmult", SlMult}, {"sl", Sl},
         {"noproof", Ignored}, {"kerning", Ignored}, {"ab", Ignored}, {"ai", Ignored}};
     const auto it = words.find(w);
     if (it == words.end())
@@ -695,6 +808,8 @@ bool Reader::fastBodyWord(std::string_view w, bool hasParam, int param)
     case Qr: pf.align = Align::Right; break;
     case Qc: pf.align = Align::Center; break;
     case Qj: pf.align = Align::Justify; break;
+    case Sl: pf.lineSpacing = std::clamp(hasParam ? param : 0, -maxLength, maxLength); break;
+    case SlMult: pf.lineMultiple = on; break;
     case Ignored: break;
     }
     return true;
@@ -736,7 +851,8 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "fonttbl") { enter(Dest::FontTable); return; }
     if (w == "colortbl") { enter(Dest::ColorTable); m_colors.clear(); return; }
     if (w == "pict") {
-        if (s.dest == Dest::Body || s.dest == Dest::Object || s.dest == Dest::ObjectResult) {
+        if (s.dest == Dest::Body || s.dest == Dest::Object || s.dest == Dest::ObjectResult
+            || s.dest == Dest::ShapeValue) {
             flushBytes();
             enter(Dest::Pict);
             m_pict = PictState();
@@ -762,6 +878,52 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     }
     if (w == "result") {
         enter(s.dest == Dest::Object ? Dest::ObjectResult : Dest::Skip);
+        return;
+    }
+    // Shapes: a picture that floats beside the text. What their result
+    // shows is read instead when the shape has no picture of its own.
+    if (w == "shp") {
+        if (s.dest == Dest::Body && !m_shape.active) {
+            flushBytes();
+            m_shape = ShapeState();
+            m_shape.active = true;
+            m_shape.depth = m_stack.size();
+            m_shape.firstInline = m_para.inlines.size();
+        }
+        return;
+    }
+    if (w == "shpinst" && s.dest == Dest::Body && m_shape.active && m_stack.size() == m_shape.depth + 1) {
+        enter(Dest::ShapeInst);
+        return;
+    }
+    if (w == "shprslt" && m_shape.active && m_shape.pib) {
+        enter(Dest::Skip);
+        return;
+    }
+    if (s.dest == Dest::ShapeInst) {
+        if (w == "sp") enter(Dest::ShapeProp);
+        else if (w == "shpleft") m_shape.left = length(param);
+        else if (w == "shptop") m_shape.top = length(param);
+        else if (w == "shpbxpage") m_shape.fromPage = true;
+        else if (w == "shpbxcolumn" || w == "shpbxmargin") m_shape.fromPage = false;
+        else if (star) enter(Dest::Skip);
+        return;
+    }
+    if (s.dest == Dest::ShapeProp) {
+        if (w == "sn") enter(Dest::ShapeName);
+        else if (w == "sv") enter(Dest::ShapeValue);
+        return;
+    }
+    if (star && w == "kalamoraobj" && s.dest == Dest::Body) {
+        enter(Dest::ObjectFlags);
+        m_flagsPending = true;
+        m_fastDisplay = false;
+        m_saveAsData = true;
+        return;
+    }
+    if (s.dest == Dest::ObjectFlags) {
+        if (w == "fastdisplay") m_fastDisplay = !hasParam || param != 0;
+        else if (w == "saveasdata") m_saveAsData = !hasParam || param != 0;
         return;
     }
     if (w == "shppict" || w == "fldrslt" || w == "shprslt")
@@ -949,10 +1111,25 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
         m_cellDef = Cell();
         m_borderSide = -1;
         m_rowBorder = false;
+        m_rowSides.fill(0);
+        m_rowSide = -1;
+        m_spacingLeft = m_spacingRight = 0;
+        return;
+    }
+    if (w == "trspdl" || w == "trspdr") {
+        (w == "trspdl" ? m_spacingLeft : m_spacingRight) = std::clamp(param, 0, 1440);
+        m_rowDef.spacing = m_spacingLeft + m_spacingRight;
+        return;
+    }
+    if (w == "trcbpat") {
+        if (param > 0 && param < static_cast<int>(m_colors.size()))
+            m_rowDef.background = m_colors[param];
         return;
     }
     if (w == "trgaph") { m_rowDef.gap = std::clamp(param, 0, 1440); return; }
     if (w == "trleft") { m_rowDef.left = length(param); return; }
+    if (w.substr(0, 2) == "cl")
+        m_rowSide = -1;
     if (w == "clbrdrt") { m_borderSide = 0; m_cellDef.borders.top = 15; return; }
     if (w == "clbrdrl") { m_borderSide = 1; m_cellDef.borders.left = 15; return; }
     if (w == "clbrdrb") { m_borderSide = 2; m_cellDef.borders.bottom = 15; return; }
@@ -960,6 +1137,13 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     if (w == "trbrdrt" || w == "trbrdrl" || w == "trbrdrb" || w == "trbrdrr" || w == "trbrdrh"
         || w == "trbrdrv") {
         m_borderSide = -1;
+        static constexpr std::string_view sides = "tlbrhv";
+        m_rowSide = static_cast<int>(sides.find(w.back()));
+        m_rowSides[m_rowSide] = 15;
+        return;
+    }
+    if (m_rowSide >= 0 && (w == "brdrw" || w == "brdrnone")) {
+        m_rowSides[m_rowSide] = w == "brdrnone" ? 0 : std::clamp(param, 0, 255);
         return;
     }
     if (w == "brdrw" || w == "brdrnone" || w == "brdrs") {

@@ -35,7 +35,9 @@ private:
     void paragraphFormat(const ParaFormat &f, bool inTable);
     void paragraphBody(const Paragraph &p);
     void picture(const Picture &pic);
+    void floating(const Inline &in);
     void table(const Table &t);
+    void addColor(std::optional<uint32_t> c);
     void hex(const std::string &data);
 
     const Document &m_doc;
@@ -53,12 +55,16 @@ void Writer::collectParagraph(const Paragraph &p)
             m_fontIndex[in.format.font] = static_cast<int>(m_fonts.size());
             m_fonts.push_back(in.format.font);
         }
-        for (auto c : {in.format.color, in.format.background}) {
-            if (c && !m_colorIndex.count(*c)) {
-                m_colorIndex[*c] = static_cast<int>(m_colors.size()) + 1;
-                m_colors.push_back(*c);
-            }
-        }
+        addColor(in.format.color);
+        addColor(in.format.background);
+    }
+}
+
+void Writer::addColor(std::optional<uint32_t> c)
+{
+    if (c && !m_colorIndex.count(*c)) {
+        m_colorIndex[*c] = static_cast<int>(m_colors.size()) + 1;
+        m_colors.push_back(*c);
     }
 }
 
@@ -74,11 +80,9 @@ void Writer::collect()
             continue;
         }
         for (const Row &r : b.table.rows) {
+            addColor(r.background);
             for (const Cell &c : r.cells) {
-                if (c.shading && !m_colorIndex.count(*c.shading)) {
-                    m_colorIndex[*c.shading] = static_cast<int>(m_colors.size()) + 1;
-                    m_colors.push_back(*c.shading);
-                }
+                addColor(c.shading);
                 for (const Paragraph &p : c.paragraphs)
                     collectParagraph(p);
             }
@@ -173,6 +177,10 @@ void Writer::paragraphFormat(const ParaFormat &f, bool inTable)
     if (f.firstIndent) num("\\fi", f.firstIndent);
     if (f.spaceBefore) num("\\sb", f.spaceBefore);
     if (f.spaceAfter) num("\\sa", f.spaceAfter);
+    if (f.lineSpacing) {
+        num("\\sl", f.lineSpacing);
+        num("\\slmult", f.lineMultiple ? 1 : 0);
+    }
     if (f.pageBreakBefore) m_out += "\\pagebb";
     for (const TabStop &t : f.tabs) {
         switch (t.kind) {
@@ -245,9 +253,22 @@ void Writer::paragraphBody(const Paragraph &p)
             num("\\chcbpat", bg);
         }
         m_out += ' ';
-        if (in.picture >= 0 && in.picture < static_cast<int>(m_doc.pictures.size())) {
+        const bool isPicture = in.picture >= 0 && in.picture < static_cast<int>(m_doc.pictures.size());
+        const bool isObject = in.object >= 0 && in.object < static_cast<int>(m_doc.objects.size());
+        if ((isPicture || isObject) && (in.fastDisplay || !in.saveAsData)) {
+            // The flags of the attributes dialog, in a group other readers skip.
+            m_out += "{\\*\\kalamoraobj";
+            if (in.fastDisplay)
+                m_out += "\\fastdisplay";
+            if (!in.saveAsData)
+                m_out += "\\saveasdata0";
+            m_out += '}';
+        }
+        if ((isPicture || isObject) && in.floating) {
+            floating(in);
+        } else if (isPicture) {
             picture(m_doc.pictures[in.picture]);
-        } else if (in.object >= 0 && in.object < static_cast<int>(m_doc.objects.size())) {
+        } else if (isObject) {
             const Object &o = m_doc.objects[in.object];
             if (!o.raw.empty())
                 m_out += o.raw;
@@ -260,12 +281,76 @@ void Writer::paragraphBody(const Paragraph &p)
     }
 }
 
+// A picture or object that floats beside the text: a shape placed from the
+// text's left edge and its paragraph's top, with the text flowing around it
+// at its distances. A picture is the shape's own; an object is what the
+// shape's result shows.
+void Writer::floating(const Inline &in)
+{
+    const Float &f = *in.floating;
+    const Picture *pic = in.picture >= 0 ? &m_doc.pictures[in.picture] : nullptr;
+    const Object *obj = in.object >= 0 ? &m_doc.objects[in.object] : nullptr;
+    const Picture *shown = pic ? pic : (obj->result ? &*obj->result : nullptr);
+    const int w = shown && shown->widthTwips > 0 ? shown->widthTwips : 1440;
+    const int h = shown && shown->heightTwips > 0 ? shown->heightTwips : 1440;
+    m_out += "{\\shp{\\*\\shpinst";
+    num("\\shpleft", f.left);
+    num("\\shptop", f.top);
+    num("\\shpright", f.left + w);
+    num("\\shpbottom", f.top + h);
+    m_out += "\\shpbxcolumn\\shpbxignore\\shpbypara\\shpbyignore\\shpwr2\\shpwrk0\\shpfblwtxt0\\shpz0\n";
+    const auto property = [&](const char *name, long long value) {
+        m_out += "{\\sp{\\sn ";
+        m_out += name;
+        num("}{\\sv ", value);
+        m_out += "}}";
+    };
+    property("shapeType", 75);  // a picture frame
+    // Distances in EMU, 635 to the twip.
+    property("dxWrapDistLeft", 635LL * f.distL);
+    property("dyWrapDistTop", 635LL * f.distT);
+    property("dxWrapDistRight", 635LL * f.distR);
+    property("dyWrapDistBottom", 635LL * f.distB);
+    if (pic) {
+        m_out += "{\\sp{\\sn pib}{\\sv ";
+        picture(*pic);
+        m_out += "}}";
+    }
+    m_out += '}';
+    if (obj) {
+        m_out += "{\\shprslt ";
+        if (!obj->raw.empty())
+            m_out += obj->raw;
+        else if (obj->result)
+            picture(*obj->result);
+        m_out += '}';
+    }
+    m_out += '}';
+}
+
 void Writer::table(const Table &t)
 {
     for (const Row &r : t.rows) {
         m_out += "\\trowd";
         num("\\trgaph", r.gap);
         num("\\trleft", r.left);
+        if (r.spacing > 0) {
+            // Each cell keeps half the space on each side; left and right
+            // (top and bottom) together make the whole.
+            num("\\trspdl", r.spacing / 2);
+            num("\\trspdt", r.spacing / 2);
+            num("\\trspdr", r.spacing - r.spacing / 2);
+            num("\\trspdb", r.spacing - r.spacing / 2);
+            m_out += "\\trspdfl3\\trspdft3\\trspdfr3\\trspdfb3";
+        }
+        if (r.border > 0) {
+            for (const char *side : {"\\trbrdrt", "\\trbrdrl", "\\trbrdrb", "\\trbrdrr", "\\trbrdrh", "\\trbrdrv"}) {
+                m_out += side;
+                num("\\brdrs\\brdrw", r.border);
+            }
+        }
+        if (r.background)
+            num("\\trcbpat", colorIndex(r.background));
         m_out += '\n';
         for (const Cell &c : r.cells) {
             if (c.mergeFirst) m_out += "\\clmgf";
@@ -281,8 +366,10 @@ void Writer::table(const Table &t)
                     num("\\brdrs\\brdrw", width);
                 }
             }
-            if (c.shading)
-                num("\\clcbpat", colorIndex(c.shading));
+            // Cells show the table's background as their own, for readers
+            // that know no row background.
+            if (c.shading || r.background)
+                num("\\clcbpat", colorIndex(c.shading ? c.shading : r.background));
             num("\\cellx", c.right);
         }
         m_out += '\n';

@@ -10,9 +10,12 @@
 // comes and the result; a progress bar goes to standard error once the work
 // takes longer than half a second. Exit status: 0 success, 1 failure (one
 // line on standard error), 2 bad arguments.
+//
+// No command needs a window, so the program runs without a widget
+// application and the factory hands it the windowless control.
 #include "bundlexcom.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,9 +25,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <QMetaProperty>
+
 #include <cstdio>
 #include <exception>
 #include <optional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -44,11 +50,17 @@ void printErr(const QString &text)
     std::fprintf(stderr, "bundlex: %s\n", text.toLocal8Bit().constData());
 }
 
+// Buffered: a listing of many thousand names is written in a few blocks.
+// In the terminal's encoding: UTF-8 on Unix, the ANSI code page on Windows.
 void printOut(const QString &text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+#if defined(Q_OS_WIN)
+    const QByteArray bytes = text.toLocal8Bit();
+#else
+    const QByteArray bytes = text.toUtf8();
+#endif
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
-    std::fflush(stdout);
 }
 
 std::optional<Options> parse(const QStringList &args)
@@ -112,7 +124,7 @@ QString findLibrary()
     if (!path.isEmpty() && QFileInfo::exists(path))
         return path;
     // Named in full: a bare "bundlex" beside this program is the program.
-    QLibrary local(QCoreApplication::applicationDirPath() + u"/libbundlex.so"_s);
+    QLibrary local(QCoreApplication::applicationDirPath() + u'/' + QLatin1StringView(BUNDLEX_LIBRARY_FILE));
     if (!local.load())
         throw std::runtime_error("cannot load the Bundlex library: " + local.errorString().toStdString());
     auto registerServer = reinterpret_cast<bundlex::DllRegisterServerFn>(local.resolve("DllRegisterServer"));
@@ -139,6 +151,7 @@ public:
         if (m_barShown)
             std::fputc('\n', stderr);
         m_barShown = false;
+        m_barPercentage = -1;
     }
 
 public slots:
@@ -160,13 +173,16 @@ private:
     {
         ++m_items;
         event(name + u' ' + QString::number(percentage) + u' ' + file);
-        if (m_clock.elapsed() > 500) {
+        // Drawn when the percentage moves, not for every file.
+        if (m_clock.elapsed() > 500 && percentage != m_barPercentage) {
+            std::fflush(stdout);
             constexpr int width = 40;
             const int filled = qBound(0, percentage * width / 100, width);
             std::fprintf(stderr, "\r[%s%s] %3d%%", QByteArray(filled, '#').constData(),
                          QByteArray(width - filled, ' ').constData(), int(percentage));
             std::fflush(stderr);
             m_barShown = true;
+            m_barPercentage = percentage;
         }
     }
     void complete(const QString &name, qint32 n)
@@ -178,6 +194,7 @@ private:
     bool m_quiet;
     int m_items = 0;
     bool m_barShown = false;
+    int m_barPercentage = -1;
     QElapsedTimer m_clock;
 };
 
@@ -191,19 +208,48 @@ void connectEvent(QObject *control, const char *signal, EventPrinter *printer, c
     QObject::connect(control, mo->method(s), printer, printer->metaObject()->method(r));
 }
 
-template <typename... Args>
-void call(QObject *control, const char *member, QGenericReturnArgument result, Args... args)
+// A member of the control found by name once and called many times. Each
+// argument travels under the type name that the member itself declares, as a
+// late-bound caller passes a value of the declared type (the enumerations are
+// 16-bit values).
+class Member
 {
-    if (!QMetaObject::invokeMethod(control, member, Qt::DirectConnection, result, args...))
-        throw std::runtime_error(std::string("the control has no member ") + member);
-}
+public:
+    Member(QObject *control, const char *name, int arguments) : m_control(control)
+    {
+        const QMetaObject *mo = control->metaObject();
+        for (int i = 0; i < mo->methodCount() && !m_method.isValid(); ++i) {
+            const QMetaMethod m = mo->method(i);
+            if (m.name() == name && m.parameterCount() == arguments)
+                m_method = m;
+        }
+        if (!m_method.isValid())
+            throw std::runtime_error(std::string("the control has no member ") + name);
+        for (int i = 0; i < arguments; ++i)
+            m_types.push_back(m_method.parameterTypeName(i));
+    }
 
-qint32 callCount(QObject *control, const char *member, auto... args)
-{
-    qint32 n = 0;
-    call(control, member, QGenericReturnArgument("qint32", &n), args...);
-    return n;
-}
+    template <typename Result, typename... Args>
+    Result call(Args *...args) const
+    {
+        static_assert(sizeof...(Args) <= 10, "QMetaMethod::invoke takes ten arguments at most");
+        Result result{};
+        const void *values[] = {args..., nullptr};
+        QGenericArgument a[10];
+        for (std::size_t i = 0; i < sizeof...(Args); ++i)
+            a[i] = QGenericArgument(m_types[i].constData(), values[i]);
+        if (!m_method.invoke(m_control, Qt::DirectConnection,
+                             QGenericReturnArgument(m_method.typeName(), &result), a[0], a[1], a[2], a[3],
+                             a[4], a[5], a[6], a[7], a[8], a[9]))
+            throw std::runtime_error("the control refused the call to " + m_method.name().toStdString());
+        return result;
+    }
+
+private:
+    QObject *m_control;
+    QMetaMethod m_method;
+    std::vector<QByteArray> m_types;
+};
 
 // Full paths for Add: the folder part made absolute, wildcards kept.
 QStringList absolutePatterns(const QStringList &patterns)
@@ -254,36 +300,38 @@ int run(const Options &o)
         throw std::runtime_error("the control has no Filename property");
 
     if (listing) {
-        const qint32 n = callCount(control.get(), "GetEntryNum");
+        const qint32 n = Member(control.get(), "GetEntryNum", 0).call<qint32>();
+        const Member getEntry(control.get(), "GetEntry", 1);
+        std::optional<QMetaProperty> filename;
         for (qint32 i = 1; i <= n; ++i) {
-            QObject *entry = nullptr;
-            call(control.get(), "GetEntry", QGenericReturnArgument("ZipFileEntry*", &entry),
-                 QGenericArgument("qint32", &i));
-            printOut(entry->property("Filename").toString());
+            QObject *entry = getEntry.call<QObject *>(&i);
+            if (!filename)
+                filename = entry->metaObject()->property(entry->metaObject()->indexOfProperty("Filename"));
+            printOut(filename->read(entry).toString());
         }
+        // The process ends here: freeing thousands of entries one by one
+        // would only delay the exit that reclaims them at once.
+        control.release();
         return 0;
     }
 
-    const qint16 action = 1;      // zipDefault
-    const bool yes = true, no = false;
+    qint16 action = 1; // zipDefault
+    bool yes = true, no = false;
     qint32 done = 0;
     QString verb;
     if (o.command == u"add"_s) {
-        const QStringList files = absolutePatterns(o.patterns);
-        done = callCount(control.get(), "Add", QGenericArgument("QStringList", &files),
-                         QGenericArgument("Bundlet::ZipAction", &action), QGenericArgument("bool", &no),
-                         QGenericArgument("bool", &no), QGenericArgument("bool", &no),
-                         QGenericArgument("Bundlet::ZipLevel", &o.level));
+        QStringList files = absolutePatterns(o.patterns);
+        qint16 level = o.level;
+        done = Member(control.get(), "Add", 6).call<qint32>(&files, &action, &no, &no, &no, &level);
         verb = u"added"_s;
     } else if (o.command == u"extract"_s) {
-        const QStringList files = o.patterns.isEmpty() ? QStringList{u"*"_s} : o.patterns;
-        const QString path = o.path.isEmpty() ? QDir::currentPath() : QDir(o.path).absolutePath();
-        done = callCount(control.get(), "Extract", QGenericArgument("QStringList", &files),
-                         QGenericArgument("Bundlet::ZipAction", &action), QGenericArgument("bool", &yes),
-                         QGenericArgument("bool", &yes), QGenericArgument("QString", &path));
+        QStringList files = o.patterns.isEmpty() ? QStringList{u"*"_s} : o.patterns;
+        QString path = o.path.isEmpty() ? QDir::currentPath() : QDir(o.path).absolutePath();
+        done = Member(control.get(), "Extract", 5).call<qint32>(&files, &action, &yes, &yes, &path);
         verb = u"extracted"_s;
     } else {
-        done = callCount(control.get(), "Delete", QGenericArgument("QStringList", &o.patterns));
+        QStringList patterns = o.patterns;
+        done = Member(control.get(), "Delete", 1).call<qint32>(&patterns);
         verb = u"deleted"_s;
     }
     printer.finishBar();
@@ -312,11 +360,7 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &
 int main(int argc, char **argv)
 {
     qInstallMessageHandler(quietQtMessages);
-    // The control is a widget but is never shown: no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const std::optional<Options> options = parse(QCoreApplication::arguments());
     if (!options) {
         std::fputs("usage: bundlex list|add|extract|delete ARCHIVE [PATTERN...] [--path DIR] [--level N]\n", stderr);

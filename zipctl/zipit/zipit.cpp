@@ -1,16 +1,14 @@
 #include "zipit.h"
 
+#include "extractfolder.h"
+
 #include <zip.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstring>
-#include <ctime>
-#include <fcntl.h>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -19,77 +17,6 @@ constexpr std::int16_t kSuccess = 1;
 constexpr std::int16_t kFailure = 0;
 
 enum Action : std::int16_t { Default = 1, Freshen = 2, Update = 3 };
-
-// The archive handle, discarded unless committed.
-class Archive
-{
-public:
-    Archive(const char *path, int flags)
-    {
-        int error = 0;
-        m_zip = zip_open(path, flags, &error);
-    }
-    ~Archive()
-    {
-        if (m_zip)
-            zip_discard(m_zip);
-    }
-    Archive(const Archive &) = delete;
-    Archive &operator=(const Archive &) = delete;
-
-    zip_t *get() const { return m_zip; }
-    explicit operator bool() const { return m_zip != nullptr; }
-
-    bool commit()
-    {
-        if (zip_close(m_zip) == 0) {
-            m_zip = nullptr;
-            return true;
-        }
-        return false;
-    }
-
-    // Raw bytes first (names come back exactly as the control read them),
-    // then the library's own decoding.
-    zip_int64_t locate(const char *name) const
-    {
-        zip_int64_t index = zip_name_locate(m_zip, name, ZIP_FL_ENC_RAW);
-        if (index < 0)
-            index = zip_name_locate(m_zip, name, 0);
-        return index;
-    }
-
-private:
-    zip_t *m_zip = nullptr;
-};
-
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    Fd &operator=(Fd &&other) noexcept
-    {
-        if (this != &other) {
-            if (m_fd >= 0)
-                ::close(m_fd);
-            m_fd = other.m_fd;
-            other.m_fd = -1;
-        }
-        return *this;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 std::vector<std::string> splitPath(std::string_view path)
 {
@@ -129,8 +56,10 @@ std::string dos83Part(const std::string &part)
     std::string base = clean(dot == std::string::npos || dot == 0 ? part : part.substr(0, dot), 8);
     std::string ext = dot == std::string::npos || dot == 0 ? std::string() : clean(part.substr(dot + 1), 3);
     if (base.empty())
-        base = "_";
-    return ext.empty() ? base : base + '.' + ext;
+        base.assign(1, '_');
+    if (!ext.empty())
+        base.append(1, '.').append(ext);
+    return base;
 }
 
 // The name an added file is stored under: its path made relative (leading
@@ -157,12 +86,6 @@ std::string entryNameFor(const char *file, bool storePath, bool dos83)
     return name;
 }
 
-// DOS times have two-second steps: within that, the two are the same age.
-bool olderThan(std::time_t older, std::time_t newer)
-{
-    return newer - older >= 2;
-}
-
 bool safeEntryName(const char *name)
 {
     const std::string_view n(name);
@@ -177,193 +100,235 @@ bool safeEntryName(const char *name)
     return true;
 }
 
-bool writeEntry(zip_t *za, zip_uint64_t index, int dirFd, const std::string &tempName)
-{
-    Fd out(::openat(dirFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!out.valid())
-        return false;
-    zip_file_t *zf = zip_fopen_index(za, index, 0);
-    if (!zf)
-        return false;
-    std::vector<char> buffer(1 << 16);
-    bool ok = true;
-    for (;;) {
-        const zip_int64_t n = zip_fread(zf, buffer.data(), buffer.size());
-        if (n < 0) { // read or CRC error
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        const char *p = buffer.data();
-        zip_int64_t left = n;
-        while (left > 0) {
-            const ssize_t w = ::write(out.get(), p, static_cast<std::size_t>(left));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                ok = false;
-                break;
-            }
-            p += w;
-            left -= w;
-        }
-        if (!ok)
-            break;
-    }
-    if (zip_fclose(zf) != 0)
-        ok = false;
-    return ok;
-}
-
 } // namespace
+
+struct ZipItBatch
+{
+    zip_t *zip = nullptr;
+    bool forChanges = false;
+    std::unique_ptr<zipit::ExtractFolder> folder; // the last destination, kept for the next entry
+    std::vector<char> buffer;
+
+    ~ZipItBatch()
+    {
+        if (zip)
+            zip_discard(zip);
+    }
+
+    // The entry at index, if it still holds the name the caller read.
+    bool holds(std::int64_t index, const char *storedName) const
+    {
+        if (index < 0 || index >= zip_get_num_entries(zip, 0) || !storedName)
+            return false;
+        const char *raw = zip_get_name(zip, zip_uint64_t(index), ZIP_FL_ENC_RAW);
+        return raw && std::strcmp(raw, storedName) == 0;
+    }
+
+    // The first entry stored under name, byte for byte; else the first whose
+    // name, decoded as the archive says, is name in UTF-8.
+    std::int64_t find(const char *name) const
+    {
+        const zip_int64_t n = zip_get_num_entries(zip, 0);
+        for (zip_int64_t i = 0; i < n; ++i) {
+            const char *raw = zip_get_name(zip, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+            if (raw && std::strcmp(raw, name) == 0)
+                return i;
+        }
+        return zip_name_locate(zip, name, 0);
+    }
+
+    zipit::ExtractFolder *destination(const char *path)
+    {
+        const std::string dest = path[0] ? path : ".";
+        if (!folder || folder->destination() != dest)
+            folder = std::make_unique<zipit::ExtractFolder>(dest);
+        return folder->valid() ? folder.get() : nullptr;
+    }
+};
 
 extern "C" {
 
-std::int16_t AddFile(const char *archive, const char *file, std::int16_t storePath, std::int16_t dos83,
-                     std::int16_t action, std::int16_t level)
+ZipItBatch *ZipItOpen(const char *archive, std::int16_t forChanges)
 {
-    if (!archive || !file || action < Default || action > Update || level < 0 || level > 9)
+    if (!archive || !archive[0])
+        return nullptr;
+    // A pipe or a device would block or be consumed: only regular files.
+    const zipit::FileStatus status = zipit::fileStatus(archive);
+    if (status.exists ? !status.regular : !forChanges)
+        return nullptr;
+    int error = 0;
+    zip_t *zip = zip_open(archive, forChanges ? ZIP_CREATE : ZIP_RDONLY, &error);
+    if (!zip)
+        return nullptr;
+    auto *batch = new ZipItBatch;
+    batch->zip = zip;
+    batch->forChanges = forChanges != 0;
+    return batch;
+}
+
+std::int16_t ZipItAdd(ZipItBatch *batch, const char *file, std::int16_t storePath, std::int16_t dos83,
+                      std::int16_t action, std::int16_t level)
+{
+    if (!batch || !batch->forChanges || !file || action < Default || action > Update || level < 0 || level > 9)
         return kFailure;
-    struct stat st {};
-    if (::stat(file, &st) != 0 || !S_ISREG(st.st_mode))
+    const zipit::FileStatus st = zipit::fileStatus(file);
+    if (!st.regular)
         return kFailure;
     const std::string name = entryNameFor(file, storePath != 0, dos83 != 0);
     if (name.empty())
         return kFailure;
 
-    Archive za(archive, ZIP_CREATE);
-    if (!za)
-        return kFailure;
-    const zip_int64_t existing = za.locate(name.c_str());
+    zip_t *za = batch->zip;
+    const zip_int64_t existing = zip_name_locate(za, name.c_str(), 0);
     if (existing >= 0 && action != Default) {
         zip_stat_t zs;
         zip_stat_init(&zs);
-        if (zip_stat_index(za.get(), existing, 0, &zs) != 0 || !(zs.valid & ZIP_STAT_MTIME))
+        if (zip_stat_index(za, zip_uint64_t(existing), 0, &zs) != 0 || !(zs.valid & ZIP_STAT_MTIME))
             return kFailure;
-        if (!olderThan(zs.mtime, st.st_mtime))
+        // DOS times have two-second steps: within that, the two are the same age.
+        if (st.mtime - zs.mtime < 2)
             return kFailure; // up to date: nothing added
     } else if (existing < 0 && action == Freshen) {
         return kFailure;
     }
 
-    zip_source_t *src = zip_source_file(za.get(), file, 0, -1);
+    zip_source_t *src = zip_source_file(za, file, 0, -1);
     if (!src)
         return kFailure;
     zip_int64_t index = existing;
     if (existing >= 0) {
-        if (zip_file_replace(za.get(), existing, src, 0) != 0) {
+        if (zip_file_replace(za, zip_uint64_t(existing), src, 0) != 0) {
             zip_source_free(src);
             return kFailure;
         }
     } else {
-        index = zip_file_add(za.get(), name.c_str(), src, ZIP_FL_ENC_GUESS);
+        index = zip_file_add(za, name.c_str(), src, ZIP_FL_ENC_GUESS);
         if (index < 0) {
             zip_source_free(src);
             return kFailure;
         }
     }
     const zip_int32_t method = level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    if (zip_set_file_compression(za.get(), index, method, static_cast<zip_uint32_t>(level)) != 0)
+    if (zip_set_file_compression(za, zip_uint64_t(index), method, zip_uint32_t(level)) != 0)
         return kFailure;
-    zip_file_set_mtime(za.get(), index, st.st_mtime, 0);
-    return za.commit() ? kSuccess : kFailure;
+    zip_file_set_mtime(za, zip_uint64_t(index), st.mtime, 0);
+    return kSuccess;
+}
+
+std::int16_t ZipItExtract(ZipItBatch *batch, std::int64_t index, const char *storedName, const char *outputName,
+                          const char *destPath, std::int16_t usePath, std::int16_t overwrite, std::int16_t action)
+{
+    if (!batch || !outputName || !destPath || action < Default || action > Update)
+        return kFailure;
+    if (!batch->holds(index, storedName) || !safeEntryName(outputName))
+        return kFailure;
+    zip_t *za = batch->zip;
+    zip_stat_t zs;
+    zip_stat_init(&zs);
+    if (zip_stat_index(za, zip_uint64_t(index), 0, &zs) != 0)
+        return kFailure;
+
+    const std::string_view name(outputName);
+    const bool folderEntry = name.back() == '/' || name.back() == '\\';
+    std::vector<std::string> parts = splitPath(name);
+    if (parts.empty() || (!usePath && folderEntry))
+        return kFailure;
+    zipit::Placement p;
+    if (!folderEntry) {
+        p.leaf = std::move(parts.back());
+        parts.pop_back();
+    }
+    if (usePath)
+        p.folders = std::move(parts);
+    if (zs.valid & ZIP_STAT_MTIME)
+        p.mtime = zs.mtime;
+    p.existing = action != Default ? zipit::Existing::ReplaceIfOlder
+        : overwrite            ? zipit::Existing::Replace
+                               : zipit::Existing::Keep;
+    p.mustExist = action == Freshen;
+
+    zipit::ExtractFolder *folder = batch->destination(destPath);
+    if (!folder)
+        return kFailure;
+    const bool placed = folder->place(p, [&](const zipit::Sink &sink) {
+        zip_file_t *zf = zip_fopen_index(za, zip_uint64_t(index), 0);
+        if (!zf)
+            return false;
+        batch->buffer.resize(1 << 16);
+        bool ok = true;
+        for (;;) {
+            const zip_int64_t n = zip_fread(zf, batch->buffer.data(), batch->buffer.size());
+            if (n <= 0) {
+                ok = n == 0; // below 0: a read or CRC error
+                break;
+            }
+            if (!sink(batch->buffer.data(), std::size_t(n))) {
+                ok = false;
+                break;
+            }
+        }
+        return zip_fclose(zf) == 0 && ok;
+    });
+    return placed ? kSuccess : kFailure;
+}
+
+std::int16_t ZipItDelete(ZipItBatch *batch, std::int64_t index, const char *storedName)
+{
+    if (!batch || !batch->forChanges || !batch->holds(index, storedName))
+        return kFailure;
+    return zip_delete(batch->zip, zip_uint64_t(index)) == 0 ? kSuccess : kFailure;
+}
+
+std::int16_t ZipItClose(ZipItBatch *batch, std::int16_t save)
+{
+    if (!batch)
+        return kFailure;
+    std::int16_t result = kSuccess;
+    if (save && batch->forChanges) {
+        // zip_close writes a temporary file and renames it over the
+        // archive; on failure the handle stays open and is discarded.
+        if (zip_close(batch->zip) == 0)
+            batch->zip = nullptr;
+        else
+            result = kFailure;
+    }
+    delete batch;
+    return result;
+}
+
+std::int16_t AddFile(const char *archive, const char *file, std::int16_t storePath, std::int16_t dos83,
+                     std::int16_t action, std::int16_t level)
+{
+    ZipItBatch *batch = ZipItOpen(archive, 1);
+    const bool added = ZipItAdd(batch, file, storePath, dos83, action, level) != kFailure;
+    return ZipItClose(batch, added) != kFailure && added ? kSuccess : kFailure;
 }
 
 std::int16_t ExtractFile(const char *archive, const char *entryName, const char *destPath, std::int16_t usePath,
                          std::int16_t overwrite, std::int16_t action)
 {
-    if (!archive || !entryName || !destPath || action < Default || action > Update)
+    if (!entryName)
         return kFailure;
-    if (!safeEntryName(entryName))
+    ZipItBatch *batch = ZipItOpen(archive, 0);
+    if (!batch)
         return kFailure;
-    Archive za(archive, ZIP_RDONLY);
-    if (!za)
-        return kFailure;
-    const zip_int64_t index = za.locate(entryName);
-    if (index < 0)
-        return kFailure;
-    zip_stat_t zs;
-    zip_stat_init(&zs);
-    if (zip_stat_index(za.get(), index, 0, &zs) != 0)
-        return kFailure;
-
-    const std::string_view name(entryName);
-    const bool folderEntry = name.back() == '/' || name.back() == '\\';
-    std::vector<std::string> parts = splitPath(name);
-    if (parts.empty())
-        return kFailure;
-    if (!usePath) {
-        if (folderEntry)
-            return kFailure;
-        parts.erase(parts.begin(), parts.end() - 1);
-    }
-
-    // Destination folder first (created when missing, followed if a link:
-    // the caller chose it), then every folder of the entry, refusing links.
-    std::string dest = destPath[0] ? destPath : ".";
-    {
-        std::string built;
-        for (std::size_t i = 0; i < dest.size(); ++i) {
-            built += dest[i];
-            if ((dest[i] == '/' && i > 0) || i + 1 == dest.size())
-                ::mkdir(built.c_str(), 0755);
-        }
-    }
-    Fd dir(::open(dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.valid())
-        return kFailure;
-    const std::size_t folders = folderEntry ? parts.size() : parts.size() - 1;
-    for (std::size_t i = 0; i < folders; ++i) {
-        if (::mkdirat(dir.get(), parts[i].c_str(), 0755) != 0 && errno != EEXIST)
-            return kFailure;
-        Fd next(::openat(dir.get(), parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!next.valid())
-            return kFailure; // a link (ELOOP) or a file in the way
-        dir = std::move(next);
-    }
-    if (folderEntry)
-        return kSuccess;
-
-    const std::string &leaf = parts.back();
-    struct stat existing {};
-    const bool exists = ::fstatat(dir.get(), leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-    if (exists) {
-        if (!S_ISREG(existing.st_mode))
-            return kFailure; // never write through a link or over a folder
-        const bool older = (zs.valid & ZIP_STAT_MTIME) && olderThan(existing.st_mtime, zs.mtime);
-        if (action == Default ? overwrite == 0 : !older)
-            return kFailure;
-    } else if (action == Freshen) {
-        return kFailure;
-    }
-
-    const std::string tempName = "." + leaf + ".zipit-" + std::to_string(::getpid());
-    if (!writeEntry(za.get(), static_cast<zip_uint64_t>(index), dir.get(), tempName)) {
-        ::unlinkat(dir.get(), tempName.c_str(), 0);
-        return kFailure;
-    }
-    if (zs.valid & ZIP_STAT_MTIME) {
-        const struct timespec times[2] = {{zs.mtime, 0}, {zs.mtime, 0}};
-        ::utimensat(dir.get(), tempName.c_str(), times, AT_SYMLINK_NOFOLLOW);
-    }
-    if (::renameat(dir.get(), tempName.c_str(), dir.get(), leaf.c_str()) != 0) {
-        ::unlinkat(dir.get(), tempName.c_str(), 0);
-        return kFailure;
-    }
-    return kSuccess;
+    const std::int64_t index = batch->find(entryName);
+    const char *stored = index >= 0 ? zip_get_name(batch->zip, zip_uint64_t(index), ZIP_FL_ENC_RAW) : nullptr;
+    const std::int16_t result = ZipItExtract(batch, index, stored, entryName, destPath, usePath, overwrite, action);
+    ZipItClose(batch, 0);
+    return result;
 }
 
 std::int16_t DeleteFile(const char *archive, const char *entryName)
 {
-    if (!archive || !entryName)
+    if (!entryName)
         return kFailure;
-    Archive za(archive, 0);
-    if (!za)
+    ZipItBatch *batch = ZipItOpen(archive, 1);
+    if (!batch)
         return kFailure;
-    const zip_int64_t index = za.locate(entryName);
-    if (index < 0 || zip_delete(za.get(), static_cast<zip_uint64_t>(index)) != 0)
-        return kFailure;
-    return za.commit() ? kSuccess : kFailure;
+    const std::int64_t index = batch->find(entryName);
+    const char *stored = index >= 0 ? zip_get_name(batch->zip, zip_uint64_t(index), ZIP_FL_ENC_RAW) : nullptr;
+    const bool deleted = ZipItDelete(batch, index, stored) != kFailure;
+    return ZipItClose(batch, deleted) != kFailure && deleted ? kSuccess : kFailure;
 }
 }

@@ -127,7 +127,7 @@ TEST_F(HindiRTFTest, LangModeAndEngineStateAreSharedByEveryInstance)
     EXPECT_EQ(first.Text(), u"ueLrs"_s);
 }
 
-TEST_F(HindiRTFTest, HeldCtrlCInsertsAndRemovesExactlyOneSpace)
+TEST_F(HindiRTFTest, HeldCtrlCNeverChangesTheText)
 {
     HindiRTF control;
     control.show();
@@ -148,7 +148,7 @@ TEST_F(HindiRTFTest, HeldCtrlCInsertsAndRemovesExactlyOneSpace)
     EXPECT_EQ(QApplication::clipboard()->text(), u" abc"_s);
     sendCtrl(edit, QEvent::KeyRelease, Qt::Key_C, false);
 
-    EXPECT_EQ(texts, (QStringList{u"x abcx"_s, u"xabcx"_s}));
+    EXPECT_EQ(texts, QStringList()); // the space is the clipboard's only
     EXPECT_EQ(control.Text(), u"xabcx"_s);
     EXPECT_EQ(control.SelStart(), 1);
     EXPECT_EQ(control.SelLength(), 3);
@@ -308,3 +308,75 @@ TEST_F(HindiRTFTest, AboutShowsANotice)
 }
 
 #include "test_control.moc"
+
+// Copy, cut and paste of a whole line by keys, in both Hindi layouts and
+// with the engine off: a copy leaves the text alone, a cut removes exactly
+// the selection, a paste puts exactly the clipboard in its place.
+TEST_F(HindiRTFTest, CopyOrCutOfALineStartSelectionDeletedText)
+{
+    struct Row {
+        const char *layout;
+        int langMode;
+    };
+    for (const Row row : {Row{"Rom", 1}, Row{"Rem", 1}, Row{"Rom", 0}}) {
+        for (const Qt::Key key : {Qt::Key_C, Qt::Key_X, Qt::Key_V}) {
+            SCOPED_TRACE(testing::Message() << row.layout << " LangMode " << row.langMode << " key " << char(key));
+            SettingsStore().writeString(u"Layout"_s, QString::fromLatin1(row.layout));
+            HindiRTF control;
+            control.setLangMode(row.langMode);
+            control.show();
+            QTextEdit *edit = inner(control);
+            QTest::keyClicks(edit, u"kamal"_s);
+            QTest::keyClick(edit, Qt::Key_Return);
+            QTest::keyClicks(edit, u"ghar"_s);
+            QTest::keyClick(edit, Qt::Key_Home);
+            QTest::keyClick(edit, Qt::Key_End, Qt::ShiftModifier);
+            const QString before = control.Text();
+            const int start = control.SelStart();
+            const QString selected = control.SelText();
+            ASSERT_EQ(before.mid(start), selected);
+            QApplication::clipboard()->setText(u"xy"_s);
+            QTest::keyClick(edit, key, Qt::ControlModifier);
+            if (key == Qt::Key_C) {
+                EXPECT_EQ(control.Text().toStdString(), before.toStdString());
+                EXPECT_EQ(control.SelText().toStdString(), selected.toStdString());
+                EXPECT_EQ(QApplication::clipboard()->text().toStdString(), (u" "_s + selected).toStdString());
+            } else if (key == Qt::Key_X) {
+                EXPECT_EQ(control.Text().toStdString(), before.left(start).toStdString());
+                EXPECT_EQ(QApplication::clipboard()->text().toStdString(), (u" "_s + selected).toStdString());
+            } else {
+                EXPECT_EQ(control.Text().toStdString(), (before.left(start) + u"xy"_s).toStdString());
+            }
+        }
+    }
+}
+
+// Ctrl+C with a click elsewhere before C comes up, with Ctrl up first, or
+// with the key coming up over another widget: the text stays as it was.
+TEST_F(HindiRTFTest, TheClipboardSpaceRestoreDeletedARealCharacter)
+{
+    enum End { ClickThenRelease, CtrlFirst, ReleasedElsewhere };
+    for (const End end : {ClickThenRelease, CtrlFirst, ReleasedElsewhere}) {
+        SCOPED_TRACE(int(end));
+        HindiRTF control, other;
+        control.show();
+        QTextEdit *edit = inner(control);
+        control.setText(u"hello world"_s);
+        control.setSelStart(0);
+        control.setSelLength(5);
+        sendCtrl(edit, QEvent::KeyPress, Qt::Key_C, false);
+        if (end == ClickThenRelease) {
+            control.setSelStart(9);
+            sendCtrl(edit, QEvent::KeyRelease, Qt::Key_C, false);
+        } else if (end == CtrlFirst) {
+            QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+            QCoreApplication::sendEvent(edit, &ctrlUp);
+            QKeyEvent cUp(QEvent::KeyRelease, Qt::Key_C, Qt::NoModifier, u"c"_s);
+            QCoreApplication::sendEvent(edit, &cUp);
+        } else {
+            sendCtrl(inner(other), QEvent::KeyRelease, Qt::Key_C, false);
+        }
+        EXPECT_EQ(control.Text().toStdString(), "hello world");
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), " hello");
+    }
+}

@@ -197,6 +197,47 @@ TEST_F(HindiRTFFormTest, SavedFormKeepsEveryPersistedProperty)
     EXPECT_EQ(HindiRTF().LangMode(), 0); // the saved value holds for every instance
 }
 
+// A form writes the control's properties in whatever order its file holds
+// them (a saved form's order changes from run to run), the selection
+// members among them. Every order gives the same control.
+TEST_F(HindiRTFFormTest, SavedFormLoadDependedOnThePropertyOrder)
+{
+    auto element = [](const QString &name) {
+        const QVariant v = changedValues().value(name);
+        QString value;
+        if (v.typeId() == QMetaType::UInt)
+            value = u"<UInt>%1</UInt>"_s.arg(v.toUInt());
+        else if (v.typeId() == QMetaType::Bool)
+            value = v.toBool() ? u"<bool>true</bool>"_s : u"<bool>false</bool>"_s;
+        else if (v.typeId() == QMetaType::QString)
+            value = u"<string>%1</string>"_s.arg(v.toString());
+        else
+            value = u"<number>%1</number>"_s.arg(v.toInt());
+        return u"<property name=\"%1\">%2</property>"_s.arg(name, value);
+    };
+    QStringList names = changedValues().keys();
+    names << u"SelStart"_s << u"SelLength"_s;
+    unsigned seed = 7;
+    for (int round = 0; round < 12; ++round) {
+        // A fixed family of shuffles: the selection members land anywhere.
+        for (qsizetype i = names.size() - 1; i > 0; --i) {
+            seed = seed * 1103515245u + 12345u;
+            names.swapItemsAt(i, qsizetype((seed >> 8) % unsigned(i + 1)));
+        }
+        QString properties;
+        for (const QString &name : std::as_const(names))
+            properties += name.startsWith(u"Sel"_s) ? u"<property name=\"%1\"><number>0</number></property>"_s.arg(name)
+                                                     : element(name);
+        HindiRTF().setLangMode(1);
+        std::unique_ptr<QWidget> form = loadForm(formWith(properties));
+        ASSERT_TRUE(form);
+        QObject *control = form->findChild<QWidget *>(u"hindi"_s);
+        ASSERT_NE(control, nullptr);
+        SCOPED_TRACE(names.join(u' ').toStdString());
+        expectChanged(control);
+    }
+}
+
 TEST_F(HindiRTFFormTest, FormPropertiesApplyInTheSavedOrder)
 {
     // SelText stands first in the file but is inserted after Text; the

@@ -1,17 +1,26 @@
-#include "measurement.h"
+#include "dialogunits.h"
 
 #include "uihooks.h"
 
 #include <cctype>
 #include <cfenv>
-#include <cstdlib>
-#include <string>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 using namespace Qt::StringLiterals;
 
-namespace format {
+namespace textengine {
+
+namespace {
+
+int twipsPerUnit()
+{
+    return measurementUnit() == 2 ? 567 : 1440;
+}
+
+} // namespace
 
 double leadingNumber(const QString &text)
 {
@@ -60,17 +69,7 @@ double leadingNumber(const QString &text)
     return std::isfinite(v) ? v : 0.0;
 }
 
-int twipsPerUnit()
-{
-    return textengine::measurementUnit() == 2 ? 567 : 1440;
-}
-
-QString unitLabel()
-{
-    return textengine::measurementUnit() == 2 ? u"cm"_s : u"inch"_s;
-}
-
-} // namespace format
+} // namespace textengine
 
 int DlgString2Twips(const QString &text)
 {
@@ -78,7 +77,7 @@ int DlgString2Twips(const QString &text)
     const qsizetype comma = copy.indexOf(u',');
     if (comma >= 0)
         copy[comma] = u'.';
-    const double twips = format::leadingNumber(copy) * format::twipsPerUnit();
+    const double twips = textengine::leadingNumber(copy) * textengine::twipsPerUnit();
     constexpr double lo = std::numeric_limits<int>::min();
     constexpr double hi = std::numeric_limits<int>::max();
     if (twips <= lo)
@@ -95,7 +94,7 @@ int DlgString2Twips(const QString &text)
 
 QString Twips2DlgString(float twips)
 {
-    const float value = (twips + 0.0005f) / float(format::twipsPerUnit());
+    const float value = (twips + 0.0005f) / float(textengine::twipsPerUnit());
     QString s = QString::number(double(value), 'f', 2);
     if (s == u"-0.00"_s)
         s = u"0.00"_s;

@@ -1,0 +1,18 @@
+#include "widgetentry.h"
+
+#include "aboutdialog.h"
+#include "bundlet.h"
+
+extern "C" {
+
+BUNDLET_WIDGET_EXPORT QObject *BundletCreateWidget(QWidget *parent)
+{
+    return new Bundlet(parent);
+}
+
+BUNDLET_WIDGET_EXPORT void BundletShowAbout(QWidget *parent)
+{
+    BundlexAboutDialog dialog(parent);
+    dialog.exec();
+}
+}

@@ -133,15 +133,17 @@ bool run(World &w, Rng &r, const Command &cmd)
     default: {
         w.note += u" by pop-up"_s;
         // The pop-up's item runs the Edit menu's: offered while that one is
-        // disabled, it does nothing.
+        // disabled, it does nothing. (Whether it was enabled is read before
+        // it runs: a Cut leaves no selection, and Cut disabled.)
         QAction *item = c.*cmd.popup;
         QAction *runs = c.*cmd.menu;
+        const bool enabled = runs->isEnabled();
         if (!w.choosePopup(item))
             return false;
-        w.check(runs->isEnabled(), u"popup-runs-disabled-command"_s,
+        w.check(enabled, u"popup-runs-disabled-command"_s,
                 u"the pop-up offered %1, and the Edit menu's command it runs is disabled"_s
                     .arg(QLatin1StringView(cmd.name)));
-        return runs->isEnabled();
+        return enabled;
     }
     }
 }
@@ -810,29 +812,47 @@ void checkSavedOnClose(World &w, const QString &path, const QString &text, const
             u"%1 did not keep %2"_s.arg(QFileInfo(path).fileName(), quoted(text.left(40))));
 }
 
+// Closing a document or the program closes the find window first (that
+// document's, or any), and its edits go back into their document, also when
+// the close is then cancelled.
+void findWindowClosesFirst(World &w, const frmDocument *closing)
+{
+    if (!w.findDoc || !w.findRef || (closing && w.findDoc != closing))
+        return;
+    DocRef &r = w.ref(w.findDoc);
+    if (*w.findRef != r.text) {
+        r.undoTo.reset();
+        r.redoTo.reset();
+        r.viewSwitched = r.clipboardStepped = false;
+        r.text = *w.findRef;
+        r.history.append(r.text);
+    }
+    w.findRef.reset();
+    w.findDoc = nullptr;
+}
+
 void closeDocument(World &w, Rng &r)
 {
     frmDocument *d = w.doc();
     QString path;
     const auto answer = planClose(w, r, d, &path);
+    const bool findingHere = w.findDoc == d;
+    findWindowClosesFirst(w, d);
     const QString text = w.ref(d).text;
     w.note = u"close %1 answering %2"_s.arg(d->windowTitle(),
                                             answer == QMessageBox::Yes  ? u"Yes"_s
                                             : answer == QMessageBox::No ? u"No"_s
                                                                         : u"Cancel"_s);
-    const bool findingHere = w.findDoc == d;
     QPointer<frmDocument> closing = d;
     if (answer != QMessageBox::Cancel)
         w.forget(d);
     qobject_cast<QMdiSubWindow *>(d->parentWidget())->close();
     w.settle();
+    if (findingHere)
+        w.check(!w.find(), u"find-outlives-document"_s, u"the find window stayed open after its document closed"_s);
     if (answer == QMessageBox::Cancel)
         return;
     w.check(!closing || !w.docs().contains(closing.data()), u"close"_s, u"the document stayed open"_s);
-    if (findingHere) {
-        w.check(!w.find(), u"find-outlives-document"_s, u"the find window stayed open after its document closed"_s);
-        w.findRef.reset();
-    }
     if (answer == QMessageBox::Yes)
         checkSavedOnClose(w, path, text, u"close"_s);
 }
@@ -849,11 +869,9 @@ void exitProgram(World &w, Rng &r)
     };
     std::vector<Plan> plans;
     w.note = u"exit answering"_s;
+    findWindowClosesFirst(w, nullptr);
     for (frmDocument *d : docs) {
         Plan p{d, w.ref(d).text, {}, QMessageBox::No};
-        // With the find window open the document's text is the find copy's.
-        if (w.findDoc == d && w.findRef)
-            p.text = *w.findRef;
         p.answer = planClose(w, r, d, &p.path);
         w.note += p.answer == QMessageBox::Yes ? u" Yes"_s : p.answer == QMessageBox::No ? u" No"_s : u" Cancel"_s;
         plans.push_back(p);
@@ -880,8 +898,6 @@ void exitProgram(World &w, Rng &r)
         return;
     }
     w.check(!w.main().isVisible(), u"exit"_s, u"the program did not end"_s);
-    w.findRef.reset();
-    w.findDoc = nullptr;
     w.restart();
 }
 

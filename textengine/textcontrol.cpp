@@ -337,13 +337,18 @@ void TextControl::setSelText(const QString &text)
         c.beginEditBlock();
         writeText(c, text);
         c.endEditBlock();
-        // Inside a key's edit block the layout still shows the paragraph as
-        // it was, and placing the caret measures its old lines: on a
-        // justified paragraph left empty that reads past its end (a crash).
-        if (m_keyDepth > 0)
-            document()->markContentsDirty(c.block().position(), c.block().length());
-        setTextCursor(c);
+        placeCaretAfterEdit(c);
     });
+}
+
+void TextControl::placeCaretAfterEdit(const QTextCursor &c)
+{
+    // Inside a key's edit block the layout still shows the paragraph as it
+    // was, and placing the caret measures its old lines: on a justified
+    // paragraph left empty that reads past its end (a crash).
+    if (m_keyDepth > 0)
+        document()->markContentsDirty(c.block().position(), c.block().length());
+    setTextCursor(c);
 }
 
 QString TextControl::Text() const
@@ -1051,7 +1056,7 @@ bool TextControl::cutWithLead(const QString &lead)
     ownEdit([&] {
         QTextCursor c = textCursor();
         c.removeSelectedText();
-        setTextCursor(c);
+        placeCaretAfterEdit(c);
     });
     return true;
 }

@@ -309,6 +309,8 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    // Makes `c`, which has just edited the document, the caret.
+    void placeCaretAfterEdit(const QTextCursor &c);
     // Runs `edit` as a change of the control's own: the document's own
     // change signal is ignored meanwhile and Change is raised once after it.
     template <typename F> void ownEdit(F &&edit)

@@ -40,6 +40,21 @@ TEST_F(SoakRegression, JustifiedParagraphEmptiedByAHindiKeyCrashes)
     EXPECT_EQ(w.rtf()->AlignMent(), textengine::TextControl::AlignJustify);
 }
 
+TEST_F(SoakRegression, CutOfAWholeJustifiedParagraphCrashes)
+{
+    for (QAction *cut : {commands().mnuEditCut, static_cast<QAction *>(nullptr)}) {
+        type(u"\t2"_s);
+        w.chooseMenu(commands().mnuAlignJustify);
+        w.key(Qt::Key_A, Qt::ControlModifier);
+        if (cut)
+            w.chooseMenu(cut);
+        else
+            w.key(Qt::Key_X, Qt::ControlModifier);
+        EXPECT_EQ(w.rtf()->Text(), QString());
+        EXPECT_EQ(w.clipboardText().trimmed(), u"2"_s);
+    }
+}
+
 TEST_F(SoakRegression, PageBreakByCtrlEnterOrMenuRecursesUntilTheStackOverflows)
 {
     type(u"12"_s);

@@ -1146,6 +1146,17 @@ void TextControl::mousePressEvent(QMouseEvent *event)
     QTextEdit::mousePressEvent(event);
 }
 
+void TextControl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double-click where there is no word ends the selection without any
+    // signal of the selection's (the caret stays where it was): say so, for
+    // the commands that follow it.
+    const bool selected = textCursor().hasSelection();
+    QTextEdit::mouseDoubleClickEvent(event);
+    if (selected && !textCursor().hasSelection())
+        Q_EMIT copyAvailable(false);
+}
+
 void TextControl::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPointF p = mousePoint(event);

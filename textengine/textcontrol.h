@@ -303,6 +303,7 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     // Paste and drop. Data that holds no text (an empty clipboard, another
     // program's private format) inserts nothing.
     bool canInsertFromMimeData(const QMimeData *source) const override;

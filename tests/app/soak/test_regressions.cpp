@@ -55,6 +55,21 @@ TEST_F(SoakRegression, CutOfAWholeJustifiedParagraphCrashes)
     }
 }
 
+TEST_F(SoakRegression, DoubleClickBelowTheTextEndsTheSelectionButLeavesCutAndCopyEnabled)
+{
+    type(u"92\t"_s);
+    w.typeKey(Qt::Key_Return);
+    w.chooseMenu(commands().mnuEditSelectAll);
+    ASSERT_TRUE(commands().mnuEditCopy->isEnabled());
+    QWidget *area = w.visible()->viewport();
+    const QPoint below(area->width() / 10, area->height() - 10);
+    QTest::mouseDClick(area, Qt::LeftButton, {}, below);
+    QTest::mouseRelease(area, Qt::LeftButton, {}, below);
+    EXPECT_EQ(w.rtf()->SelLength(), 0);
+    EXPECT_FALSE(commands().mnuEditCopy->isEnabled());
+    EXPECT_FALSE(commands().mnuEditCut->isEnabled());
+}
+
 TEST_F(SoakRegression, PageBreakByCtrlEnterOrMenuRecursesUntilTheStackOverflows)
 {
     type(u"12"_s);

@@ -162,7 +162,8 @@ FormatCommands::FormatCommands(frmMain *main)
     });
 
     // Zoom and view.
-    main->cmbZoom->installEventFilter(this);
+    m_zoomBox = main->cmbZoom;
+    m_zoomBox->installEventFilter(this);
     connect(main->cmbZoom, &QComboBox::activated, this, &FormatCommands::applyZoom);
     for (int i = 0; i < 8 && i < c.mnuZoom.size(); ++i) {
         connect(c.mnuZoom[i], &QAction::triggered, this, [this, i] {
@@ -205,8 +206,9 @@ void FormatCommands::afterFormat()
 
 bool FormatCommands::eventFilter(QObject *watched, QEvent *event)
 {
-    // The zoom box takes no typing.
-    if (watched == m_main->cmbZoom && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+    // The zoom box takes no typing. (The box is known by its own pointer: it
+    // still sends events while the main window is being destroyed.)
+    if (watched == m_zoomBox && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
         const auto key = static_cast<QKeyEvent *>(event)->key();
         // Tab still moves the focus on.
         if (key != Qt::Key_Tab && key != Qt::Key_Backtab)

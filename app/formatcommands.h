@@ -69,6 +69,7 @@ private:
     void showTabKind(int kind);
 
     frmMain *m_main;
+    QObject *m_zoomBox = nullptr;
     std::unique_ptr<QPrinter> m_printer;
     QPointer<textengine::TextObject> m_currentObject;
 };

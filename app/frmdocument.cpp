@@ -69,6 +69,13 @@ bool frmDocument::eventFilter(QObject *watched, QEvent *event)
             key->ignore();
             return true;
         }
+        // Ctrl+Return is the control's own page break. Insert > Page Break
+        // sends it here; taken for the menu's shortcut again, it would be
+        // sent once more, without end.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::ControlModifier) {
+            key->accept();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

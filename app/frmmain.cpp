@@ -597,7 +597,7 @@ void frmMain::selectEnglish()
     m_state.InputLanguage = English.toStdString();
     if (frmDocument *doc = activeDocument()) {
         if (!cmbFontEng->currentText().isEmpty())
-            doc->rtftext()->setFontName(cmbFontEng->currentText());
+            doc->rtftext()->setFontName(textengine::plainFamily(cmbFontEng->currentText()));
         const int size = cmbFontSize->currentText().toInt();
         if (size > 0)
             doc->rtftext()->setFontSize(size);
@@ -925,9 +925,17 @@ void frmMain::connectCommands()
     });
 
     connect(c.mnuLanguages, &QMenu::aboutToShow, this, &frmMain::languagesMenuAboutToShow);
-    connect(c.mnuLangHindi, &QAction::triggered, this, [this] { OptHindi->setFocus(); OptHindi->setChecked(true); });
-    connect(c.mnuLangEnglish, &QAction::triggered, this,
-            [this] { OptEnglish->setFocus(); OptEnglish->setChecked(true); });
+    // The menu items select their option button; when it is already
+    // selected no switch runs, and the document takes the focus back all
+    // the same (else the next paste or key would go to the option button).
+    auto chooseLanguage = [this](QRadioButton *option) {
+        option->setFocus();
+        option->setChecked(true);
+        if (frmDocument *doc = activeDocument())
+            doc->rtftext()->SetFocus();
+    };
+    connect(c.mnuLangHindi, &QAction::triggered, this, [this, chooseLanguage] { chooseLanguage(OptHindi); });
+    connect(c.mnuLangEnglish, &QAction::triggered, this, [this, chooseLanguage] { chooseLanguage(OptEnglish); });
     connect(c.mnuLayoutTav, &QAction::triggered, this, [this] { setLayout(u"Tav"_s); });
     connect(c.mnuLayoutRem, &QAction::triggered, this, [this] { setLayout(u"Rem"_s); });
     connect(c.mnuLayoutRom, &QAction::triggered, this, [this] { setLayout(u"Rom"_s); });

@@ -139,7 +139,10 @@ std::string encode(std::u16string_view text)
         }
         out.push_back(static_cast<char>(g));
     }
-    if (fits)
+    // Bytes that would read back as something else (valid UTF-8, or a
+    // byte-order mark at the start) are written as UTF-8 with a mark, so
+    // that the text reopens as the same glyphs.
+    if (fits && detect(out) == Encoding::Windows1252)
         return out;
     out.assign(utf8Bom);
     for (size_t i = 0; i < text.size(); ++i) {

@@ -315,8 +315,20 @@ void TextControl::setSelText(const QString &text)
             c.setCharFormat(*m_keyFormat);
         writeText(c, text);
         c.endEditBlock();
-        setTextCursor(c);
+        placeCaretAfterEdit(c);
     });
+}
+
+void TextControl::placeCaretAfterEdit(const QTextCursor &c)
+{
+    // Inside a key's edit block the layout still shows the paragraph as it
+    // was, and placing the caret measures its old lines: on a justified
+    // paragraph left empty that reads past its end (a crash). The paragraph
+    // break stays out of the range, so that the paragraph can still be laid
+    // out on its own.
+    if (m_keyDepth > 0)
+        document()->markContentsDirty(c.block().position(), c.block().length() - 1);
+    setTextCursor(c);
 }
 
 QString TextControl::Text() const
@@ -389,6 +401,17 @@ template <typename Get> auto TextControl::uniformCharValue(Get get, bool *unifor
 void TextControl::mergeCharFormat(const QTextCharFormat &format)
 {
     ++m_ownEdits;
+    QTextCursor c = textCursor();
+    if (!c.hasSelection() && c.block().length() == 1) {
+        // The caret's own format is forgotten at the next caret key (even one
+        // that goes nowhere); an empty paragraph keeps it for what is typed
+        // there. On a document with no history this is no undo step.
+        QTextDocument *doc = document();
+        const bool history = doc->isUndoAvailable() || doc->isRedoAvailable();
+        c.mergeBlockCharFormat(format);
+        if (!history)
+            doc->clearUndoRedoStacks();
+    }
     mergeCurrentCharFormat(format);
     --m_ownEdits;
 }
@@ -1009,7 +1032,7 @@ bool TextControl::cutWithLead(const QString &lead)
     ownEdit([&] {
         QTextCursor c = textCursor();
         c.removeSelectedText();
-        setTextCursor(c);
+        placeCaretAfterEdit(c);
     });
     return true;
 }
@@ -1098,6 +1121,17 @@ void TextControl::mousePressEvent(QMouseEvent *event)
     Q_EMIT MouseDown(buttonCode(event->button()), shiftState(event->modifiers()),
                      static_cast<int>(p.x() * 1440 / logicalDpiX()), static_cast<int>(p.y() * 1440 / logicalDpiY()));
     QTextEdit::mousePressEvent(event);
+}
+
+void TextControl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double-click where there is no word ends the selection without any
+    // signal of the selection's (the caret stays where it was): say so, for
+    // the commands that follow it.
+    const bool selected = textCursor().hasSelection();
+    QTextEdit::mouseDoubleClickEvent(event);
+    if (selected && !textCursor().hasSelection())
+        Q_EMIT copyAvailable(false);
 }
 
 void TextControl::mouseReleaseEvent(QMouseEvent *event)

@@ -318,12 +318,15 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     // Paste and drop. Data that holds no text (an empty clipboard, another
     // program's private format) inserts nothing.
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    // Makes `c`, which has just edited the document, the caret.
+    void placeCaretAfterEdit(const QTextCursor &c);
     // Runs `edit` as a change of the control's own: the document's own
     // change signal is ignored meanwhile and Change is raised once after it.
     template <typename F> void ownEdit(F &&edit)

@@ -1,5 +1,9 @@
 #include "plaintext.h"
 
+#include "cp1252.h"
+
+#include <random>
+
 #include <gtest/gtest.h>
 
 TEST(PlainText, ReadsWindows1252UnlessUtf8)
@@ -30,4 +34,22 @@ TEST(PlainText, WritesWindows1252WhenEverythingFitsElseUtf8)
     EXPECT_EQ(plaintext::encode(u"\xD800"), "\xEF\xBB\xBF\xEF\xBF\xBD");
     for (std::u16string t : {std::u16string(u"d\u2018\u0081x"), std::u16string(u"\u0915\u2018")})
         EXPECT_EQ(plaintext::decode(plaintext::encode(t)), t);
+}
+
+TEST(PlainText, GlyphTextWhoseBytesAreValidUtf8ReopensAsTheSameGlyphs)
+{
+    // Glyph bytes that happen to form UTF-8 or a byte-order mark.
+    for (std::u16string t : {std::u16string(u"\u00c3\u00a9"), std::u16string(u"\u00ef\u00bb\u00bfx"),
+                             std::u16string(u"\u00ff\u00fed")})
+        EXPECT_EQ(plaintext::decode(plaintext::encode(t)), t);
+
+    // Any text of glyph bytes comes back as written.
+    std::mt19937 rng(7);
+    for (int n = 0; n < 2000; ++n) {
+        std::u16string t;
+        const int len = 1 + int(rng() % 6);
+        for (int i = 0; i < len; ++i)
+            t.push_back(kruti::glyphToChar(static_cast<unsigned char>(0x20 + rng() % 0xE0)));
+        EXPECT_EQ(plaintext::decode(plaintext::encode(t)), t);
+    }
 }

@@ -1,0 +1,53 @@
+// Faults found and being mended on other branches. Each entry keeps the
+// soak away from one of them, so that it can go on looking for others; an
+// entry goes when its fix has landed. `test_soak --with-known-faults` ignores
+// the list, `--with-known-fault WORD` the entries whose description has WORD.
+
+#include "world.h"
+
+using namespace Qt::StringLiterals;
+
+namespace soak {
+
+namespace {
+
+const std::vector<KnownFault> Faults = {
+    // The page margins of page view are the root frame's format, and
+    // QTextDocument takes every change of a frame's format as an undo step;
+    // it has no public way to make one outside its undo stack. Mending this
+    // takes the margins out of the document (viewport and layout).
+    {"a switch of the view is an undo step of the document's (page view sets the page margins in it): the next "
+     "Undo takes the switch back and seems to do nothing",
+     nullptr, "undo-view-step"},
+};
+
+} // namespace
+
+namespace {
+
+bool kept(const KnownFault &f, const RunOptions &options)
+{
+    return !options.lift || !QLatin1StringView(f.name).contains(*options.lift);
+}
+
+} // namespace
+
+bool blockedByKnownFault(const Action &action, const World &world, const RunOptions &options)
+{
+    for (const KnownFault &f : Faults) {
+        if (f.blocks && kept(f, options) && f.blocks(action, world))
+            return true;
+    }
+    return false;
+}
+
+bool knownFailingCheck(const QString &check, const RunOptions &options)
+{
+    for (const KnownFault &f : Faults) {
+        if (f.check && kept(f, options) && check == QLatin1StringView(f.check))
+            return true;
+    }
+    return false;
+}
+
+} // namespace soak

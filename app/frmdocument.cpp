@@ -139,11 +139,10 @@ void frmDocument::PopUpEditMenu()
 void frmDocument::PopUpTableMenu()
 {
     CommandSurface &c = m_main->commands();
-    const bool inTable = m_rtftext->property("TableAtInputPos").toInt() != 0;
+    const bool inTable = m_rtftext->TableAtInputPos() != 0;
     c.mnuPopTableDelete->setEnabled(inTable);
     c.mnuPopTableAttributes->setEnabled(inTable);
-    const QVariant canInsert = m_rtftext->property("TableCanInsert");
-    c.mnuPopTableInsert->setEnabled(!canInsert.isValid() || canInsert.toBool());
+    c.mnuPopTableInsert->setEnabled(m_rtftext->TableCanInsert());
     c.mnuPopTableGrid->setEnabled(true);
 }
 
@@ -153,9 +152,8 @@ void frmDocument::GeneralCheck()
     const int align = m_rtftext->AlignMent();
     if (align < 0 || align > 3)
         return;
-    QAction *items[4] = {c.mnuPopAlignLeft, c.mnuPopAlignRight, c.mnuPopAlignCenter, c.mnuPopAlignJustify};
-    for (int i = 0; i < 4; ++i)
-        items[i]->setChecked(i == align);
+    // The pop-up items follow the alignment commands.
+    c.action(alignCommand(align))->setChecked(true);
 }
 
 void frmDocument::layoutControls()
@@ -201,8 +199,7 @@ void frmDocument::closeEvent(QCloseEvent *event)
             // The save acts on the active document: make it this one.
             if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
                 m_main->mdiArea->setActiveSubWindow(sub);
-            m_main->FileSave();
-            if (!m_main->SaveCompleted) {
+            if (!m_main->FileSave()) {
                 event->ignore();
                 return;
             }

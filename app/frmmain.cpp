@@ -338,12 +338,8 @@ void frmMain::LoadSettings()
     if (!problems.isEmpty())
         throw std::runtime_error(problems.first().toStdString());
     m_cmd->mnuEditDot->setChecked(typing.dotPurna);
-    m_cmd->button[u"Dot"_s]->setChecked(typing.dotPurna);
     m_cmd->mnuEditEngNume->setChecked(typing.englishNumerals);
-    m_cmd->button[u"Number"_s]->setChecked(typing.englishNumerals);
-    m_cmd->mnuLayoutTav->setChecked(typing.layout == u"Tav"_s);
-    m_cmd->mnuLayoutRem->setChecked(typing.layout == u"Rem"_s);
-    m_cmd->mnuLayoutRom->setChecked(typing.layout == u"Rom"_s);
+    showLayout(typing.layout);
     m_files->LoadRecentFiles();
     if (!isMaximized()) {
         const int tpp = twipsPerPixel(this);
@@ -386,13 +382,12 @@ void frmMain::applyViewState(frmDocument *doc)
     m_cmd->mnuViewEditor->setChecked(!pageView);
     const bool grid = m_settings.readBool(u"GridLines"_s, true);
     m_cmd->mnuTableGrid->setChecked(grid);
-    m_cmd->button[u"LTab"_s]->setChecked(true);
     m_cmd->mnuTabLeft->setChecked(true);
-    m_cmd->button[u"PView"_s]->setChecked(true);
+    m_cmd->action(Cmd::PageViewToggle)->setChecked(true);
     if (doc) {
         doc->rtftext()->setTabType(textengine::TextControl::TabLeft);
-        doc->rtftext()->setProperty("TableGridLines", grid);
-        doc->rtftext()->setProperty("ViewMode", 1);
+        doc->rtftext()->setTableGridLines(grid);
+        doc->rtftext()->setViewMode(1);
     }
 }
 
@@ -409,7 +404,7 @@ frmDocument *frmMain::NewDocument()
     sub->setWindowIcon(kalamora::commandIcon(u"New"_s));
     connect(doc, &frmDocument::documentClosed, this, &frmMain::documentClosed);
     // A new document shows the view the controls show.
-    doc->rtftext()->setViewMode(m_cmd->button[u"PView"_s]->isChecked() ? 1 : 0);
+    doc->rtftext()->setViewMode(m_cmd->action(Cmd::PageViewToggle)->isChecked() ? 1 : 0);
     doc->rtftext()->setTableGridLines(m_cmd->mnuTableGrid->isChecked());
     watchDocument(doc);
     // The first document fills the frame; later ones open beside it.
@@ -536,9 +531,14 @@ void frmMain::HideDocumentCommands()
         a->setEnabled(false);
 }
 
-void frmMain::FileSave()
+bool frmMain::saveCompleted() const
 {
-    m_files->FileSave();
+    return m_files->lastSaveCompleted();
+}
+
+bool frmMain::FileSave()
+{
+    return m_files->FileSave();
 }
 
 void frmMain::closeFindWindow(frmDocument *document)
@@ -747,19 +747,16 @@ void frmMain::syncCommandStates(const textengine::CharFormatSummary &chars)
     m_cmd->mnuEditCopy->setEnabled(selection);
     m_cmd->mnuEditUndo->setEnabled(rtf->document()->isUndoAvailable());
 
-    m_cmd->tbToolbarButton(13)->setChecked(chars.bold);
-    m_cmd->tbToolbarButton(14)->setChecked(chars.italic);
-    m_cmd->tbToolbarButton(15)->setChecked(chars.underline);
-    m_cmd->tbBar2Button(10)->setChecked(chars.strikeThru);
+    m_cmd->action(Cmd::StyleBold)->setChecked(chars.bold);
+    m_cmd->action(Cmd::StyleItalic)->setChecked(chars.italic);
+    m_cmd->action(Cmd::StyleUnderline)->setChecked(chars.underline);
+    m_cmd->action(Cmd::StyleStrike)->setChecked(chars.strikeThru);
     const int align = rtf->AlignMent();
-    if (align >= 0 && align <= 3) {
-        static const int pressed[4] = {19, 21, 20, 22};
-        for (int b = 19; b <= 22; ++b)
-            m_cmd->tbToolbarButton(b)->setChecked(b == pressed[align]);
-    }
+    if (align >= 0 && align <= 3)
+        m_cmd->action(alignCommand(align))->setChecked(true);
 
     const bool pageView = rtf->ViewMode() == 1;
-    m_cmd->button[u"PView"_s]->setChecked(pageView);
+    m_cmd->action(Cmd::PageViewToggle)->setChecked(pageView);
     m_cmd->mnuViewPageView->setChecked(pageView);
     m_cmd->mnuViewEditor->setChecked(!pageView);
 }
@@ -795,11 +792,16 @@ void frmMain::reapplyHindiFont()
 
 // --- commands ---------------------------------------------------------------
 
-void frmMain::setLayout(const QString &code)
+void frmMain::showLayout(const QString &code)
 {
     m_cmd->mnuLayoutTav->setChecked(code == u"Tav"_s);
     m_cmd->mnuLayoutRem->setChecked(code == u"Rem"_s);
     m_cmd->mnuLayoutRom->setChecked(code == u"Rom"_s);
+}
+
+void frmMain::setLayout(const QString &code)
+{
+    showLayout(code);
     kalamora::TypingOptions::writeLayout(m_settings, code);
 }
 
@@ -807,15 +809,13 @@ void frmMain::toggleDot()
 {
     const bool on = !kalamora::TypingOptions::readDotPurna(m_settings);
     m_cmd->mnuEditDot->setChecked(on);
-    m_cmd->button[u"Dot"_s]->setChecked(on);
     kalamora::TypingOptions::writeDotPurna(m_settings, on);
 }
 
 void frmMain::toggleNumerals()
 {
-    // The menu item is the state; the toolbar button follows it.
+    // The menu item and toolbar button are one action, and it is the state.
     const bool on = m_cmd->mnuEditEngNume->isChecked();
-    m_cmd->button[u"Number"_s]->setChecked(on);
     kalamora::TypingOptions::writeEnglishNumerals(m_settings, on);
 }
 
@@ -899,16 +899,8 @@ void frmMain::connectCommands()
     };
     connect(c.mnuEditClear, &QAction::triggered, this, clearSelection);
     connect(c.mnuPopDelete, &QAction::triggered, this, clearSelection);
-    connect(c.mnuPopCut, &QAction::triggered, c.mnuEditCut, &QAction::trigger);
-    connect(c.mnuPopCopy, &QAction::triggered, c.mnuEditCopy, &QAction::trigger);
-    connect(c.mnuPopPaste, &QAction::triggered, c.mnuEditPaste, &QAction::trigger);
     connect(c.mnuEditDot, &QAction::triggered, this, &frmMain::toggleDot);
-    connect(c.button[u"Dot"_s], &QAction::triggered, this, &frmMain::toggleDot);
     connect(c.mnuEditEngNume, &QAction::triggered, this, &frmMain::toggleNumerals);
-    connect(c.button[u"Number"_s], &QAction::triggered, this, [this] {
-        m_cmd->mnuEditEngNume->setChecked(!m_cmd->mnuEditEngNume->isChecked());
-        toggleNumerals();
-    });
 
     connect(c.mnuViewToolbars, &QAction::triggered, this,
             [this] { toggleBar(m_cmd->mnuViewToolbars, {m_cmd->tbToolbar, m_cmd->tbBar2}); });
@@ -956,7 +948,7 @@ void frmMain::connectCommands()
         if (!doc)
             return;
         if (!isHindi()) {
-            QMetaObject::invokeMethod(doc->rtftext(), "FindReplace", Q_ARG(int, replacing ? 2 : 1));
+            doc->rtftext()->FindReplace(replacing ? 2 : 1);
             return;
         }
         if (m_find)
@@ -969,8 +961,7 @@ void frmMain::connectCommands()
 
     // The dictionary: menu item, toolbar button and the dictionary box.
     connect(c.mnuLangDictionary, &QAction::triggered, this, [this] { frmDict::openDictionary(this); });
-    connect(c.button[u"Dictionary"_s], &QAction::triggered, c.mnuLangDictionary, &QAction::trigger);
-    connect(c.button[u"Email"_s], &QAction::triggered, this, [this] {
+    connect(c.action(Cmd::Email), &QAction::triggered, this, [this] {
         frmDocument *doc = activeDocument();
         if (!doc)
             return;

@@ -59,15 +59,16 @@ public:
     // Document windows.
     int DocumentCount = 0;       // created and not yet closed
     bool SkipClosePrompt = false; // the next close asks no question
-    bool SaveCompleted = false;   // the last FileSave wrote the file
     frmDocument *NewDocument();
     frmDocument *activeDocument() const;
     QList<frmDocument *> documents() const;
     void ShowDocumentCommands();
     void HideDocumentCommands();
-    // Saves the active document (under its name, or asking for one).
-    // Sets SaveCompleted.
-    void FileSave();
+    // Saves the active document (under its name, or asking for one);
+    // true when the file was written.
+    bool FileSave();
+    // Whether the last save, from the menu or FileSave, wrote the file.
+    bool saveCompleted() const;
     // Closes the find window, which gives its edits back to its document
     // first: when it works on `document`, or whatever it works on (null).
     void closeFindWindow(frmDocument *document = nullptr);
@@ -131,6 +132,7 @@ private:
     void watchDocument(frmDocument *doc);
     void applyViewState(frmDocument *doc);
     void setLayout(const QString &code);
+    void showLayout(const QString &code);
     void toggleDot();
     void toggleNumerals();
     void toggleBar(QAction *item, const QList<QWidget *> &bars);

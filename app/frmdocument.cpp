@@ -1,6 +1,7 @@
 #include "frmdocument.h"
 
 #include "frmmain.h"
+#include "languagecontroller.h"
 #include "messagebox.h"
 
 #include "keybinding.h"
@@ -40,8 +41,8 @@ frmDocument::frmDocument(frmMain *main, const QString &title)
     m_rtftext->setPageWidth(12240);
     m_rtftext->setPageHeight(15840);
 
-    m_binding = std::make_unique<engine::KeyBinding>(main->engineState(), *main, engine::KeyBinding::Target::Document);
-    m_text3Binding = std::make_unique<engine::KeyBinding>(main->engineState(), *main,
+    m_binding = std::make_unique<engine::KeyBinding>(main->engineState(), main->language(), engine::KeyBinding::Target::Document);
+    m_text3Binding = std::make_unique<engine::KeyBinding>(main->engineState(), main->language(),
                                                           engine::KeyBinding::Target::HiddenText);
     bindKeys(m_rtftext, m_surface.get(), m_binding.get());
     bindKeys(m_text3, m_text3Surface.get(), m_text3Binding.get());
@@ -81,7 +82,7 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
     if (control == m_rtftext) {
         connect(control, &textengine::TextControl::KeyDown, this, [this](int keyCode, int shift) {
             if (keyCode == 'L' && shift == ShiftCtrl)
-                m_main->toggleLanguage();
+                m_main->language().toggleLanguage();
             else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
                 m_main->SyncFormatControls();
         });
@@ -100,7 +101,7 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
         // paragraph's leftover format since the last refresh, and a
         // selection may begin in the other language.
         if (control == m_rtftext)
-            m_main->prepareTyping(control);
+            m_main->language().prepareTyping(control);
         key = binding->keyPress(*surface, key);
     });
     connect(control, &textengine::TextControl::Change, this, [surface, binding] { binding->textChanged(*surface); });

@@ -160,23 +160,29 @@ CommandSurface::CommandSurface(QMainWindow *window)
 
     mnuFile = bar->addMenu(u"&File"_s);
     mnuFile->setObjectName(u"mnuFile"_s);
-    mnuFileNew = item(actions, Cmd::FileNew, mnuFile, u"&New"_s, u"mnuFileNew"_s, QKeySequence::New, commandIcon(u"New"_s));
-    mnuFileOpen = item(actions, Cmd::FileOpen, mnuFile, u"&Open..."_s, u"mnuFileOpen"_s, QKeySequence::Open, commandIcon(u"Open"_s));
+    mnuFileNew = item(actions, Cmd::FileNew, mnuFile, u"&New"_s, u"mnuFileNew"_s, QKeySequence::New,
+                      commandIcon(u"New"_s));
+    mnuFileOpen = item(actions, Cmd::FileOpen, mnuFile, u"&Open..."_s, u"mnuFileOpen"_s, QKeySequence::Open,
+                       commandIcon(u"Open"_s));
     mnuFile->addSeparator();
-    mnuFileSave = item(actions, Cmd::FileSave, mnuFile, u"&Save..."_s, u"mnuFileSave"_s, QKeySequence::Save, commandIcon(u"Save"_s));
+    mnuFileSave = item(actions, Cmd::FileSave, mnuFile, u"&Save..."_s, u"mnuFileSave"_s, QKeySequence::Save,
+                       commandIcon(u"Save"_s));
     mnuFileSaveAs = item(actions, Cmd::FileSaveAs, mnuFile, u"Save &As..."_s, u"mnuFileSaveAs"_s, QKeySequence::SaveAs,
                          commandIcon(u"SaveAs"_s));
-    mnuFileSaveHtml = item(actions, Cmd::FileSaveHtml, mnuFile, u"Save As HTML"_s, u"mnuFileSaveHtml"_s, {}, commandIcon(u"SaveHtml"_s));
+    mnuFileSaveHtml = item(actions, Cmd::FileSaveHtml, mnuFile, u"Save As HTML"_s, u"mnuFileSaveHtml"_s, {},
+                           commandIcon(u"SaveHtml"_s));
     mnuFileExportPdf = item(actions, Cmd::FileExportPdf, mnuFile, u"Export As PDF..."_s, u"mnuFileExportPdf"_s);
     mnuFile->addSeparator();
-    mnuFileImportUnicode = item(actions, Cmd::FileImportUnicode, mnuFile, u"&Import Unicode Text..."_s, u"mnuFileImportUnicode"_s, {},
-                                commandIcon(u"ImportUnicode"_s));
-    mnuFileExportUnicode = item(actions, Cmd::FileExportUnicode, mnuFile, u"&Export As Unicode Text..."_s, u"mnuFileExportUnicode"_s, {},
-                                commandIcon(u"ExportUnicode"_s));
+    mnuFileImportUnicode = item(actions, Cmd::FileImportUnicode, mnuFile, u"&Import Unicode Text..."_s,
+                                u"mnuFileImportUnicode"_s, {}, commandIcon(u"ImportUnicode"_s));
+    mnuFileExportUnicode = item(actions, Cmd::FileExportUnicode, mnuFile, u"&Export As Unicode Text..."_s,
+                                u"mnuFileExportUnicode"_s, {}, commandIcon(u"ExportUnicode"_s));
     mnuFile->addSeparator();
     mnuFilePrintSetup = item(actions, Cmd::FilePrintSetup, mnuFile, u"Print Se&tup..."_s, u"mnuFilePrintSetup"_s);
-    mnuFilePrint = item(actions, Cmd::FilePrint, mnuFile, u"&Print..."_s, u"mnuFilePrint"_s, QKeySequence::Print, commandIcon(u"Print"_s));
-    mnuFilePageSetup = item(actions, Cmd::FilePageSetup, mnuFile, u"Page Set&up..."_s, u"mnuFilePageSetup"_s, {}, commandIcon(u"PageSetup"_s));
+    mnuFilePrint = item(actions, Cmd::FilePrint, mnuFile, u"&Print..."_s, u"mnuFilePrint"_s, QKeySequence::Print,
+                        commandIcon(u"Print"_s));
+    mnuFilePageSetup = item(actions, Cmd::FilePageSetup, mnuFile, u"Page Set&up..."_s, u"mnuFilePageSetup"_s, {},
+                            commandIcon(u"PageSetup"_s));
     mnuFile->addSeparator();
     mnuFileRecent = submenu(mnuFile, u"&Recent Files"_s, u"mnuFileRecent"_s);
     for (int i = 0; i < 4; ++i) {
@@ -186,11 +192,13 @@ CommandSurface::CommandSurface(QMainWindow *window)
         mnuRecentFile.append(a);
     }
     mnuFile->addSeparator();
-    mnuFileExit = item(actions, Cmd::FileExit, mnuFile, u"E&xit"_s, u"mnuFileExit"_s, QKeySequence(u"Alt+F4"_s), commandIcon(u"Exit"_s));
+    mnuFileExit = item(actions, Cmd::FileExit, mnuFile, u"E&xit"_s, u"mnuFileExit"_s, QKeySequence(u"Alt+F4"_s),
+                       commandIcon(u"Exit"_s));
 
     mnuEdit = bar->addMenu(u"&Edit"_s);
     mnuEdit->setObjectName(u"mnuEdit"_s);
-    mnuEditUndo = item(actions, Cmd::EditUndo, mnuEdit, u"&Undo Last Action"_s, u"mnuEditUndo"_s, QKeySequence::Undo, commandIcon(u"Undo"_s));
+    mnuEditUndo = item(actions, Cmd::EditUndo, mnuEdit, u"&Undo Last Action"_s, u"mnuEditUndo"_s, QKeySequence::Undo,
+                       commandIcon(u"Undo"_s));
     mnuEdit->addSeparator();
     // Cut, copy and paste reach the document as key strokes (its own key
     // handling prepares the clipboard); the menu shows the keys only.
@@ -199,15 +207,17 @@ CommandSurface::CommandSurface(QMainWindow *window)
     mnuEditPaste = item(actions, Cmd::EditPaste, mnuEdit, u"&Paste"_s, u"mnuEditPaste"_s, {}, commandIcon(u"Paste"_s));
     for (auto [a, k] : {std::pair{mnuEditCut, u"Ctrl+X"_s}, {mnuEditCopy, u"Ctrl+C"_s}, {mnuEditPaste, u"Ctrl+V"_s}})
         a->setText(a->text() + u'\t' + QKeySequence(k).toString(QKeySequence::NativeText));
-    mnuEditSelectAll = item(actions, Cmd::EditSelectAll, mnuEdit, u"&Select All"_s, u"mnuEditSelectAll"_s, QKeySequence::SelectAll,
-                            commandIcon(u"SelectAll"_s));
-    mnuEditClear = item(actions, Cmd::EditClear, mnuEdit, u"C&lear Selection"_s, u"mnuEditClear"_s, {}, commandIcon(u"Clear"_s));
-    mnuEditCopyUnicode = item(actions, Cmd::EditCopyUnicode, mnuEdit, u"Copy As U&nicode"_s, u"mnuEditCopyUnicode"_s, QKeySequence(u"Ctrl+Shift+C"_s),
-                              commandIcon(u"Copy"_s));
+    mnuEditSelectAll = item(actions, Cmd::EditSelectAll, mnuEdit, u"&Select All"_s, u"mnuEditSelectAll"_s,
+                            QKeySequence::SelectAll, commandIcon(u"SelectAll"_s));
+    mnuEditClear = item(actions, Cmd::EditClear, mnuEdit, u"C&lear Selection"_s, u"mnuEditClear"_s, {},
+                        commandIcon(u"Clear"_s));
+    mnuEditCopyUnicode = item(actions, Cmd::EditCopyUnicode, mnuEdit, u"Copy As U&nicode"_s, u"mnuEditCopyUnicode"_s,
+                              QKeySequence(u"Ctrl+Shift+C"_s), commandIcon(u"Copy"_s));
     mnuEdit->addSeparator();
-    mnuEditFind = item(actions, Cmd::EditFind, mnuEdit, u"&Find..."_s, u"mnuEditFind"_s, QKeySequence::Find, commandIcon(u"Find"_s));
-    mnuEditReplace = item(actions, Cmd::EditReplace, mnuEdit, u"Find && &Replace..."_s, u"mnuEditReplace"_s, QKeySequence(u"Ctrl+H"_s),
-                          commandIcon(u"FindR"_s));
+    mnuEditFind = item(actions, Cmd::EditFind, mnuEdit, u"&Find..."_s, u"mnuEditFind"_s, QKeySequence::Find,
+                       commandIcon(u"Find"_s));
+    mnuEditReplace = item(actions, Cmd::EditReplace, mnuEdit, u"Find && &Replace..."_s, u"mnuEditReplace"_s,
+                          QKeySequence(u"Ctrl+H"_s), commandIcon(u"FindR"_s));
     mnuEdit->addSeparator();
     mnuEditEngNume = checkItem(actions, Cmd::EditEngNume, mnuEdit, u"Use &English Numerals"_s, u"mnuEditEngNume"_s);
     mnuEditDot = checkItem(actions, Cmd::EditDot, mnuEdit, u"Use '.' (&Dot) Instead of Purna Viram"_s, u"mnuEditDot"_s);
@@ -221,8 +231,8 @@ CommandSurface::CommandSurface(QMainWindow *window)
     for (QAction *a : {mnuViewToolbars, mnuViewLangBar, mnuViewStatusBar})
         a->setChecked(true);
     mnuView->addSeparator();
-    mnuViewKeyboard = item(actions, Cmd::ViewKeyboard, mnuView, u"Romanised &Keyboard Layout..."_s, u"mnuViewKeyboard"_s, {},
-                           commandIcon(u"KeyB"_s));
+    mnuViewKeyboard = item(actions, Cmd::ViewKeyboard, mnuView, u"Romanised &Keyboard Layout..."_s,
+                           u"mnuViewKeyboard"_s, {}, commandIcon(u"KeyB"_s));
     mnuView->addSeparator();
     mnuViewZoom = submenu(mnuView, u"&Zoom Level"_s, u"mnuViewZoom"_s);
     const QString zoomCaptions[] = {u"&10 %"_s, u"&25 %"_s, u"&50 %"_s, u"1&00 %"_s,
@@ -238,17 +248,21 @@ CommandSurface::CommandSurface(QMainWindow *window)
 
     mnuInsert = bar->addMenu(u"&Insert"_s);
     mnuInsert->setObjectName(u"mnuInsert"_s);
-    mnuInsertFile = item(actions, Cmd::InsertFile, mnuInsert, u"&File..."_s, u"mnuInsertFile"_s, {}, commandIcon(u"InsertFile"_s));
+    mnuInsertFile = item(actions, Cmd::InsertFile, mnuInsert, u"&File..."_s, u"mnuInsertFile"_s, {},
+                         commandIcon(u"InsertFile"_s));
     mnuInsert->addSeparator();
-    mnuInsertImageObject = item(actions, Cmd::InsertImageObject, mnuInsert, u"&Image As Object..."_s, u"mnuInsertImageObject"_s, {},
-                                commandIcon(u"InsertImage"_s));
-    mnuInsertImageChar = item(actions, Cmd::InsertImageChar, mnuInsert, u"Image As &Character..."_s, u"mnuInsertImageChar"_s);
+    mnuInsertImageObject = item(actions, Cmd::InsertImageObject, mnuInsert, u"&Image As Object..."_s,
+                                u"mnuInsertImageObject"_s, {}, commandIcon(u"InsertImage"_s));
+    mnuInsertImageChar = item(actions, Cmd::InsertImageChar, mnuInsert, u"Image As &Character..."_s,
+                              u"mnuInsertImageChar"_s);
     mnuInsert->addSeparator();
-    mnuInsertObject = item(actions, Cmd::InsertObject, mnuInsert, u"&Object..."_s, u"mnuInsertObject"_s, {}, commandIcon(u"InsertObject"_s));
-    mnuInsertObjectChar = item(actions, Cmd::InsertObjectChar, mnuInsert, u"O&bject As Character..."_s, u"mnuInsertObjectChar"_s);
+    mnuInsertObject = item(actions, Cmd::InsertObject, mnuInsert, u"&Object..."_s, u"mnuInsertObject"_s, {},
+                           commandIcon(u"InsertObject"_s));
+    mnuInsertObjectChar = item(actions, Cmd::InsertObjectChar, mnuInsert, u"O&bject As Character..."_s,
+                               u"mnuInsertObjectChar"_s);
     mnuInsert->addSeparator();
-    mnuInsertPageBreak = item(actions, Cmd::InsertPageBreak, mnuInsert, u"&Page Break"_s, u"mnuInsertPageBreak"_s, QKeySequence(u"Ctrl+Return"_s),
-                              commandIcon(u"PageBreak"_s));
+    mnuInsertPageBreak = item(actions, Cmd::InsertPageBreak, mnuInsert, u"&Page Break"_s, u"mnuInsertPageBreak"_s,
+                              QKeySequence(u"Ctrl+Return"_s), commandIcon(u"PageBreak"_s));
 
     mnuLanguages = bar->addMenu(u"&Languages"_s);
     mnuLanguages->setObjectName(u"mnuLanguages"_s);
@@ -265,13 +279,16 @@ CommandSurface::CommandSurface(QMainWindow *window)
 
     mnuFormat = bar->addMenu(u"F&ormat"_s);
     mnuFormat->setObjectName(u"mnuFormat"_s);
-    mnuFormatFonts = item(actions, Cmd::FormatFonts, mnuFormat, u"&Fonts..."_s, u"mnuFormatFonts"_s, {}, commandIcon(u"Fonts"_s));
+    mnuFormatFonts = item(actions, Cmd::FormatFonts, mnuFormat, u"&Fonts..."_s, u"mnuFormatFonts"_s, {},
+                          commandIcon(u"Fonts"_s));
     mnuFormat->addSeparator();
-    mnuFormatImage = item(actions, Cmd::FormatImage, mnuFormat, u"&Image..."_s, u"mnuFormatImage"_s, {}, commandIcon(u"ImageAttr"_s));
+    mnuFormatImage = item(actions, Cmd::FormatImage, mnuFormat, u"&Image..."_s, u"mnuFormatImage"_s, {},
+                          commandIcon(u"ImageAttr"_s));
     mnuFormatStyle = submenu(mnuFormat, u"Text &Style"_s, u"mnuFormatStyle"_s);
     mnuStyleBold = checkItem(actions, Cmd::StyleBold, mnuFormatStyle, u"&Bold"_s, u"mnuStyleBold"_s);
     mnuStyleItalic = checkItem(actions, Cmd::StyleItalic, mnuFormatStyle, u"&Italic"_s, u"mnuStyleItalic"_s);
-    mnuStyleUnderline = checkItem(actions, Cmd::StyleUnderline, mnuFormatStyle, u"&Underline"_s, u"mnuStyleUnderline"_s);
+    mnuStyleUnderline = checkItem(actions, Cmd::StyleUnderline, mnuFormatStyle, u"&Underline"_s,
+                                  u"mnuStyleUnderline"_s);
     mnuStyleStrike = checkItem(actions, Cmd::StyleStrike, mnuFormatStyle, u"&Strikethru"_s, u"mnuStyleStrike"_s);
     mnuStyleBold->setShortcut(QKeySequence::Bold);
     mnuStyleItalic->setShortcut(QKeySequence::Italic);
@@ -282,9 +299,10 @@ CommandSurface::CommandSurface(QMainWindow *window)
     mnuAlignRight = checkItem(actions, Cmd::AlignRight, mnuFormatAlign, u"&Right Align"_s, u"mnuAlignRight"_s);
     mnuAlignJustify = checkItem(actions, Cmd::AlignJustify, mnuFormatAlign, u"&Justify"_s, u"mnuAlignJustify"_s);
     mnuFormat->addSeparator();
-    mnuFormatColour = item(actions, Cmd::FormatColour, mnuFormat, u"Text &Colour..."_s, u"mnuFormatColour"_s, {}, commandIcon(u"Color"_s));
-    mnuFormatBackColour = item(actions, Cmd::FormatBackColour, mnuFormat, u"&Text Background Color..."_s, u"mnuFormatBackColour"_s, {},
-                               commandIcon(u"HighLight"_s));
+    mnuFormatColour = item(actions, Cmd::FormatColour, mnuFormat, u"Text &Colour..."_s, u"mnuFormatColour"_s, {},
+                           commandIcon(u"Color"_s));
+    mnuFormatBackColour = item(actions, Cmd::FormatBackColour, mnuFormat, u"&Text Background Color..."_s,
+                               u"mnuFormatBackColour"_s, {}, commandIcon(u"HighLight"_s));
     mnuFormat->addSeparator();
     mnuFormatTabs = submenu(mnuFormat, u"&Tabs"_s, u"mnuFormatTabs"_s);
     mnuTabLeft = checkItem(actions, Cmd::TabLeft, mnuFormatTabs, u"&Left Aligned Tab"_s, u"mnuTabLeft"_s);
@@ -300,10 +318,12 @@ CommandSurface::CommandSurface(QMainWindow *window)
 
     mnuTable = bar->addMenu(u"&Table"_s);
     mnuTable->setObjectName(u"mnuTable"_s);
-    mnuTableInsert = item(actions, Cmd::TableInsert, mnuTable, u"&Insert..."_s, u"mnuTableInsert"_s, {}, commandIcon(u"Table"_s));
+    mnuTableInsert = item(actions, Cmd::TableInsert, mnuTable, u"&Insert..."_s, u"mnuTableInsert"_s, {},
+                          commandIcon(u"Table"_s));
     mnuTableAttributes = item(actions, Cmd::TableAttributes, mnuTable, u"&Attributes..."_s, u"mnuTableAttributes"_s, {},
                               commandIcon(u"TableAttr"_s));
-    mnuTableDelete = item(actions, Cmd::TableDelete, mnuTable, u"&Delete Lines"_s, u"mnuTableDelete"_s, {}, commandIcon(u"TableDelete"_s));
+    mnuTableDelete = item(actions, Cmd::TableDelete, mnuTable, u"&Delete Lines"_s, u"mnuTableDelete"_s, {},
+                          commandIcon(u"TableDelete"_s));
     mnuTableGrid = checkItem(actions, Cmd::TableGrid, mnuTable, u"&Grid Lines"_s, u"mnuTableGrid"_s);
 
     mnuWindow = bar->addMenu(u"&Window"_s);
@@ -315,11 +335,12 @@ CommandSurface::CommandSurface(QMainWindow *window)
 
     mnuHelp = bar->addMenu(u"&Help"_s);
     mnuHelp->setObjectName(u"mnuHelp"_s);
-    mnuHelpContents = item(actions, Cmd::HelpContents, mnuHelp, u"&Contents..."_s, u"mnuHelpContents"_s, QKeySequence::HelpContents,
-                           commandIcon(u"Help"_s));
+    mnuHelpContents = item(actions, Cmd::HelpContents, mnuHelp, u"&Contents..."_s, u"mnuHelpContents"_s,
+                           QKeySequence::HelpContents, commandIcon(u"Help"_s));
     mnuHelpSearch = item(actions, Cmd::HelpSearch, mnuHelp, u"&Search For Help On..."_s, u"mnuHelpSearch"_s);
     mnuHelp->addSeparator();
-    mnuHelpAbout = item(actions, Cmd::HelpAbout, mnuHelp, u"&About Kalamora..."_s, u"mnuHelpAbout"_s, {}, commandIcon(u"About"_s));
+    mnuHelpAbout = item(actions, Cmd::HelpAbout, mnuHelp, u"&About Kalamora..."_s, u"mnuHelpAbout"_s, {},
+                        commandIcon(u"About"_s));
 
     // The pop-up menu runs the main menus' commands; its items are actions
     // of their own because their captions and enabled states differ. Those
@@ -329,21 +350,26 @@ CommandSurface::CommandSurface(QMainWindow *window)
     mnuPopCut = item(actions, Cmd::PopCut, mnuPopUp, u"&Cut"_s, u"mnuPopCut"_s, {}, commandIcon(u"Cut"_s));
     mnuPopCopy = item(actions, Cmd::PopCopy, mnuPopUp, u"C&opy"_s, u"mnuPopCopy"_s, {}, commandIcon(u"Copy"_s));
     mnuPopPaste = item(actions, Cmd::PopPaste, mnuPopUp, u"&Paste"_s, u"mnuPopPaste"_s, {}, commandIcon(u"Paste"_s));
-    mnuPopDelete = item(actions, Cmd::PopDelete, mnuPopUp, u"&Delete"_s, u"mnuPopDelete"_s, {}, commandIcon(u"Clear"_s));
+    mnuPopDelete = item(actions, Cmd::PopDelete, mnuPopUp, u"&Delete"_s, u"mnuPopDelete"_s, {},
+                        commandIcon(u"Clear"_s));
     mnuPopUp->addSeparator();
     QMenu *popAlign = submenu(mnuPopUp, u"&Alignment"_s, u"mnuPopAlign"_s);
     mnuPopAlignLeft = checkItem(actions, Cmd::PopAlignLeft, popAlign, u"&Left Align"_s, u"mnuPopAlignLeft"_s);
     mnuPopAlignCenter = checkItem(actions, Cmd::PopAlignCenter, popAlign, u"&Center Align"_s, u"mnuPopAlignCenter"_s);
     mnuPopAlignRight = checkItem(actions, Cmd::PopAlignRight, popAlign, u"&Right Align"_s, u"mnuPopAlignRight"_s);
-    mnuPopAlignJustify = checkItem(actions, Cmd::PopAlignJustify, popAlign, u"&Justify Text"_s, u"mnuPopAlignJustify"_s);
+    mnuPopAlignJustify = checkItem(actions, Cmd::PopAlignJustify, popAlign, u"&Justify Text"_s,
+                                   u"mnuPopAlignJustify"_s);
     mnuPopUp->addSeparator();
     QMenu *popTable = submenu(mnuPopUp, u"&Table"_s, u"mnuPopTable"_s);
-    mnuPopTableInsert = item(actions, Cmd::PopTableInsert, popTable, u"&Insert Table"_s, u"mnuPopTableInsert"_s, {}, commandIcon(u"Table"_s));
+    mnuPopTableInsert = item(actions, Cmd::PopTableInsert, popTable, u"&Insert Table"_s, u"mnuPopTableInsert"_s, {},
+                             commandIcon(u"Table"_s));
     mnuPopTableDelete = item(actions, Cmd::PopTableDelete, popTable, u"&Delete Table Line"_s, u"mnuPopTableDelete"_s);
-    mnuPopTableAttributes = item(actions, Cmd::PopTableAttributes, popTable, u"&Table Attributes"_s, u"mnuPopTableAttributes"_s);
+    mnuPopTableAttributes = item(actions, Cmd::PopTableAttributes, popTable, u"&Table Attributes"_s,
+                                 u"mnuPopTableAttributes"_s);
     mnuPopTableGrid = item(actions, Cmd::PopTableGrid, popTable, u"&Grid Lines"_s, u"mnuPopTableGrid"_s);
     mnuPopUp->addSeparator();
-    mnuPopInsertImage = item(actions, Cmd::PopInsertImage, mnuPopUp, u"I&nsert Image"_s, u"mnuPopInsertImage"_s, {}, commandIcon(u"InsertImage"_s));
+    mnuPopInsertImage = item(actions, Cmd::PopInsertImage, mnuPopUp, u"I&nsert Image"_s, u"mnuPopInsertImage"_s, {},
+                             commandIcon(u"InsertImage"_s));
     mnuPopFont = item(actions, Cmd::PopFont, mnuPopUp, u"&Font..."_s, u"mnuPopFont"_s, {}, commandIcon(u"Fonts"_s));
 
     // Exclusive choices: one check among each set.
@@ -368,8 +394,8 @@ CommandSurface::CommandSurface(QMainWindow *window)
     for (const auto &[popItem, command] : followers)
         followCommand(popItem, actions[command]);
 
-    // Main toolbar. Positions matter: the program addresses buttons 13 to 15
-    // and 19 to 22 by number, and enables 3 and up with a document.
+    // Main toolbar. Positions matter: the program enables buttons 3 and up
+    // (and the formatting bar's 1 to 12) by number with a document.
     tbToolbar = window->addToolBar(u"Standard"_s);
     tbToolbar->setObjectName(u"tbToolbar"_s);
     fillToolbar(actions, tbToolbar, StandardBar, tbToolbarItems);

@@ -21,17 +21,22 @@ class QToolButton;
 // menus, toolbars and the pop-up menu show that action or follow it.
 enum class Cmd : std::uint8_t {
     // File
-    FileNew, FileOpen, FileSave, FileSaveAs, FileSaveHtml, FileExportPdf, FileImportUnicode, FileExportUnicode, FilePrintSetup, FilePrint, FilePageSetup, FileExit,
+    FileNew, FileOpen, FileSave, FileSaveAs, FileSaveHtml, FileExportPdf, FileImportUnicode, FileExportUnicode,
+    FilePrintSetup, FilePrint, FilePageSetup, FileExit,
     // Edit
-    EditUndo, EditCut, EditCopy, EditPaste, EditSelectAll, EditClear, EditCopyUnicode, EditFind, EditReplace, EditEngNume, EditDot,
+    EditUndo, EditCut, EditCopy, EditPaste, EditSelectAll, EditClear, EditCopyUnicode, EditFind, EditReplace,
+    EditEngNume, EditDot,
     // View
-    ViewToolbars, ViewLangBar, ViewStatusBar, ViewKeyboard, Zoom10, Zoom25, Zoom50, Zoom100, Zoom200, Zoom400, ZoomFitWidth, ZoomFitPage, ViewEditor, ViewPageView,
+    ViewToolbars, ViewLangBar, ViewStatusBar, ViewKeyboard, Zoom10, Zoom25, Zoom50, Zoom100, Zoom200, Zoom400,
+    ZoomFitWidth, ZoomFitPage, ViewEditor, ViewPageView,
     // Insert
     InsertFile, InsertImageObject, InsertImageChar, InsertObject, InsertObjectChar, InsertPageBreak,
     // Languages
     LangHindi, LangEnglish, LayoutTav, LayoutRem, LayoutRom, LangDictionary,
     // Format
-    FormatFonts, FormatImage, StyleBold, StyleItalic, StyleUnderline, StyleStrike, AlignLeft, AlignCenter, AlignRight, AlignJustify, FormatColour, FormatBackColour, TabLeft, TabRight, TabDecimal, TabCenter, FormatParagraph,
+    FormatFonts, FormatImage, StyleBold, StyleItalic, StyleUnderline, StyleStrike, AlignLeft, AlignCenter,
+    AlignRight, AlignJustify, FormatColour, FormatBackColour, TabLeft, TabRight, TabDecimal, TabCenter,
+    FormatParagraph,
     // Table
     TableInsert, TableAttributes, TableDelete, TableGrid,
     // Window
@@ -39,7 +44,8 @@ enum class Cmd : std::uint8_t {
     // Help
     HelpContents, HelpSearch, HelpAbout,
     // The document's pop-up menu
-    PopCut, PopCopy, PopPaste, PopDelete, PopAlignLeft, PopAlignCenter, PopAlignRight, PopAlignJustify, PopTableInsert, PopTableDelete, PopTableAttributes, PopTableGrid, PopInsertImage, PopFont,
+    PopCut, PopCopy, PopPaste, PopDelete, PopAlignLeft, PopAlignCenter, PopAlignRight, PopAlignJustify,
+    PopTableInsert, PopTableDelete, PopTableAttributes, PopTableGrid, PopInsertImage, PopFont,
     // Toolbar buttons with no menu item: the table button and its drop-down, the
     // view toggle, print preview and mail
     TableButton, TblOneByOne, TblTwoByTwo, TblThreeByThree, TblCustom, PageViewToggle, PrintPreview, Email,
@@ -103,6 +109,8 @@ private:
 // enabled and checked states.
 struct CommandSurface {
     explicit CommandSurface(QMainWindow *window);
+    CommandSurface(const CommandSurface &) = delete;
+    CommandSurface &operator=(const CommandSurface &) = delete;
 
     // The commands by id; the named members below are the same actions,
     // kept for the code and tests that still reach them by name.

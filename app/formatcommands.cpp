@@ -177,7 +177,8 @@ FormatCommands::FormatCommands(frmMain *main)
     connect(main->mdiArea, &QMdiArea::subWindowActivated, this, &FormatCommands::showDocumentSettings);
     connect(c.mnuViewEditor, &QAction::triggered, this, [this] { setViewMode(0); });
     connect(c.mnuViewPageView, &QAction::triggered, this, [this] { setViewMode(1); });
-    connect(c.action(Cmd::PageViewToggle), &QAction::triggered, this, [this](bool pressed) { setViewMode(pressed ? 1 : 0); });
+    connect(c.action(Cmd::PageViewToggle), &QAction::triggered, this,
+            [this](bool pressed) { setViewMode(pressed ? 1 : 0); });
 
     // Printing.
     connect(c.mnuFilePrint, &QAction::triggered, this, [this] { print(true); });

@@ -37,7 +37,7 @@ FileCommands::FileCommands(frmMain *main)
     CommandSurface &c = main->commands();
     connect(c.mnuFileNew, &QAction::triggered, this, &FileCommands::NewCommand);
     connect(c.mnuFileOpen, &QAction::triggered, this, [this] { OpenDocument(QString()); });
-    connect(c.mnuFileSave, &QAction::triggered, this, &FileCommands::FileSave);
+    connect(c.mnuFileSave, &QAction::triggered, this, [this] { FileSave(); });
     connect(c.mnuFileSaveAs, &QAction::triggered, this, &FileCommands::SaveAs);
     connect(c.mnuFileSaveHtml, &QAction::triggered, this, &FileCommands::SaveAsHtml);
     for (QAction *item : c.mnuRecentFile)
@@ -128,12 +128,12 @@ frmDocument *FileCommands::OpenDocument(const QString &path)
     return doc;
 }
 
-void FileCommands::FileSave()
+bool FileCommands::FileSave()
 {
     frmDocument *doc = m_main->activeDocument();
-    m_main->SaveCompleted = false;
+    m_saveCompleted = false;
     if (!doc)
-        return;
+        return false;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     PrepareExport();
     bool ok = true;
@@ -151,7 +151,7 @@ void FileCommands::FileSave()
         if (!choice) {
             FinishExport();
             QGuiApplication::restoreOverrideCursor();
-            return;
+            return false;
         }
         if (choice->filterIndex == 2) {
             ok = doc->rtftext()->Save(choice->path, 0, TC::FormatText);
@@ -173,9 +173,10 @@ void FileCommands::FileSave()
     if (!ok) {
         kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,
                               u"The document could not be saved: %1"_s.arg(doc->rtftext()->errorString()));
-        return;
+        return false;
     }
-    m_main->SaveCompleted = true;
+    m_saveCompleted = true;
+    return true;
 }
 
 void FileCommands::SaveAs()

@@ -24,8 +24,9 @@ public:
     // document window, or nullptr when nothing was opened.
     frmDocument *OpenDocument(const QString &path);
     // Saves the active document under its name (as RTF), or asks for one.
-    // Sets the main window's SaveCompleted.
-    void FileSave();
+    // True when the file was written; lastSaveCompleted() keeps the answer.
+    bool FileSave();
+    bool lastSaveCompleted() const { return m_saveCompleted; }
     void SaveAs();
     // File > "Save As HTML": writes the active document, pictures included,
     // to an HTML file it asks for; the document keeps its own name and format.
@@ -50,6 +51,7 @@ private:
                                                             const QString &suffix);
 
     frmMain *m_main;
+    bool m_saveCompleted = false;
     int m_openFilterIndex = 1;
     frmDocument *m_exporting = nullptr;
     int m_exportStart = 0;

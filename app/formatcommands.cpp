@@ -34,6 +34,21 @@ namespace {
 
 using TC = textengine::TextControl;
 
+// The command of a tab kind (TextControl's TabLeft .. TabDecimal).
+Cmd tabCommand(int kind)
+{
+    switch (kind) {
+    case TC::TabRight:
+        return Cmd::TabRight;
+    case TC::TabCenter:
+        return Cmd::TabCenter;
+    case TC::TabDecimal:
+        return Cmd::TabDecimal;
+    default:
+        return Cmd::TabLeft;
+    }
+}
+
 // The combo box's entries that the View > Zoom Level items select.
 constexpr int ZoomMenuEntries[8] = {0, 2, 3, 5, 7, 10, 11, 12};
 
@@ -56,40 +71,29 @@ FormatCommands::FormatCommands(frmMain *main)
     connect(c.mnuStyleBold, &QAction::triggered, this, style(format::ToggleBold));
     connect(c.mnuStyleItalic, &QAction::triggered, this, style(format::ToggleItalic));
     connect(c.mnuStyleUnderline, &QAction::triggered, this, style(format::ToggleUnderline));
-    connect(c.mnuStyleStrike, &QAction::triggered, this, style(format::ToggleStrikeThru));
-    connect(c.button[u"Bold"_s], &QAction::triggered, this, style(format::ToggleBold));
-    connect(c.button[u"Italic"_s], &QAction::triggered, this, style(format::ToggleItalic));
-    connect(c.button[u"Underline"_s], &QAction::triggered, this, style(format::ToggleUnderline));
-    connect(c.button[u"StrikeThru"_s], &QAction::triggered, this, [this](bool pressed) {
+    // The check has just flipped: it says what the selection is to become.
+    connect(c.mnuStyleStrike, &QAction::triggered, this, [this](bool pressed) {
         if (TC *t = text())
             t->setFontStrikeThru(pressed);
         afterFormat();
     });
 
-    const std::pair<QList<QAction *>, void (*)(TC *)> alignments[] = {
-        {{c.mnuAlignLeft, c.mnuPopAlignLeft, c.button[u"Align Left"_s]}, format::AlignLeft},
-        {{c.mnuAlignCenter, c.mnuPopAlignCenter, c.button[u"Align Centre"_s]}, format::AlignCenter},
-        {{c.mnuAlignRight, c.mnuPopAlignRight, c.button[u"Align Right"_s]}, format::AlignRight},
-        {{c.mnuAlignJustify, c.mnuPopAlignJustify, c.button[u"Justify"_s]}, format::AlignJustify},
+    // One action per alignment: menu item, toolbar button; the pop-up
+    // menu's items follow them.
+    const std::pair<Cmd, void (*)(TC *)> alignments[] = {
+        {Cmd::AlignLeft, format::AlignLeft},
+        {Cmd::AlignCenter, format::AlignCenter},
+        {Cmd::AlignRight, format::AlignRight},
+        {Cmd::AlignJustify, format::AlignJustify},
     };
-    for (const auto &[actions, align] : alignments) {
-        for (QAction *a : actions)
-            connect(a, &QAction::triggered, this, style(align));
-    }
+    for (const auto &[id, align] : alignments)
+        connect(c.action(id), &QAction::triggered, this, style(align));
 
     connect(c.mnuFormatColour, &QAction::triggered, this, [this] { chooseColour(false); });
     connect(c.mnuFormatBackColour, &QAction::triggered, this, [this] { chooseColour(true); });
 
-    const std::pair<QList<QAction *>, int> tabs[] = {
-        {{c.mnuTabLeft, c.button[u"LTab"_s]}, TC::TabLeft},
-        {{c.mnuTabRight, c.button[u"RTab"_s]}, TC::TabRight},
-        {{c.mnuTabDecimal, c.button[u"DTab"_s]}, TC::TabDecimal},
-        {{c.mnuTabCenter, c.button[u"CTab"_s]}, TC::TabCenter},
-    };
-    for (const auto &[actions, kind] : tabs) {
-        for (QAction *a : actions)
-            connect(a, &QAction::triggered, this, [this, k = kind] { setTabKind(k); });
-    }
+    for (int kind = TC::TabLeft; kind <= TC::TabDecimal; ++kind)
+        connect(c.action(tabCommand(kind)), &QAction::triggered, this, [this, kind] { setTabKind(kind); });
 
     auto fontDialog = [this] {
         if (TC *t = text()) {
@@ -110,7 +114,7 @@ FormatCommands::FormatCommands(frmMain *main)
 
     // Tables.
     connect(c.mnuTable, &QMenu::aboutToShow, this, &FormatCommands::tableMenuAboutToShow);
-    for (QAction *a : {c.mnuTableInsert, c.mnuPopTableInsert, c.tblCustom, c.button[u"Table"_s]})
+    for (QAction *a : {c.mnuTableInsert, c.mnuPopTableInsert, c.tblCustom, c.action(Cmd::TableButton)})
         connect(a, &QAction::triggered, this, &FormatCommands::customTable);
     // The captions name columns first; TableInsert takes rows first.
     const std::tuple<QAction *, int, int> quickTables[] = {
@@ -142,7 +146,6 @@ FormatCommands::FormatCommands(frmMain *main)
         if (TC *t = text())
             t->setTableGridLines(checked);
     });
-    connect(c.mnuPopTableGrid, &QAction::triggered, c.mnuTableGrid, &QAction::trigger);
 
     // Insert.
     connect(c.mnuInsertFile, &QAction::triggered, this, &FormatCommands::insertTextFile);
@@ -175,13 +178,14 @@ FormatCommands::FormatCommands(frmMain *main)
     connect(main->mdiArea, &QMdiArea::subWindowActivated, this, &FormatCommands::showDocumentSettings);
     connect(c.mnuViewEditor, &QAction::triggered, this, [this] { setViewMode(0); });
     connect(c.mnuViewPageView, &QAction::triggered, this, [this] { setViewMode(1); });
-    connect(c.button[u"PView"_s], &QAction::triggered, this, [this](bool pressed) { setViewMode(pressed ? 1 : 0); });
+    connect(c.action(Cmd::PageViewToggle), &QAction::triggered, this,
+            [this](bool pressed) { setViewMode(pressed ? 1 : 0); });
 
     // Printing.
     connect(c.mnuFilePrint, &QAction::triggered, this, [this] { print(true); });
     connect(c.mnuFilePrintSetup, &QAction::triggered, this, &FormatCommands::printSetup);
     connect(c.mnuFilePageSetup, &QAction::triggered, this, &FormatCommands::showPageSetup);
-    connect(c.button[u"PrintView"_s], &QAction::triggered, this, &FormatCommands::showPrintView);
+    connect(c.action(Cmd::PrintPreview), &QAction::triggered, this, &FormatCommands::showPrintView);
     connect(c.mnuFileExportPdf, &QAction::triggered, this, &FormatCommands::exportPdf);
 }
 
@@ -242,16 +246,8 @@ void FormatCommands::chooseColour(bool background)
 void FormatCommands::showTabKind(int kind)
 {
     CommandSurface &c = m_main->commands();
-    const std::pair<QAction *, QAction *> items[] = {
-        {c.mnuTabLeft, c.button[u"LTab"_s]},
-        {c.mnuTabRight, c.button[u"RTab"_s]},
-        {c.mnuTabCenter, c.button[u"CTab"_s]},
-        {c.mnuTabDecimal, c.button[u"DTab"_s]},
-    };
-    for (int k = TC::TabLeft; k <= TC::TabDecimal; ++k) {
-        items[k - 1].first->setChecked(k == kind);
-        items[k - 1].second->setChecked(k == kind);
-    }
+    for (int k = TC::TabLeft; k <= TC::TabDecimal; ++k)
+        c.action(tabCommand(k))->setChecked(k == kind);
 }
 
 void FormatCommands::setTabKind(int kind)
@@ -271,11 +267,8 @@ void FormatCommands::formatMenuAboutToShow()
     CommandSurface &c = m_main->commands();
     c.mnuFormatImage->setEnabled(t->ObjectCurrent() != nullptr);
     const int align = t->AlignMent();
-    if (align >= 0 && align <= 3) {
-        QAction *const byCode[4] = {c.mnuAlignLeft, c.mnuAlignRight, c.mnuAlignCenter, c.mnuAlignJustify};
-        for (int i = 0; i < 4; ++i)
-            byCode[i]->setChecked(i == align);
-    }
+    if (align >= 0 && align <= 3)
+        c.action(alignCommand(align))->setChecked(true);
     c.mnuStyleBold->setChecked(t->FontBold());
     c.mnuStyleItalic->setChecked(t->FontItalic());
     c.mnuStyleUnderline->setChecked(t->FontUnderline());
@@ -430,7 +423,7 @@ void FormatCommands::setViewMode(int mode)
     CommandSurface &c = m_main->commands();
     c.mnuViewEditor->setChecked(mode == 0);
     c.mnuViewPageView->setChecked(mode == 1);
-    c.button[u"PView"_s]->setChecked(mode == 1);
+    c.action(Cmd::PageViewToggle)->setChecked(mode == 1);
     if (TC *t = text())
         t->setViewMode(mode);
 }

@@ -1,6 +1,7 @@
 #include "frmdocument.h"
 
 #include "frmmain.h"
+#include "languagecontroller.h"
 #include "messagebox.h"
 
 #include "keybinding.h"
@@ -40,8 +41,8 @@ frmDocument::frmDocument(frmMain *main, const QString &title)
     m_rtftext->setPageWidth(12240);
     m_rtftext->setPageHeight(15840);
 
-    m_binding = std::make_unique<engine::KeyBinding>(main->engineState(), *main, engine::KeyBinding::Target::Document);
-    m_text3Binding = std::make_unique<engine::KeyBinding>(main->engineState(), *main,
+    m_binding = std::make_unique<engine::KeyBinding>(main->engineState(), main->language(), engine::KeyBinding::Target::Document);
+    m_text3Binding = std::make_unique<engine::KeyBinding>(main->engineState(), main->language(),
                                                           engine::KeyBinding::Target::HiddenText);
     bindKeys(m_rtftext, m_surface.get(), m_binding.get());
     bindKeys(m_text3, m_text3Surface.get(), m_text3Binding.get());
@@ -88,7 +89,7 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
     if (control == m_rtftext) {
         connect(control, &textengine::TextControl::KeyDown, this, [this](int keyCode, int shift) {
             if (keyCode == 'L' && shift == ShiftCtrl)
-                m_main->toggleLanguage();
+                m_main->language().toggleLanguage();
             else if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
                 m_main->SyncFormatControls();
         });
@@ -107,7 +108,7 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
         // paragraph's leftover format since the last refresh, and a
         // selection may begin in the other language.
         if (control == m_rtftext)
-            m_main->prepareTyping(control);
+            m_main->language().prepareTyping(control);
         key = binding->keyPress(*surface, key);
     });
     connect(control, &textengine::TextControl::Change, this, [surface, binding] { binding->textChanged(*surface); });
@@ -146,11 +147,10 @@ void frmDocument::PopUpEditMenu()
 void frmDocument::PopUpTableMenu()
 {
     CommandSurface &c = m_main->commands();
-    const bool inTable = m_rtftext->property("TableAtInputPos").toInt() != 0;
+    const bool inTable = m_rtftext->TableAtInputPos() != 0;
     c.mnuPopTableDelete->setEnabled(inTable);
     c.mnuPopTableAttributes->setEnabled(inTable);
-    const QVariant canInsert = m_rtftext->property("TableCanInsert");
-    c.mnuPopTableInsert->setEnabled(!canInsert.isValid() || canInsert.toBool());
+    c.mnuPopTableInsert->setEnabled(m_rtftext->TableCanInsert());
     c.mnuPopTableGrid->setEnabled(true);
 }
 
@@ -160,9 +160,8 @@ void frmDocument::GeneralCheck()
     const int align = m_rtftext->AlignMent();
     if (align < 0 || align > 3)
         return;
-    QAction *items[4] = {c.mnuPopAlignLeft, c.mnuPopAlignRight, c.mnuPopAlignCenter, c.mnuPopAlignJustify};
-    for (int i = 0; i < 4; ++i)
-        items[i]->setChecked(i == align);
+    // The pop-up items follow the alignment commands.
+    c.action(alignCommand(align))->setChecked(true);
 }
 
 void frmDocument::layoutControls()
@@ -208,8 +207,7 @@ void frmDocument::closeEvent(QCloseEvent *event)
             // The save acts on the active document: make it this one.
             if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
                 m_main->mdiArea->setActiveSubWindow(sub);
-            m_main->FileSave();
-            if (!m_main->SaveCompleted) {
+            if (!m_main->FileSave()) {
                 event->ignore();
                 return;
             }

@@ -2,6 +2,7 @@
 
 #include "frmdocument.h"
 #include "frmmain.h"
+#include "languagecontroller.h"
 #include "messagebox.h"
 
 #include "keybinding.h"
@@ -107,7 +108,7 @@ frmFind::frmFind(frmMain *main, frmDocument *document, bool replacing)
             w->hide();
     }
 
-    m_binding = std::make_unique<engine::KeyBinding>(main->engineState(), *main,
+    m_binding = std::make_unique<engine::KeyBinding>(main->engineState(), main->language(),
                                                      engine::KeyBinding::Target::FindField);
     m_surface1 = std::make_unique<textengine::TextControlSurface>(Text1);
     m_surface2 = std::make_unique<textengine::TextControlSurface>(Text2);
@@ -149,7 +150,7 @@ void frmFind::bindField(textengine::TextControl *field, textengine::TextControlS
 {
     connect(field, &textengine::TextControl::KeyDown, this, [this](int keyCode, int shift) {
         if (keyCode == 'L' && shift == ShiftCtrl) {
-            m_main->toggleLanguage();
+            m_main->language().toggleLanguage();
             m_main->SyncFormatControls();
             activateWindow();
         }

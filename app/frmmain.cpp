@@ -8,6 +8,7 @@
 #include "frmkeyb.h"
 #include "helpwindow.h"
 #include "icons.h"
+#include "languagecontroller.h"
 #include "messagebox.h"
 #include "unicodecommands.h"
 
@@ -57,7 +58,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Hindi = u"HINDI"_s;
-const QString English = u"English"_s;
 const QStringList FontSizes = {u"6"_s,  u"8"_s,  u"10"_s, u"12"_s, u"14"_s, u"16"_s, u"18"_s, u"24"_s, u"28"_s,
                                u"32"_s, u"38"_s, u"42"_s, u"46"_s, u"54"_s, u"58"_s, u"62"_s, u"68"_s, u"72"_s};
 
@@ -198,19 +198,13 @@ void frmMain::buildLanguageBar()
     txtDic->installEventFilter(this);
     bar->addWidget(txtDic);
 
-    connect(OptHindi, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            selectHindi();
-    });
-    connect(OptEnglish, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            selectEnglish();
-    });
-    connect(CmbFontHin, &QComboBox::activated, this, [this] { applyHindiFontBox(); });
-    connect(cmbFontEng, &QComboBox::activated, this, [this] { applyEnglishFontBox(); });
-    connect(cmbFontEng->lineEdit(), &QLineEdit::returnPressed, this, [this] { applyEnglishFontBox(); });
-    connect(cmbFontSize, &QComboBox::activated, this, [this] { applySizeBox(); });
-    connect(cmbFontSize->lineEdit(), &QLineEdit::returnPressed, this, [this] { applySizeBox(); });
+    m_language = new LanguageController(m_settings, m_state, *m_cmd,
+                                        {OptHindi, OptEnglish, CmbFontHin, cmbFontEng, cmbFontSize},
+                                        [this]() -> textengine::TextControl * {
+                                            frmDocument *doc = activeDocument();
+                                            return doc ? doc->rtftext() : nullptr;
+                                        },
+                                        this);
 }
 
 void frmMain::buildStatusBar()
@@ -298,7 +292,7 @@ void frmMain::startUp()
 
     // Selecting Hindi stores the size box's text as English's size: let the
     // box show English's own size first, not just its first entry.
-    cmbFontSize->setCurrentText(fontSizeForLanguage(u"EngFontSize"_s));
+    cmbFontSize->setCurrentText(m_language->fontSizeForLanguage(u"EngFontSize"_s));
     OptHindi->setFocus();
     OptHindi->setChecked(true);
     if (!OptHindi->isChecked() || m_state.InputLanguage != Hindi.toStdString())
@@ -311,7 +305,7 @@ void frmMain::startUp()
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
         CmbFontHin->setCurrentIndex(0);
-        applyHindiFontBox();
+        m_language->applyHindiFontBox();
     }
     // English starts in the platform's own text family.
     const int english = cmbFontEng->findText(
@@ -323,7 +317,7 @@ void frmMain::startUp()
     cmbFontSize->setCurrentIndex(7);
     if (frmDocument *active = activeDocument())
         active->rtftext()->setFontSize(cmbFontSize->currentText().toInt());
-    applySizeBox();
+    m_language->applySizeBox();
 
     if (frmDocument *active = activeDocument())
         active->rtftext()->SetFocus();
@@ -337,13 +331,7 @@ void frmMain::LoadSettings()
     const kalamora::TypingOptions typing = kalamora::TypingOptions::read(m_settings, &problems);
     if (!problems.isEmpty())
         throw std::runtime_error(problems.first().toStdString());
-    m_cmd->mnuEditDot->setChecked(typing.dotPurna);
-    m_cmd->button[u"Dot"_s]->setChecked(typing.dotPurna);
-    m_cmd->mnuEditEngNume->setChecked(typing.englishNumerals);
-    m_cmd->button[u"Number"_s]->setChecked(typing.englishNumerals);
-    m_cmd->mnuLayoutTav->setChecked(typing.layout == u"Tav"_s);
-    m_cmd->mnuLayoutRem->setChecked(typing.layout == u"Rem"_s);
-    m_cmd->mnuLayoutRom->setChecked(typing.layout == u"Rom"_s);
+    m_language->showTypingOptions(typing);
     m_files->LoadRecentFiles();
     if (!isMaximized()) {
         const int tpp = twipsPerPixel(this);
@@ -386,13 +374,12 @@ void frmMain::applyViewState(frmDocument *doc)
     m_cmd->mnuViewEditor->setChecked(!pageView);
     const bool grid = m_settings.readBool(u"GridLines"_s, true);
     m_cmd->mnuTableGrid->setChecked(grid);
-    m_cmd->button[u"LTab"_s]->setChecked(true);
     m_cmd->mnuTabLeft->setChecked(true);
-    m_cmd->button[u"PView"_s]->setChecked(true);
+    m_cmd->action(Cmd::PageViewToggle)->setChecked(true);
     if (doc) {
         doc->rtftext()->setTabType(textengine::TextControl::TabLeft);
-        doc->rtftext()->setProperty("TableGridLines", grid);
-        doc->rtftext()->setProperty("ViewMode", 1);
+        doc->rtftext()->setTableGridLines(grid);
+        doc->rtftext()->setViewMode(1);
     }
 }
 
@@ -409,7 +396,7 @@ frmDocument *frmMain::NewDocument()
     sub->setWindowIcon(kalamora::commandIcon(u"New"_s));
     connect(doc, &frmDocument::documentClosed, this, &frmMain::documentClosed);
     // A new document shows the view the controls show.
-    doc->rtftext()->setViewMode(m_cmd->button[u"PView"_s]->isChecked() ? 1 : 0);
+    doc->rtftext()->setViewMode(m_cmd->action(Cmd::PageViewToggle)->isChecked() ? 1 : 0);
     doc->rtftext()->setTableGridLines(m_cmd->mnuTableGrid->isChecked());
     watchDocument(doc);
     // The first document fills the frame; later ones open beside it.
@@ -536,9 +523,14 @@ void frmMain::HideDocumentCommands()
         a->setEnabled(false);
 }
 
-void frmMain::FileSave()
+bool frmMain::saveCompleted() const
 {
-    m_files->FileSave();
+    return m_files->lastSaveCompleted();
+}
+
+bool frmMain::FileSave()
+{
+    return m_files->FileSave();
 }
 
 void frmMain::closeFindWindow(frmDocument *document)
@@ -551,104 +543,17 @@ void frmMain::closeFindWindow(frmDocument *document)
 
 bool frmMain::isHindi() const
 {
-    return QString::fromStdString(m_state.InputLanguage).toUpper() == Hindi;
-}
-
-QString frmMain::fontSizeForLanguage(const QString &key) const
-{
-    const QString stored = m_settings.readString(key, u"20"_s);
-    bool ok = false;
-    const double size = stored.trimmed().toDouble(&ok);
-    // A size the box cannot show (above 100, or not a number) shows as 20.
-    if (!ok || size > 100)
-        return u"20"_s;
-    return stored.trimmed();
+    return m_language->isHindi();
 }
 
 void frmMain::selectHindi()
 {
-    if (m_switchingLanguage)
-        return;
-    m_switchingLanguage = true;
-    if (!OptHindi->isChecked())
-        OptHindi->setChecked(true);
-    CmbFontHin->setEnabled(true);
-    cmbFontEng->setEnabled(false);
-    m_state.InputLanguage = Hindi.toStdString();
-    if (frmDocument *doc = activeDocument())
-        doc->rtftext()->SetFocus();
-    m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
-    cmbFontSize->setCurrentText(fontSizeForLanguage(u"HinFontSize"_s));
-    applyHindiFontBox();
-    m_switchingLanguage = false;
+    m_language->selectHindi();
 }
 
 void frmMain::selectEnglish()
 {
-    if (m_switchingLanguage)
-        return;
-    m_switchingLanguage = true;
-    if (!OptEnglish->isChecked())
-        OptEnglish->setChecked(true);
-    m_settings.writeString(u"HinFontSize"_s, cmbFontSize->currentText());
-    cmbFontSize->setCurrentText(fontSizeForLanguage(u"EngFontSize"_s));
-    CmbFontHin->setEnabled(false);
-    cmbFontEng->setEnabled(true);
-    m_state.InputLanguage = English.toStdString();
-    if (frmDocument *doc = activeDocument()) {
-        if (!cmbFontEng->currentText().isEmpty())
-            doc->rtftext()->setFontName(textengine::plainFamily(cmbFontEng->currentText()));
-        const int size = cmbFontSize->currentText().toInt();
-        if (size > 0)
-            doc->rtftext()->setFontSize(size);
-        doc->rtftext()->SetFocus();
-    }
-    m_switchingLanguage = false;
-}
-
-void frmMain::toggleLanguage()
-{
-    // The English font box is enabled exactly while English is selected.
-    if (cmbFontEng->isEnabled())
-        selectHindi();
-    else
-        selectEnglish();
-}
-
-void frmMain::applyHindiFontBox()
-{
-    m_settings.writeString(u"HinFontDef"_s, CmbFontHin->currentText());
-    frmDocument *doc = activeDocument();
-    if (!doc)
-        return;
-    const int size = cmbFontSize->currentText().toInt();
-    if (size > 0)
-        doc->rtftext()->setFontSize(size);
-    if (!CmbFontHin->currentText().isEmpty())
-        doc->rtftext()->setFontName(CmbFontHin->currentText());
-    doc->rtftext()->SetFocus();
-}
-
-void frmMain::applyEnglishFontBox()
-{
-    frmDocument *doc = activeDocument();
-    const QString family = textengine::plainFamily(cmbFontEng->currentText());
-    if (doc && !doc->rtftext()->Text().isEmpty()) {
-        doc->rtftext()->setFontName(family);
-        doc->rtftext()->SetFocus();
-    }
-    m_settings.writeString(u"EngFontDef"_s, family);
-}
-
-void frmMain::applySizeBox()
-{
-    frmDocument *doc = activeDocument();
-    if (!doc)
-        return;
-    const int size = cmbFontSize->currentText().toInt();
-    if (!doc->rtftext()->Text().isEmpty() && size > 0)
-        doc->rtftext()->setFontSize(size);
-    doc->rtftext()->SetFocus();
+    m_language->selectEnglish();
 }
 
 void frmMain::SyncFormatControls()
@@ -659,75 +564,7 @@ void frmMain::SyncFormatControls()
     textengine::TextControl *rtf = doc->rtftext();
     const textengine::CharFormatSummary chars = rtf->selectionCharFormat();
     syncCommandStates(chars);
-    if (keepLanguageInEmptyParagraph(rtf))
-        return;
-    // The language follows the text first, so that the size box still
-    // shows the size of the language being left when that is stored; then
-    // the boxes show the text's own font and size.
-    const QString &font = chars.fontName;
-    if (!font.isEmpty()) {
-        const bool hindiText = font.left(8) == u"Glyphora"_s;
-        if (hindiText != OptHindi->isChecked())
-            followLanguage(hindiText);
-        (hindiText ? CmbFontHin : cmbFontEng)->setCurrentText(font);
-    }
-    if (chars.fontSize > 0)
-        cmbFontSize->setCurrentText(QString::number(chars.fontSize));
-}
-
-// The language switch of the caret entering text of the other language:
-// the text already has its font and size, so nothing is applied to the
-// document (a selection would be reformatted) and the focus stays where
-// it is; the size of the language being left is kept for it.
-void frmMain::followLanguage(bool hindi)
-{
-    if (m_switchingLanguage)
-        return;
-    m_switchingLanguage = true;
-    m_settings.writeString(hindi ? u"EngFontSize"_s : u"HinFontSize"_s, cmbFontSize->currentText());
-    (hindi ? OptHindi : OptEnglish)->setChecked(true);
-    CmbFontHin->setEnabled(hindi);
-    cmbFontEng->setEnabled(!hindi);
-    m_state.InputLanguage = (hindi ? Hindi : English).toStdString();
-    m_switchingLanguage = false;
-}
-
-// An empty paragraph holds no text whose font the language could follow:
-// what the caret reads there is what the paragraph kept of text deleted
-// from it, or the document's default font once everything is gone. The
-// language stays as the user had it, and the caret takes that language's
-// font and the size in the box, so that typing goes on as before.
-bool frmMain::keepLanguageInEmptyParagraph(textengine::TextControl *rtf)
-{
-    const QTextCursor caret = rtf->textCursor();
-    if (caret.hasSelection() || caret.block().length() != 1)
-        return false;
-    applyLanguageFont(rtf);
-    return true;
-}
-
-void frmMain::applyLanguageFont(textengine::TextControl *rtf)
-{
-    const QString family = isHindi() ? CmbFontHin->currentText() : textengine::plainFamily(cmbFontEng->currentText());
-    const int size = cmbFontSize->currentText().toInt();
-    if (!family.isEmpty() && rtf->FontName() != family)
-        rtf->setFontName(family);
-    if (size > 0 && rtf->FontSize() != size)
-        rtf->setFontSize(size);
-}
-
-void frmMain::prepareTyping(textengine::TextControl *rtf)
-{
-    // A typed key replaces the selection. Removed first, the selection
-    // leaves the caret the format of its first character, which may be of
-    // the other language when the selection mixed both; the key is then
-    // typed in the font of the language in use.
-    if (rtf->textCursor().hasSelection())
-        rtf->setSelText(QString());
-    if (keepLanguageInEmptyParagraph(rtf))
-        return;
-    if (rtf->FontName().left(8) == u"Glyphora"_s ? !isHindi() : isHindi())
-        applyLanguageFont(rtf);
+    m_language->followText(rtf, chars);
 }
 
 void frmMain::syncCommandStates()
@@ -747,77 +584,23 @@ void frmMain::syncCommandStates(const textengine::CharFormatSummary &chars)
     m_cmd->mnuEditCopy->setEnabled(selection);
     m_cmd->mnuEditUndo->setEnabled(rtf->document()->isUndoAvailable());
 
-    m_cmd->tbToolbarButton(13)->setChecked(chars.bold);
-    m_cmd->tbToolbarButton(14)->setChecked(chars.italic);
-    m_cmd->tbToolbarButton(15)->setChecked(chars.underline);
-    m_cmd->tbBar2Button(10)->setChecked(chars.strikeThru);
+    m_cmd->action(Cmd::StyleBold)->setChecked(chars.bold);
+    m_cmd->action(Cmd::StyleItalic)->setChecked(chars.italic);
+    m_cmd->action(Cmd::StyleUnderline)->setChecked(chars.underline);
+    m_cmd->action(Cmd::StyleStrike)->setChecked(chars.strikeThru);
     const int align = rtf->AlignMent();
-    if (align >= 0 && align <= 3) {
-        static const int pressed[4] = {19, 21, 20, 22};
-        for (int b = 19; b <= 22; ++b)
-            m_cmd->tbToolbarButton(b)->setChecked(b == pressed[align]);
-    }
+    if (align >= 0 && align <= 3)
+        m_cmd->action(alignCommand(align))->setChecked(true);
 
     const bool pageView = rtf->ViewMode() == 1;
-    m_cmd->button[u"PView"_s]->setChecked(pageView);
+    m_cmd->action(Cmd::PageViewToggle)->setChecked(pageView);
     m_cmd->mnuViewPageView->setChecked(pageView);
     m_cmd->mnuViewEditor->setChecked(!pageView);
 }
 
 // --- engine host ------------------------------------------------------------
 
-bool frmMain::dotPurna() const
-{
-    return kalamora::TypingOptions::readDotPurna(m_settings);
-}
-
-std::string frmMain::layout() const
-{
-    return kalamora::TypingOptions::readLayout(m_settings).toStdString();
-}
-
-bool frmMain::englishNumerals() const
-{
-    return m_cmd->mnuEditEngNume->isChecked();
-}
-
-void frmMain::reapplyHindiFont()
-{
-    frmDocument *doc = activeDocument();
-    if (!doc)
-        return;
-    if (!CmbFontHin->currentText().isEmpty())
-        doc->rtftext()->setFontName(CmbFontHin->currentText());
-    const int size = cmbFontSize->currentText().toInt();
-    if (size > 0)
-        doc->rtftext()->setFontSize(size);
-}
-
 // --- commands ---------------------------------------------------------------
-
-void frmMain::setLayout(const QString &code)
-{
-    m_cmd->mnuLayoutTav->setChecked(code == u"Tav"_s);
-    m_cmd->mnuLayoutRem->setChecked(code == u"Rem"_s);
-    m_cmd->mnuLayoutRom->setChecked(code == u"Rom"_s);
-    kalamora::TypingOptions::writeLayout(m_settings, code);
-}
-
-void frmMain::toggleDot()
-{
-    const bool on = !kalamora::TypingOptions::readDotPurna(m_settings);
-    m_cmd->mnuEditDot->setChecked(on);
-    m_cmd->button[u"Dot"_s]->setChecked(on);
-    kalamora::TypingOptions::writeDotPurna(m_settings, on);
-}
-
-void frmMain::toggleNumerals()
-{
-    // The menu item is the state; the toolbar button follows it.
-    const bool on = m_cmd->mnuEditEngNume->isChecked();
-    m_cmd->button[u"Number"_s]->setChecked(on);
-    kalamora::TypingOptions::writeEnglishNumerals(m_settings, on);
-}
 
 void frmMain::toggleBar(QAction *item, const QList<QWidget *> &bars)
 {
@@ -848,12 +631,6 @@ void frmMain::editMenuAboutToShow()
     const bool selection = doc && doc->rtftext()->SelLength() != 0;
     m_cmd->mnuEditCut->setEnabled(selection);
     m_cmd->mnuEditCopy->setEnabled(selection);
-}
-
-void frmMain::languagesMenuAboutToShow()
-{
-    m_cmd->mnuLangHindi->setChecked(isHindi());
-    m_cmd->mnuLangEnglish->setChecked(!isHindi());
 }
 
 void frmMain::showHelp(const QString &page)
@@ -899,16 +676,6 @@ void frmMain::connectCommands()
     };
     connect(c.mnuEditClear, &QAction::triggered, this, clearSelection);
     connect(c.mnuPopDelete, &QAction::triggered, this, clearSelection);
-    connect(c.mnuPopCut, &QAction::triggered, c.mnuEditCut, &QAction::trigger);
-    connect(c.mnuPopCopy, &QAction::triggered, c.mnuEditCopy, &QAction::trigger);
-    connect(c.mnuPopPaste, &QAction::triggered, c.mnuEditPaste, &QAction::trigger);
-    connect(c.mnuEditDot, &QAction::triggered, this, &frmMain::toggleDot);
-    connect(c.button[u"Dot"_s], &QAction::triggered, this, &frmMain::toggleDot);
-    connect(c.mnuEditEngNume, &QAction::triggered, this, &frmMain::toggleNumerals);
-    connect(c.button[u"Number"_s], &QAction::triggered, this, [this] {
-        m_cmd->mnuEditEngNume->setChecked(!m_cmd->mnuEditEngNume->isChecked());
-        toggleNumerals();
-    });
 
     connect(c.mnuViewToolbars, &QAction::triggered, this,
             [this] { toggleBar(m_cmd->mnuViewToolbars, {m_cmd->tbToolbar, m_cmd->tbBar2}); });
@@ -923,22 +690,6 @@ void frmMain::connectCommands()
         m_keyb->raise();
         m_keyb->activateWindow();
     });
-
-    connect(c.mnuLanguages, &QMenu::aboutToShow, this, &frmMain::languagesMenuAboutToShow);
-    // The menu items select their option button; when it is already
-    // selected no switch runs, and the document takes the focus back all
-    // the same (else the next paste or key would go to the option button).
-    auto chooseLanguage = [this](QRadioButton *option) {
-        option->setFocus();
-        option->setChecked(true);
-        if (frmDocument *doc = activeDocument())
-            doc->rtftext()->SetFocus();
-    };
-    connect(c.mnuLangHindi, &QAction::triggered, this, [this, chooseLanguage] { chooseLanguage(OptHindi); });
-    connect(c.mnuLangEnglish, &QAction::triggered, this, [this, chooseLanguage] { chooseLanguage(OptEnglish); });
-    connect(c.mnuLayoutTav, &QAction::triggered, this, [this] { setLayout(u"Tav"_s); });
-    connect(c.mnuLayoutRem, &QAction::triggered, this, [this] { setLayout(u"Rem"_s); });
-    connect(c.mnuLayoutRom, &QAction::triggered, this, [this] { setLayout(u"Rom"_s); });
 
     connect(c.mnuWindowCascade, &QAction::triggered, mdiArea, &QMdiArea::cascadeSubWindows);
     // Tile horizontally: one above the other, each the full width of the
@@ -964,7 +715,7 @@ void frmMain::connectCommands()
         if (!doc)
             return;
         if (!isHindi()) {
-            QMetaObject::invokeMethod(doc->rtftext(), "FindReplace", Q_ARG(int, replacing ? 2 : 1));
+            doc->rtftext()->FindReplace(replacing ? 2 : 1);
             return;
         }
         if (m_find)
@@ -977,8 +728,7 @@ void frmMain::connectCommands()
 
     // The dictionary: menu item, toolbar button and the dictionary box.
     connect(c.mnuLangDictionary, &QAction::triggered, this, [this] { frmDict::openDictionary(this); });
-    connect(c.button[u"Dictionary"_s], &QAction::triggered, c.mnuLangDictionary, &QAction::trigger);
-    connect(c.button[u"Email"_s], &QAction::triggered, this, [this] {
+    connect(c.action(Cmd::Email), &QAction::triggered, this, [this] {
         frmDocument *doc = activeDocument();
         if (!doc)
             return;

@@ -2,8 +2,6 @@
 
 #include "commandsurface.h"
 
-#include "enginehost.h"
-
 #include <QMainWindow>
 #include <QPointer>
 
@@ -30,6 +28,7 @@ class TXRuler;
 class frmFind;
 class FileCommands;
 class HelpWindow;
+class LanguageController;
 
 namespace engine {
 struct EngineState;
@@ -37,9 +36,10 @@ struct EngineState;
 
 // The program's one top-level window: the frame of the document windows and
 // the owner of every menu, toolbar, font box and the status bar, all of which
-// serve the active document. It is also the engine's host: the typing
-// options and the Hindi font come from its menus and boxes.
-class frmMain : public QMainWindow, public engine::EngineHost {
+// serve the active document. The input language, the typing options and
+// the font boxes' behaviour belong to its LanguageController, which is
+// also the engine's host.
+class frmMain : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -55,24 +55,26 @@ public:
     engine::EngineState &engineState() { return m_state; }
     CommandSurface &commands() { return *m_cmd; }
     FileCommands &files() { return *m_files; }
+    LanguageController &language() { return *m_language; }
 
     // Document windows.
     int DocumentCount = 0;       // created and not yet closed
     bool SkipClosePrompt = false; // the next close asks no question
-    bool SaveCompleted = false;   // the last FileSave wrote the file
     frmDocument *NewDocument();
     frmDocument *activeDocument() const;
     QList<frmDocument *> documents() const;
     void ShowDocumentCommands();
     void HideDocumentCommands();
-    // Saves the active document (under its name, or asking for one).
-    // Sets SaveCompleted.
-    void FileSave();
+    // Saves the active document (under its name, or asking for one);
+    // true when the file was written.
+    bool FileSave();
+    // Whether the last save, from the menu or FileSave, wrote the file.
+    bool saveCompleted() const;
     // Closes the find window, which gives its edits back to its document
     // first: when it works on `document`, or whatever it works on (null).
     void closeFindWindow(frmDocument *document = nullptr);
 
-    // The language switch and the format controls.
+    // The language switch (see LanguageController) and the format controls.
     void selectHindi();
     void selectEnglish();
     bool isHindi() const;
@@ -83,21 +85,6 @@ public:
     // document's own signals, so no menu needs to open first.
     void syncCommandStates();
     void syncCommandStates(const textengine::CharFormatSummary &chars);
-    void toggleLanguage(); // Ctrl+L in a document or the find window
-    // With the caret in an empty paragraph, gives it the font of the input
-    // language and the size in the box, and returns true: there is no text
-    // there whose font the language should follow.
-    bool keepLanguageInEmptyParagraph(textengine::TextControl *rtf);
-    // Before the engine takes a typed key in a document: the selection is
-    // removed, and the caret takes the font of the input language where
-    // the format it was left does not belong to that language.
-    void prepareTyping(textengine::TextControl *rtf);
-
-    // engine::EngineHost
-    bool dotPurna() const override;
-    std::string layout() const override;
-    bool englishNumerals() const override;
-    void reapplyHindiFont() override;
 
     // Controls that other windows and the tests reach.
     QComboBox *CmbFontHin = nullptr;
@@ -130,33 +117,23 @@ private:
     void FillFontBoxes();
     void watchDocument(frmDocument *doc);
     void applyViewState(frmDocument *doc);
-    void setLayout(const QString &code);
-    void toggleDot();
-    void toggleNumerals();
     void toggleBar(QAction *item, const QList<QWidget *> &bars);
     void updateClock();
-    void applyHindiFontBox();
-    void applyEnglishFontBox();
-    void applySizeBox();
     void sendKeyToFocus(int key, Qt::KeyboardModifiers modifiers);
     void editMenuAboutToShow();
-    void languagesMenuAboutToShow();
     void documentClosed(frmDocument *doc);
     void documentActivated(QMdiSubWindow *sub);
     void tileWindows(Qt::Orientation direction);
     void showSaying(int x, int y);
-    QString fontSizeForLanguage(const QString &key) const;
-    void followLanguage(bool hindi);
-    void applyLanguageFont(textengine::TextControl *rtf);
     QList<QAction *> documentFileCommands() const;
 
     SettingsStore &m_settings;
     engine::EngineState &m_state;
     std::unique_ptr<CommandSurface> m_cmd;
     FileCommands *m_files = nullptr;
+    LanguageController *m_language = nullptr;
     frmKeyb *m_keyb = nullptr;
     QPointer<frmFind> m_find;
     QPointer<frmDocument> m_rulerDocument;
     HelpWindow *m_help = nullptr;
-    bool m_switchingLanguage = false;
 };

@@ -104,7 +104,7 @@ TEST_F(FilesTest, SaveWritesRtfUnderTheOpenedNameAndKeepsTextAndCaret)
     ASSERT_NE(doc, nullptr);
     doc->rtftext()->setSelStart(3);
     main->commands().mnuFileSave->trigger();
-    EXPECT_TRUE(main->SaveCompleted);
+    EXPECT_TRUE(main->saveCompleted());
     EXPECT_TRUE(readAll(path(u"a.txt"_s)).startsWith("{\\rtf1"));
     EXPECT_EQ(doc->rtftext()->Text(), u"plain words"_s);
     EXPECT_EQ(doc->rtftext()->SelStart(), 3);
@@ -116,7 +116,7 @@ TEST_F(FilesTest, OpenSaveRoundTripsNeverChangeTheText)
     const QString typed = glyphs();
     fileChoices = {{path(u"round.rtf"_s), 1}};
     main->commands().mnuFileSave->trigger();
-    ASSERT_TRUE(main->SaveCompleted);
+    ASSERT_TRUE(main->saveCompleted());
     EXPECT_EQ(main->activeDocument()->SavedFormat, u"5"_s);
     EXPECT_EQ(main->activeDocument()->windowTitle(), path(u"round.rtf"_s));
     for (int i = 0; i < 10; ++i) {
@@ -126,7 +126,7 @@ TEST_F(FilesTest, OpenSaveRoundTripsNeverChangeTheText)
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(doc->rtftext()->Text(), typed) << "round " << i;
         main->commands().mnuFileSave->trigger();
-        ASSERT_TRUE(main->SaveCompleted);
+        ASSERT_TRUE(main->saveCompleted());
     }
 }
 
@@ -189,7 +189,7 @@ TEST_F(FilesTest, ACancelledFirstSaveKeepsTheWindowOpenOnClose)
     type(u"ghar"_s);
     answers = {QMessageBox::Yes};
     EXPECT_FALSE(main->mdiArea->activeSubWindow()->close()); // the save dialog is cancelled
-    EXPECT_FALSE(main->SaveCompleted);
+    EXPECT_FALSE(main->saveCompleted());
     EXPECT_EQ(main->DocumentCount, 1);
     EXPECT_EQ(dialogs, QStringList{u"Save Document"_s});
 }
@@ -238,7 +238,7 @@ TEST_F(FilesTest, FailedSaveSkippedItselfForRoot)
             fileChoices = {{row.target, 1}};
             if (row.how == Save) {
                 main->commands().mnuFileSave->trigger();
-                EXPECT_FALSE(main->SaveCompleted);
+                EXPECT_FALSE(main->saveCompleted());
             } else {
                 (row.how == SaveAs ? main->commands().mnuFileSaveAs : main->commands().mnuFileExportUnicode)
                     ->trigger();

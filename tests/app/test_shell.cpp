@@ -11,6 +11,8 @@
 #include <QMenuBar>
 #include <QRadioButton>
 
+#include <stdexcept>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -277,6 +279,51 @@ TEST_F(ShellTest, ToolbarButtonsSitWhereTheProgramAddressesThem)
     // Every command has an icon or is a plain check item.
     for (QAction *a : c.tbToolbarItems + c.tbBar2Items)
         EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
+}
+
+TEST_F(ShellTest, CommandsAreOneActionEachAndUnknownNamesAreRefused)
+{
+    CommandSurface &c = main->commands();
+    // A mistyped key or an unregistered command throws instead of a null.
+    for (const QString &key : {u"bold"_s, u"Align Center"_s, QString()})
+        EXPECT_THROW(c.button[key], std::out_of_range) << key.toStdString();
+    ActionRegistry empty;
+    EXPECT_THROW(empty[Cmd::FileNew], std::out_of_range);
+    EXPECT_THROW(empty.add(Cmd::FileNew, nullptr), std::logic_error);
+    EXPECT_THROW(c.actions.add(Cmd::FileNew, c.mnuFileOpen), std::logic_error);
+
+    // Toolbar buttons of a menu command are that command's action.
+    const std::pair<QString, QAction *> shared[] = {
+        {u"Bold"_s, c.mnuStyleBold},        {u"StrikeThru"_s, c.mnuStyleStrike}, {u"Align Left"_s, c.mnuAlignLeft},
+        {u"Justify"_s, c.mnuAlignJustify},  {u"LTab"_s, c.mnuTabLeft},           {u"CTab"_s, c.mnuTabCenter},
+        {u"Dot"_s, c.mnuEditDot},           {u"Number"_s, c.mnuEditEngNume},     {u"Dictionary"_s, c.mnuLangDictionary},
+        {u"Save"_s, c.mnuFileSave},
+    };
+    for (const auto &[key, item] : shared)
+        EXPECT_EQ(c.button[key], item) << key.toStdString();
+    // Every button is where its table says, and answers to its key.
+    for (auto [bar, items] : {std::pair{CommandSurface::standardBar(), c.tbToolbarItems},
+                              std::pair{CommandSurface::formattingBar(), c.tbBar2Items}}) {
+        ASSERT_EQ(std::size_t(items.size()), bar.size());
+        for (std::size_t i = 0; i < bar.size(); ++i) {
+            if (bar[i].isSeparator())
+                continue;
+            EXPECT_EQ(items[i], c.action(bar[i].id)) << i;
+            EXPECT_EQ(c.button[QString::fromUtf16(bar[i].key)], items[i]) << i;
+        }
+    }
+
+    // Alignment: whichever item is chosen, menu, button and pop-up agree on one.
+    const QList<QAction *> menu = {c.mnuAlignLeft, c.mnuAlignCenter, c.mnuAlignRight, c.mnuAlignJustify};
+    const QList<QAction *> popup = {c.mnuPopAlignLeft, c.mnuPopAlignCenter, c.mnuPopAlignRight,
+                                    c.mnuPopAlignJustify};
+    for (int chosen : {2, 0, 3, 3, 1}) {
+        (chosen % 2 ? popup : menu)[chosen]->trigger();
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(menu[i]->isChecked(), i == chosen) << chosen << " " << i;
+            EXPECT_EQ(popup[i]->isChecked(), i == chosen) << chosen << " " << i;
+        }
+    }
 }
 
 } // namespace

@@ -129,7 +129,7 @@ bool run(World &w, Rng &r, const Command &cmd)
         return w.chooseMenu(c.*cmd.menu);
     case 2:
         w.note += u" by toolbar"_s;
-        return w.clickButton(c.button[QLatin1StringView(cmd.button)]);
+        return w.clickButton(c.button[QString::fromLatin1(cmd.button)]);
     default: {
         w.note += u" by pop-up"_s;
         // The pop-up's item runs the Edit menu's: offered while that one is
@@ -766,7 +766,7 @@ void save(World &w, Rng &r)
         w.chooseMenu(w.main().commands().mnuFileSave);
     else
         w.clickButton(w.main().commands().button[u"Save"_s]);
-    w.check(w.messages.isEmpty() && w.main().SaveCompleted, u"save"_s, u"Save failed: "_s + w.messages.join(u" / "_s));
+    w.check(w.messages.isEmpty() && w.main().saveCompleted(), u"save"_s, u"Save failed: "_s + w.messages.join(u" / "_s));
     TC copy;
     w.check(copy.Load(path, 0, TC::FormatRtf), u"save"_s, u"the saved file does not read back"_s);
     checkReopened(w, d->rtftext(), &copy, true, u"save"_s);

@@ -3,9 +3,8 @@
 #include "commands.h"
 
 #include "cp1252.h"
-#include "keybinding.h"
+#include "keyfeed.h"
 #include "kruti.h"
-#include "memorysurface.h"
 
 #include "settings/settingsstore.h"
 #include "settings/typingoptions.h"
@@ -246,18 +245,9 @@ int runType(int argc, char **argv)
     state.InputLanguage = english ? "English" : "HINDI";
     engine::KeyBinding binding(state, host, engine::KeyBinding::Target::Document);
     engine::MemorySurface surface;
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-
-    for (const engine::KeyCode typed : codes) {
-        engine::EditBlock block(surface);
-        const engine::KeyCode key = binding.keyPress(surface, typed);
-        if (key == engine::KeyBinding::Backspace)
-            surface.backspace();
-        else if (key == engine::KeyBinding::Enter)
-            surface.setSelText("\n");
-        else if (key != 0)
-            surface.setSelText(engine::GlyphString(1, static_cast<char>(key)));
-    }
+    engine::bindSurface(binding, surface);
+    for (const engine::KeyCode typed : codes)
+        engine::pressKey(binding, surface, typed);
 
     const engine::GlyphString text = surface.text();
     if (hex) {

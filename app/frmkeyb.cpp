@@ -1,8 +1,7 @@
 #include "frmkeyb.h"
 
-#include "keybinding.h"
-#include "memorysurface.h"
 #include "cp1252.h"
+#include "keyfeed.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -69,13 +68,8 @@ std::string frmKeyb::glyphsForKeys(std::string_view keys)
     engine::KeyBinding binding(state, host, engine::KeyBinding::Target::Document);
     // A word start: after a space a vowel key types its independent vowel.
     engine::MemorySurface surface(" ");
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-    for (const char key : keys) {
-        engine::EditBlock block(surface);
-        const engine::KeyCode code = binding.keyPress(surface, static_cast<unsigned char>(key));
-        if (code != 0)
-            surface.setSelText(engine::GlyphString(1, static_cast<char>(code)));
-    }
+    engine::bindSurface(binding, surface);
+    engine::typeKeys(binding, surface, keys);
     std::string typed = surface.text().substr(1);
     if (!typed.empty() && typed.back() == '~')
         typed.pop_back();

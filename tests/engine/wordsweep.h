@@ -12,9 +12,8 @@
 // the key binding a document window uses and read back as Unicode.
 
 #include "engine.h"
-#include "keybinding.h"
+#include "keyfeed.h"
 #include "kruti.h"
-#include "memorysurface.h"
 #include "utf8.h"
 
 #include <iterator>
@@ -306,13 +305,8 @@ inline std::string typeKeys(std::string_view keys, std::string_view layout, bool
     host.layoutValue = layout;
     engine::MemorySurface surface(atDocumentStart ? "" : " ");
     engine::KeyBinding binding(state, host);
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-    for (const char c : keys) {
-        engine::EditBlock block(surface);
-        const engine::KeyCode key = binding.keyPress(surface, static_cast<unsigned char>(c));
-        if (key != 0)
-            surface.setSelText(std::string(1, static_cast<char>(key)));
-    }
+    engine::bindSurface(binding, surface);
+    engine::typeKeys(binding, surface, keys);
     return surface.text();
 }
 

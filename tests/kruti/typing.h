@@ -3,8 +3,7 @@
 // Types phonetic keys through the input engine, as a document window does,
 // so the conversion tests work on the glyph strings users really produce.
 
-#include "keybinding.h"
-#include "memorysurface.h"
+#include "keyfeed.h"
 
 #include <string>
 #include <string_view>
@@ -34,16 +33,8 @@ inline std::string typeKeys(std::string_view keys, bool englishNumerals = true, 
     host.layoutValue = std::move(layout);
     engine::MemorySurface surface(before);
     engine::KeyBinding binding(state, host);
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-    for (const char c : keys) {
-        engine::EditBlock block(surface);
-        const engine::KeyCode typed = c == '\n' ? engine::KeyBinding::Enter : static_cast<unsigned char>(c);
-        const engine::KeyCode key = binding.keyPress(surface, typed);
-        if (key == engine::KeyBinding::Enter)
-            surface.setSelText("\n");
-        else if (key != 0 && key != engine::KeyBinding::Backspace)
-            surface.setSelText(std::string(1, static_cast<char>(key)));
-    }
+    engine::bindSurface(binding, surface);
+    engine::typeKeys(binding, surface, keys);
     return surface.text();
 }
 

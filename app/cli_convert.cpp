@@ -1,6 +1,7 @@
 // kalamora convert: a document loaded and saved through the text-engine
 // control, optionally turned between Kruti Dev glyph text and Unicode.
 #include "commands.h"
+#include "commandline.h"
 #include "filecommands.h"
 
 #include "conversion.h"
@@ -46,33 +47,21 @@ int badArguments(const std::string &message)
 
 int runConvert(int argc, char **argv)
 {
+    kalamora::CommandLine line({u"to-unicode"_s, u"to-kruti"_s}, {});
+    if (const std::optional<int> status = line.parse(argc, argv, convertUsage, badArguments))
+        return *status;
     std::optional<textengine::Conversion> conversion;
-    std::vector<std::string> files;
-    bool optionsDone = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!optionsDone && (arg == "--help" || arg == "-h")) {
-            std::fputs(convertUsage, stdout);
-            return 0;
-        }
-        if (!optionsDone && arg == "--") {
-            optionsDone = true;
-        } else if (!optionsDone && (arg == "--to-unicode" || arg == "--to-kruti")) {
-            const auto chosen = arg == "--to-unicode" ? textengine::Conversion::ToUnicode
-                                                      : textengine::Conversion::ToKruti;
-            if (conversion && *conversion != chosen)
-                return badArguments("--to-unicode and --to-kruti exclude each other");
-            conversion = chosen;
-        } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-            return badArguments("unknown option " + std::string(arg));
-        } else {
-            files.emplace_back(arg);
-        }
-    }
+    if (line.isSet(u"to-unicode"_s) && line.isSet(u"to-kruti"_s))
+        return badArguments("--to-unicode and --to-kruti exclude each other");
+    if (line.isSet(u"to-unicode"_s))
+        conversion = textengine::Conversion::ToUnicode;
+    else if (line.isSet(u"to-kruti"_s))
+        conversion = textengine::Conversion::ToKruti;
+    const QStringList files = line.positional();
     if (files.size() != 2)
         return badArguments("IN and OUT are needed");
-    const QString in = QString::fromLocal8Bit(files[0]);
-    const QString out = QString::fromLocal8Bit(files[1]);
+    const QString in = kalamora::CommandLine::toText(files[0]);
+    const QString out = kalamora::CommandLine::toText(files[1]);
     const QString suffix = QFileInfo(out).suffix().toLower();
     int outFormat;
     if (suffix == u"rtf"_s)

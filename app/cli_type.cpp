@@ -1,6 +1,7 @@
 // kalamora type: types keys into an empty document through the same key
 // binding a document window uses, and prints the text that results.
 #include "commands.h"
+#include "commandline.h"
 
 #include "cp1252.h"
 #include "keyfeed.h"
@@ -146,65 +147,34 @@ bool decodeUtf8(std::string_view in, std::vector<char32_t> &out)
 int runType(int argc, char **argv)
 {
     TypeHost host;
-    bool english = false;
-    bool hex = false;
-    bool unicode = false;
-    std::optional<std::string> keysArg;
-
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        auto value = [&](std::string_view name) -> std::optional<std::string_view> {
-            if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=')
-                return arg.substr(name.size() + 1);
-            if (arg == name && i + 1 < argc)
-                return std::string_view(argv[++i]);
-            return std::nullopt;
-        };
-        auto named = [&](std::string_view name) {
-            return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=');
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(typeUsage, stdout);
-            return 0;
-        }
-        if (arg == "--") {
-            if (i + 1 < argc) {
-                if (keysArg || i + 2 < argc)
-                    return badArguments("more than one KEYS argument");
-                keysArg = argv[i + 1];
-            }
-            break;
-        }
-        if (named("--layout")) {
-            const auto v = value("--layout");
-            if (!v || (*v != "Rom" && *v != "Rem" && *v != "Tav"))
-                return badArguments("--layout takes Rom, Rem or Tav");
-            host.layoutOption = std::string(*v);
-        } else if (named("--dot-purna")) {
-            const auto v = value("--dot-purna");
-            host.dotPurnaOption = v ? yesNo(*v) : std::nullopt;
-            if (!host.dotPurnaOption)
-                return badArguments("--dot-purna takes yes or no");
-        } else if (named("--english-numerals")) {
-            const auto v = value("--english-numerals");
-            host.englishNumeralsOption = v ? yesNo(*v) : std::nullopt;
-            if (!host.englishNumeralsOption)
-                return badArguments("--english-numerals takes yes or no");
-        } else if (arg == "--english") {
-            english = true;
-        } else if (arg == "--hex") {
-            hex = true;
-        } else if (arg == "--unicode") {
-            unicode = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return badArguments("unknown option " + std::string(arg));
-        } else {
-            if (keysArg)
-                return badArguments("more than one KEYS argument");
-            keysArg = std::string(arg);
-        }
+    kalamora::CommandLine line({u"english"_s, u"hex"_s, u"unicode"_s},
+                               {u"layout"_s, u"dot-purna"_s, u"english-numerals"_s});
+    if (const std::optional<int> status = line.parse(argc, argv, typeUsage, badArguments))
+        return *status;
+    // Every value given is checked; the last one counts.
+    for (const QString &given : line.values(u"layout"_s)) {
+        const std::string v = kalamora::CommandLine::toBytes(given);
+        if (v != "Rom" && v != "Rem" && v != "Tav")
+            return badArguments("--layout takes Rom, Rem or Tav");
+        host.layoutOption = v;
     }
-
+    for (const QString &given : line.values(u"dot-purna"_s)) {
+        if (!(host.dotPurnaOption = yesNo(kalamora::CommandLine::toBytes(given))))
+            return badArguments("--dot-purna takes yes or no");
+    }
+    for (const QString &given : line.values(u"english-numerals"_s)) {
+        if (!(host.englishNumeralsOption = yesNo(kalamora::CommandLine::toBytes(given))))
+            return badArguments("--english-numerals takes yes or no");
+    }
+    const bool english = line.isSet(u"english"_s);
+    const bool hex = line.isSet(u"hex"_s);
+    const bool unicode = line.isSet(u"unicode"_s);
+    const QStringList positional = line.positional();
+    if (positional.size() > 1)
+        return badArguments("more than one KEYS argument");
+    std::optional<std::string> keysArg;
+    if (!positional.isEmpty())
+        keysArg = kalamora::CommandLine::toBytes(positional.first());
     if (hex && unicode)
         return badArguments("--hex and --unicode exclude each other");
 

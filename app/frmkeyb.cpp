@@ -1,6 +1,7 @@
 #include "frmkeyb.h"
 
 #include "cp1252.h"
+#include "fixedhost.h"
 #include "keyfeed.h"
 
 #include <QKeyEvent>
@@ -43,16 +44,6 @@ const char *const Spellings[] = {
 constexpr int SpellingsPerRow = 6, SpellingH = 34;
 constexpr int SpellingRows = (std::size(Spellings) + SpellingsPerRow - 1) / SpellingsPerRow;
 
-// The chart's engine host: Hindi, the Romanised layout, the purna viram and
-// Devanagari digits, so every key shows what it types in Hindi.
-class ChartHost final : public engine::EngineHost {
-public:
-    bool dotPurna() const override { return false; }
-    std::string layout() const override { return "Rom"; }
-    bool englishNumerals() const override { return false; }
-    void reapplyHindiFont() override {}
-};
-
 } // namespace
 
 std::string frmKeyb::glyphsForKey(char key)
@@ -62,7 +53,9 @@ std::string frmKeyb::glyphsForKey(char key)
 
 std::string frmKeyb::glyphsForKeys(std::string_view keys)
 {
-    ChartHost host;
+    // Hindi on the Romanised layout, with the purna viram and Devanagari
+    // digits, so every key shows what it types in Hindi.
+    engine::FixedHost host(false, "Rom", false);
     engine::EngineState state;
     state.InputLanguage = "HINDI";
     engine::KeyBinding binding(state, host, engine::KeyBinding::Target::Document);

@@ -1,5 +1,6 @@
 // Cost per key of phonetic typing, at the end and in the middle of a small
 // and of a large document. Prints median and 99th percentile per case.
+#include "fixedhost.h"
 #include "keyfeed.h"
 
 #include <algorithm>
@@ -9,14 +10,6 @@
 #include <vector>
 
 namespace {
-
-class BenchHost final : public engine::EngineHost {
-public:
-    bool dotPurna() const override { return true; }
-    std::string layout() const override { return "Rom"; }
-    bool englishNumerals() const override { return true; }
-    void reapplyHindiFont() override {}
-};
 
 // Phonetic keys of running Hindi prose: plain syllables, conjuncts and half
 // forms, aspirates, vowel signs (short i included), reph, nukta, anusvara,
@@ -46,7 +39,7 @@ Figures typeInto(std::size_t documentSize, bool middle, const std::string &keys)
 
     engine::EngineState state;
     state.InputLanguage = "HINDI";
-    BenchHost host;
+    engine::FixedHost host; // "." types the dot, Latin digits, the phonetic layout
     engine::KeyBinding binding(state, host);
     engine::MemorySurface surface(filler);
     engine::bindSurface(binding, surface);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine.h"
+#include "fixedhost.h"
 #include "keyfeed.h"
 
 #include <string>
@@ -8,18 +9,7 @@
 namespace enginetest {
 
 // Typing options a test sets directly.
-class FakeHost final : public engine::EngineHost {
-public:
-    bool dotPurnaValue = true;
-    std::string layoutValue = "Rom";
-    bool englishNumeralsValue = true;
-    int reapplied = 0;
-
-    bool dotPurna() const override { return dotPurnaValue; }
-    std::string layout() const override { return layoutValue; }
-    bool englishNumerals() const override { return englishNumeralsValue; }
-    void reapplyHindiFont() override { ++reapplied; }
-};
+using FakeHost = engine::FixedHost;
 
 // One surface bound as a document window binds its text control, with the
 // program's state in Hindi input.

@@ -3,6 +3,7 @@
 // Types phonetic keys through the input engine, as a document window does,
 // so the conversion tests work on the glyph strings users really produce.
 
+#include "fixedhost.h"
 #include "keyfeed.h"
 
 #include <string>
@@ -11,15 +12,7 @@
 
 namespace krutitest {
 
-class Host final : public engine::EngineHost {
-public:
-    bool englishNumeralsValue = true;
-    std::string layoutValue = "Rom";
-    bool dotPurna() const override { return true; }
-    std::string layout() const override { return layoutValue; }
-    bool englishNumerals() const override { return englishNumeralsValue; }
-    void reapplyHindiFont() override {}
-};
+using Host = engine::FixedHost;
 
 // Types `keys` on the layout "Rom", "Rem" or "Tav", after the glyphs
 // `before` with the caret at their end.

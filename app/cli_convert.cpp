@@ -37,29 +37,24 @@ int fail(const std::string &message)
     return 1;
 }
 
-int badArguments(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora convert: %s\n%s", message.c_str(), convertUsage);
-    return 2;
-}
-
 } // namespace
 
 int runConvert(int argc, char **argv)
 {
-    kalamora::CommandLine line({u"to-unicode"_s, u"to-kruti"_s}, {});
-    if (const std::optional<int> status = line.parse(argc, argv, convertUsage, badArguments))
+    kalamora::CommandLine line("kalamora convert", convertUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {u"to-unicode"_s, u"to-kruti"_s}, {});
+    if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
     std::optional<textengine::Conversion> conversion;
     if (line.isSet(u"to-unicode"_s) && line.isSet(u"to-kruti"_s))
-        return badArguments("--to-unicode and --to-kruti exclude each other");
+        return line.bad("--to-unicode and --to-kruti exclude each other");
     if (line.isSet(u"to-unicode"_s))
         conversion = textengine::Conversion::ToUnicode;
     else if (line.isSet(u"to-kruti"_s))
         conversion = textengine::Conversion::ToKruti;
     const QStringList files = line.positional();
     if (files.size() != 2)
-        return badArguments("IN and OUT are needed");
+        return line.bad("IN and OUT are needed");
     const QString in = kalamora::CommandLine::toText(files[0]);
     const QString out = kalamora::CommandLine::toText(files[1]);
     const QString suffix = QFileInfo(out).suffix().toLower();
@@ -73,7 +68,7 @@ int runConvert(int argc, char **argv)
     else if (suffix == u"pdf"_s)
         outFormat = 0; // as it prints
     else
-        return badArguments("OUT must end in .rtf, .txt, .htm, .html or .pdf");
+        return line.bad("OUT must end in .rtf, .txt, .htm, .html or .pdf");
 
     // Headless: the control needs a GUI application, but no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")

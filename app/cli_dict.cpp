@@ -36,31 +36,26 @@ int fail(const std::string &message)
     return 1;
 }
 
-int badArguments(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora dict: %s\n%s", message.c_str(), dictUsage);
-    return 2;
-}
-
 } // namespace
 
 int runDict(int argc, char **argv)
 {
-    kalamora::CommandLine line({QStringLiteral("hex"), QStringLiteral("unicode")}, {});
-    if (const std::optional<int> status = line.parse(argc, argv, dictUsage, badArguments))
+    kalamora::CommandLine line("kalamora dict", dictUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {QStringLiteral("hex"), QStringLiteral("unicode")}, {});
+    if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
     enum class Output { Bytes, Hex, Unicode } output = Output::Bytes;
     if (line.isSet(QStringLiteral("hex")) && line.isSet(QStringLiteral("unicode")))
-        return badArguments("--hex and --unicode exclude each other");
+        return line.bad("--hex and --unicode exclude each other");
     if (line.isSet(QStringLiteral("hex")))
         output = Output::Hex;
     else if (line.isSet(QStringLiteral("unicode")))
         output = Output::Unicode;
     const QStringList positional = line.positional();
     if (positional.size() > 1)
-        return badArguments("more than one WORD");
+        return line.bad("more than one WORD");
     if (positional.isEmpty())
-        return badArguments("no WORD");
+        return line.bad("no WORD");
     const std::optional<std::string> word = kalamora::CommandLine::toBytes(positional.first());
 
     // The program folder is found from the executable's own path.

@@ -31,30 +31,25 @@ const char *const mimeUsage =
     "                   program folder (when the setting AttachFnt is Yes)\n"
     "  --subject S      the subject line\n";
 
-int usageError(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora mime: %s\n%s", message.c_str(), mimeUsage);
-    return 2;
-}
-
 } // namespace
 
 int runMime(int argc, char **argv)
 {
-    kalamora::CommandLine line({u"omit-headers"_s, u"attach-font"_s}, {u"subject"_s});
-    if (const std::optional<int> status = line.parse(argc, argv, mimeUsage, usageError))
+    kalamora::CommandLine line("kalamora mime", mimeUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {u"omit-headers"_s, u"attach-font"_s}, {u"subject"_s});
+    if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
     const bool omitHeaders = line.isSet(u"omit-headers"_s);
     const bool attachFont = line.isSet(u"attach-font"_s);
     const QString subject = line.text(u"subject"_s);
     const QStringList positional = line.positional();
     if (positional.size() > 1)
-        return usageError("only one input file");
+        return line.bad("only one input file");
     if (!line.isSet(u"subject"_s))
-        return usageError("--subject is required");
+        return line.bad("--subject is required");
     const QString input = positional.isEmpty() ? QString() : kalamora::CommandLine::toText(positional.first());
     if (input.isEmpty())
-        return usageError("no input file");
+        return line.bad("no input file");
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -28,12 +28,6 @@ const char *const sendUsage =
     "line. The server defaults to the setting OutServ (port 25), the sender to\n"
     "InServ.\n";
 
-int usageError(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora send: %s\n%s", message.c_str(), sendUsage);
-    return 2;
-}
-
 void printLine(const QString &text)
 {
     std::printf("%s\n", text.toLocal8Bit().constData());
@@ -44,19 +38,20 @@ void printLine(const QString &text)
 
 int runSend(int argc, char **argv)
 {
-    kalamora::CommandLine line({}, {u"to"_s, u"subject"_s, u"server"_s, u"from"_s});
-    if (const std::optional<int> status = line.parse(argc, argv, sendUsage, usageError))
+    kalamora::CommandLine line("kalamora send", sendUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {}, {u"to"_s, u"subject"_s, u"server"_s, u"from"_s});
+    if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
     const QString to = line.text(u"to"_s), subject = line.text(u"subject"_s);
     QString server = line.text(u"server"_s), from = line.text(u"from"_s);
     const QStringList positional = line.positional();
     if (positional.size() > 1)
-        return usageError("only one input file");
+        return line.bad("only one input file");
     if (!line.isSet(u"to"_s) || !line.isSet(u"subject"_s))
-        return usageError("--to and --subject are required");
+        return line.bad("--to and --subject are required");
     const QString input = positional.isEmpty() ? QString() : kalamora::CommandLine::toText(positional.first());
     if (input.isEmpty())
-        return usageError("no input file");
+        return line.bad("no input file");
     if (!mail::isValidMailTo(to)) {
         std::fprintf(stderr, "kalamora send: Invalid 'Mail To:' Address\n");
         return 2;

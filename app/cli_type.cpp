@@ -47,12 +47,6 @@ const char *const typeUsage =
     "Options not given are read from the settings (Layout, DotPurna,\n"
     "NumeralTypeEng).\n";
 
-int badArguments(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora type: %s\n", message.c_str());
-    return 2;
-}
-
 // The typing options: given on the command line, or read from the
 // settings at the moment the engine asks, as a window would.
 class TypeHost final : public engine::EngineHost {
@@ -147,36 +141,37 @@ bool decodeUtf8(std::string_view in, std::vector<char32_t> &out)
 int runType(int argc, char **argv)
 {
     TypeHost host;
-    kalamora::CommandLine line({u"english"_s, u"hex"_s, u"unicode"_s},
+    kalamora::CommandLine line("kalamora type", typeUsage, kalamora::CommandLine::Usage::HelpOnly,
+                               {u"english"_s, u"hex"_s, u"unicode"_s},
                                {u"layout"_s, u"dot-purna"_s, u"english-numerals"_s});
-    if (const std::optional<int> status = line.parse(argc, argv, typeUsage, badArguments))
+    if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
     // Every value given is checked; the last one counts.
     for (const QString &given : line.values(u"layout"_s)) {
         const std::string v = kalamora::CommandLine::toBytes(given);
         if (v != "Rom" && v != "Rem" && v != "Tav")
-            return badArguments("--layout takes Rom, Rem or Tav");
+            return line.bad("--layout takes Rom, Rem or Tav");
         host.layoutOption = v;
     }
     for (const QString &given : line.values(u"dot-purna"_s)) {
         if (!(host.dotPurnaOption = yesNo(kalamora::CommandLine::toBytes(given))))
-            return badArguments("--dot-purna takes yes or no");
+            return line.bad("--dot-purna takes yes or no");
     }
     for (const QString &given : line.values(u"english-numerals"_s)) {
         if (!(host.englishNumeralsOption = yesNo(kalamora::CommandLine::toBytes(given))))
-            return badArguments("--english-numerals takes yes or no");
+            return line.bad("--english-numerals takes yes or no");
     }
     const bool english = line.isSet(u"english"_s);
     const bool hex = line.isSet(u"hex"_s);
     const bool unicode = line.isSet(u"unicode"_s);
     const QStringList positional = line.positional();
     if (positional.size() > 1)
-        return badArguments("more than one KEYS argument");
+        return line.bad("more than one KEYS argument");
     std::optional<std::string> keysArg;
     if (!positional.isEmpty())
         keysArg = kalamora::CommandLine::toBytes(positional.first());
     if (hex && unicode)
-        return badArguments("--hex and --unicode exclude each other");
+        return line.bad("--hex and --unicode exclude each other");
 
     std::string keys;
     if (keysArg)
@@ -186,7 +181,7 @@ int runType(int argc, char **argv)
 
     std::vector<char32_t> chars;
     if (!decodeUtf8(keys, chars))
-        return badArguments("KEYS are not valid UTF-8");
+        return line.bad("KEYS are not valid UTF-8");
 
     std::vector<engine::KeyCode> codes;
     codes.reserve(chars.size());
@@ -205,7 +200,7 @@ int runType(int argc, char **argv)
             if (glyph == 0) {
                 char buf[64];
                 std::snprintf(buf, sizeof buf, "U+%04X has no glyph code", static_cast<unsigned>(c));
-                return badArguments(buf);
+                return line.bad(buf);
             }
             codes.push_back(glyph);
         }

@@ -21,8 +21,12 @@ QString optionName(const QString &argument)
 
 } // namespace
 
-CommandLine::CommandLine(const QStringList &flags, const QStringList &valued)
-    : m_valued(valued)
+CommandLine::CommandLine(const char *command, const char *usage, Usage errorUsage, const QStringList &flags,
+                         const QStringList &valued)
+    : m_command(command)
+    , m_usage(usage)
+    , m_errorUsage(errorUsage)
+    , m_valued(valued)
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.addOption(QCommandLineOption(QStringList{u"h"_s, u"help"_s}));
@@ -43,20 +47,27 @@ QString CommandLine::toText(const QString &argument)
     return QString::fromLocal8Bit(argument.toLatin1());
 }
 
-std::optional<int> CommandLine::parse(int argc, char **argv, const char *usage,
-                                      const std::function<int(const std::string &)> &bad)
+std::optional<int> CommandLine::parse(int argc, char **argv)
 {
     m_args.clear();
     for (int i = 0; i < argc; ++i)
         m_args.append(QString::fromLatin1(argv[i]));
     const bool parsed = m_parser.parse(m_args);
     if (m_parser.isSet(u"help"_s)) {
-        std::fputs(usage, stdout);
+        std::fputs(m_usage, stdout);
         return 0;
     }
     if (!parsed)
         return bad(error());
     return std::nullopt;
+}
+
+int CommandLine::bad(const std::string &message) const
+{
+    std::fprintf(stderr, "%s: %s\n", m_command, message.c_str());
+    if (m_errorUsage == Usage::AfterErrors)
+        std::fputs(m_usage, stderr);
+    return 2;
 }
 
 std::string CommandLine::error() const

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,15 +18,23 @@ namespace kalamora {
 // given, text() as text in the locale's encoding.
 class CommandLine {
 public:
-    // The options by long name: those that stand alone, those that take a value.
-    CommandLine(const QStringList &flags, const QStringList &valued);
+    // Whether a message about bad arguments is followed by the usage.
+    enum class Usage { AfterErrors, HelpOnly };
+
+    // `command` names the command in messages ("kalamora type"); the options
+    // by long name: those that stand alone, those that take a value.
+    CommandLine(const char *command, const char *usage, Usage errorUsage, const QStringList &flags,
+                const QStringList &valued);
 
     // Reads argv (argv[0] is the command's own name). Returns the status to
-    // exit with when the command ends here: 0 after -h or --help printed
-    // `usage` on standard output, or what `bad` returns after it was told
-    // what is wrong, in a line. No status: the command goes on.
-    std::optional<int> parse(int argc, char **argv, const char *usage,
-                             const std::function<int(const std::string &)> &bad);
+    // exit with when the command ends here: 0 after -h or --help printed the
+    // usage, 2 after bad(). No status: the command goes on.
+    std::optional<int> parse(int argc, char **argv);
+
+    // Says on standard error what is wrong with the arguments (in a line,
+    // then the usage where it goes with errors); returns 2, the status for
+    // bad arguments.
+    int bad(const std::string &message) const;
 
     bool isSet(const QString &name) const { return m_parser.isSet(name); }
     // The option's last value: as given, and as text.
@@ -44,6 +51,9 @@ private:
     // What is wrong with the arguments parse() could not read.
     std::string error() const;
 
+    const char *m_command;
+    const char *m_usage;
+    Usage m_errorUsage;
     QCommandLineParser m_parser;
     QStringList m_valued;
     QStringList m_args;

@@ -2,6 +2,7 @@
 // library, optionally turned between Kruti Dev glyph text and Unicode; a PDF
 // is printed through the text-engine control.
 #include "commands.h"
+#include "commandline.h"
 #include "filecommands.h"
 
 #include "conversion.h"
@@ -40,43 +41,26 @@ int fail(const std::string &message)
     return 1;
 }
 
-int badArguments(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora convert: %s\n%s", message.c_str(), convertUsage);
-    return 2;
-}
-
 } // namespace
 
 int runConvert(int argc, char **argv)
 {
+    kalamora::CommandLine line("kalamora convert", convertUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {u"to-unicode"_s, u"to-kruti"_s}, {});
+    if (const std::optional<int> status = line.parse(argc, argv))
+        return *status;
     std::optional<textengine::Conversion> conversion;
-    std::vector<std::string> files;
-    bool optionsDone = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!optionsDone && (arg == "--help" || arg == "-h")) {
-            std::fputs(convertUsage, stdout);
-            return 0;
-        }
-        if (!optionsDone && arg == "--") {
-            optionsDone = true;
-        } else if (!optionsDone && (arg == "--to-unicode" || arg == "--to-kruti")) {
-            const auto chosen = arg == "--to-unicode" ? textengine::Conversion::ToUnicode
-                                                      : textengine::Conversion::ToKruti;
-            if (conversion && *conversion != chosen)
-                return badArguments("--to-unicode and --to-kruti exclude each other");
-            conversion = chosen;
-        } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-            return badArguments("unknown option " + std::string(arg));
-        } else {
-            files.emplace_back(arg);
-        }
-    }
+    if (line.isSet(u"to-unicode"_s) && line.isSet(u"to-kruti"_s))
+        return line.bad("--to-unicode and --to-kruti exclude each other");
+    if (line.isSet(u"to-unicode"_s))
+        conversion = textengine::Conversion::ToUnicode;
+    else if (line.isSet(u"to-kruti"_s))
+        conversion = textengine::Conversion::ToKruti;
+    const QStringList files = line.positional();
     if (files.size() != 2)
-        return badArguments("IN and OUT are needed");
-    const QString in = QString::fromLocal8Bit(files[0]);
-    const QString out = QString::fromLocal8Bit(files[1]);
+        return line.bad("IN and OUT are needed");
+    const QString in = kalamora::CommandLine::toText(files[0]);
+    const QString out = kalamora::CommandLine::toText(files[1]);
     const QString suffix = QFileInfo(out).suffix().toLower();
     int outFormat;
     if (suffix == u"rtf"_s)
@@ -88,7 +72,7 @@ int runConvert(int argc, char **argv)
     else if (suffix == u"pdf"_s)
         outFormat = 0; // as it prints
     else
-        return badArguments("OUT must end in .rtf, .txt, .htm, .html or .pdf");
+        return line.bad("OUT must end in .rtf, .txt, .htm, .html or .pdf");
 
     // Headless: the document needs a GUI application (fonts), but no
     // display; only printing a PDF needs the control, and with it widgets.

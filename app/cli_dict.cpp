@@ -1,5 +1,6 @@
 // kalamora dict: the meaning the dictionary window shows for a typed word.
 #include "commands.h"
+#include "commandline.h"
 
 #include "dictstore.h"
 #include "kruti.h"
@@ -35,42 +36,27 @@ int fail(const std::string &message)
     return 1;
 }
 
-int badArguments(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora dict: %s\n%s", message.c_str(), dictUsage);
-    return 2;
-}
-
 } // namespace
 
 int runDict(int argc, char **argv)
 {
+    kalamora::CommandLine line("kalamora dict", dictUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {QStringLiteral("hex"), QStringLiteral("unicode")}, {});
+    if (const std::optional<int> status = line.parse(argc, argv))
+        return *status;
     enum class Output { Bytes, Hex, Unicode } output = Output::Bytes;
-    std::optional<std::string> word;
-    bool optionsDone = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!optionsDone && (arg == "--help" || arg == "-h")) {
-            std::fputs(dictUsage, stdout);
-            return 0;
-        }
-        if (!optionsDone && arg == "--") {
-            optionsDone = true;
-        } else if (!optionsDone && (arg == "--hex" || arg == "--unicode")) {
-            const Output chosen = arg == "--hex" ? Output::Hex : Output::Unicode;
-            if (output != Output::Bytes && output != chosen)
-                return badArguments("--hex and --unicode exclude each other");
-            output = chosen;
-        } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
-            return badArguments("unknown option " + std::string(arg));
-        } else {
-            if (word)
-                return badArguments("more than one WORD");
-            word = std::string(arg);
-        }
-    }
-    if (!word)
-        return badArguments("no WORD");
+    if (line.isSet(QStringLiteral("hex")) && line.isSet(QStringLiteral("unicode")))
+        return line.bad("--hex and --unicode exclude each other");
+    if (line.isSet(QStringLiteral("hex")))
+        output = Output::Hex;
+    else if (line.isSet(QStringLiteral("unicode")))
+        output = Output::Unicode;
+    const QStringList positional = line.positional();
+    if (positional.size() > 1)
+        return line.bad("more than one WORD");
+    if (positional.isEmpty())
+        return line.bad("no WORD");
+    const std::optional<std::string> word = kalamora::CommandLine::toBytes(positional.first());
 
     // The program folder is found from the executable's own path.
     std::unique_ptr<QCoreApplication> app;

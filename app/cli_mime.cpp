@@ -1,6 +1,7 @@
 // kalamora mime: the mail text that the HTML conversion and the message
 // layouts make of a document, on standard output.
 #include "commands.h"
+#include "commandline.h"
 
 #include "documentfile.h"
 #include "htmlparse.h"
@@ -30,48 +31,25 @@ const char *const mimeUsage =
     "                   program folder (when the setting AttachFnt is Yes)\n"
     "  --subject S      the subject line\n";
 
-int usageError(const char *message)
-{
-    std::fprintf(stderr, "kalamora mime: %s\n%s", message, mimeUsage);
-    return 2;
-}
-
 } // namespace
 
 int runMime(int argc, char **argv)
 {
-    bool omitHeaders = false;
-    bool attachFont = false;
-    bool haveSubject = false;
-    QString subject;
-    QString input;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(mimeUsage, stdout);
-            return 0;
-        }
-        if (a == "--omit-headers") {
-            omitHeaders = true;
-        } else if (a == "--attach-font") {
-            attachFont = true;
-        } else if (a == "--subject") {
-            if (++i >= argc)
-                return usageError("--subject needs a value");
-            subject = QString::fromLocal8Bit(argv[i]);
-            haveSubject = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return usageError("unknown option");
-        } else if (input.isEmpty()) {
-            input = QString::fromLocal8Bit(argv[i]);
-        } else {
-            return usageError("only one input file");
-        }
-    }
-    if (!haveSubject)
-        return usageError("--subject is required");
+    kalamora::CommandLine line("kalamora mime", mimeUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {u"omit-headers"_s, u"attach-font"_s}, {u"subject"_s});
+    if (const std::optional<int> status = line.parse(argc, argv))
+        return *status;
+    const bool omitHeaders = line.isSet(u"omit-headers"_s);
+    const bool attachFont = line.isSet(u"attach-font"_s);
+    const QString subject = line.text(u"subject"_s);
+    const QStringList positional = line.positional();
+    if (positional.size() > 1)
+        return line.bad("only one input file");
+    if (!line.isSet(u"subject"_s))
+        return line.bad("--subject is required");
+    const QString input = positional.isEmpty() ? QString() : kalamora::CommandLine::toText(positional.first());
     if (input.isEmpty())
-        return usageError("no input file");
+        return line.bad("no input file");
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

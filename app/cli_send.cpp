@@ -1,6 +1,7 @@
 // kalamora send: the direct SMTP route without a window, printing the status
 // texts as the dialogue goes.
 #include "commands.h"
+#include "commandline.h"
 
 #include "documentfile.h"
 #include "htmlparse.h"
@@ -27,12 +28,6 @@ const char *const sendUsage =
     "line. The server defaults to the setting OutServ (port 25), the sender to\n"
     "InServ.\n";
 
-int usageError(const char *message)
-{
-    std::fprintf(stderr, "kalamora send: %s\n%s", message, sendUsage);
-    return 2;
-}
-
 void printLine(const QString &text)
 {
     std::printf("%s\n", text.toLocal8Bit().constData());
@@ -43,46 +38,20 @@ void printLine(const QString &text)
 
 int runSend(int argc, char **argv)
 {
-    QString to, subject, server, from, input;
-    bool haveTo = false, haveSubject = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view a = argv[i];
-        auto value = [&](QString &into) {
-            if (++i >= argc)
-                return false;
-            into = QString::fromLocal8Bit(argv[i]);
-            return true;
-        };
-        if (a == "--help" || a == "-h") {
-            std::fputs(sendUsage, stdout);
-            return 0;
-        }
-        if (a == "--to") {
-            if (!value(to))
-                return usageError("--to needs a value");
-            haveTo = true;
-        } else if (a == "--subject") {
-            if (!value(subject))
-                return usageError("--subject needs a value");
-            haveSubject = true;
-        } else if (a == "--server") {
-            if (!value(server))
-                return usageError("--server needs a value");
-        } else if (a == "--from") {
-            if (!value(from))
-                return usageError("--from needs a value");
-        } else if (a.size() > 1 && a[0] == '-') {
-            return usageError("unknown option");
-        } else if (input.isEmpty()) {
-            input = QString::fromLocal8Bit(argv[i]);
-        } else {
-            return usageError("only one input file");
-        }
-    }
-    if (!haveTo || !haveSubject)
-        return usageError("--to and --subject are required");
+    kalamora::CommandLine line("kalamora send", sendUsage, kalamora::CommandLine::Usage::AfterErrors,
+                               {}, {u"to"_s, u"subject"_s, u"server"_s, u"from"_s});
+    if (const std::optional<int> status = line.parse(argc, argv))
+        return *status;
+    const QString to = line.text(u"to"_s), subject = line.text(u"subject"_s);
+    QString server = line.text(u"server"_s), from = line.text(u"from"_s);
+    const QStringList positional = line.positional();
+    if (positional.size() > 1)
+        return line.bad("only one input file");
+    if (!line.isSet(u"to"_s) || !line.isSet(u"subject"_s))
+        return line.bad("--to and --subject are required");
+    const QString input = positional.isEmpty() ? QString() : kalamora::CommandLine::toText(positional.first());
     if (input.isEmpty())
-        return usageError("no input file");
+        return line.bad("no input file");
     if (!mail::isValidMailTo(to)) {
         std::fprintf(stderr, "kalamora send: Invalid 'Mail To:' Address\n");
         return 2;

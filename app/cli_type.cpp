@@ -1,11 +1,11 @@
 // kalamora type: types keys into an empty document through the same key
 // binding a document window uses, and prints the text that results.
 #include "commands.h"
+#include "commandline.h"
 
 #include "cp1252.h"
-#include "keybinding.h"
+#include "keyfeed.h"
 #include "kruti.h"
-#include "memorysurface.h"
 
 #include "settings/settingsstore.h"
 #include "settings/typingoptions.h"
@@ -46,12 +46,6 @@ const char *const typeUsage =
     "\n"
     "Options not given are read from the settings (Layout, DotPurna,\n"
     "NumeralTypeEng).\n";
-
-int badArguments(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora type: %s\n", message.c_str());
-    return 2;
-}
 
 // The typing options: given on the command line, or read from the
 // settings at the moment the engine asks, as a window would.
@@ -147,67 +141,37 @@ bool decodeUtf8(std::string_view in, std::vector<char32_t> &out)
 int runType(int argc, char **argv)
 {
     TypeHost host;
-    bool english = false;
-    bool hex = false;
-    bool unicode = false;
-    std::optional<std::string> keysArg;
-
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        auto value = [&](std::string_view name) -> std::optional<std::string_view> {
-            if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=')
-                return arg.substr(name.size() + 1);
-            if (arg == name && i + 1 < argc)
-                return std::string_view(argv[++i]);
-            return std::nullopt;
-        };
-        auto named = [&](std::string_view name) {
-            return arg == name || (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=');
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(typeUsage, stdout);
-            return 0;
-        }
-        if (arg == "--") {
-            if (i + 1 < argc) {
-                if (keysArg || i + 2 < argc)
-                    return badArguments("more than one KEYS argument");
-                keysArg = argv[i + 1];
-            }
-            break;
-        }
-        if (named("--layout")) {
-            const auto v = value("--layout");
-            if (!v || (*v != "Rom" && *v != "Rem" && *v != "Tav"))
-                return badArguments("--layout takes Rom, Rem or Tav");
-            host.layoutOption = std::string(*v);
-        } else if (named("--dot-purna")) {
-            const auto v = value("--dot-purna");
-            host.dotPurnaOption = v ? yesNo(*v) : std::nullopt;
-            if (!host.dotPurnaOption)
-                return badArguments("--dot-purna takes yes or no");
-        } else if (named("--english-numerals")) {
-            const auto v = value("--english-numerals");
-            host.englishNumeralsOption = v ? yesNo(*v) : std::nullopt;
-            if (!host.englishNumeralsOption)
-                return badArguments("--english-numerals takes yes or no");
-        } else if (arg == "--english") {
-            english = true;
-        } else if (arg == "--hex") {
-            hex = true;
-        } else if (arg == "--unicode") {
-            unicode = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return badArguments("unknown option " + std::string(arg));
-        } else {
-            if (keysArg)
-                return badArguments("more than one KEYS argument");
-            keysArg = std::string(arg);
-        }
+    kalamora::CommandLine line("kalamora type", typeUsage, kalamora::CommandLine::Usage::HelpOnly,
+                               {u"english"_s, u"hex"_s, u"unicode"_s},
+                               {u"layout"_s, u"dot-purna"_s, u"english-numerals"_s});
+    if (const std::optional<int> status = line.parse(argc, argv))
+        return *status;
+    // Every value given is checked; the last one counts.
+    for (const QString &given : line.values(u"layout"_s)) {
+        const std::string v = kalamora::CommandLine::toBytes(given);
+        if (v != "Rom" && v != "Rem" && v != "Tav")
+            return line.bad("--layout takes Rom, Rem or Tav");
+        host.layoutOption = v;
     }
-
+    for (const QString &given : line.values(u"dot-purna"_s)) {
+        if (!(host.dotPurnaOption = yesNo(kalamora::CommandLine::toBytes(given))))
+            return line.bad("--dot-purna takes yes or no");
+    }
+    for (const QString &given : line.values(u"english-numerals"_s)) {
+        if (!(host.englishNumeralsOption = yesNo(kalamora::CommandLine::toBytes(given))))
+            return line.bad("--english-numerals takes yes or no");
+    }
+    const bool english = line.isSet(u"english"_s);
+    const bool hex = line.isSet(u"hex"_s);
+    const bool unicode = line.isSet(u"unicode"_s);
+    const QStringList positional = line.positional();
+    if (positional.size() > 1)
+        return line.bad("more than one KEYS argument");
+    std::optional<std::string> keysArg;
+    if (!positional.isEmpty())
+        keysArg = kalamora::CommandLine::toBytes(positional.first());
     if (hex && unicode)
-        return badArguments("--hex and --unicode exclude each other");
+        return line.bad("--hex and --unicode exclude each other");
 
     std::string keys;
     if (keysArg)
@@ -217,7 +181,7 @@ int runType(int argc, char **argv)
 
     std::vector<char32_t> chars;
     if (!decodeUtf8(keys, chars))
-        return badArguments("KEYS are not valid UTF-8");
+        return line.bad("KEYS are not valid UTF-8");
 
     std::vector<engine::KeyCode> codes;
     codes.reserve(chars.size());
@@ -236,7 +200,7 @@ int runType(int argc, char **argv)
             if (glyph == 0) {
                 char buf[64];
                 std::snprintf(buf, sizeof buf, "U+%04X has no glyph code", static_cast<unsigned>(c));
-                return badArguments(buf);
+                return line.bad(buf);
             }
             codes.push_back(glyph);
         }
@@ -246,18 +210,9 @@ int runType(int argc, char **argv)
     state.InputLanguage = english ? "English" : "HINDI";
     engine::KeyBinding binding(state, host, engine::KeyBinding::Target::Document);
     engine::MemorySurface surface;
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-
-    for (const engine::KeyCode typed : codes) {
-        engine::EditBlock block(surface);
-        const engine::KeyCode key = binding.keyPress(surface, typed);
-        if (key == engine::KeyBinding::Backspace)
-            surface.backspace();
-        else if (key == engine::KeyBinding::Enter)
-            surface.setSelText("\n");
-        else if (key != 0)
-            surface.setSelText(engine::GlyphString(1, static_cast<char>(key)));
-    }
+    engine::bindSurface(binding, surface);
+    for (const engine::KeyCode typed : codes)
+        engine::pressKey(binding, surface, typed);
 
     const engine::GlyphString text = surface.text();
     if (hex) {

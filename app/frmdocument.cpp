@@ -4,6 +4,7 @@
 #include "languagecontroller.h"
 #include "messagebox.h"
 
+#include "clipboardspace.h"
 #include "keybinding.h"
 #include "textcontrol.h"
 #include "textcontrolsurface.h"
@@ -19,8 +20,6 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr int TwipsPerPixel = 15; // the control's geometry is given in twips at 96 dpi
 constexpr int ShiftCtrl = 2;
-constexpr int CtrlC = 3; // the character codes of Ctrl+C and Ctrl+X
-constexpr int CtrlX = 24;
 } // namespace
 
 frmDocument::frmDocument(frmMain *main, const QString &title)
@@ -97,7 +96,7 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
     // The control groups everything a key press handler changes, and the
     // key's insertion, into one undo step.
     connect(control, &textengine::TextControl::KeyPress, this, [this, control, surface, binding](int &key) {
-        if (control == m_rtftext && clipboardKey(key))
+        if (control == m_rtftext && textengine::takeClipboardKey(*m_rtftext, key, m_cutDone))
             return;
         // Other control keys (Ctrl with a letter, Escape, Backspace, Tab)
         // are the control's own commands; the engine's stand-in space at a
@@ -112,20 +111,6 @@ void frmDocument::bindKeys(textengine::TextControl *control, textengine::TextCon
         key = binding->keyPress(*surface, key);
     });
     connect(control, &textengine::TextControl::Change, this, [surface, binding] { binding->textChanged(*surface); });
-}
-
-// Ctrl+C and Ctrl+X put a space in front of the selection on the clipboard,
-// which other programs of this encoding expect at the start of pasted Hindi
-// text; the document itself never changes for it. After a cut the window
-// copies and cuts plainly. Returns whether the key was taken.
-bool frmDocument::clipboardKey(int &key)
-{
-    if ((key != CtrlC && key != CtrlX) || m_cutDone)
-        return false;
-    const bool done = key == CtrlC ? m_rtftext->copyWithLead(u" "_s) : m_rtftext->cutWithLead(u" "_s);
-    m_cutDone = done && key == CtrlX;
-    key = 0;
-    return true;
 }
 
 void frmDocument::showFindCopy(bool show)

@@ -62,7 +62,6 @@ private:
     void layoutControls();
     void bindKeys(textengine::TextControl *control, textengine::TextControlSurface *surface,
                   engine::KeyBinding *binding);
-    bool clipboardKey(int &key);
 
     frmMain *m_main;
     textengine::TextControl *m_rtftext;
@@ -71,5 +70,7 @@ private:
     std::unique_ptr<textengine::TextControlSurface> m_text3Surface;
     std::unique_ptr<engine::KeyBinding> m_binding;
     std::unique_ptr<engine::KeyBinding> m_text3Binding;
+    // A Ctrl+X has cut with the clipboard's leading space: later copies
+    // and cuts are plain.
     bool m_cutDone = false;
 };

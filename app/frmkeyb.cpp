@@ -1,8 +1,8 @@
 #include "frmkeyb.h"
 
-#include "keybinding.h"
-#include "memorysurface.h"
 #include "cp1252.h"
+#include "fixedhost.h"
+#include "keyfeed.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -44,16 +44,6 @@ const char *const Spellings[] = {
 constexpr int SpellingsPerRow = 6, SpellingH = 34;
 constexpr int SpellingRows = (std::size(Spellings) + SpellingsPerRow - 1) / SpellingsPerRow;
 
-// The chart's engine host: Hindi, the Romanised layout, the purna viram and
-// Devanagari digits, so every key shows what it types in Hindi.
-class ChartHost final : public engine::EngineHost {
-public:
-    bool dotPurna() const override { return false; }
-    std::string layout() const override { return "Rom"; }
-    bool englishNumerals() const override { return false; }
-    void reapplyHindiFont() override {}
-};
-
 } // namespace
 
 std::string frmKeyb::glyphsForKey(char key)
@@ -63,19 +53,16 @@ std::string frmKeyb::glyphsForKey(char key)
 
 std::string frmKeyb::glyphsForKeys(std::string_view keys)
 {
-    ChartHost host;
+    // Hindi on the Romanised layout, with the purna viram and Devanagari
+    // digits, so every key shows what it types in Hindi.
+    engine::FixedHost host(false, "Rom", false);
     engine::EngineState state;
     state.InputLanguage = "HINDI";
     engine::KeyBinding binding(state, host, engine::KeyBinding::Target::Document);
     // A word start: after a space a vowel key types its independent vowel.
     engine::MemorySurface surface(" ");
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-    for (const char key : keys) {
-        engine::EditBlock block(surface);
-        const engine::KeyCode code = binding.keyPress(surface, static_cast<unsigned char>(key));
-        if (code != 0)
-            surface.setSelText(engine::GlyphString(1, static_cast<char>(code)));
-    }
+    engine::bindSurface(binding, surface);
+    engine::typeKeys(binding, surface, keys);
     std::string typed = surface.text().substr(1);
     if (!typed.empty() && typed.back() == '~')
         typed.pop_back();

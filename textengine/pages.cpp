@@ -5,6 +5,7 @@
 #include "documentlayout.h"
 #include "pageband.h"
 #include "stories.h"
+#include "tablegrid.h"
 #include "units.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -24,24 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace textengine {
-
-namespace {
-
-void collectTables(QTextFrame *frame, QList<QTextTable *> &out)
-{
-    for (QTextFrame *child : frame->childFrames()) {
-        if (auto *t = qobject_cast<QTextTable *>(child))
-            out.append(t);
-        collectTables(child, out);
-    }
-}
-
-bool hasBorder(const QTextTableCellFormat &f)
-{
-    return f.topBorder() > 0 || f.leftBorder() > 0 || f.bottomBorder() > 0 || f.rightBorder() > 0;
-}
-
-} // namespace
 
 // --- View ---------------------------------------------------------------------
 
@@ -282,9 +265,7 @@ int TextControl::TableAtInputPos() const
     QTextTable *current = textCursor().currentTable();
     if (!current)
         return 0;
-    QList<QTextTable *> tables;
-    collectTables(document()->rootFrame(), tables);
-    return static_cast<int>(tables.indexOf(current)) + 1;
+    return static_cast<int>(tablesOf(document()).indexOf(current)) + 1;
 }
 
 bool TextControl::TableCanInsert() const
@@ -347,34 +328,11 @@ void TextControl::paintEvent(QPaintEvent *event)
     QTextEdit::paintEvent(event);
     if (!m_gridLines)
         return;
-    QList<QTextTable *> tables;
-    collectTables(document()->rootFrame(), tables);
-    if (tables.isEmpty())
-        return;
     // Cells without borders get a dotted outline, on the screen only.
     QPainter p(viewport());
-    p.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
-    p.setPen(QPen(QColor(0x90, 0x90, 0x90), 0, Qt::DotLine));
-    QAbstractTextDocumentLayout *layout = document()->documentLayout();
-    for (QTextTable *t : tables) {
-        if (t->format().border() > 0)
-            continue;
-        const double pad = t->format().cellPadding();
-        for (int r = 0; r < t->rows(); ++r) {
-            for (int col = 0; col < t->columns(); ++col) {
-                const QTextTableCell cell = t->cellAt(r, col);
-                if (cell.row() != r || cell.column() != col || hasBorder(cell.format().toTableCellFormat()))
-                    continue;
-                QRectF rect;
-                for (auto it = cell.begin(); !it.atEnd(); ++it) {
-                    if (it.currentBlock().isValid())
-                        rect = rect.united(layout->blockBoundingRect(it.currentBlock()));
-                }
-                if (!rect.isNull())
-                    p.drawRect(rect.adjusted(-pad, -pad, pad, pad));
-            }
-        }
-    }
+    const QPointF scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    p.translate(-scroll);
+    drawTableGridLines(p, document(), QRectF(event->rect()).translated(scroll));
 }
 
 // --- Objects -------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "documentlayout.h"
 #include "stories.h"
+#include "tablegrid.h"
 #include "textcontrol.h"
 #include "units.h"
 
@@ -18,50 +19,6 @@
 #include <QTextTable>
 
 namespace textengine {
-
-namespace {
-
-void collectTables(QTextFrame *frame, QList<QTextTable *> &out)
-{
-    for (QTextFrame *child : frame->childFrames()) {
-        if (auto *t = qobject_cast<QTextTable *>(child))
-            out.append(t);
-        collectTables(child, out);
-    }
-}
-
-// A dotted outline around cells that have no border of their own.
-void drawGridLines(QPainter &p, QTextDocument *doc, const QRectF &clip)
-{
-    QList<QTextTable *> tables;
-    collectTables(doc->rootFrame(), tables);
-    QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    p.setPen(QPen(QColor(0x90, 0x90, 0x90), 0, Qt::DotLine));
-    for (QTextTable *t : tables) {
-        if (t->format().border() > 0 || !layout->frameBoundingRect(t).intersects(clip))
-            continue;
-        const double pad = t->format().cellPadding();
-        for (int r = 0; r < t->rows(); ++r) {
-            for (int col = 0; col < t->columns(); ++col) {
-                const QTextTableCell cell = t->cellAt(r, col);
-                if (cell.row() != r || cell.column() != col)
-                    continue;
-                const QTextTableCellFormat cf = cell.format().toTableCellFormat();
-                if (cf.topBorder() > 0 || cf.leftBorder() > 0 || cf.bottomBorder() > 0 || cf.rightBorder() > 0)
-                    continue;
-                QRectF rect;
-                for (auto it = cell.begin(); !it.atEnd(); ++it) {
-                    if (it.currentBlock().isValid())
-                        rect = rect.united(layout->blockBoundingRect(it.currentBlock()));
-                }
-                if (!rect.isNull())
-                    p.drawRect(rect.adjusted(-pad, -pad, pad, pad));
-            }
-        }
-    }
-}
-
-} // namespace
 
 ZoomView::ZoomView(TextControl *control) : QObject(control), m_control(control)
 {
@@ -350,7 +307,7 @@ void ZoomView::paint(QPainter &p, const QRect &clip)
         ctx.selections.append({extra.cursor, extra.format});
     doc->documentLayout()->draw(&p, ctx);
     if (c->TableGridLines())
-        drawGridLines(p, doc, layoutClip);
+        drawTableGridLines(p, doc, layoutClip);
 }
 
 bool ZoomView::eventFilter(QObject *watched, QEvent *event)

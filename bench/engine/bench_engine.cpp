@@ -1,7 +1,7 @@
 // Cost per key of phonetic typing, at the end and in the middle of a small
 // and of a large document. Prints median and 99th percentile per case.
-#include "keybinding.h"
-#include "memorysurface.h"
+#include "fixedhost.h"
+#include "keyfeed.h"
 
 #include <algorithm>
 #include <chrono>
@@ -10,14 +10,6 @@
 #include <vector>
 
 namespace {
-
-class BenchHost final : public engine::EngineHost {
-public:
-    bool dotPurna() const override { return true; }
-    std::string layout() const override { return "Rom"; }
-    bool englishNumerals() const override { return true; }
-    void reapplyHindiFont() override {}
-};
 
 // Phonetic keys of running Hindi prose: plain syllables, conjuncts and half
 // forms, aspirates, vowel signs (short i included), reph, nukta, anusvara,
@@ -47,10 +39,10 @@ Figures typeInto(std::size_t documentSize, bool middle, const std::string &keys)
 
     engine::EngineState state;
     state.InputLanguage = "HINDI";
-    BenchHost host;
+    engine::FixedHost host; // "." types the dot, Latin digits, the phonetic layout
     engine::KeyBinding binding(state, host);
     engine::MemorySurface surface(filler);
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
+    engine::bindSurface(binding, surface);
     surface.setSelStart(middle ? static_cast<int>(documentSize / 2) : static_cast<int>(documentSize));
     // Park the caret after a line feed-free separator so both cases start alike.
     surface.setSelText(" ");
@@ -61,14 +53,7 @@ Figures typeInto(std::size_t documentSize, bool middle, const std::string &keys)
     for (const char c : keys) {
         const engine::KeyCode typed = c == '\n' ? engine::KeyBinding::Enter : static_cast<unsigned char>(c);
         const auto t0 = std::chrono::steady_clock::now();
-        {
-            engine::EditBlock block(surface);
-            const engine::KeyCode key = binding.keyPress(surface, typed);
-            if (key == engine::KeyBinding::Enter)
-                surface.setSelText("\n");
-            else if (key != 0)
-                surface.setSelText(std::string(1, static_cast<char>(key)));
-        }
+        engine::pressKey(binding, surface, typed);
         const auto t1 = std::chrono::steady_clock::now();
         costs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
     }

@@ -1,5 +1,6 @@
 #include "hindirtf.h"
 
+#include "clipboardspace.h"
 #include "engine.h"
 #include "enginehost.h"
 #include "enginestate.h"
@@ -30,8 +31,6 @@ namespace {
 
 constexpr int ShiftCtrl = 2;
 constexpr int KeyEnter = 13;
-constexpr int KeyCtrlC = 3; // the character codes of Ctrl+C and Ctrl+X
-constexpr int KeyCtrlX = 24;
 
 // What the engine asks of its surroundings, for the controls: the typing
 // options come from the program's settings, which the main window writes
@@ -792,7 +791,8 @@ void HindiRTF::onKeyDown(int keyCode, int shift)
 
 void HindiRTF::onKeyPress(int &key)
 {
-    if (clipboardKey(key))
+    endPropertyLoad();
+    if (textengine::takeClipboardKey(*m_rtf, key, m_cutDone))
         return;
     // Control keys (Backspace, Ctrl with a letter, Escape) are the inner
     // control's own commands; the engine's stand-in space at a line start
@@ -828,17 +828,3 @@ void HindiRTF::onTextChange()
     Q_EMIT Change();
 }
 
-// Ctrl+C and Ctrl+X put a space in front of the selection on the clipboard,
-// which other programs of this encoding expect at the start of pasted Hindi
-// text; the text itself never changes for it. After a cut this instance
-// copies and cuts plainly. Returns whether the key was taken.
-bool HindiRTF::clipboardKey(int &key)
-{
-    endPropertyLoad();
-    if ((key != KeyCtrlC && key != KeyCtrlX) || m_cutDone)
-        return false;
-    const bool done = key == KeyCtrlC ? m_rtf->copyWithLead(u" "_s) : m_rtf->cutWithLead(u" "_s);
-    m_cutDone = done && key == KeyCtrlX;
-    key = 0;
-    return true;
-}

@@ -190,7 +190,6 @@ private:
     void onKeyDown(int keyCode, int shift);
     void onKeyPress(int &key);
     void onTextChange();
-    bool clipboardKey(int &key);
 
     textengine::TextControl *m_rtf;
     std::unique_ptr<textengine::TextControlSurface> m_surface;

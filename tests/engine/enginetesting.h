@@ -1,26 +1,15 @@
 #pragma once
 
 #include "engine.h"
-#include "keybinding.h"
-#include "memorysurface.h"
+#include "fixedhost.h"
+#include "keyfeed.h"
 
 #include <string>
 
 namespace enginetest {
 
 // Typing options a test sets directly.
-class FakeHost final : public engine::EngineHost {
-public:
-    bool dotPurnaValue = true;
-    std::string layoutValue = "Rom";
-    bool englishNumeralsValue = true;
-    int reapplied = 0;
-
-    bool dotPurna() const override { return dotPurnaValue; }
-    std::string layout() const override { return layoutValue; }
-    bool englishNumerals() const override { return englishNumeralsValue; }
-    void reapplyHindiFont() override { ++reapplied; }
-};
+using FakeHost = engine::FixedHost;
 
 // One surface bound as a document window binds its text control, with the
 // program's state in Hindi input.
@@ -36,28 +25,14 @@ struct Typist {
         surface.setText(text);
         if (caret >= 0)
             surface.setSelStart(caret);
-        surface.setTextChangedHandler([this](engine::MemorySurface &s) { binding.textChanged(s); });
+        engine::bindSurface(binding, surface);
     }
 
     // One key press as the window runs it: the binding, then the insertion
     // of the key it leaves (Enter as a line feed, Backspace as a deletion).
-    void press(engine::KeyCode typed)
-    {
-        engine::EditBlock block(surface);
-        const engine::KeyCode key = binding.keyPress(surface, typed);
-        if (key == engine::KeyBinding::Backspace)
-            surface.backspace();
-        else if (key == engine::KeyBinding::Enter)
-            surface.setSelText("\n");
-        else if (key != 0)
-            surface.setSelText(std::string(1, static_cast<char>(key)));
-    }
+    void press(engine::KeyCode typed) { engine::pressKey(binding, surface, typed); }
 
-    void type(std::string_view keys)
-    {
-        for (const char c : keys)
-            press(c == '\n' ? engine::KeyBinding::Enter : static_cast<unsigned char>(c));
-    }
+    void type(std::string_view keys) { engine::typeKeys(binding, surface, keys); }
 
     std::string text() const { return surface.text(); }
     int caret() const { return surface.selStart(); }

@@ -137,6 +137,8 @@ TEST(TypeCommand, BadArgumentsExitWithTwoAndOneLine)
         {"type", "--dot-purna", "maybe", "k"},
         {"type", "--english-numerals"},
         {"type", "--bogus"},
+        {"type", "--hex=1", "k"},          // a switch takes no value
+        {"type", "--", "a", "b"},
         {"type", "a", "b"},
         {"type", "--hex", "--unicode", "k"},
         {"type", "\xD0\x96"},   // a Cyrillic letter has no glyph code

@@ -12,9 +12,9 @@
 // the key binding a document window uses and read back as Unicode.
 
 #include "engine.h"
-#include "keybinding.h"
+#include "fixedhost.h"
+#include "keyfeed.h"
 #include "kruti.h"
-#include "memorysurface.h"
 #include "utf8.h"
 
 #include <iterator>
@@ -287,32 +287,18 @@ inline std::optional<std::string> remingtonKeys(std::string_view glyphs)
     return keys;
 }
 
-class Host final : public engine::EngineHost {
-public:
-    std::string layoutValue = "Rom";
-    bool dotPurna() const override { return true; }
-    std::string layout() const override { return layoutValue; }
-    bool englishNumerals() const override { return true; }
-    void reapplyHindiFont() override {}
-};
-
 // Types keys into a fresh document (empty, or holding one space) as a
 // document window does, and returns its glyphs.
 inline std::string typeKeys(std::string_view keys, std::string_view layout, bool atDocumentStart)
 {
     engine::EngineState state;
     state.InputLanguage = "HINDI";
-    Host host;
+    engine::FixedHost host;
     host.layoutValue = layout;
     engine::MemorySurface surface(atDocumentStart ? "" : " ");
     engine::KeyBinding binding(state, host);
-    surface.setTextChangedHandler([&binding](engine::MemorySurface &s) { binding.textChanged(s); });
-    for (const char c : keys) {
-        engine::EditBlock block(surface);
-        const engine::KeyCode key = binding.keyPress(surface, static_cast<unsigned char>(c));
-        if (key != 0)
-            surface.setSelText(std::string(1, static_cast<char>(key)));
-    }
+    engine::bindSurface(binding, surface);
+    engine::typeKeys(binding, surface, keys);
     return surface.text();
 }
 

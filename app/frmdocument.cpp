@@ -47,6 +47,9 @@ frmDocument::frmDocument(frmMain *main, const QString &title)
     bindKeys(m_text3, m_text3Surface.get(), m_text3Binding.get());
 
     connect(m_rtftext, &textengine::TextControl::PosChange, m_main, &frmMain::SyncFormatControls);
+    // The right button shows the program's pop-up menu (below), not the
+    // text control's own.
+    m_rtftext->setContextMenuPolicy(Qt::NoContextMenu);
     connect(m_rtftext, &textengine::TextControl::MouseDown, this, [this](int button, int, int x, int y) {
         if (button != 2)
             return;

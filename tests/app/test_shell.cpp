@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QTest>
 
 #include <stdexcept>
 
@@ -63,6 +65,29 @@ TEST_F(ShellTest, TypedHindiComesOutInTheProgramsFontAtTheBoxSize)
     rtf()->setSelStart(2);
     EXPECT_EQ(rtf()->FontName(), u"Glyphora 010"_s);
     EXPECT_EQ(rtf()->FontSize(), 24);
+}
+
+// A right-click shows the program's pop-up menu and no other: the text
+// control's own context menu opened on top of it as well.
+TEST_F(ShellTest, RightClickOpenedTheControlsOwnMenuOverThePopUp)
+{
+    type(u"kamal"_s);
+    QWidget *area = rtf()->viewport();
+    const QPoint at(20, 10);
+    QTest::mousePress(area, Qt::RightButton, {}, at);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, area->mapToGlobal(at));
+    QApplication::sendEvent(area, &menuEvent);
+    QTest::mouseRelease(area, Qt::RightButton, {}, at);
+    QCoreApplication::processEvents();
+    QList<QMenu *> shown;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *menu = qobject_cast<QMenu *>(w); menu && menu->isVisible())
+            shown << menu;
+    }
+    for (QMenu *menu : shown)
+        menu->close();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.front(), main->commands().mnuPopUp);
 }
 
 TEST_F(ShellTest, EachRewrittenKeyUndoesAsOneStep)

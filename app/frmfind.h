@@ -50,6 +50,9 @@ public:
     void replace();
     void replaceAll();
 
+    // What a box (Text1 or Text2) searches for or writes.
+    QString boxText(const textengine::TextControl *box) const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -57,8 +60,6 @@ protected:
 private:
     void bindField(textengine::TextControl *field, textengine::TextControlSurface *surface);
     void giveBack();
-    // What a box searches for or writes.
-    QString boxText(const textengine::TextControl *box) const;
 
     frmMain *m_main;
     QPointer<frmDocument> m_document;

@@ -402,15 +402,16 @@ void TextControl::mergeCharFormat(const QTextCharFormat &format)
 {
     ++m_ownEdits;
     QTextCursor c = textCursor();
-    if (!c.hasSelection() && c.block().length() == 1) {
+    QTextDocument *doc = document();
+    if (!c.hasSelection() && c.block().length() == 1 && !doc->isUndoAvailable() && !doc->isRedoAvailable()) {
         // The caret's own format is forgotten at the next caret key (even one
-        // that goes nowhere); an empty paragraph keeps it for what is typed
-        // there. On a document with no history this is no undo step.
-        QTextDocument *doc = document();
-        const bool history = doc->isUndoAvailable() || doc->isRedoAvailable();
+        // that goes nowhere); the empty paragraph of a document without
+        // history keeps it for what is typed there. With history it would be
+        // an undo step of its own, which the next Undo would take back
+        // instead of the user's last edit (and it would end the Redo);
+        // there the language's format is given again at the typed key.
         c.mergeBlockCharFormat(format);
-        if (!history)
-            doc->clearUndoRedoStacks();
+        doc->clearUndoRedoStacks();
     }
     mergeCurrentCharFormat(format);
     --m_ownEdits;

@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -37,6 +38,24 @@ TEST(TextControl, TextAndSelectionAgree)
     tc.setSelStart(3);
     tc.setSelLength(std::numeric_limits<int>::max());
     EXPECT_EQ(tc.SelLength(), 6);
+}
+
+// The font given to the caret in an empty paragraph was an undo step of
+// its own once the document had history: the next Undo took back only that
+// and seemed to do nothing, and it ended the Redo.
+TEST(TextControl, FontOfAnEmptyParagraphWasAnUndoStepOfItsOwn)
+{
+    TextControl tc;
+    tc.setSelText(u"ab\ncd\n"_s);
+    tc.document()->undo();
+    tc.setSelText(u"ab\n"_s);
+    const int steps = tc.document()->availableUndoSteps();
+    ASSERT_EQ(tc.textCursor().block().length(), 1);
+    tc.setFontName(u"Noto Sans"_s);
+    tc.setFontSize(31);
+    EXPECT_EQ(tc.document()->availableUndoSteps(), steps);
+    tc.document()->undo();
+    EXPECT_EQ(tc.Text(), QString());
 }
 
 TEST(TextControl, ChangeIsSynchronousAndNotReentrant)

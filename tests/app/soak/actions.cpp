@@ -618,7 +618,7 @@ void findNext(World &w, Rng &)
 {
     frmFind *f = w.find();
     TC *t3 = w.doc()->Text3();
-    const QString what = f->Text1->Text();
+    const QString what = f->boxText(f->Text1);
     const int from = w.findSearching ? t3->SelStart() + t3->SelLength() : 0;
     const int at = what.isEmpty() ? -1 : int(w.findRef->indexOf(what, from));
     w.note = u"Find Next %1"_s.arg(quoted(what));
@@ -638,11 +638,11 @@ void replace(World &w, Rng &r)
 {
     frmFind *f = w.find();
     TC *t3 = w.doc()->Text3();
-    const QString with = f->Text2->Text();
+    const QString with = f->boxText(f->Text2);
     QString text = *w.findRef;
     const bool all = r.percent(50);
     if (all) {
-        const QString what = f->Text1->Text();
+        const QString what = f->boxText(f->Text1);
         w.note = u"Replace All %1 with %2"_s.arg(quoted(what), quoted(with));
         for (int from = t3->SelStart(); !what.isEmpty();) {
             const int at = int(text.indexOf(what, from));
@@ -880,6 +880,7 @@ void exitProgram(World &w, Rng &r)
     };
     std::vector<Plan> plans;
     w.note = u"exit answering"_s;
+    const bool finding = w.findDoc != nullptr;
     findWindowClosesFirst(w, nullptr);
     for (frmDocument *d : docs) {
         Plan p{d, w.ref(d).text, {}, QMessageBox::No};
@@ -895,6 +896,10 @@ void exitProgram(World &w, Rng &r)
             w.forget(p.doc);
     }
     w.chooseMenu(w.main().commands().mnuFileExit);
+    // The window manager makes the main window the active one again when
+    // the exit closes the find window.
+    if (finding)
+        w.main().activateWindow();
     w.settle();
     // Two windows on one file: the one saved last is what the file holds.
     QHash<QString, QString> saved;

@@ -100,34 +100,115 @@ enum Indent { Bottom, FirstLine, Left, Right, Top };
 
 } // namespace
 
+// What the installed header leaves out: the inner control with the engine's
+// view of it, the values the control keeps itself, and a form's load.
+class HindiRTFPrivate {
+public:
+    explicit HindiRTFPrivate(HindiRTF *owner);
+
+    // Applies one saved value to the place that keeps it.
+    void applyPersisted(const QString &name, const QVariant &value);
+    QVariant currentValue(const QString &name) const;
+    // Collects a persisted write while a form loads; true when it was taken.
+    bool deferWhileLoading(const QString &name, const QVariant &value);
+    // Applies the writes a loading form made so far; every public member
+    // runs it first. The load goes on.
+    void settle();
+    // Ends a form's load: what follows applies at once.
+    void endPropertyLoad();
+    void applyBag(PropertyBag &bag);
+    void markChanged(const QString &name);
+    // Runs a format change on the selection, or on the whole text when
+    // FormatSelection is false.
+    void formatScope(const std::function<void()> &apply);
+    void mergeIndent(int which, int twips);
+    void replaceText(const QString &text);
+    int indent(int which);
+    void applyBackColor();
+
+    void onKeyDown(int keyCode, int shift);
+    void onKeyPress(int &key);
+    void onTextChange();
+
+    HindiRTF *const q;
+    textengine::TextControl *const m_rtf;
+    const std::unique_ptr<textengine::TextControlSurface> m_surface;
+    QString m_fontName;
+    uint m_backColor = HindiRTF::DefaultBackColor;
+    bool m_formatSelection = true;
+    // A Ctrl+X has cut with the clipboard's leading space: later copies
+    // and cuts are plain.
+    bool m_cutDone = false;
+    // Property load of a form.
+    bool m_loading = false;
+    bool m_reading = false;
+    QVariantMap m_loadValues;  // every write of the load, the latest of each
+    bool m_loadApplied = true;  // m_loadValues are what the control shows
+    QStringList m_changed;
+};
+
 // --- Creation --------------------------------------------------------------------
+
+HindiRTFPrivate::HindiRTFPrivate(HindiRTF *owner)
+    : q(owner)
+    , m_rtf(new textengine::TextControl(owner))
+    , m_surface(std::make_unique<textengine::TextControlSurface>(m_rtf))
+{
+}
 
 HindiRTF::HindiRTF(QWidget *parent)
     : QWidget(parent)
-    , m_rtf(new textengine::TextControl(this))
+    , d(std::make_unique<HindiRTFPrivate>(this))
 {
-    m_rtf->setObjectName(u"rtf"_s);
-    m_surface = std::make_unique<textengine::TextControlSurface>(m_rtf);
-    m_rtf->setGeometry(rect());
-    setFocusProxy(m_rtf);
-    applyBackColor();
+    d->m_rtf->setObjectName(u"rtf"_s);
+    d->m_rtf->setGeometry(rect());
+    setFocusProxy(d->m_rtf);
+    d->applyBackColor();
     InitProperties();
 
-    connect(m_rtf, &textengine::TextControl::KeyDown, this, &HindiRTF::onKeyDown);
+    HindiRTFPrivate *p = d.get();
+    connect(p->m_rtf, &textengine::TextControl::KeyDown, this,
+            [p](int keyCode, int shift) { p->onKeyDown(keyCode, shift); });
     // Connected directly: the handler changes the key before the control
     // inserts it, and the control keeps the handler's edits in one undo step.
-    connect(m_rtf, &textengine::TextControl::KeyPress, this, &HindiRTF::onKeyPress, Qt::DirectConnection);
-    connect(m_rtf, &textengine::TextControl::Change, this, &HindiRTF::onTextChange, Qt::DirectConnection);
-    connect(m_rtf, &textengine::TextControl::PosChange, this, &HindiRTF::formatChanged);
+    connect(p->m_rtf, &textengine::TextControl::KeyPress, this, [p](int &key) { p->onKeyPress(key); },
+            Qt::DirectConnection);
+    connect(p->m_rtf, &textengine::TextControl::Change, this, [p] { p->onTextChange(); }, Qt::DirectConnection);
+    connect(p->m_rtf, &textengine::TextControl::PosChange, this, &HindiRTF::formatChanged);
 }
 
-HindiRTF::~HindiRTF() = default;
+HindiRTF::~HindiRTF()
+{
+    // The inner control outlives the private part (it goes with the
+    // widget's children): nothing it emits from here on reaches the handlers.
+    disconnect(d->m_rtf, nullptr, this, nullptr);
+}
+
+textengine::TextControl *HindiRTF::rtf() const
+{
+    return d->m_rtf;
+}
+
+bool HindiRTF::isLoadingProperties() const
+{
+    return d->m_loading;
+}
+
+QStringList HindiRTF::changedProperties() const
+{
+    return d->m_changed;
+}
+
+void HindiRTF::clearChangedProperties()
+{
+    d->m_changed.clear();
+}
 
 void HindiRTF::InitProperties()
 {
-    m_fontName = u"Arial"_s;
+    d->m_fontName = u"Arial"_s;
     // The text shows in the font the control reports.
-    m_rtf->setFontName(m_fontName);
+    d->m_rtf->setFontName(d->m_fontName);
 }
 
 void HindiRTF::setMessageHook(MessageHook hook)
@@ -137,7 +218,7 @@ void HindiRTF::setMessageHook(MessageHook hook)
 
 void HindiRTF::About()
 {
-    endPropertyLoad();
+    d->endPropertyLoad();
     const QString title = u"About HindiRTF"_s;
     const QString text = u"HindiRTF: a rich-text box for typing Hindi in the Kruti Dev encoding, "
                          "phonetically or on the Remington layout.\n\nPart of Kalamora."_s;
@@ -152,7 +233,7 @@ void HindiRTF::About()
 void HindiRTF::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_rtf->setGeometry(0, 0, width(), height());
+    d->m_rtf->setGeometry(0, 0, width(), height());
 }
 
 // --- Persistence -----------------------------------------------------------------
@@ -204,13 +285,13 @@ QString HindiRTF::propertyDescription(const QString &name)
 void HindiRTF::ReadProperties(PropertyBag &bag)
 {
     // A host's own read replaces whatever a form was loading.
-    m_loading = false;
-    m_loadValues.clear();
-    m_loadApplied = true;
-    applyBag(bag);
+    d->m_loading = false;
+    d->m_loadValues.clear();
+    d->m_loadApplied = true;
+    d->applyBag(bag);
 }
 
-void HindiRTF::applyBag(PropertyBag &bag)
+void HindiRTFPrivate::applyBag(PropertyBag &bag)
 {
     m_reading = true;
     // A bag that raises leaves the rows read so far applied; the error is
@@ -219,24 +300,24 @@ void HindiRTF::applyBag(PropertyBag &bag)
         bool &flag;
         ~Reset() { flag = false; }
     } reset{m_reading};
-    for (const QString &name : persistedProperties())
-        applyPersisted(name, bag.ReadProperty(name, persistedDefault(name)));
+    for (const QString &name : HindiRTF::persistedProperties())
+        applyPersisted(name, bag.ReadProperty(name, HindiRTF::persistedDefault(name)));
 }
 
 void HindiRTF::WriteProperties(PropertyBag &bag) const
 {
-    settle();
+    d->settle();
     for (const QString &name : persistedProperties()) {
         if (name == u"FontName"_s) {
             // The inner control's font first, then the remembered name, which
             // is the one that stays.
-            bag.WriteProperty(name, m_rtf->FontName(), persistedDefault(name));
+            bag.WriteProperty(name, d->m_rtf->FontName(), persistedDefault(name));
         }
-        bag.WriteProperty(name, currentValue(name), persistedDefault(name));
+        bag.WriteProperty(name, d->currentValue(name), persistedDefault(name));
     }
 }
 
-void HindiRTF::applyPersisted(const QString &name, const QVariant &value)
+void HindiRTFPrivate::applyPersisted(const QString &name, const QVariant &value)
 {
     if (name == u"BackColor"_s) {
         m_backColor = value.toUInt();
@@ -295,12 +376,12 @@ void HindiRTF::applyPersisted(const QString &name, const QVariant &value)
     }
 }
 
-QVariant HindiRTF::currentValue(const QString &name) const
+QVariant HindiRTFPrivate::currentValue(const QString &name) const
 {
     if (name == u"BackColor"_s)
-        return BackColor();
+        return q->BackColor();
     if (name == u"BorderStyle"_s)
-        return BorderStyle();
+        return q->BorderStyle();
     if (name == u"LangMode"_s)
         return QString::number(shared().langMode);
     if (name == u"FontName"_s)
@@ -308,49 +389,49 @@ QVariant HindiRTF::currentValue(const QString &name) const
     if (name == u"FormatSelection"_s)
         return m_formatSelection;
     if (name == u"AlignMent"_s)
-        return AlignMent();
+        return q->AlignMent();
     if (name == u"FontBold"_s)
-        return FontBold();
+        return q->FontBold();
     if (name == u"FontItalic"_s)
-        return FontItalic();
+        return q->FontItalic();
     if (name == u"FontSize"_s)
-        return FontSize();
+        return q->FontSize();
     if (name == u"FontStrikeThru"_s)
-        return FontStrikeThru();
+        return q->FontStrikeThru();
     if (name == u"FontUnderline"_s)
-        return FontUnderline();
+        return q->FontUnderline();
     if (name == u"ForeColor"_s)
-        return ForeColor();
+        return q->ForeColor();
     if (name == u"IndentB"_s)
-        return IndentB();
+        return q->IndentB();
     if (name == u"IndentFL"_s)
-        return IndentFL();
+        return q->IndentFL();
     if (name == u"IndentL"_s)
-        return IndentL();
+        return q->IndentL();
     if (name == u"IndentR"_s)
-        return IndentR();
+        return q->IndentR();
     if (name == u"IndentT"_s)
-        return IndentT();
+        return q->IndentT();
     if (name == u"ScrollBars"_s)
-        return ScrollBars();
+        return q->ScrollBars();
     if (name == u"Text"_s)
-        return Text();
+        return q->Text();
     if (name == u"SelText"_s)
-        return SelText();
+        return q->SelText();
     return {};
 }
 
 void HindiRTF::beginPropertyLoad()
 {
-    m_loading = true;
-    m_loadValues.clear();
-    m_loadApplied = true;
+    d->m_loading = true;
+    d->m_loadValues.clear();
+    d->m_loadApplied = true;
     // A form loader sets the properties one after another without telling
     // when it is done: the load ends once the event loop runs.
-    QTimer::singleShot(0, this, [this] { endPropertyLoad(); });
+    QTimer::singleShot(0, this, [this] { d->endPropertyLoad(); });
 }
 
-bool HindiRTF::deferWhileLoading(const QString &name, const QVariant &value)
+bool HindiRTFPrivate::deferWhileLoading(const QString &name, const QVariant &value)
 {
     if (!m_loading)
         return false;
@@ -359,59 +440,57 @@ bool HindiRTF::deferWhileLoading(const QString &name, const QVariant &value)
     return true;
 }
 
-void HindiRTF::settle() const
+void HindiRTFPrivate::settle()
 {
     if (!m_loading || m_loadApplied)
         return;
-    auto *self = const_cast<HindiRTF *>(this);
-    self->m_loadApplied = true;
+    m_loadApplied = true;
     // The whole collection on a control as new: what it shows depends on
     // the values written, never on their order or on the reads between
     // them (Qt Designer reads each property back as it loads a form).
     QVariantMap values = m_loadValues;
-    self->m_reading = true;  // the load's own change of the text
+    m_reading = true;  // the load's own change of the text
     m_rtf->clear();
     m_rtf->setCurrentCharFormat(QTextCharFormat());
-    self->m_reading = false;
+    m_reading = false;
     // A form writes the selection among the saved properties, in any order;
     // it is a place in the loaded text, so it comes after all of them.
     const QVariant start = values.take(u"SelStart"_s);
     const QVariant length = values.take(u"SelLength"_s);
     MapPropertyBag bag(std::move(values));
-    self->applyBag(bag);
+    applyBag(bag);
     if (start.isValid())
         m_rtf->setSelStart(start.toInt());
     if (length.isValid())
         m_rtf->setSelLength(length.toInt());
 }
 
-void HindiRTF::endPropertyLoad() const
+void HindiRTFPrivate::endPropertyLoad()
 {
     settle();
-    auto *self = const_cast<HindiRTF *>(this);
-    self->m_loading = false;
-    self->m_loadValues.clear();
+    m_loading = false;
+    m_loadValues.clear();
 }
 
-void HindiRTF::markChanged(const QString &name)
+void HindiRTFPrivate::markChanged(const QString &name)
 {
     if (m_reading)
         return;
     if (!m_changed.contains(name))
         m_changed.append(name);
-    Q_EMIT PropertyChanged(name);
+    Q_EMIT q->PropertyChanged(name);
 }
 
 // --- Properties --------------------------------------------------------------------
 
-void HindiRTF::applyBackColor()
+void HindiRTFPrivate::applyBackColor()
 {
     QPalette pal = m_rtf->palette();
     pal.setColor(QPalette::Base, colourOf(m_backColor, QApplication::palette()));
     m_rtf->setPalette(pal);
 }
 
-void HindiRTF::formatScope(const std::function<void()> &apply)
+void HindiRTFPrivate::formatScope(const std::function<void()> &apply)
 {
     if (!m_formatSelection) {
         const QTextCursor saved = m_rtf->textCursor();
@@ -426,7 +505,7 @@ void HindiRTF::formatScope(const std::function<void()> &apply)
     apply();
 }
 
-void HindiRTF::replaceText(const QString &text)
+void HindiRTFPrivate::replaceText(const QString &text)
 {
     // Formats set on an empty control wait at the caret; the text written
     // into it takes them, as typing would.
@@ -443,7 +522,7 @@ void HindiRTF::replaceText(const QString &text)
     m_rtf->mergeCurrentCharFormat(typing);
 }
 
-void HindiRTF::mergeIndent(int which, int twips)
+void HindiRTFPrivate::mergeIndent(int which, int twips)
 {
     const double units = textengine::twipsToUnits(twips);
     QTextBlockFormat f;
@@ -460,7 +539,7 @@ void HindiRTF::mergeIndent(int which, int twips)
     c.mergeBlockFormat(f);
 }
 
-int HindiRTF::indent(int which) const
+int HindiRTFPrivate::indent(int which)
 {
     settle();
     QTextCursor c = m_rtf->textCursor();
@@ -478,318 +557,318 @@ int HindiRTF::indent(int which) const
 
 uint HindiRTF::BackColor() const
 {
-    settle();
-    return m_backColor;
+    d->settle();
+    return d->m_backColor;
 }
 
 void HindiRTF::setBackColor(uint New_BackColor)
 {
-    if (deferWhileLoading(u"BackColor"_s, New_BackColor))
+    if (d->deferWhileLoading(u"BackColor"_s, New_BackColor))
         return;
-    m_backColor = New_BackColor;
-    applyBackColor();
-    markChanged(u"BackColor"_s);
+    d->m_backColor = New_BackColor;
+    d->applyBackColor();
+    d->markChanged(u"BackColor"_s);
 }
 
 int HindiRTF::BorderStyle() const
 {
-    settle();
-    return m_rtf->frameShape() == QFrame::NoFrame ? 0 : 1;
+    d->settle();
+    return d->m_rtf->frameShape() == QFrame::NoFrame ? 0 : 1;
 }
 
 void HindiRTF::setBorderStyle(int New_BorderStyle)
 {
-    if (deferWhileLoading(u"BorderStyle"_s, New_BorderStyle))
+    if (d->deferWhileLoading(u"BorderStyle"_s, New_BorderStyle))
         return;
-    applyPersisted(u"BorderStyle"_s, New_BorderStyle);
-    markChanged(u"BorderStyle"_s);
+    d->applyPersisted(u"BorderStyle"_s, New_BorderStyle);
+    d->markChanged(u"BorderStyle"_s);
 }
 
 int HindiRTF::SelStart() const
 {
-    settle();
-    return m_rtf->SelStart();
+    d->settle();
+    return d->m_rtf->SelStart();
 }
 
 void HindiRTF::setSelStart(int New_SelStart)
 {
-    if (deferWhileLoading(u"SelStart"_s, New_SelStart))
+    if (d->deferWhileLoading(u"SelStart"_s, New_SelStart))
         return;
-    m_rtf->setSelStart(New_SelStart);
+    d->m_rtf->setSelStart(New_SelStart);
 }
 
 int HindiRTF::SelLength() const
 {
-    settle();
-    return m_rtf->SelLength();
+    d->settle();
+    return d->m_rtf->SelLength();
 }
 
 void HindiRTF::setSelLength(int New_SelLength)
 {
-    if (deferWhileLoading(u"SelLength"_s, New_SelLength))
+    if (d->deferWhileLoading(u"SelLength"_s, New_SelLength))
         return;
-    m_rtf->setSelLength(New_SelLength);
+    d->m_rtf->setSelLength(New_SelLength);
 }
 
 int HindiRTF::LangMode() const
 {
-    settle();
+    d->settle();
     return shared().langMode;
 }
 
 void HindiRTF::setLangMode(int New_LangMode)
 {
-    if (deferWhileLoading(u"LangMode"_s, QString::number(New_LangMode)))
+    if (d->deferWhileLoading(u"LangMode"_s, QString::number(New_LangMode)))
         return;
     shared().langMode = New_LangMode;
-    markChanged(u"LangMode"_s);
+    d->markChanged(u"LangMode"_s);
 }
 
 QString HindiRTF::FontName() const
 {
-    settle();
-    return m_fontName;
+    d->settle();
+    return d->m_fontName;
 }
 
 void HindiRTF::setFontName(const QString &New_FontName)
 {
-    if (deferWhileLoading(u"FontName"_s, New_FontName))
+    if (d->deferWhileLoading(u"FontName"_s, New_FontName))
         return;
-    applyPersisted(u"FontName"_s, New_FontName);
-    markChanged(u"FontName"_s);
+    d->applyPersisted(u"FontName"_s, New_FontName);
+    d->markChanged(u"FontName"_s);
 }
 
 bool HindiRTF::FormatSelection() const
 {
-    settle();
-    return m_formatSelection;
+    d->settle();
+    return d->m_formatSelection;
 }
 
 void HindiRTF::setFormatSelection(bool New_FormatSelection)
 {
-    if (deferWhileLoading(u"FormatSelection"_s, New_FormatSelection))
+    if (d->deferWhileLoading(u"FormatSelection"_s, New_FormatSelection))
         return;
-    m_formatSelection = New_FormatSelection;
-    markChanged(u"FormatSelection"_s);
+    d->m_formatSelection = New_FormatSelection;
+    d->markChanged(u"FormatSelection"_s);
 }
 
 int HindiRTF::AlignMent() const
 {
-    settle();
-    return m_rtf->AlignMent();
+    d->settle();
+    return d->m_rtf->AlignMent();
 }
 
 void HindiRTF::setAlignMent(int New_AlignMent)
 {
-    if (deferWhileLoading(u"AlignMent"_s, New_AlignMent))
+    if (d->deferWhileLoading(u"AlignMent"_s, New_AlignMent))
         return;
-    applyPersisted(u"AlignMent"_s, clamp16(New_AlignMent));
-    markChanged(u"AlignMent"_s);
+    d->applyPersisted(u"AlignMent"_s, clamp16(New_AlignMent));
+    d->markChanged(u"AlignMent"_s);
 }
 
 int HindiRTF::FontBold() const
 {
-    settle();
-    return m_rtf->FontBold() ? 1 : 0;
+    d->settle();
+    return d->m_rtf->FontBold() ? 1 : 0;
 }
 
 void HindiRTF::setFontBold(int New_FontBold)
 {
-    if (deferWhileLoading(u"FontBold"_s, New_FontBold))
+    if (d->deferWhileLoading(u"FontBold"_s, New_FontBold))
         return;
-    applyPersisted(u"FontBold"_s, New_FontBold);
-    markChanged(u"FontBold"_s);
+    d->applyPersisted(u"FontBold"_s, New_FontBold);
+    d->markChanged(u"FontBold"_s);
 }
 
 int HindiRTF::FontItalic() const
 {
-    settle();
-    return m_rtf->FontItalic() ? 1 : 0;
+    d->settle();
+    return d->m_rtf->FontItalic() ? 1 : 0;
 }
 
 void HindiRTF::setFontItalic(int New_FontItalic)
 {
-    if (deferWhileLoading(u"FontItalic"_s, New_FontItalic))
+    if (d->deferWhileLoading(u"FontItalic"_s, New_FontItalic))
         return;
-    applyPersisted(u"FontItalic"_s, New_FontItalic);
-    markChanged(u"FontItalic"_s);
+    d->applyPersisted(u"FontItalic"_s, New_FontItalic);
+    d->markChanged(u"FontItalic"_s);
 }
 
 int HindiRTF::FontSize() const
 {
-    settle();
-    return clamp16(m_rtf->FontSize());
+    d->settle();
+    return clamp16(d->m_rtf->FontSize());
 }
 
 void HindiRTF::setFontSize(int New_FontSize)
 {
-    if (deferWhileLoading(u"FontSize"_s, New_FontSize))
+    if (d->deferWhileLoading(u"FontSize"_s, New_FontSize))
         return;
-    applyPersisted(u"FontSize"_s, clamp16(New_FontSize));
-    markChanged(u"FontSize"_s);
+    d->applyPersisted(u"FontSize"_s, clamp16(New_FontSize));
+    d->markChanged(u"FontSize"_s);
 }
 
 int HindiRTF::FontStrikeThru() const
 {
-    settle();
-    return m_rtf->FontStrikeThru() ? 1 : 0;
+    d->settle();
+    return d->m_rtf->FontStrikeThru() ? 1 : 0;
 }
 
 void HindiRTF::setFontStrikeThru(int New_FontStrikeThru)
 {
-    if (deferWhileLoading(u"FontStrikeThru"_s, New_FontStrikeThru))
+    if (d->deferWhileLoading(u"FontStrikeThru"_s, New_FontStrikeThru))
         return;
-    applyPersisted(u"FontStrikeThru"_s, New_FontStrikeThru);
-    markChanged(u"FontStrikeThru"_s);
+    d->applyPersisted(u"FontStrikeThru"_s, New_FontStrikeThru);
+    d->markChanged(u"FontStrikeThru"_s);
 }
 
 int HindiRTF::FontUnderline() const
 {
-    settle();
-    return m_rtf->FontUnderline() ? 1 : 0;
+    d->settle();
+    return d->m_rtf->FontUnderline() ? 1 : 0;
 }
 
 void HindiRTF::setFontUnderline(int New_FontUnderline)
 {
-    if (deferWhileLoading(u"FontUnderline"_s, New_FontUnderline))
+    if (d->deferWhileLoading(u"FontUnderline"_s, New_FontUnderline))
         return;
-    applyPersisted(u"FontUnderline"_s, New_FontUnderline);
-    markChanged(u"FontUnderline"_s);
+    d->applyPersisted(u"FontUnderline"_s, New_FontUnderline);
+    d->markChanged(u"FontUnderline"_s);
 }
 
 uint HindiRTF::ForeColor() const
 {
-    settle();
+    d->settle();
     // A selection of several colours reads -1, as the inner control gives it.
-    return static_cast<uint>(m_rtf->ForeColor());
+    return static_cast<uint>(d->m_rtf->ForeColor());
 }
 
 void HindiRTF::setForeColor(uint New_ForeColor)
 {
-    if (deferWhileLoading(u"ForeColor"_s, New_ForeColor))
+    if (d->deferWhileLoading(u"ForeColor"_s, New_ForeColor))
         return;
-    applyPersisted(u"ForeColor"_s, New_ForeColor);
-    markChanged(u"ForeColor"_s);
+    d->applyPersisted(u"ForeColor"_s, New_ForeColor);
+    d->markChanged(u"ForeColor"_s);
 }
 
 int HindiRTF::IndentB() const
 {
-    return indent(Bottom);
+    return d->indent(Bottom);
 }
 
 void HindiRTF::setIndentB(int New_IndentB)
 {
-    if (deferWhileLoading(u"IndentB"_s, New_IndentB))
+    if (d->deferWhileLoading(u"IndentB"_s, New_IndentB))
         return;
-    mergeIndent(Bottom, clamp16(New_IndentB));
-    markChanged(u"IndentB"_s);
+    d->mergeIndent(Bottom, clamp16(New_IndentB));
+    d->markChanged(u"IndentB"_s);
 }
 
 int HindiRTF::IndentFL() const
 {
-    return indent(FirstLine);
+    return d->indent(FirstLine);
 }
 
 void HindiRTF::setIndentFL(int New_IndentFL)
 {
-    if (deferWhileLoading(u"IndentFL"_s, New_IndentFL))
+    if (d->deferWhileLoading(u"IndentFL"_s, New_IndentFL))
         return;
-    mergeIndent(FirstLine, clamp16(New_IndentFL));
-    markChanged(u"IndentFL"_s);
+    d->mergeIndent(FirstLine, clamp16(New_IndentFL));
+    d->markChanged(u"IndentFL"_s);
 }
 
 int HindiRTF::IndentL() const
 {
-    return indent(Left);
+    return d->indent(Left);
 }
 
 void HindiRTF::setIndentL(int New_IndentL)
 {
-    if (deferWhileLoading(u"IndentL"_s, New_IndentL))
+    if (d->deferWhileLoading(u"IndentL"_s, New_IndentL))
         return;
-    mergeIndent(Left, clamp16(New_IndentL));
-    markChanged(u"IndentL"_s);
+    d->mergeIndent(Left, clamp16(New_IndentL));
+    d->markChanged(u"IndentL"_s);
 }
 
 int HindiRTF::IndentR() const
 {
-    return indent(Right);
+    return d->indent(Right);
 }
 
 void HindiRTF::setIndentR(int New_IndentR)
 {
-    if (deferWhileLoading(u"IndentR"_s, New_IndentR))
+    if (d->deferWhileLoading(u"IndentR"_s, New_IndentR))
         return;
-    mergeIndent(Right, clamp16(New_IndentR));
-    markChanged(u"IndentR"_s);
+    d->mergeIndent(Right, clamp16(New_IndentR));
+    d->markChanged(u"IndentR"_s);
 }
 
 int HindiRTF::IndentT() const
 {
-    return indent(Top);
+    return d->indent(Top);
 }
 
 void HindiRTF::setIndentT(int New_IndentT)
 {
-    if (deferWhileLoading(u"IndentT"_s, New_IndentT))
+    if (d->deferWhileLoading(u"IndentT"_s, New_IndentT))
         return;
-    mergeIndent(Top, clamp16(New_IndentT));
-    markChanged(u"IndentT"_s);
+    d->mergeIndent(Top, clamp16(New_IndentT));
+    d->markChanged(u"IndentT"_s);
 }
 
 int HindiRTF::ScrollBars() const
 {
-    settle();
-    return (m_rtf->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff ? 1 : 0)
-        | (m_rtf->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff ? 2 : 0);
+    d->settle();
+    return (d->m_rtf->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff ? 1 : 0)
+        | (d->m_rtf->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff ? 2 : 0);
 }
 
 void HindiRTF::setScrollBars(int New_ScrollBars)
 {
-    if (deferWhileLoading(u"ScrollBars"_s, New_ScrollBars))
+    if (d->deferWhileLoading(u"ScrollBars"_s, New_ScrollBars))
         return;
-    applyPersisted(u"ScrollBars"_s, New_ScrollBars);
-    markChanged(u"ScrollBars"_s);
+    d->applyPersisted(u"ScrollBars"_s, New_ScrollBars);
+    d->markChanged(u"ScrollBars"_s);
 }
 
 QString HindiRTF::Text() const
 {
-    settle();
-    return m_rtf->Text();
+    d->settle();
+    return d->m_rtf->Text();
 }
 
 void HindiRTF::setText(const QString &New_Text)
 {
-    if (deferWhileLoading(u"Text"_s, New_Text))
+    if (d->deferWhileLoading(u"Text"_s, New_Text))
         return;
-    replaceText(New_Text);
-    markChanged(u"Text"_s);
+    d->replaceText(New_Text);
+    d->markChanged(u"Text"_s);
 }
 
 QString HindiRTF::SelText() const
 {
-    settle();
-    return m_rtf->SelText();
+    d->settle();
+    return d->m_rtf->SelText();
 }
 
 void HindiRTF::setSelText(const QString &New_SelText)
 {
-    if (deferWhileLoading(u"SelText"_s, New_SelText))
+    if (d->deferWhileLoading(u"SelText"_s, New_SelText))
         return;
-    m_rtf->setSelText(New_SelText);
-    markChanged(u"SelText"_s);
+    d->m_rtf->setSelText(New_SelText);
+    d->markChanged(u"SelText"_s);
 }
 
 // --- Events of the inner control -----------------------------------------------------
 
-void HindiRTF::onKeyDown(int keyCode, int shift)
+void HindiRTFPrivate::onKeyDown(int keyCode, int shift)
 {
     endPropertyLoad();
     if (shift != ShiftCtrl && keyCode >= 37 && keyCode <= 40)
-        Q_EMIT formatChanged();
+        Q_EMIT q->formatChanged();
 }
 
-void HindiRTF::onKeyPress(int &key)
+void HindiRTFPrivate::onKeyPress(int &key)
 {
     endPropertyLoad();
     if (textengine::takeClipboardKey(*m_rtf, key, m_cutDone))
@@ -815,7 +894,7 @@ void HindiRTF::onKeyPress(int &key)
     key = code;
 }
 
-void HindiRTF::onTextChange()
+void HindiRTFPrivate::onTextChange()
 {
     // Text changed by anyone but the load itself: the control is in use.
     if (!m_reading)
@@ -825,6 +904,6 @@ void HindiRTF::onTextChange()
         engine::Engine engine(in.state, in.host);
         engine.PlacePendingReph(*m_surface);
     }
-    Q_EMIT Change();
+    Q_EMIT q->Change();
 }
 

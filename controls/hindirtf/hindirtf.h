@@ -11,8 +11,9 @@
 
 namespace textengine {
 class TextControl;
-class TextControlSurface;
 } // namespace textengine
+
+class HindiRTFPrivate;
 
 // A Hindi-aware rich-text box for other programs: one text-engine control
 // `rtf` that fills the whole widget, with the input engine bound to its keys
@@ -76,7 +77,7 @@ public:
     explicit HindiRTF(QWidget *parent = nullptr);
     ~HindiRTF() override;
 
-    textengine::TextControl *rtf() const { return m_rtf; }
+    textengine::TextControl *rtf() const;
 
     uint BackColor() const;
     int BorderStyle() const;
@@ -117,11 +118,11 @@ public:
 
     // The form's saved properties follow as single writes (see above).
     void beginPropertyLoad();
-    bool isLoadingProperties() const { return m_loading; }
+    bool isLoadingProperties() const;
 
     // The names a write has marked changed since the last clearChangedProperties.
-    QStringList changedProperties() const { return m_changed; }
-    void clearChangedProperties() { m_changed.clear(); }
+    QStringList changedProperties() const;
+    void clearChangedProperties();
 
     // Replaces the message box of About (tests; hosts without a screen).
     using MessageHook = std::function<void(const QString &title, const QString &text)>;
@@ -167,42 +168,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // Applies one saved value to the place that keeps it.
-    void applyPersisted(const QString &name, const QVariant &value);
-    QVariant currentValue(const QString &name) const;
-    // Collects a persisted write while a form loads; true when it was taken.
-    bool deferWhileLoading(const QString &name, const QVariant &value);
-    // Applies the writes a loading form made so far; every public member
-    // runs it first. The load goes on.
-    void settle() const;
-    // Ends a form's load: what follows applies at once.
-    void endPropertyLoad() const;
-    void applyBag(PropertyBag &bag);
-    void markChanged(const QString &name);
-    // Runs a format change on the selection, or on the whole text when
-    // FormatSelection is false.
-    void formatScope(const std::function<void()> &apply);
-    void mergeIndent(int which, int twips);
-    void replaceText(const QString &text);
-    int indent(int which) const;
-    void applyBackColor();
-
-    void onKeyDown(int keyCode, int shift);
-    void onKeyPress(int &key);
-    void onTextChange();
-
-    textengine::TextControl *m_rtf;
-    std::unique_ptr<textengine::TextControlSurface> m_surface;
-    QString m_fontName;
-    uint m_backColor = DefaultBackColor;
-    bool m_formatSelection = true;
-    // A Ctrl+X has cut with the clipboard's leading space: later copies
-    // and cuts are plain.
-    bool m_cutDone = false;
-    // Property load of a form.
-    bool m_loading = false;
-    bool m_reading = false;
-    QVariantMap m_loadValues;  // every write of the load, the latest of each
-    bool m_loadApplied = true;  // m_loadValues are what the control shows
-    QStringList m_changed;
+    // The inner control, the engine's view of it and the state of a load:
+    // none of it is part of the interface a host builds against.
+    const std::unique_ptr<HindiRTFPrivate> d;
 };

@@ -61,7 +61,20 @@ ZoomView::ZoomView(TextControl *control) : QObject(control), m_control(control)
                     return;
                 m_caretOn = true;
                 updateLayoutRect(changed);
-                updateCaret();
+                // The layout reports while it is still at work (inside a key's
+                // edit the caret's paragraph may be half laid out, and
+                // measuring the caret there reads past a justified line's
+                // end): the caret is measured once it is done.
+                if (!m_caretPending) {
+                    m_caretPending = true;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this] {
+                            m_caretPending = false;
+                            updateCaret();
+                        },
+                        Qt::QueuedConnection);
+                }
             });
     const int flash = QApplication::styleHints()->cursorFlashTime();
     m_blink.setInterval(flash > 0 ? flash / 2 : 500);

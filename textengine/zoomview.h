@@ -64,6 +64,7 @@ private:
     TextControl *m_control;
     QTimer m_blink;
     bool m_caretOn = true;
+    bool m_caretPending = false; // a caret update waits for the layout to finish
     bool m_selection = false;  // the control showed a selection
     QRect m_caret;             // where the caret was drawn, viewport pixels
     bool m_forwarding = false;

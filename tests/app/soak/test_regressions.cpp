@@ -136,6 +136,18 @@ TEST_F(SoakRegression, SelectingTextOfTheOtherLanguageResizesIt)
 
 // Seen only under the sanitizers (build-asan): while the main window was
 // destroyed, the zoom box's event filter read the window's members.
+// A key in a justified paragraph of a zoomed view: the view measured the
+// caret while the key's edit was half laid out, reading past the line's end
+// (a crash). The steps as the soak printed them.
+TEST(SoakReplay, ZoomedCaretMeasuredInAHalfLaidOutJustifiedParagraphCrashes)
+{
+    const auto steps = soak::parseSteps(u"zoom#fab5d5ebfaec8d8b type-keys#ff868cb8bbb62dd0 align#18743eab973f9e91 "
+                                        u"click#fd5caa3766959ea8 type-keys#44b2c52fa0f55e69 move#15088ebd3bae2bf2 "
+                                        u"type-keys#6ab7d18bac9fd329"_s);
+    ASSERT_TRUE(steps);
+    EXPECT_NO_THROW(soak::replay(*steps, soak::RunOptions{}));
+}
+
 TEST(SoakRegressionEnd, ZoomBoxFilterReadsTheMainWindowAfterItsEnd)
 {
     auto w = std::make_unique<soak::World>(soak::RunOptions{});

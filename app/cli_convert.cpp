@@ -1,15 +1,15 @@
 // kalamora convert: a document loaded and saved through the document
 // library, optionally turned between Kruti Dev glyph text and Unicode; a PDF
 // is printed through the text-engine control.
-#include "commands.h"
-#include "commandline.h"
-#include "filecommands.h"
+#include "app/commandline.h"
+#include "app/commands.h"
+#include "app/filecommands.h"
 
-#include "conversion.h"
-#include "documentfile.h"
-#include "gui.h"
-#include "printing.h"
-#include "textcontrol.h"
+#include "app/gui.h"
+#include "document/conversion.h"
+#include "document/documentfile.h"
+#include "format/printing.h"
+#include "textengine/textcontrol.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 // kalamora dict: the meaning the dictionary window shows for a typed word.
-#include "commands.h"
-#include "commandline.h"
+#include "app/commandline.h"
+#include "app/commands.h"
 
-#include "dictstore.h"
-#include "kruti.h"
-#include "paths.h"
-#include "wordlist.h"
+#include "dict/dictstore.h"
+#include "dict/wordlist.h"
+#include "kruti/kruti.h"
+#include "settings/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

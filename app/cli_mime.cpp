@@ -1,11 +1,11 @@
 // kalamora mime: the mail text that the HTML conversion and the message
 // layouts make of a document, on standard output.
-#include "commands.h"
-#include "commandline.h"
+#include "app/commandline.h"
+#include "app/commands.h"
 
-#include "documentfile.h"
-#include "htmlparse.h"
-#include "mailtext.h"
+#include "document/documentfile.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
 
 #include "settings/mailsettings.h"
 

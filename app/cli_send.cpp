@@ -1,12 +1,12 @@
 // kalamora send: the direct SMTP route without a window, printing the status
 // texts as the dialogue goes.
-#include "commands.h"
-#include "commandline.h"
+#include "app/commandline.h"
+#include "app/commands.h"
 
-#include "documentfile.h"
-#include "htmlparse.h"
-#include "mailtext.h"
-#include "smtpclient.h"
+#include "document/documentfile.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
+#include "mail/smtpclient.h"
 
 #include "settings/mailsettings.h"
 

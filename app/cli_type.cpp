@@ -1,11 +1,11 @@
 // kalamora type: types keys into an empty document through the same key
 // binding a document window uses, and prints the text that results.
-#include "commands.h"
-#include "commandline.h"
+#include "app/commandline.h"
+#include "app/commands.h"
 
-#include "cp1252.h"
-#include "keyfeed.h"
-#include "kruti.h"
+#include "engine/keyfeed.h"
+#include "kruti/cp1252.h"
+#include "kruti/kruti.h"
 
 #include "settings/settingsstore.h"
 #include "settings/typingoptions.h"

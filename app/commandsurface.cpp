@@ -1,6 +1,6 @@
-#include "commandsurface.h"
+#include "app/commandsurface.h"
 
-#include "icons.h"
+#include "app/icons.h"
 
 #include <QAction>
 #include <QActionGroup>

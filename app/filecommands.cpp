@@ -1,12 +1,12 @@
-#include "filecommands.h"
+#include "app/filecommands.h"
 
-#include "filedialogs.h"
-#include "frmdocument.h"
-#include "frmmain.h"
-#include "messagebox.h"
+#include "app/filedialogs.h"
+#include "app/frmdocument.h"
+#include "app/frmmain.h"
+#include "app/messagebox.h"
 
-#include "settingsstore.h"
-#include "textcontrol.h"
+#include "settings/settingsstore.h"
+#include "textengine/textcontrol.h"
 
 #include <QAction>
 #include <QComboBox>

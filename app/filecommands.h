@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filedialogs.h"
+#include "app/filedialogs.h"
 
 #include <QObject>
 #include <QString>

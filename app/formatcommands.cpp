@@ -1,20 +1,20 @@
-#include "formatcommands.h"
+#include "app/formatcommands.h"
 
-#include "filedialogs.h"
-#include "frmdocument.h"
-#include "frmmain.h"
-#include "messagebox.h"
+#include "app/filedialogs.h"
+#include "app/frmdocument.h"
+#include "app/frmmain.h"
+#include "app/messagebox.h"
 
-#include "formatting.h"
-#include "frmpagedlg.h"
-#include "frmprintview.h"
-#include "printing.h"
-#include "tabledialogs.h"
+#include "format/formatting.h"
+#include "format/frmpagedlg.h"
+#include "format/frmprintview.h"
+#include "format/printing.h"
+#include "format/tabledialogs.h"
 
-#include "objects.h"
-#include "settingsstore.h"
-#include "textcontrol.h"
-#include "uihooks.h"
+#include "settings/settingsstore.h"
+#include "textengine/objects.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QAction>
 #include <QColorDialog>

@@ -1,6 +1,6 @@
-#include "frmabout.h"
+#include "app/frmabout.h"
 
-#include "icons.h"
+#include "app/icons.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,13 +1,13 @@
-#include "frmdocument.h"
+#include "app/frmdocument.h"
 
-#include "frmmain.h"
-#include "languagecontroller.h"
-#include "messagebox.h"
+#include "app/frmmain.h"
+#include "app/languagecontroller.h"
+#include "app/messagebox.h"
 
-#include "clipboardspace.h"
-#include "keybinding.h"
-#include "textcontrol.h"
-#include "textcontrolsurface.h"
+#include "engine/keybinding.h"
+#include "surface/textcontrolsurface.h"
+#include "textengine/clipboardspace.h"
+#include "textengine/textcontrol.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,14 +1,14 @@
-#include "frmfind.h"
+#include "app/frmfind.h"
 
-#include "frmdocument.h"
-#include "frmmain.h"
-#include "languagecontroller.h"
-#include "messagebox.h"
+#include "app/frmdocument.h"
+#include "app/frmmain.h"
+#include "app/languagecontroller.h"
+#include "app/messagebox.h"
 
-#include "keybinding.h"
-#include "paths.h"
-#include "textcontrol.h"
-#include "textcontrolsurface.h"
+#include "engine/keybinding.h"
+#include "settings/paths.h"
+#include "surface/textcontrolsurface.h"
+#include "textengine/textcontrol.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
-#include "frmkeyb.h"
+#include "app/frmkeyb.h"
 
-#include "cp1252.h"
-#include "fixedhost.h"
-#include "keyfeed.h"
+#include "engine/fixedhost.h"
+#include "engine/keyfeed.h"
+#include "kruti/cp1252.h"
 
 #include <QKeyEvent>
 #include <QPainter>

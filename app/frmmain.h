@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commandsurface.h"
+#include "app/commandsurface.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "frmsplash.h"
+#include "app/frmsplash.h"
 
-#include "icons.h"
+#include "app/icons.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,15 +1,15 @@
 // The window: splash, main window, the files named on the command line.
-#include "commands.h"
-#include "filecommands.h"
-#include "frmmain.h"
-#include "frmsplash.h"
-#include "gui.h"
-#include "icons.h"
-#include "messagebox.h"
+#include "app/commands.h"
+#include "app/filecommands.h"
+#include "app/frmmain.h"
+#include "app/frmsplash.h"
+#include "app/gui.h"
+#include "app/icons.h"
+#include "app/messagebox.h"
 
-#include "enginestate.h"
-#include "paths.h"
-#include "settingsstore.h"
+#include "engine/enginestate.h"
+#include "settings/paths.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
 #include <QFont>

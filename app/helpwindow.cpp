@@ -1,6 +1,6 @@
-#include "helpwindow.h"
+#include "app/helpwindow.h"
 
-#include "paths.h"
+#include "settings/paths.h"
 
 #include <QDir>
 #include <QFile>

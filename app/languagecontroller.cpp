@@ -1,11 +1,11 @@
-#include "languagecontroller.h"
+#include "app/languagecontroller.h"
 
-#include "commandsurface.h"
+#include "app/commandsurface.h"
 
-#include "enginestate.h"
-#include "settingsstore.h"
-#include "textcontrol.h"
+#include "engine/enginestate.h"
+#include "settings/settingsstore.h"
 #include "settings/typingoptions.h"
+#include "textengine/textcontrol.h"
 
 #include <QAction>
 #include <QComboBox>

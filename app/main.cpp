@@ -1,5 +1,5 @@
 // kalamora: the word processor's window, or one of its headless commands.
-#include "commands.h"
+#include "app/commands.h"
 
 #include <QCoreApplication>
 #include <QtGlobal>

@@ -1,12 +1,12 @@
-#include "unicodecommands.h"
+#include "app/unicodecommands.h"
 
-#include "filedialogs.h"
-#include "frmdocument.h"
-#include "frmmain.h"
-#include "messagebox.h"
+#include "app/filedialogs.h"
+#include "app/frmdocument.h"
+#include "app/frmmain.h"
+#include "app/messagebox.h"
 
-#include "conversion.h"
-#include "textcontrol.h"
+#include "document/conversion.h"
+#include "textengine/textcontrol.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,10 +2,10 @@
 //   kalamora-builddict [--list-unconvertible] INDEX ARTICLES OUT
 // Prints what it wrote and what it left out; exit 1 on failure, 2 on bad
 // arguments.
-#include "dictbuild.h"
-#include "dictdsource.h"
-#include "dictstore.h"
-#include "kruti.h"
+#include "dict/dictbuild.h"
+#include "dict/dictdsource.h"
+#include "dict/dictstore.h"
+#include "kruti/kruti.h"
 
 #include <cstdio>
 #include <exception>

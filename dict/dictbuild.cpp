@@ -1,4 +1,4 @@
-#include "dictbuild.h"
+#include "dict/dictbuild.h"
 
 namespace dict {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dictdsource.h"
-#include "dictstore.h"
+#include "dict/dictdsource.h"
+#include "dict/dictstore.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "dictdsource.h"
+#include "dict/dictdsource.h"
 
 #include <zlib.h>
 

@@ -1,6 +1,6 @@
-#include "dictstore.h"
+#include "dict/dictstore.h"
 
-#include "cp1252.h"
+#include "kruti/cp1252.h"
 
 #define SQLITE_HAS_CODEC 1
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
-#include "frmdict.h"
+#include "dict/frmdict.h"
 
-#include "paths.h"
-#include "wordlistmodel.h"
+#include "dict/wordlistmodel.h"
+#include "settings/paths.h"
 
 #include <QCursor>
 #include <QDir>

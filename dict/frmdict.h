@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dictstore.h"
+#include "dict/dictstore.h"
 
 #include <QMessageBox>
 #include <QString>

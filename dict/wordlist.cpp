@@ -1,4 +1,4 @@
-#include "wordlist.h"
+#include "dict/wordlist.h"
 
 #include <algorithm>
 

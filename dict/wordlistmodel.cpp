@@ -1,4 +1,4 @@
-#include "wordlistmodel.h"
+#include "dict/wordlistmodel.h"
 
 namespace dict {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wordlist.h"
+#include "dict/wordlist.h"
 
 #include <QAbstractListModel>
 #include <QString>

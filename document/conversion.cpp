@@ -1,8 +1,8 @@
-#include "conversion.h"
+#include "document/conversion.h"
 
-#include "cp1252.h"
-#include "documentmodel.h"
-#include "kruti.h"
+#include "document/documentmodel.h"
+#include "kruti/cp1252.h"
+#include "kruti/kruti.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

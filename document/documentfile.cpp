@@ -1,11 +1,11 @@
-#include "documentfile.h"
+#include "document/documentfile.h"
 
-#include "cp1252.h"
-#include "documentmodel.h"
-#include "htmlexport.h"
-#include "plaintext.h"
-#include "stories.h"
-#include "units.h"
+#include "document/documentmodel.h"
+#include "document/htmlexport.h"
+#include "document/plaintext.h"
+#include "document/stories.h"
+#include "document/units.h"
+#include "kruti/cp1252.h"
 
 #include <QFile>
 #include <QFileInfo>

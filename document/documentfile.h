@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pagesetup.h"
-#include "rtf/rtfmodel.h"
+#include "document/pagesetup.h"
+#include "document/rtf/rtfmodel.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "documentmodel.h"
+#include "document/documentmodel.h"
 
-#include "stories.h"
-#include "units.h"
+#include "document/stories.h"
+#include "document/units.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rtf/rtfmodel.h"
+#include "document/rtf/rtfmodel.h"
 
 #include <QTextFormat>
 

@@ -1,7 +1,7 @@
-#include "htmlexport.h"
+#include "document/htmlexport.h"
 
-#include "documentmodel.h"
-#include "stories.h"
+#include "document/documentmodel.h"
+#include "document/stories.h"
 
 #include <QBuffer>
 #include <QHash>

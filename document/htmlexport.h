@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pagesetup.h"
+#include "document/pagesetup.h"
 
 #include <QByteArray>
 

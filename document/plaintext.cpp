@@ -1,7 +1,7 @@
-#include "plaintext.h"
+#include "document/plaintext.h"
 
-#include "cp1252.h"
-#include "utf8.h"
+#include "kruti/cp1252.h"
+#include "kruti/utf8.h"
 
 namespace plaintext {
 

@@ -1,9 +1,9 @@
 // What a document shows beyond its body text: the marks of its footnotes,
 // its fields, and the headers and footers of its pages.
-#include "stories.h"
+#include "document/stories.h"
 
-#include "documentmodel.h"
-#include "units.h"
+#include "document/documentmodel.h"
+#include "document/units.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>

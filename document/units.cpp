@@ -1,4 +1,4 @@
-#include "units.h"
+#include "document/units.h"
 
 #include <QGuiApplication>
 #include <QScreen>

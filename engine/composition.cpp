@@ -1,6 +1,6 @@
 // Consonant-side composition: half forms, aspirates, ra conjuncts, the
 // ligatures of ma, va and ya, the special consonants and the digits.
-#include "engine.h"
+#include "engine/engine.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // The phonetic keystroke core, the Remington ligatures and the reph.
-#include "engine.h"
+#include "engine/engine.h"
 
 #include <cctype>
 #include <string>

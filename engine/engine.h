@@ -1,9 +1,9 @@
 #pragma once
 
-#include "editsurface.h"
-#include "enginehost.h"
-#include "enginestate.h"
-#include "glyphtables.h"
+#include "engine/editsurface.h"
+#include "engine/enginehost.h"
+#include "engine/enginestate.h"
+#include "engine/glyphtables.h"
 
 namespace engine {
 

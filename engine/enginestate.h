@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editsurface.h"
-#include "glyphtables.h"
+#include "engine/editsurface.h"
+#include "engine/glyphtables.h"
 
 #include <string>
 

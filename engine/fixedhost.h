@@ -1,6 +1,6 @@
 #pragma once
 
-#include "enginehost.h"
+#include "engine/enginehost.h"
 
 #include <string>
 

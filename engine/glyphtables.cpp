@@ -1,4 +1,4 @@
-#include "glyphtables.h"
+#include "engine/glyphtables.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "keybinding.h"
+#include "engine/keybinding.h"
 
 namespace engine {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "editsurface.h"
-#include "engine.h"
-#include "enginehost.h"
-#include "enginestate.h"
+#include "engine/editsurface.h"
+#include "engine/engine.h"
+#include "engine/enginehost.h"
+#include "engine/enginestate.h"
 
 namespace engine {
 

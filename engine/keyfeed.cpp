@@ -1,4 +1,4 @@
-#include "keyfeed.h"
+#include "engine/keyfeed.h"
 
 namespace engine {
 

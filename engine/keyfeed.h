@@ -1,7 +1,7 @@
 #pragma once
 
-#include "keybinding.h"
-#include "memorysurface.h"
+#include "engine/keybinding.h"
+#include "engine/memorysurface.h"
 
 #include <string_view>
 

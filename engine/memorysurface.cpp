@@ -1,4 +1,4 @@
-#include "memorysurface.h"
+#include "engine/memorysurface.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Vowel signs: the handlers of a, A, e, i, o, O and u.
-#include "engine.h"
+#include "engine/engine.h"
 
 #include <algorithm>
 #include <vector>

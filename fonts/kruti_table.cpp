@@ -1,8 +1,8 @@
 // Prints the glyph table for the font generator: one line per printable code
 // the encoding uses, "code<TAB>role<TAB>character<TAB>meaning", the code and
 // the Windows-1252 character in hex, the meaning as UTF-8.
-#include "cp1252.h"
-#include "kruti.h"
+#include "kruti/cp1252.h"
+#include "kruti/kruti.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
-#include "formatting.h"
+#include "format/formatting.h"
 
-#include "measurement.h"
+#include "format/measurement.h"
 
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 #include <QColor>
 

@@ -1,8 +1,8 @@
-#include "frmpagedlg.h"
+#include "format/frmpagedlg.h"
 
-#include "measurement.h"
+#include "format/measurement.h"
 
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
-#include "frmprintview.h"
+#include "format/frmprintview.h"
 
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

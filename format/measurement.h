@@ -1,7 +1,7 @@
 #pragma once
 
-#include "uihooks.h"
-#include "dialogunits.h"
+#include "textengine/dialogunits.h"
+#include "textengine/uihooks.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "printing.h"
+#include "format/printing.h"
 
-#include "textcontrol.h"
-#include "uihooks.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "tabledialogs.h"
+#include "format/tabledialogs.h"
 
-#include "measurement.h"
+#include "format/measurement.h"
 
-#include "objects.h"
-#include "textcontrol.h"
-#include "uihooks.h"
+#include "textengine/objects.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
-#include "kruti.h"
-#include "utf8.h"
+#include "kruti/kruti.h"
+#include "kruti/utf8.h"
 
-#include "glyphtables.h"
+#include "engine/glyphtables.h"
 
 #include <array>
 #include <string_view>

@@ -1,5 +1,5 @@
-#include "kruti.h"
-#include "utf8.h"
+#include "kruti/kruti.h"
+#include "kruti/utf8.h"
 
 #include <array>
 

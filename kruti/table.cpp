@@ -1,4 +1,4 @@
-#include "kruti.h"
+#include "kruti/kruti.h"
 
 #include <array>
 

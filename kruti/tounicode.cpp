@@ -1,6 +1,6 @@
-#include "cp1252.h"
-#include "kruti.h"
-#include "utf8.h"
+#include "kruti/cp1252.h"
+#include "kruti/kruti.h"
+#include "kruti/utf8.h"
 
 #include <array>
 

@@ -1,14 +1,14 @@
-#include "frmmail.h"
+#include "mail/frmmail.h"
 
-#include "frmservsettings.h"
-#include "htmlparse.h"
-#include "mailtext.h"
-#include "smtpclient.h"
-#include "systemmail.h"
+#include "mail/frmservsettings.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
+#include "mail/smtpclient.h"
+#include "mail/systemmail.h"
 
 #include "settings/mailsettings.h"
 #include "settings/paths.h"
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 #include <QApplication>
 #include <QFile>

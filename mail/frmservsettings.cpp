@@ -1,4 +1,4 @@
-#include "frmservsettings.h"
+#include "mail/frmservsettings.h"
 
 #include "settings/mailsettings.h"
 #include "settings/settingsstore.h"

@@ -1,4 +1,4 @@
-#include "htmlparse.h"
+#include "mail/htmlparse.h"
 
 #include "settings/paths.h"
 

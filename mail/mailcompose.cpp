@@ -4,8 +4,8 @@
 // quoted-printable, so that a relay without 8-bit support cannot alter the
 // Hindi text and no line grows past what servers accept. Without the header
 // lines the HTML comes as it is, not transfer-encoded.
-#include "htmlparse.h"
-#include "mailtext.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
 
 #include "settings/paths.h"
 

@@ -1,6 +1,6 @@
-#include "mailtext.h"
+#include "mail/mailtext.h"
 
-#include "cp1252.h"
+#include "kruti/cp1252.h"
 
 #include <QDateTime>
 #include <QList>

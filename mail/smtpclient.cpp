@@ -1,6 +1,6 @@
-#include "smtpclient.h"
+#include "mail/smtpclient.h"
 
-#include "mailtext.h"
+#include "mail/mailtext.h"
 
 #include <QEventLoop>
 #include <QHostInfo>

@@ -1,6 +1,6 @@
-#include "systemmail.h"
+#include "mail/systemmail.h"
 
-#include "mailtext.h"
+#include "mail/mailtext.h"
 
 #include <QDateTime>
 #include <QEventLoop>

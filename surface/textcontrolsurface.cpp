@@ -1,7 +1,7 @@
-#include "textcontrolsurface.h"
+#include "surface/textcontrolsurface.h"
 
-#include "cp1252.h"
-#include "textcontrol.h"
+#include "kruti/cp1252.h"
+#include "textengine/textcontrol.h"
 
 #include <QTextDocument>
 

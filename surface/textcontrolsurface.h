@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editsurface.h"
+#include "engine/editsurface.h"
 
 namespace textengine {
 

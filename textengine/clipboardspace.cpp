@@ -1,6 +1,6 @@
-#include "clipboardspace.h"
+#include "textengine/clipboardspace.h"
 
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,11 +1,11 @@
 // TextControl: its font, paragraph, table and find/replace dialogs. Each is
 // modal over the control and runs through runDialog, so tests answer it.
-#include "dialogs.h"
+#include "textengine/dialogs.h"
 
-#include "dialogunits.h"
-#include "textcontrol.h"
-#include "uihooks.h"
-#include "units.h"
+#include "document/units.h"
+#include "textengine/dialogunits.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

@@ -1,6 +1,6 @@
-#include "dialogunits.h"
+#include "textengine/dialogunits.h"
 
-#include "uihooks.h"
+#include "textengine/uihooks.h"
 
 #include <cctype>
 #include <cfenv>

@@ -1,4 +1,4 @@
-#include "documentlayout.h"
+#include "textengine/documentlayout.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

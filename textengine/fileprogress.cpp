@@ -1,4 +1,4 @@
-#include "fileprogress.h"
+#include "textengine/fileprogress.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,11 +1,11 @@
 // TextControl: pictures and embedded objects, inserted as characters or
 // fixed beside the text, and the object interface of ObjectCurrent.
-#include "objects.h"
+#include "textengine/objects.h"
 
-#include "documentmodel.h"
-#include "textcontrol.h"
-#include "uihooks.h"
-#include "units.h"
+#include "document/documentmodel.h"
+#include "document/units.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include <QTextCursor>
 #include <QTextFormat>
 
-#include "documentmodel.h"
+#include "document/documentmodel.h"
 
 namespace textengine {
 

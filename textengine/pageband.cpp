@@ -1,4 +1,4 @@
-#include "pageband.h"
+#include "textengine/pageband.h"
 
 #include <QPaintEngine>
 #include <QPainter>

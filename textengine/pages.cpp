@@ -1,12 +1,12 @@
 // TextControl: view properties, pages and printing, tables and objects.
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
-#include "documentfile.h"
-#include "documentlayout.h"
-#include "pageband.h"
-#include "stories.h"
-#include "tablegrid.h"
-#include "units.h"
+#include "document/documentfile.h"
+#include "document/stories.h"
+#include "document/units.h"
+#include "textengine/documentlayout.h"
+#include "textengine/pageband.h"
+#include "textengine/tablegrid.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

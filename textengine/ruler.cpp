@@ -1,9 +1,9 @@
 // The ruler bar and the control's ruler handle.
-#include "ruler.h"
+#include "textengine/ruler.h"
 
-#include "textcontrol.h"
-#include "units.h"
-#include "zoomview.h"
+#include "document/units.h"
+#include "textengine/textcontrol.h"
+#include "textengine/zoomview.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 #include <QPointer>
 #include <QTextOption>

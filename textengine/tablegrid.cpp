@@ -1,4 +1,4 @@
-#include "tablegrid.h"
+#include "textengine/tablegrid.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>

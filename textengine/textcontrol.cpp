@@ -1,11 +1,11 @@
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
-#include "cp1252.h"
-#include "documentfile.h"
-#include "documentlayout.h"
-#include "documentmodel.h"
-#include "fileprogress.h"
-#include "units.h"
+#include "document/documentfile.h"
+#include "document/documentmodel.h"
+#include "document/units.h"
+#include "kruti/cp1252.h"
+#include "textengine/documentlayout.h"
+#include "textengine/fileprogress.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>

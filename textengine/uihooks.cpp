@@ -1,5 +1,5 @@
 // Interceptable message boxes, dialogs and file choices of the text engine.
-#include "uihooks.h"
+#include "textengine/uihooks.h"
 
 #include <QDialog>
 #include <QFileDialog>

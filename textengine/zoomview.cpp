@@ -1,11 +1,11 @@
 // The scaled view of a TextControl at zoom factors other than 100 percent.
-#include "zoomview.h"
+#include "textengine/zoomview.h"
 
-#include "documentlayout.h"
-#include "stories.h"
-#include "tablegrid.h"
-#include "textcontrol.h"
-#include "units.h"
+#include "document/stories.h"
+#include "document/units.h"
+#include "textengine/documentlayout.h"
+#include "textengine/tablegrid.h"
+#include "textengine/textcontrol.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "aboutdialog.h"
+#include "zipctl/aboutdialog.h"
 
 #include <QDesktopServices>
 #include <QEnterEvent>

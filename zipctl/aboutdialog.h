@@ -1,7 +1,7 @@
 // The About window of the control and its hyperlink label.
 #pragma once
 
-#include "bundlexglobal.h"
+#include "zipctl/bundlexglobal.h"
 
 #include <QDialog>
 #include <QLabel>

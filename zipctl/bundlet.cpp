@@ -1,6 +1,6 @@
-#include "bundlet.h"
+#include "zipctl/bundlet.h"
 
-#include "aboutdialog.h"
+#include "zipctl/aboutdialog.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -5,7 +5,7 @@
 // saves and restores, and design mode.
 #pragma once
 
-#include "bundletcore.h"
+#include "zipctl/bundletcore.h"
 
 #include <QWidget>
 

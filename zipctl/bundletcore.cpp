@@ -1,11 +1,11 @@
-#include "bundletcore.h"
+#include "zipctl/bundletcore.h"
 
-#include "entryname.h"
-#include "likematch.h"
-#include "modulefile.h"
-#include "serverlock_p.h"
-#include "widgetentry.h"
-#include "zipwalk.h"
+#include "zipctl/entryname.h"
+#include "zipctl/likematch.h"
+#include "zipctl/modulefile.h"
+#include "zipctl/serverlock_p.h"
+#include "zipctl/widgetentry.h"
+#include "zipctl/zipwalk.h"
 
 #include <QCoreApplication>
 #include <QDir>

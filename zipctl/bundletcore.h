@@ -19,8 +19,8 @@
 // message.
 #pragma once
 
-#include "bundlexglobal.h"
-#include "zipfileentry.h"
+#include "zipctl/bundlexglobal.h"
+#include "zipctl/zipfileentry.h"
 
 #include <QObject>
 #include <QStringList>

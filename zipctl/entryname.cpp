@@ -1,4 +1,4 @@
-#include "entryname.h"
+#include "zipctl/entryname.h"
 
 #include <QStringDecoder>
 

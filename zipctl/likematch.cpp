@@ -1,4 +1,4 @@
-#include "likematch.h"
+#include "zipctl/likematch.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "modulefile.h"
+#include "zipctl/modulefile.h"
 
 #include <QCoreApplication>
 #include <QFile>

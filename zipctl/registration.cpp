@@ -1,10 +1,10 @@
-#include "registration.h"
+#include "zipctl/registration.h"
 
-#include "bundletcore.h"
-#include "bundlexcom.h"
-#include "modulefile.h"
-#include "serverlock_p.h"
-#include "widgetentry.h"
+#include "zipctl/bundletcore.h"
+#include "zipctl/bundlexcom.h"
+#include "zipctl/modulefile.h"
+#include "zipctl/serverlock_p.h"
+#include "zipctl/widgetentry.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 // Id and Kind, the classes also Path (the library file) and Creatable.
 #pragma once
 
-#include "bundlexglobal.h"
+#include "zipctl/bundlexglobal.h"
 
 #include <QString>
 

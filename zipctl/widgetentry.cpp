@@ -1,7 +1,7 @@
-#include "widgetentry.h"
+#include "zipctl/widgetentry.h"
 
-#include "aboutdialog.h"
-#include "bundlet.h"
+#include "zipctl/aboutdialog.h"
+#include "zipctl/bundlet.h"
 
 extern "C" {
 

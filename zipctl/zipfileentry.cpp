@@ -1,6 +1,6 @@
-#include "zipfileentry.h"
+#include "zipctl/zipfileentry.h"
 
-#include "zipwalk.h"
+#include "zipctl/zipwalk.h"
 
 ZipFileEntry::ZipFileEntry(QObject *parent) : QObject(parent) {}
 

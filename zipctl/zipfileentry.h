@@ -2,7 +2,7 @@
 // these from Bundlet::GetEntry and cannot create them through the factory.
 #pragma once
 
-#include "bundlexglobal.h"
+#include "zipctl/bundlexglobal.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "zipwalk.h"
+#include "zipctl/zipwalk.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 // Figures for the dictionary window over the real Dict.mdb of the program
 // folder: opening it with the full word list, and the search that each
 // keystroke in the word box runs. Prints milliseconds; asserts nothing.
-#include "frmdict.h"
+#include "dict/frmdict.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Cost per key of phonetic typing, at the end and in the middle of a small
 // and of a large document. Prints median and 99th percentile per case.
-#include "fixedhost.h"
-#include "keyfeed.h"
+#include "engine/fixedhost.h"
+#include "engine/keyfeed.h"
 
 #include <algorithm>
 #include <chrono>

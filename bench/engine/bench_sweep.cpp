@@ -6,8 +6,8 @@
 // typed. Prints figures; asserts nothing.
 //
 //     bench_engine_sweep [--quick] [--examples N]
-#include "enginetesting.h"
-#include "wordsweep.h"
+#include "tests/engine/enginetesting.h"
+#include "tests/engine/wordsweep.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 // Throughput of the two conversions on a large text of typical Hindi, in
 // MB of input per second, by wall time and by the thread's CPU time (the
 // second holds up on a loaded machine).
-#include "kruti.h"
+#include "kruti/kruti.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,9 +9,9 @@
 // where the way back reads the word right.
 //
 //   bench_kruti_clusters [--no-typing] [--triple-modifiers]
-#include "kruti.h"
-#include "clusters.h"
-#include "typing.h"
+#include "kruti/kruti.h"
+#include "tests/kruti/clusters.h"
+#include "tests/kruti/typing.h"
 
 #include <chrono>
 #include <cstdio>

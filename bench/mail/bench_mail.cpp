@@ -1,7 +1,7 @@
 // bench_mail: how long the HTML mail conversion of a large document takes.
 // Prints figures; asserts nothing.
-#include "htmlparse.h"
-#include "mailtext.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 // (run it under xvfb-run).
 //
 //   bench_startup [RUNS] [--open-mb N]
-#include "../hindidocument.h"
+#include "bench/hindidocument.h"
 
 #include <QCoreApplication>
 #include <QDir>

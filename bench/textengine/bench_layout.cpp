@@ -9,8 +9,8 @@
 // holding text, a table and a picture in page view at ZOOM percent, for a
 // look or a screenshot; --seconds N closes it after N seconds; --dialog
 // paragraph|find|table|font opens that dialog over it.
-#include "ruler.h"
-#include "textcontrol.h"
+#include "textengine/ruler.h"
+#include "textengine/textcontrol.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // text-engine control (Kruti Dev glyph text with a format change every few
 // words, paragraphs, a table), in MB/s; and, where LibreOffice is installed,
 // its time to turn the same file into text, for comparison.
-#include "cp1252.h"
-#include "documentmodel.h"
-#include "rtfmodel.h"
-#include "textcontrol.h"
+#include "document/documentmodel.h"
+#include "document/rtf/rtfmodel.h"
+#include "kruti/cp1252.h"
+#include "textengine/textcontrol.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -20,16 +20,16 @@
 //
 // The last line is the summary: page view at 100 percent, end and middle
 // together.
-#include "../hindidocument.h"
+#include "bench/hindidocument.h"
 
-#include "filecommands.h"
-#include "frmdocument.h"
-#include "frmmain.h"
-#include "gui.h"
+#include "app/filecommands.h"
+#include "app/frmdocument.h"
+#include "app/frmmain.h"
+#include "app/gui.h"
 
-#include "enginestate.h"
-#include "settingsstore.h"
-#include "textcontrol.h"
+#include "engine/enginestate.h"
+#include "settings/settingsstore.h"
+#include "textengine/textcontrol.h"
 
 #include <QAction>
 #include <QApplication>

@@ -11,7 +11,7 @@
 // file, one streamed (every entry with a data descriptor).
 //
 //   bench_zip [pairs]        (default 15 for listings, a third of it for extraction)
-#include "bundletcore.h"
+#include "zipctl/bundletcore.h"
 
 #include <QCoreApplication>
 #include <QDir>

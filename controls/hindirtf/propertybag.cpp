@@ -1,4 +1,4 @@
-#include "propertybag.h"
+#include "controls/hindirtf/propertybag.h"
 
 PropertyBag::~PropertyBag() = default;
 

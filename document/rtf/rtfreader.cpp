@@ -1,7 +1,7 @@
 // The RTF reader: a single pass over the bytes with a stack of group states.
-#include "rtfmodel.h"
+#include "document/rtf/rtfmodel.h"
 
-#include "cp1252.h"
+#include "kruti/cp1252.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 // The RTF writer. Text goes out as Windows-1252 bytes (\'xx above 0x7F) and,
 // for characters beyond that code page, as \uN with a '?' fallback.
-#include "rtfmodel.h"
+#include "document/rtf/rtfmodel.h"
 
-#include "cp1252.h"
+#include "kruti/cp1252.h"
 
 #include <algorithm>
 #include <array>

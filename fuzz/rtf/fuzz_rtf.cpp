@@ -2,8 +2,8 @@
 // or memory out of proportion; what was read is written, read again and put
 // into a QTextDocument, laid out on pages, and that document written out
 // again.
-#include "documentmodel.h"
-#include "rtfmodel.h"
+#include "document/documentmodel.h"
+#include "document/rtf/rtfmodel.h"
 
 #include <QGuiApplication>
 #include <QTextCursor>

@@ -2,7 +2,7 @@
 // strictly increasing offsets whose name, extra field and data lie inside
 // the input, each mapped to its own directory record when there is a
 // directory, and report an error rather than read past it.
-#include "zipwalk.h"
+#include "zipctl/zipwalk.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "enginestate.h"
-#include "filedialogs.h"
-#include "frmdocument.h"
-#include "frmmain.h"
-#include "gui.h"
-#include "messagebox.h"
-#include "settingsstore.h"
-#include "textcontrol.h"
-#include "uihooks.h"
+#include "app/filedialogs.h"
+#include "app/frmdocument.h"
+#include "app/frmmain.h"
+#include "app/gui.h"
+#include "app/messagebox.h"
+#include "engine/enginestate.h"
+#include "settings/settingsstore.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QAction>
 #include <QRadioButton>

@@ -1,5 +1,5 @@
 // Copy, cut and paste in a document window, by every route a user has.
-#include "shellfixture.h"
+#include "tests/app/shellfixture.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The main window's controls follow the documents: enabled and checked
 // states, the view a new document takes, the font and size boxes at start.
-#include "shellfixture.h"
+#include "tests/app/shellfixture.h"
 
-#include "filecommands.h"
+#include "app/filecommands.h"
 
 #include <QAction>
 #include <QComboBox>

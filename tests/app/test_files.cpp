@@ -1,6 +1,6 @@
-#include "shellfixture.h"
+#include "tests/app/shellfixture.h"
 
-#include "filecommands.h"
+#include "app/filecommands.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "shellfixture.h"
+#include "tests/app/shellfixture.h"
 
-#include "frmfind.h"
+#include "app/frmfind.h"
 
 #include <QAction>
 #include <QApplication>

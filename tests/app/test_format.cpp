@@ -1,8 +1,8 @@
-#include "shellfixture.h"
+#include "tests/app/shellfixture.h"
 
-#include "formatcommands.h"
-#include "frmpagedlg.h"
-#include "frmprintview.h"
+#include "app/formatcommands.h"
+#include "format/frmpagedlg.h"
+#include "format/frmprintview.h"
 
 #include <QAction>
 #include <QColorDialog>

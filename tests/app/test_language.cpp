@@ -1,6 +1,6 @@
 // The input language stays with the user through edits that leave the
 // caret where there is no text to follow.
-#include "shellfixture.h"
+#include "tests/app/shellfixture.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "shellfixture.h"
+#include "tests/app/shellfixture.h"
 
 #include <QAction>
 #include <QApplication>

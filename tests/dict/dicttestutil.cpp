@@ -1,7 +1,7 @@
-#include "dicttestutil.h"
+#include "tests/dict/dicttestutil.h"
 
-#include "dictbuild.h"
-#include "dictstore.h"
+#include "dict/dictbuild.h"
+#include "dict/dictstore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dictdsource.h"
+#include "dict/dictdsource.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
-#include "dictbuild.h"
-#include "dictdsource.h"
-#include "dictstore.h"
-#include "dicttestutil.h"
-#include "wordlist.h"
+#include "dict/dictbuild.h"
+#include "dict/dictdsource.h"
+#include "dict/dictstore.h"
+#include "dict/wordlist.h"
+#include "tests/dict/dicttestutil.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

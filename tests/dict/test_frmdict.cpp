@@ -1,7 +1,7 @@
-#include "cp1252.h"
-#include "dicttestutil.h"
-#include "frmdict.h"
-#include "wordlistmodel.h"
+#include "dict/frmdict.h"
+#include "dict/wordlistmodel.h"
+#include "kruti/cp1252.h"
+#include "tests/dict/dicttestutil.h"
 
 #include <QApplication>
 #include <QDir>

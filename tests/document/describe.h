@@ -2,7 +2,7 @@
 
 // The structure of an RTF model in one line, for tests that compare what
 // was read with what was meant.
-#include "rtfmodel.h"
+#include "document/rtf/rtfmodel.h"
 
 #include <cstdio>
 #include <map>

@@ -1,8 +1,8 @@
 // Loading and saving without the control gives the bytes the control's own
 // Load and Save give, for every fixture in every format, so the command
 // line, mail and the window agree on what a file holds.
-#include "documentfile.h"
-#include "textcontrol.h"
+#include "document/documentfile.h"
+#include "textengine/textcontrol.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "plaintext.h"
+#include "document/plaintext.h"
 
-#include "cp1252.h"
+#include "kruti/cp1252.h"
 
 #include <random>
 

@@ -1,4 +1,4 @@
-#include "rtfmodel.h"
+#include "document/rtf/rtfmodel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Numbered lists, tables in tables, headers, footers, footnotes and page
 // fields: read from what other word processors write, and written so that
 // they read back the same.
-#include "describe.h"
-#include "rtfmodel.h"
+#include "document/rtf/rtfmodel.h"
+#include "tests/document/describe.h"
 
 #include <gtest/gtest.h>
 

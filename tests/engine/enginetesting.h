@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine.h"
-#include "fixedhost.h"
-#include "keyfeed.h"
+#include "engine/engine.h"
+#include "engine/fixedhost.h"
+#include "engine/keyfeed.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // kalamora type, run as a process.
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <gtest/gtest.h>
 

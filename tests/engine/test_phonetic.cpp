@@ -1,5 +1,5 @@
 // Key scripts through the phonetic layout: keys in, glyph text and caret out.
-#include "enginetesting.h"
+#include "tests/engine/enginetesting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The in-memory surface, the key binding, the Remington layout, the reph
 // and the handlers that are reached directly.
-#include "enginetesting.h"
+#include "tests/engine/enginetesting.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Whole words: faults that once gave a wrong word, one test each;
 // generated words typed with the keys of the phonetic and Remington
 // layouts and read back as Unicode; the examples of the help pages.
-#include "enginetesting.h"
-#include "wordsweep.h"
+#include "tests/engine/enginetesting.h"
+#include "tests/engine/wordsweep.h"
 
 #include <gtest/gtest.h>
 

@@ -11,11 +11,11 @@
 // spelling, the keys of the Remington layout. The words are typed through
 // the key binding a document window uses and read back as Unicode.
 
-#include "engine.h"
-#include "fixedhost.h"
-#include "keyfeed.h"
-#include "kruti.h"
-#include "utf8.h"
+#include "engine/engine.h"
+#include "engine/fixedhost.h"
+#include "engine/keyfeed.h"
+#include "kruti/kruti.h"
+#include "kruti/utf8.h"
 
 #include <iterator>
 #include <optional>

@@ -1,8 +1,8 @@
 // The generated font file: every code of the encoding has its glyph under
 // both of its character codes, signs have no advance, letters have one, and
 // FNT.ATT holds the same bytes in base64.
-#include "cp1252.h"
-#include "kruti.h"
+#include "kruti/cp1252.h"
+#include "kruti/kruti.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -3,9 +3,9 @@
 // rendered and the two inks compared (how much of each lies near the other).
 // A wrong or misplaced glyph drops the agreement well below what
 // rasterising differences cost.
-#include "kruti.h"
-#include "cp1252.h"
-#include "../kruti/typing.h"
+#include "kruti/cp1252.h"
+#include "kruti/kruti.h"
+#include "tests/kruti/typing.h"
 
 #include <QFontDatabase>
 #include <QFont>

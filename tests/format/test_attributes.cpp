@@ -3,16 +3,16 @@
 // equal, and found again in the HTML page (parsed) and in the PDF (its text,
 // fonts, positions and pixels, page by page). One row per attribute; a new
 // attribute is a new row.
-#include "htmlpage.h"
-#include "pdffile.h"
-#include "printing.h"
+#include "format/printing.h"
+#include "tests/format/htmlpage.h"
+#include "tests/format/pdffile.h"
 
-#include "documentmodel.h"
-#include "objects.h"
-#include "ruler.h"
-#include "textcontrol.h"
-#include "uihooks.h"
-#include "units.h"
+#include "document/documentmodel.h"
+#include "document/units.h"
+#include "textengine/objects.h"
+#include "textengine/ruler.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QComboBox>

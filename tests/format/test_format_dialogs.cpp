@@ -1,10 +1,10 @@
-#include "frmpagedlg.h"
-#include "measurement.h"
-#include "tabledialogs.h"
+#include "format/frmpagedlg.h"
+#include "format/measurement.h"
+#include "format/tabledialogs.h"
 
-#include "objects.h"
-#include "textcontrol.h"
-#include "uihooks.h"
+#include "textengine/objects.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "measurement.h"
-#include "formatting.h"
+#include "format/formatting.h"
+#include "format/measurement.h"
 
-#include "uihooks.h"
+#include "textengine/uihooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "frmprintview.h"
-#include "pdffile.h"
-#include "printing.h"
+#include "format/frmprintview.h"
+#include "format/printing.h"
+#include "tests/format/pdffile.h"
 
-#include "textcontrol.h"
-#include "uihooks.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QFile>
 #include <QPageSetupDialog>

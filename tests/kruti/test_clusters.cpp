@@ -3,9 +3,9 @@
 // Unicode gives the word back with the short-i sign before the whole
 // cluster, and the glyphs the engine types for a word come back from its
 // Unicode as they were. bench_kruti_clusters runs every one of them.
-#include "clusters.h"
-#include "kruti.h"
-#include "typing.h"
+#include "kruti/kruti.h"
+#include "tests/kruti/clusters.h"
+#include "tests/kruti/typing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "glyphtables.h"
-#include "kruti.h"
-#include "typing.h"
+#include "engine/glyphtables.h"
+#include "kruti/kruti.h"
+#include "tests/kruti/typing.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // Types phonetic keys through the input engine, as a document window does,
 // so the conversion tests work on the glyph strings users really produce.
 
-#include "fixedhost.h"
-#include "keyfeed.h"
+#include "engine/fixedhost.h"
+#include "engine/keyfeed.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "mailtestutil.h"
+#include "tests/mail/mailtestutil.h"
 
-#include "cp1252.h"
-#include "settingsstore.h"
+#include "kruti/cp1252.h"
+#include "settings/settingsstore.h"
 
 #include <QDir>
 #include <QFile>

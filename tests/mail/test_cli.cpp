@@ -1,7 +1,7 @@
 // kalamora mime and kalamora send as a user runs them.
-#include "mailtestutil.h"
+#include "tests/mail/mailtestutil.h"
 
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QFile>
 #include <QJsonArray>

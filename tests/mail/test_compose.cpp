@@ -1,10 +1,10 @@
 // The message layouts around the HTML body, and what a real MIME parser makes
 // of them.
-#include "htmlparse.h"
-#include "mailtestutil.h"
-#include "mailtext.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
+#include "tests/mail/mailtestutil.h"
 
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QFile>
 #include <QJsonArray>

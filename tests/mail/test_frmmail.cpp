@@ -1,14 +1,14 @@
 // The mail window and its settings dialog, driven as a user would, with the
 // mail delivered to a loopback server through msmtp or directly.
-#include "frmmail.h"
-#include "frmservsettings.h"
-#include "htmlparse.h"
-#include "mailtestutil.h"
-#include "systemmail.h"
+#include "mail/frmmail.h"
+#include "mail/frmservsettings.h"
+#include "mail/htmlparse.h"
+#include "mail/systemmail.h"
+#include "tests/mail/mailtestutil.h"
 
-#include "paths.h"
-#include "settingsstore.h"
-#include "textcontrol.h"
+#include "settings/paths.h"
+#include "settings/settingsstore.h"
+#include "textengine/textcontrol.h"
 
 #include <QCheckBox>
 #include <QDir>

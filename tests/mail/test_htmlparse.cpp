@@ -1,7 +1,7 @@
 // The HTML body: runs, sizes, faces, entities and paragraph ends.
-#include "htmlparse.h"
-#include "mailtestutil.h"
-#include "mailtext.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
+#include "tests/mail/mailtestutil.h"
 
 #include "settings/mailsettings.h"
 #include "settings/settingsstore.h"

@@ -1,11 +1,11 @@
 // The SMTP dialogue against a real server on loopback: delivery, and each
 // fault ending in its own message with no false success.
-#include "htmlparse.h"
-#include "mailtestutil.h"
-#include "mailtext.h"
-#include "smtpclient.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
+#include "mail/smtpclient.h"
+#include "tests/mail/mailtestutil.h"
 
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QJsonArray>
 #include <QTcpServer>

@@ -1,7 +1,7 @@
 // The SMTP dialogue against scripted in-process servers: replies in several
 // lines and in pieces, the order of commands, and the ends of the dialogue
 // after the message.
-#include "smtpclient.h"
+#include "mail/smtpclient.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -1,7 +1,7 @@
 // The system-mail message and its hand-over to a sendmail program (msmtp,
 // delivering to the loopback server).
-#include "mailtestutil.h"
-#include "systemmail.h"
+#include "mail/systemmail.h"
+#include "tests/mail/mailtestutil.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,10 +1,10 @@
 // Every mail text the program composes, as the mail programs on its way see
 // it: generated documents and subjects in each layout, sent over SMTP to a
 // loopback server, then parsed with Python's email package.
-#include "htmlparse.h"
-#include "mailtestutil.h"
-#include "mailtext.h"
-#include "smtpclient.h"
+#include "mail/htmlparse.h"
+#include "mail/mailtext.h"
+#include "mail/smtpclient.h"
+#include "tests/mail/mailtestutil.h"
 
 #include <QFile>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "conversion.h"
-#include "printers.h"
-#include "textcontrol.h"
+#include "document/conversion.h"
+#include "tests/textengine/printers.h"
+#include "textengine/textcontrol.h"
 
 #include <QTextDocument>
 

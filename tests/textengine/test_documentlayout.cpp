@@ -1,9 +1,9 @@
 // The document layout that lays a typed paragraph out in place: whatever it
 // does, the document must end up where laying everything out again puts it;
 // and long documents opened and saved beside the window.
-#include "documentlayout.h"
-#include "fileprogress.h"
-#include "textcontrol.h"
+#include "textengine/documentlayout.h"
+#include "textengine/fileprogress.h"
+#include "textengine/textcontrol.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "documentmodel.h"
-#include "printers.h"
-#include "textcontrol.h"
+#include "document/documentmodel.h"
+#include "tests/textengine/printers.h"
+#include "textengine/textcontrol.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

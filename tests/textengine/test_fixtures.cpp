@@ -1,8 +1,8 @@
 // RTF files written by other word processors (LibreOffice Writer 7.4 and
 // AbiWord 3.0): each loads with the text the program that wrote it shows,
 // the formats it holds, and survives being written and read again.
-#include "printers.h"
-#include "textcontrol.h"
+#include "tests/textengine/printers.h"
+#include "textengine/textcontrol.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The control's dialogs, answered through the dialog and message hooks, and
 // the lengths they show.
-#include "dialogs.h"
-#include "printers.h"
-#include "textcontrol.h"
-#include "uihooks.h"
-#include "dialogunits.h"
-#include "units.h"
+#include "document/units.h"
+#include "tests/textengine/printers.h"
+#include "textengine/dialogs.h"
+#include "textengine/dialogunits.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // Pictures and embedded objects: as characters, fixed beside the text, the
 // object interface, and what RTF keeps of them.
-#include "objects.h"
-#include "printers.h"
-#include "textcontrol.h"
-#include "uihooks.h"
-#include "units.h"
+#include "document/units.h"
+#include "tests/textengine/printers.h"
+#include "textengine/objects.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // Zoom and view geometry, and the ruler.
-#include "printers.h"
-#include "ruler.h"
-#include "textcontrol.h"
-#include "units.h"
-#include "zoomview.h"
+#include "document/units.h"
+#include "tests/textengine/printers.h"
+#include "textengine/ruler.h"
+#include "textengine/textcontrol.h"
+#include "textengine/zoomview.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "printers.h"
-#include "textcontrol.h"
+#include "tests/textengine/printers.h"
+#include "textengine/textcontrol.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -3,11 +3,11 @@
 // page view. The rows of StructureRoundTrip are shaped as the rows of an
 // attribute matrix: set the attribute, read it back, save, load, read it
 // back again, find it on the page.
-#include "conversion.h"
-#include "describe.h"
-#include "documentmodel.h"
-#include "printers.h"
-#include "textcontrol.h"
+#include "document/conversion.h"
+#include "document/documentmodel.h"
+#include "tests/document/describe.h"
+#include "tests/textengine/printers.h"
+#include "textengine/textcontrol.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "printers.h"
-#include "textcontrol.h"
-#include "textcontrolsurface.h"
+#include "surface/textcontrolsurface.h"
+#include "tests/textengine/printers.h"
+#include "textengine/textcontrol.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "archivetools.h"
+#include "tests/zipctl/archivetools.h"
 
 #include <QDir>
 #include <QFile>

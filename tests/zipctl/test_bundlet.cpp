@@ -1,10 +1,10 @@
 // Bundlet against archives made by Info-ZIP zip and Python's zipfile, with
 // zipit doing the adding, extracting and deleting.
-#include "aboutdialog.h"
-#include "archivetools.h"
-#include "bundlet.h"
-#include "bundlexcom.h"
-#include "registration.h"
+#include "tests/zipctl/archivetools.h"
+#include "zipctl/aboutdialog.h"
+#include "zipctl/bundlet.h"
+#include "zipctl/bundlexcom.h"
+#include "zipctl/registration.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The local-header walk and name matching on archives built byte by byte:
 // the hostile ones that real tools never write.
-#include "likematch.h"
-#include "zipwalk.h"
+#include "zipctl/likematch.h"
+#include "zipctl/zipwalk.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 // The bundlex program as a user runs it: registration on first use, listings
 // that match zipinfo, events, exit codes.
-#include "archivetools.h"
+#include "tests/zipctl/archivetools.h"
 
 #include <QDir>
 #include <QFile>

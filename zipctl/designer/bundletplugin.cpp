@@ -1,6 +1,6 @@
-#include "bundletplugin.h"
+#include "zipctl/designer/bundletplugin.h"
 
-#include "bundlet.h"
+#include "zipctl/bundlet.h"
 
 #include <QIcon>
 

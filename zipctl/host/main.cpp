@@ -13,7 +13,7 @@
 //
 // No command needs a window, so the program runs without a widget
 // application and the factory hands it the windowless control.
-#include "bundlexcom.h"
+#include "zipctl/bundlexcom.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "extractfolder.h"
+#include "zipctl/zipit/extractfolder.h"
 
 #include <cctype>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "zipit.h"
+#include "zipctl/zipit/zipit.h"
 
-#include "extractfolder.h"
+#include "zipctl/zipit/extractfolder.h"
 
 #include <zip.h>
 

@@ -1,6 +1,6 @@
-#include "hindirtfplugin.h"
+#include "controls/hindirtf/designer/hindirtfplugin.h"
 
-#include "hindirtf.h"
+#include "controls/hindirtf/hindirtf.h"
 
 #include <QDesignerFormEditorInterface>
 #include <QDesignerFormWindowInterface>

@@ -1,13 +1,13 @@
 // The soak's actions: what a user does with the main window, each with what
 // it must do to the text.
 
-#include "world.h"
+#include "tests/app/soak/world.h"
 
-#include "commandsurface.h"
-#include "frmfind.h"
+#include "app/commandsurface.h"
+#include "app/frmfind.h"
 
-#include "cp1252.h"
-#include "textcontrol.h"
+#include "kruti/cp1252.h"
+#include "textengine/textcontrol.h"
 
 #include <QApplication>
 #include <QClipboard>

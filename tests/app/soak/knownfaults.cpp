@@ -3,7 +3,7 @@
 // entry goes when its fix has landed. `test_soak --with-known-faults` ignores
 // the list, `--with-known-fault WORD` the entries whose description has WORD.
 
-#include "world.h"
+#include "tests/app/soak/world.h"
 
 using namespace Qt::StringLiterals;
 

@@ -15,7 +15,7 @@
 // finding is shrunk by dropping actions while it still fails the same way,
 // and printed with a command that replays it.
 
-#include "world.h"
+#include "tests/app/soak/world.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "world.h"
+#include "tests/app/soak/world.h"
 
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 #include <QRegularExpression>
 

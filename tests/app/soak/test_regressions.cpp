@@ -1,10 +1,10 @@
 // Faults the soak found, each pinned by the shortest way there that it
 // printed, driven through the same World.
-#include "world.h"
+#include "tests/app/soak/world.h"
 
-#include "commandsurface.h"
+#include "app/commandsurface.h"
 
-#include "textcontrol.h"
+#include "textengine/textcontrol.h"
 
 #include <QApplication>
 #include <QComboBox>

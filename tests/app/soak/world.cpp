@@ -1,12 +1,12 @@
-#include "world.h"
+#include "tests/app/soak/world.h"
 
-#include "frmfind.h"
-#include "gui.h"
-#include "commandsurface.h"
-#include "messagebox.h"
+#include "app/commandsurface.h"
+#include "app/frmfind.h"
+#include "app/gui.h"
+#include "app/messagebox.h"
 
-#include "textcontrol.h"
-#include "uihooks.h"
+#include "textengine/textcontrol.h"
+#include "textengine/uihooks.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,12 +3,12 @@
 // The soak: the real main window, driven by seeded random actions, each
 // checked against a small reference of every document's text.
 
-#include "filedialogs.h"
-#include "frmdocument.h"
-#include "frmmain.h"
+#include "app/filedialogs.h"
+#include "app/frmdocument.h"
+#include "app/frmmain.h"
 
-#include "enginestate.h"
-#include "settingsstore.h"
+#include "engine/enginestate.h"
+#include "settings/settingsstore.h"
 
 #include <QHash>
 #include <QMessageBox>

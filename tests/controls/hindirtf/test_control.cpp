@@ -1,8 +1,8 @@
 // HindiRTF as a host uses it: keys into the inner control, properties and
 // events of the widget.
-#include "hindirtf.h"
+#include "controls/hindirtf/hindirtf.h"
 
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 // HindiRTF on forms: the Designer plugin, the saved properties through the
 // property bag and through .ui files, and the example host.
-#include "hindirtf.h"
+#include "controls/hindirtf/hindirtf.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -24,6 +24,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const char convertUsage[] =
@@ -114,3 +116,5 @@ int runConvert(int argc, char **argv)
         return fail(error.toStdString());
     return 0;
 }
+
+} // namespace kalamora

@@ -19,6 +19,8 @@
 #include <string_view>
 
 
+namespace kalamora {
+
 namespace {
 
 const char dictUsage[] =
@@ -106,3 +108,5 @@ int runDict(int argc, char **argv)
     std::fputc('\n', stdout);
     return 0;
 }
+
+} // namespace kalamora

@@ -17,6 +17,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const char *const mimeUsage =
@@ -72,3 +74,5 @@ int runMime(int argc, char **argv)
     std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
+
+} // namespace kalamora

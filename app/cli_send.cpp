@@ -18,6 +18,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const char *const sendUsage =
@@ -98,3 +100,5 @@ int runSend(int argc, char **argv)
     std::fprintf(stderr, "kalamora send: %s: %s\n", f.title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
     return 1;
 }
+
+} // namespace kalamora

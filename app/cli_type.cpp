@@ -22,6 +22,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const char *const typeUsage =
@@ -238,3 +240,5 @@ int runType(int argc, char **argv)
         return 1;
     return 0;
 }
+
+} // namespace kalamora

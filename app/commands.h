@@ -4,6 +4,8 @@
 // its own name on and returns the exit status: 0 success, 1 failure (with a
 // one-line message on standard error), 2 bad arguments.
 
+namespace kalamora {
+
 // kalamora type: keys through the input engine, the text on standard output.
 int runType(int argc, char **argv);
 
@@ -21,3 +23,5 @@ int runConvert(int argc, char **argv);
 
 // The word processor's window; the arguments are files to open.
 int runWindow(int argc, char **argv);
+
+} // namespace kalamora

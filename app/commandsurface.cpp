@@ -18,6 +18,8 @@ using namespace Qt::StringLiterals;
 // Exported by QtGui, declared only for its documentation.
 Q_GUI_EXPORT void qt_set_sequence_auto_mnemonic(bool on);
 
+namespace kalamora {
+
 namespace {
 
 QAction *item(ActionRegistry &actions, Cmd id, QMenu *menu, const QString &caption, const QString &name,
@@ -155,7 +157,7 @@ CommandSurface::CommandSurface(QMainWindow *window)
     using kalamora::commandIcon;
     // Alt and a menu's underlined letter open that menu, whatever the
     // desktop's theme says about mnemonics; set before any menu exists.
-    qt_set_sequence_auto_mnemonic(true);
+    ::qt_set_sequence_auto_mnemonic(true);
     QMenuBar *bar = window->menuBar();
 
     mnuFile = bar->addMenu(u"&File"_s);
@@ -482,3 +484,5 @@ QList<QMenu *> CommandSurface::documentMenus() const
 {
     return {mnuFormat, mnuEdit, mnuWindow, mnuTable, mnuInsert, mnuView, mnuLanguages};
 }
+
+} // namespace kalamora

@@ -17,6 +17,8 @@ class QObject;
 class QToolBar;
 class QToolButton;
 
+namespace kalamora {
+
 // The main window's commands. Each has one QAction in the ActionRegistry;
 // menus, toolbars and the pop-up menu show that action or follow it.
 enum class Cmd : std::uint8_t {
@@ -202,3 +204,5 @@ struct CommandSurface {
     QAction *tbToolbarButton(int position) const { return tbToolbarItems.value(position - 1); }
     QAction *tbBar2Button(int position) const { return tbBar2Items.value(position - 1); }
 };
+
+} // namespace kalamora

@@ -18,6 +18,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const QString OpenFilter =
@@ -300,3 +302,5 @@ void FileCommands::FinishExport()
     }
     m_exporting = nullptr;
 }
+
+} // namespace kalamora

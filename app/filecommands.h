@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace kalamora {
+
 class frmMain;
 class frmDocument;
 
@@ -57,3 +59,5 @@ private:
     int m_exportStart = 0;
     int m_exportLength = 0;
 };
+
+} // namespace kalamora

@@ -10,6 +10,7 @@ class QWidget;
 
 // The program's open and save dialogs. Like message boxes they go through
 // one function that a test can answer.
+
 namespace kalamora {
 
 struct FileDialogRequest {

@@ -30,6 +30,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 using TC = textengine::TextControl;
@@ -503,3 +505,5 @@ void FormatCommands::exportPdf()
         kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,
                               u"The document could not be exported: %1"_s.arg(error));
 }
+
+} // namespace kalamora

@@ -8,6 +8,9 @@
 
 class QMdiSubWindow;
 class QPrinter;
+
+namespace kalamora {
+
 class frmMain;
 class frmPrintView;
 
@@ -73,3 +76,5 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QPointer<textengine::TextObject> m_currentObject;
 };
+
+} // namespace kalamora

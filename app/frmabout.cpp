@@ -9,6 +9,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 frmAbout::frmAbout(QWidget *parent)
     : QDialog(parent)
 {
@@ -34,3 +36,5 @@ frmAbout::frmAbout(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(buttons);
 }
+
+} // namespace kalamora

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+namespace kalamora {
+
 // "About Kalamora": the program's name, version and credits. OK or Escape
 // closes it.
 class frmAbout : public QDialog {
@@ -9,3 +11,5 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(QWidget *parent = nullptr);
 };
+
+} // namespace kalamora

@@ -17,6 +17,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 constexpr int TwipsPerPixel = 15; // the control's geometry is given in twips at 96 dpi
 constexpr int ShiftCtrl = 2;
@@ -204,3 +206,5 @@ void frmDocument::closeEvent(QCloseEvent *event)
     event->accept();
     Q_EMIT documentClosed(this);
 }
+
+} // namespace kalamora

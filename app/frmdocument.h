@@ -4,6 +4,8 @@
 
 #include <memory>
 
+namespace kalamora {
+
 namespace textengine {
 class TextControl;
 class TextControlSurface;
@@ -74,3 +76,5 @@ private:
     // and cuts are plain.
     bool m_cutDone = false;
 };
+
+} // namespace kalamora

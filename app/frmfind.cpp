@@ -19,6 +19,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 constexpr int ShiftCtrl = 2;
 } // namespace
@@ -271,3 +273,5 @@ void frmFind::keyPressEvent(QKeyEvent *event)
     }
     QDialog::keyPressEvent(event);
 }
+
+} // namespace kalamora

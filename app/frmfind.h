@@ -7,6 +7,9 @@
 
 class QLabel;
 class QPushButton;
+
+namespace kalamora {
+
 class frmMain;
 class frmDocument;
 
@@ -73,3 +76,5 @@ private:
 
 // Keeps a window above all others, or releases it.
 void SetAlwaysOnTop(QWidget *window, bool onTop);
+
+} // namespace kalamora

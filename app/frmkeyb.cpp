@@ -12,6 +12,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 // The keyboard, row by row: unshifted and shifted character of each key.
@@ -157,3 +159,5 @@ void frmKeyb::paintEvent(QPaintEvent *)
                u"Blue: with Shift. A consonant key types the consonant; the next key decides its vowel. "
                u"Below the keys: what a few keys typed in a row make. Press Esc to close."_s);
 }
+
+} // namespace kalamora

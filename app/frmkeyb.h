@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace kalamora {
+
 // The keyboard chart of the Romanised layout: every key of the keyboard with
 // the Hindi it types, unshifted and shifted, drawn in the program's font.
 // Escape closes it.
@@ -25,3 +27,5 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 };
+
+} // namespace kalamora

@@ -55,6 +55,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const QString Hindi = u"HINDI"_s;
@@ -829,3 +831,5 @@ void frmMain::closeEvent(QCloseEvent *event)
         m_help->close();
     event->accept();
 }
+
+} // namespace kalamora

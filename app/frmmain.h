@@ -14,6 +14,9 @@ class QMdiArea;
 class QMdiSubWindow;
 class QRadioButton;
 class QTimer;
+
+namespace kalamora {
+
 class SettingsStore;
 class frmDocument;
 class frmKeyb;
@@ -137,3 +140,5 @@ private:
     QPointer<frmDocument> m_rulerDocument;
     HelpWindow *m_help = nullptr;
 };
+
+} // namespace kalamora

@@ -11,6 +11,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 frmSplash::frmSplash(std::function<void()> whenDone, std::function<void()> meanwhile)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_whenDone(std::move(whenDone))
@@ -69,3 +71,5 @@ void frmSplash::paintEvent(QPaintEvent *)
     p.drawText(QRect(140, 110, 270, 60), Qt::AlignLeft | Qt::TextWordWrap,
                u"Hindi word processing on an ordinary keyboard"_s);
 }
+
+} // namespace kalamora

@@ -6,6 +6,8 @@
 
 class QTimer;
 
+namespace kalamora {
+
 // The splash window. When it is first shown it starts a 400 ms timer; the
 // first tick runs `whenDone` (which shows the main window) and closes it.
 // `meanwhile`, when given, runs once while the timer runs, as soon as the
@@ -25,3 +27,5 @@ private:
     QTimer *m_timer;
     bool m_started = false;
 };
+
+} // namespace kalamora

@@ -34,8 +34,6 @@ bool registerProgramFont()
     return QFontDatabase::addApplicationFont(programFolder() + u"/GO10.TTF"_s) >= 0;
 }
 
-} // namespace kalamora
-
 namespace {
 
 // Whether the window has anywhere to show; Qt would end in its platform
@@ -115,3 +113,5 @@ int runWindow(int argc, char **argv)
     main.reset();
     return status;
 }
+
+} // namespace kalamora

@@ -19,6 +19,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 QString pageText(const QString &path)
@@ -138,3 +140,5 @@ void HelpWindow::showPage(const QString &page)
     raise();
     activateWindow();
 }
+
+} // namespace kalamora

@@ -6,6 +6,8 @@ class QLineEdit;
 class QListWidget;
 class QTextBrowser;
 
+namespace kalamora {
+
 // The help pages (HTML in the program folder's "help" folder) in a browser
 // window, with a search box that lists the pages containing the words typed.
 class HelpWindow : public QWidget {
@@ -31,3 +33,5 @@ private:
     QListWidget *m_results;
     QTextBrowser *m_browser;
 };
+
+} // namespace kalamora

@@ -17,6 +17,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const QString Hindi = u"HINDI"_s;
@@ -319,3 +321,5 @@ void LanguageController::reapplyHindiFont()
     if (size > 0)
         rtf->setFontSize(size);
 }
+
+} // namespace kalamora

@@ -9,6 +9,9 @@
 
 class QComboBox;
 class QRadioButton;
+
+namespace kalamora {
+
 class SettingsStore;
 struct CommandSurface;
 
@@ -21,9 +24,7 @@ class TextControl;
 struct CharFormatSummary;
 } // namespace textengine
 
-namespace kalamora {
 struct TypingOptions;
-} // namespace kalamora
 
 // The input language and everything that follows it: the Hindi/English
 // switch, the Hindi layouts and typing options (the engine reads them
@@ -95,3 +96,5 @@ private:
     std::function<textengine::TextControl *()> m_activeText;
     bool m_switching = false;
 };
+
+} // namespace kalamora

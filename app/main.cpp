@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+using namespace kalamora;
+
 namespace {
 
 struct Command {

@@ -7,6 +7,7 @@
 
 // Every message box of the program goes through showMessage(), so that a test
 // can answer it instead of a user (no modal box may block a test run).
+
 namespace kalamora {
 
 struct MessageRequest {

@@ -23,6 +23,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 const QString TextFilter = u"Unicode Text File (*.txt) |*.txt|All Files (*.*) |*|"_s;
 }
@@ -138,3 +140,5 @@ void UnicodeCommands::importCommand()
 {
     withTextFile(false, u"Import Unicode Text"_s, u"Can't import %1: %2"_s, &UnicodeCommands::importFrom);
 }
+
+} // namespace kalamora

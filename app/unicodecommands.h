@@ -5,6 +5,9 @@
 
 class QTextDocument;
 class QTextDocumentFragment;
+
+namespace kalamora {
+
 class frmMain;
 
 // Getting Hindi out as Unicode and in from Unicode: File > Export As Unicode
@@ -36,3 +39,5 @@ private:
 
     frmMain *m_main;
 };
+
+} // namespace kalamora

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+using namespace kalamora;
+
 int main(int argc, char **argv)
 {
     bool listUnconvertible = false;

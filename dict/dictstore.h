@@ -8,6 +8,8 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace kalamora {
+
 // The dictionary database: an SQLite file encrypted by SQLCipher, holding the
 // table DICT (ENG, Hindi). ENG is compared without regard to ASCII letter
 // case (COLLATE NOCASE) and indexed, so both the ordered word list and the
@@ -107,3 +109,5 @@ std::string glyphsToStoredText(std::string_view glyphs);
 std::string storedTextToGlyphs(std::string_view text);
 
 } // namespace dict
+
+} // namespace kalamora

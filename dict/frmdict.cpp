@@ -26,6 +26,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace dict {
 
 namespace {
@@ -311,3 +313,5 @@ void frmDict::optEngHinClick()
     picEng->show();
     txtWord->setFocus();
 }
+
+} // namespace kalamora

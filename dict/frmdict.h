@@ -16,6 +16,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace kalamora {
+
 namespace dict {
 
 class WordListModel;
@@ -99,3 +101,5 @@ private:
     QPlainTextEdit *txtHinMeaning = nullptr;
     QPushButton *cmdExit = nullptr;
 };
+
+} // namespace kalamora

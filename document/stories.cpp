@@ -17,7 +17,7 @@
 
 #include <memory>
 
-namespace textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -349,6 +349,6 @@ void drawPageStories(QPainter &p, const QTextDocument &doc, const QRectF &sheet,
     }
 }
 
-} // namespace textengine
+} // namespace kalamora::textengine
 
 #include "stories.moc"

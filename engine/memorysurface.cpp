@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace engine {
+namespace kalamora::engine {
 
 MemorySurface::MemorySurface(std::string_view text)
 {
@@ -157,4 +157,4 @@ void MemorySurface::endEdit()
         --m_editDepth;
 }
 
-} // namespace engine
+} // namespace kalamora::engine

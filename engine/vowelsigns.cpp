@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace engine {
+namespace kalamora::engine {
 
 namespace {
 
@@ -231,4 +231,4 @@ void Engine::HandleLowerI(EditSurface &s)
     s.setSelStart(end + 1);
 }
 
-} // namespace engine
+} // namespace kalamora::engine

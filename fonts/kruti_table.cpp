@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+using namespace kalamora;
+
 namespace {
 
 const char *roleName(kruti::Role role)

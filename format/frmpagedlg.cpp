@@ -20,6 +20,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 const std::array<PaperSize, 5> PaperSizes = {{
     {u"A4", 11906, 16837},
     {u"A5", 8418, 11906},
@@ -224,3 +226,5 @@ void frmPageDlg::commit()
     }
     accept();
 }
+
+} // namespace kalamora

@@ -13,6 +13,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace kalamora {
+
 namespace textengine {
 class TextControl;
 } // namespace textengine
@@ -66,3 +68,5 @@ private:
     bool m_matching = false;
     QHash<const QLineEdit *, std::pair<QString, int>> m_shown;
 };
+
+} // namespace kalamora

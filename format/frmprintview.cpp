@@ -12,6 +12,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 // The page picture: white paper with the page drawn on it.
 class PagePicture : public QWidget {
 public:
@@ -183,3 +185,5 @@ bool frmPrintView::event(QEvent *event)
         arrange();
     return QWidget::event(event);
 }
+
+} // namespace kalamora

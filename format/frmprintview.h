@@ -8,6 +8,8 @@
 class QPushButton;
 class QScrollBar;
 
+namespace kalamora {
+
 namespace textengine {
 class TextControl;
 } // namespace textengine
@@ -47,3 +49,5 @@ private:
     QPointer<textengine::TextControl> m_text;
     std::function<void()> m_print;
 };
+
+} // namespace kalamora

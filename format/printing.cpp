@@ -17,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace format {
+namespace kalamora::format {
 
 namespace {
 
@@ -222,4 +222,4 @@ bool exportPdf(textengine::TextControl &text, const QString &path, QString *erro
     return true;
 }
 
-} // namespace format
+} // namespace kalamora::format

@@ -20,6 +20,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 frmCustomTable::frmCustomTable(textengine::TextControl *text, QWidget *parent)
     : QDialog(parent)
     , m_text(text)
@@ -159,3 +161,5 @@ void frmImageDlg::confirm()
     }
     accept();
 }
+
+} // namespace kalamora

@@ -9,6 +9,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace kalamora {
+
 namespace textengine {
 class TextControl;
 class TextObject;
@@ -53,3 +55,5 @@ public:
 private:
     QPointer<textengine::TextObject> m_object;
 };
+
+} // namespace kalamora

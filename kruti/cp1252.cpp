@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace kruti {
+namespace kalamora::kruti {
 
 namespace {
 
@@ -54,4 +54,4 @@ std::string utf16ToGlyphs(std::u16string_view text)
     return out;
 }
 
-} // namespace kruti
+} // namespace kalamora::kruti

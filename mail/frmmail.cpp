@@ -24,6 +24,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 // Restores the normal cursor however the send ends.
@@ -324,3 +326,5 @@ bool EmailCommand(textengine::TextControl *rtftext, QWidget *owner, QString *err
     mail.exec();
     return true;
 }
+
+} // namespace kalamora

@@ -11,6 +11,8 @@ class QLineEdit;
 class QPushButton;
 class QStatusBar;
 
+namespace kalamora {
+
 namespace textengine {
 class TextControl;
 }
@@ -91,3 +93,5 @@ bool EmailCommand(textengine::TextControl *rtftext, QWidget *owner, QString *err
 
 // The export half of EmailCommand.
 bool exportDocumentCopy(const textengine::TextControl &rtftext, QString *error);
+
+} // namespace kalamora

@@ -15,6 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 QLabel *hint(const QString &text, QWidget *parent)
@@ -124,3 +126,5 @@ void frmServSettings::Command1_Click()
 {
     reject();
 }
+
+} // namespace kalamora

@@ -7,6 +7,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace kalamora {
+
 // The mail settings dialog: fills its controls from the settings on load,
 // writes them all back on OK, leaves them on Cancel.
 class frmServSettings : public QDialog {
@@ -27,3 +29,5 @@ public:
     void cmdOK_Click();
     void Command1_Click();
 };
+
+} // namespace kalamora

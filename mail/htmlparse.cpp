@@ -13,6 +13,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 // Named entities of the Latin-1 letters, U+00C0 to U+00FF (empty where the
@@ -229,3 +231,5 @@ QString HTMLParse::ParseHTML(const QTextDocument &box, bool omitHeaders, bool at
     html += u"</font>"_s;
     return ComposeMessage(html);
 }
+
+} // namespace kalamora

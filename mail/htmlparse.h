@@ -9,6 +9,8 @@
 class QTextCharFormat;
 class QTextDocument;
 
+namespace kalamora {
+
 namespace mail {
 
 // What the user's mail settings say about a mail body; the caller reads them
@@ -91,3 +93,5 @@ private:
     bool m_attachFont = false;
     bool m_omitHeaders = false;
 };
+
+} // namespace kalamora

@@ -13,6 +13,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 const QString crlf = u"\r\n"_s;
@@ -133,3 +135,5 @@ QString HTMLParse::ComposeFontMessage(const QString &body)
     out += crlf + u"--"_s + outerBoundary + u"--"_s + crlf;
     return out;
 }
+
+} // namespace kalamora

@@ -9,6 +9,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 SmtpClient::SmtpClient(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
 {
     m_timer.setSingleShot(true);
@@ -242,3 +244,5 @@ bool SmtpClient::send(const QByteArray &message)
     emit statusChanged(u"Mail Sent"_s);
     return true;
 }
+
+} // namespace kalamora

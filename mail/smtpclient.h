@@ -8,6 +8,8 @@
 
 class QTcpSocket;
 
+namespace kalamora {
+
 // The SMTP dialogue with the outgoing server over a TCP socket: greeting,
 // HELO, MAIL FROM, RCPT TO, DATA, the message, QUIT. Each command waits for
 // the server's reply in a local event loop, so a window stays responsive;
@@ -90,3 +92,5 @@ private:
     bool m_quitting = false;
     Failure m_failure;
 };
+
+} // namespace kalamora

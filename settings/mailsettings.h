@@ -2,9 +2,9 @@
 
 #include <QString>
 
-class SettingsStore;
-
 namespace kalamora {
+
+class SettingsStore;
 
 // The mail settings, as the mail settings dialog edits them and the send
 // routes use them: one reader and one writer for the stored keys. The

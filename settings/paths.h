@@ -3,6 +3,7 @@
 #include <QString>
 
 // Where the program's files live.
+
 namespace kalamora {
 
 // The folder of read-only assets that ship with the program (GO10.TTF,

@@ -6,6 +6,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace {
 
 QString describe(const QString &key, const QString &value, const char *expected)
@@ -139,3 +141,5 @@ void SettingsStore::remove(const QString &key)
     }
     m_settings->sync();
 }
+
+} // namespace kalamora

@@ -7,6 +7,8 @@
 
 class QSettings;
 
+namespace kalamora {
+
 // Raised when a stored value cannot be read as the number or boolean its
 // reader expects. Callers decide what that means (start-up ends with the
 // description; elsewhere the reader's default is a sound fallback).
@@ -58,3 +60,5 @@ private:
 
     QSettings *m_settings;
 };
+
+} // namespace kalamora

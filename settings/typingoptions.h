@@ -3,9 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-class SettingsStore;
-
 namespace kalamora {
+
+class SettingsStore;
 
 // The typing options the user sets in the main window and every Hindi input
 // reads: the window, HindiRTF and `kalamora type`. Stored as "DotPurna",

@@ -24,7 +24,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -394,4 +394,4 @@ bool TextControl::FindReplace(int mode)
     return true;
 }
 
-} // namespace textengine
+} // namespace kalamora::textengine

@@ -11,6 +11,8 @@
 
 using namespace Qt::StringLiterals;
 
+namespace kalamora {
+
 namespace textengine {
 
 namespace {
@@ -100,3 +102,5 @@ QString Twips2DlgString(float twips)
         s = u"0.00"_s;
     return s;
 }
+
+} // namespace kalamora

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace kalamora {
+
 namespace textengine {
 
 // The number at the start of `text` as a lenient numeric read does it:
@@ -23,3 +25,5 @@ int DlgString2Twips(const QString &text);
 // Twips as a dialog box's text: "###0.00" in the current unit; a value that
 // rounds to nothing shows as "0.00", never "-0.00".
 QString Twips2DlgString(float twips);
+
+} // namespace kalamora

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QTextDocument>
 
-namespace textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -254,4 +254,4 @@ void drawDocumentBand(const QTextDocument &doc, QPainter &painter,
     painter.restore();
 }
 
-} // namespace textengine
+} // namespace kalamora::textengine

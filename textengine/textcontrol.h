@@ -14,7 +14,7 @@ class QTextCursor;
 class QTextBlockFormat;
 class QTextCharFormat;
 
-namespace textengine {
+namespace kalamora::textengine {
 
 // A font family as a document names it: without the foundry that the font
 // database adds to a family more than one foundry ships ("C059 [UKWN]" is
@@ -298,7 +298,7 @@ public:
     QByteArray toRtf() const;
     bool setRtf(const QByteArray &rtf);
 
-    using PageSetup = ::textengine::PageSetup;
+    using PageSetup = ::kalamora::textengine::PageSetup;
     PageSetup pageSetup() const { return m_page; }
     void setPageSetup(const PageSetup &page);
 
@@ -394,4 +394,4 @@ private:
 // the sheet's top left corner at `corner` (pages.cpp).
 void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner);
 
-} // namespace textengine
+} // namespace kalamora::textengine

@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace kalamora;
+
 namespace {
 
 // Phonetic keys of running Hindi prose: plain syllables, conjuncts and half

@@ -9,6 +9,8 @@
 #include <ctime>
 #include <string>
 
+using namespace kalamora;
+
 namespace {
 
 double threadSeconds()

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using namespace kalamora;
+
 namespace {
 
 std::string hex(const std::string &glyphs)

@@ -30,6 +30,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 
 namespace {

@@ -21,6 +21,7 @@
 #include <random>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -50,6 +50,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

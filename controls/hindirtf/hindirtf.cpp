@@ -26,6 +26,7 @@
 #include <cmath>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

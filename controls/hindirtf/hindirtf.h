@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 
-namespace textengine {
+namespace kalamora::textengine {
 class TextControl;
-} // namespace textengine
+} // namespace kalamora::textengine
 
 class HindiRTFPrivate;
 
@@ -77,7 +77,7 @@ public:
     explicit HindiRTF(QWidget *parent = nullptr);
     ~HindiRTF() override;
 
-    textengine::TextControl *rtf() const;
+    kalamora::textengine::TextControl *rtf() const;
 
     uint BackColor() const;
     int BorderStyle() const;

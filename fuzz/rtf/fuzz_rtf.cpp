@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <string_view>
 
+using namespace kalamora;
+
 namespace {
 
 void ensureApplication()

@@ -21,6 +21,8 @@
 #include <memory>
 #include <ostream>
 
+using namespace kalamora;
+
 // Failures show texts as text.
 inline void PrintTo(const QString &s, std::ostream *os)
 {

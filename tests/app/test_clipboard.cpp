@@ -11,6 +11,7 @@
 #include <QToolBar>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

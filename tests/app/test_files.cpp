@@ -20,6 +20,7 @@
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

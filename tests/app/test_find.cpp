@@ -13,6 +13,7 @@
 #include <QRadioButton>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

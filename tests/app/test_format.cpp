@@ -18,6 +18,7 @@
 #include <QTextTable>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <random>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

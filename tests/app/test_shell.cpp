@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+using namespace kalamora;
+
 namespace dicttest {
 
 std::string fakeFromUnicode(std::string_view utf8, size_t *unconverted)

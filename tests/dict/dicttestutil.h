@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+using namespace kalamora;
+
 // Shared pieces of the dictionary tests: a stand-in converter, a scratch
 // folder, a small word list and the database built from it.
 namespace dicttest {

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+using namespace kalamora;
+
 using dicttest::TempDir;
 
 namespace {

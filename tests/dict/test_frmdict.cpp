@@ -20,6 +20,7 @@
 #include <filesystem>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using dicttest::TempDir;
 
 namespace {

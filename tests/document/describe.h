@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+using namespace kalamora;
+
 inline std::string describedText(const std::u16string &s)
 {
     std::string out;

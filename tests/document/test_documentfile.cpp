@@ -13,6 +13,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 
 namespace {

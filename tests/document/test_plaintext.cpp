@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace kalamora;
+
 TEST(PlainText, ReadsWindows1252UnlessUtf8)
 {
     struct Case {

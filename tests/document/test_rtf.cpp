@@ -4,6 +4,8 @@
 
 #include <string>
 
+using namespace kalamora;
+
 namespace {
 
 // The text of blocks: paragraphs joined by '\n', table cells ended by '|',

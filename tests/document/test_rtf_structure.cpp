@@ -11,6 +11,8 @@
 #include <random>
 #include <string>
 
+using namespace kalamora;
+
 namespace {
 
 rtf::Document readOk(const std::string &in)

@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace kalamora;
+
 namespace enginetest {
 
 // Typing options a test sets directly.

@@ -12,6 +12,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace kalamora;
+
 using enginetest::hex;
 using enginetest::Typist;
 

@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace kalamora;
+
 using enginetest::FakeHost;
 using enginetest::hex;
 using enginetest::Typist;

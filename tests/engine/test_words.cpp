@@ -14,6 +14,8 @@
 #include <regex>
 #include <vector>
 
+using namespace kalamora;
+
 using enginetest::hex;
 using enginetest::Typist;
 

@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+using namespace kalamora;
+
 namespace sweep {
 
 struct Letter {

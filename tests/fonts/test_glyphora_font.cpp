@@ -24,6 +24,7 @@
 #include <string>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

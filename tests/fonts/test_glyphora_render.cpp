@@ -24,6 +24,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -32,6 +32,7 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 using textengine::TextObject;
 

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 
 namespace {

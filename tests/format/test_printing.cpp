@@ -24,6 +24,7 @@
 #include <random>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 
 namespace {

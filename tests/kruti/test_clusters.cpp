@@ -12,6 +12,8 @@
 #include <random>
 #include <string>
 
+using namespace kalamora;
+
 namespace {
 
 using krutitest::Syllable;

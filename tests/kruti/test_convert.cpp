@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using namespace kalamora;
+
 namespace {
 
 bool validUtf8(const std::string &s)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace kalamora;
+
 TEST(Cp1252, EveryGlyphCodeRoundTripsThroughItsCharacter)
 {
     for (int code = 1; code <= 255; ++code) {

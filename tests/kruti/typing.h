@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+using namespace kalamora;
+
 namespace krutitest {
 
 using Host = engine::FixedHost;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 QString testSourceFile(const QString &name)
 {

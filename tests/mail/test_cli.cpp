@@ -23,7 +23,7 @@ struct CliRun {
 // Taken before any test points the program folder elsewhere.
 const QString kalamoraBinary = qEnvironmentVariable("KALAMORA_PROGRAM_DIR") + u"/kalamora"_s;
 
-CliRun kalamora(const QStringList &args)
+CliRun runKalamora(const QStringList &args)
 {
     QProcess p;
     p.start(kalamoraBinary, args);
@@ -53,7 +53,7 @@ TEST(MailCli, SendDeliversAndFaultsFail)
 
     SmtpPeer peer(u"accept"_s);
     ASSERT_TRUE(peer.ok());
-    const CliRun ok = kalamora({u"send"_s, u"--to"_s, u"reader@example.com"_s, u"--subject"_s, u"Patra"_s, u"--server"_s,
+    const CliRun ok = runKalamora({u"send"_s, u"--to"_s, u"reader@example.com"_s, u"--subject"_s, u"Patra"_s, u"--server"_s,
                              peer.server(), u"--from"_s, u"writer@example.com"_s, doc});
     EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
     const QList<QByteArray> lines = ok.out.trimmed().split('\n');
@@ -70,13 +70,13 @@ TEST(MailCli, SendDeliversAndFaultsFail)
 
     SmtpPeer refusing(u"rcpt550"_s);
     ASSERT_TRUE(refusing.ok());
-    const CliRun bad = kalamora({u"send"_s, u"--to"_s, u"nobody@example.com"_s, u"--subject"_s, u"Patra"_s,
+    const CliRun bad = runKalamora({u"send"_s, u"--to"_s, u"nobody@example.com"_s, u"--subject"_s, u"Patra"_s,
                               u"--server"_s, refusing.server(), doc});
     EXPECT_EQ(bad.status, 1);
     EXPECT_TRUE(bad.err.contains("Invalid Recipient: Recipient Not Valid, Could Not Send Mail")) << bad.err.toStdString();
     EXPECT_FALSE(bad.out.contains("Mail Sent"));
 
-    const CliRun badAddress = kalamora({u"send"_s, u"--to"_s, u"nobody"_s, u"--subject"_s, u"S"_s, doc});
+    const CliRun badAddress = runKalamora({u"send"_s, u"--to"_s, u"nobody"_s, u"--subject"_s, u"S"_s, doc});
     EXPECT_EQ(badAddress.status, 2);
     EXPECT_TRUE(badAddress.err.contains("Invalid 'Mail To:' Address"));
 }
@@ -86,14 +86,14 @@ TEST(MailCli, MimePrintsTheMailText)
     resetMailSettings();
     QTemporaryDir dir;
     const QString doc = hindiDocument(dir);
-    const CliRun r = kalamora({u"mime"_s, u"--omit-headers"_s, u"--subject"_s, u"S"_s, doc});
+    const CliRun r = runKalamora({u"mime"_s, u"--omit-headers"_s, u"--subject"_s, u"S"_s, doc});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("\r\n<html>\r\n<font size=3 face=\"Arial\">To read this bi-lingual mail"));
     EXPECT_TRUE(r.out.contains("Hkkjr \x91" "egku\x92 ns'k gS\r<br>.\r<br>vki dSls gSa\xA1\r<br></font>"))
         << r.out.toStdString();
 
-    EXPECT_EQ(kalamora({u"mime"_s, doc}).status, 2);   // no subject
-    EXPECT_EQ(kalamora({u"mime"_s, u"--subject"_s, u"S"_s, dir.filePath(u"missing.txt"_s)}).status, 1);
+    EXPECT_EQ(runKalamora({u"mime"_s, doc}).status, 2);   // no subject
+    EXPECT_EQ(runKalamora({u"mime"_s, u"--subject"_s, u"S"_s, dir.filePath(u"missing.txt"_s)}).status, 1);
 }
 
 TEST(MailCli, CommandsComposeWellFormedMail)
@@ -133,7 +133,7 @@ TEST(MailCli, CommandsComposeWellFormedMail)
     for (const Row &r : rows) {
         if (!r.fontFile)
             QFile::remove(program.path() + u"/FNT.ATT"_s);
-        const CliRun out = kalamora(r.args + QStringList{u"--subject"_s, subject, doc});
+        const CliRun out = runKalamora(r.args + QStringList{u"--subject"_s, subject, doc});
         ASSERT_EQ(out.status, 0) << r.name << ": " << out.err.toStdString();
         const QJsonObject parsed = r.args.first() == u"send"_s ? parseWithPython(peer.message()) : parseWithPython(out.out);
         expectWellFormed(parsed, r.name);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include <set>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 
 TEST(Conversion, OnlyKrutiRunsBecomeUnicodeAndBack)

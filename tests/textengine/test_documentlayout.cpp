@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::DocumentLayout;
 using textengine::TextControl;
 

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::FindReplaceDialog;
 using textengine::TextControl;
 

@@ -21,6 +21,7 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 using textengine::TextObject;
 

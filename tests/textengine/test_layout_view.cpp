@@ -34,6 +34,7 @@
 #include <thread>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 using textengine::TXRuler;
 using textengine::ZoomView;

@@ -25,6 +25,7 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 
 namespace {

@@ -13,6 +13,7 @@
 #include <random>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 using textengine::TextControl;
 using textengine::TextControlSurface;
 

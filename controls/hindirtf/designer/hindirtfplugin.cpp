@@ -9,6 +9,7 @@
 #include <QIcon>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 HindiRTFPlugin::HindiRTFPlugin(QObject *parent) : QObject(parent) {}
 

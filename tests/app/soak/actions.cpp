@@ -24,6 +24,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace soak {
 

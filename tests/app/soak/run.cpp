@@ -9,6 +9,7 @@
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace soak {
 

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

@@ -24,6 +24,7 @@
 #include <cmath>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace soak {
 

@@ -23,13 +23,17 @@
 #include <stdexcept>
 #include <vector>
 
-class frmFind;
 class QAction;
 class QWidget;
 
+namespace kalamora {
+class frmFind;
 namespace textengine {
 class TextControl;
 }
+} // namespace kalamora
+
+using namespace kalamora;
 
 namespace soak {
 

@@ -18,6 +18,7 @@
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
+using namespace kalamora;
 
 namespace {
 

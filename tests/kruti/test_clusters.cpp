@@ -7,6 +7,8 @@
 #include "kruti.h"
 #include "typing.h"
 
+#include "engine.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -93,3 +95,37 @@ TEST(KrutiClusters, EngineTypedClustersComeBackAsTyped)
 }
 
 } // namespace
+
+// The short-i key after a cluster puts its sign where the converter writes
+// it for the same syllable, clusters no keys spell included (a paste or a
+// conversion leaves them before the next key). The handler is reached with
+// the state the core leaves: the reph before the caret, or the caret
+// stepped in front of a final subscript ra "z".
+TEST(KrutiClusters, ShortIKeyAfterAClusterGoesWhereTheConverterWritesIt)
+{
+    std::mt19937 rng(2027);
+    int failures = 0;
+    for (int n = 0; n < 40000 && failures < 20; ++n) {
+        Syllable s = krutitest::randomSyllable(rng, 1, 3);
+        s.modifier = 0;
+        s.sign = 0;
+        const std::string cluster = kruti::fromUnicode(s.unicode());
+        s.sign = 2; // the short i
+        const std::string written = kruti::fromUnicode(s.unicode());
+
+        engine::EngineState state;
+        krutitest::Host host;
+        engine::MemorySurface surface(cluster);
+        engine::Engine keys(state, host);
+        state.PrevGlyph = cluster.substr(cluster.size() - 1);
+        if (state.PrevGlyph == "z") {
+            surface.setSelStart(int(cluster.size()) - 1);
+            state.CaretStepped = true;
+        }
+        keys.HandleLowerI(surface);
+        const std::string typed = surface.text();
+        if (typed != written)
+            ++failures;
+        EXPECT_EQ(hex(typed), hex(written)) << s.className() << ": " << s.unicode();
+    }
+}

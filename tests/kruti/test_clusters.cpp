@@ -7,8 +7,6 @@
 #include "kruti.h"
 #include "typing.h"
 
-#include "engine.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -98,9 +96,7 @@ TEST(KrutiClusters, EngineTypedClustersComeBackAsTyped)
 
 // The short-i key after a cluster puts its sign where the converter writes
 // it for the same syllable, clusters no keys spell included (a paste or a
-// conversion leaves them before the next key). The handler is reached with
-// the state the core leaves: the reph before the caret, or the caret
-// stepped in front of a final subscript ra "z".
+// conversion leaves them before the next key).
 TEST(KrutiClusters, ShortIKeyAfterAClusterGoesWhereTheConverterWritesIt)
 {
     std::mt19937 rng(2027);
@@ -112,18 +108,7 @@ TEST(KrutiClusters, ShortIKeyAfterAClusterGoesWhereTheConverterWritesIt)
         const std::string cluster = kruti::fromUnicode(s.unicode());
         s.sign = 2; // the short i
         const std::string written = kruti::fromUnicode(s.unicode());
-
-        engine::EngineState state;
-        krutitest::Host host;
-        engine::MemorySurface surface(cluster);
-        engine::Engine keys(state, host);
-        state.PrevGlyph = cluster.substr(cluster.size() - 1);
-        if (state.PrevGlyph == "z") {
-            surface.setSelStart(int(cluster.size()) - 1);
-            state.CaretStepped = true;
-        }
-        keys.HandleLowerI(surface);
-        const std::string typed = surface.text();
+        const std::string typed = krutitest::typeShortIAfter(cluster);
         if (typed != written)
             ++failures;
         EXPECT_EQ(hex(typed), hex(written)) << s.className() << ": " << s.unicode();

@@ -42,7 +42,7 @@ inline std::string typeShortIAfter(std::string_view cluster)
     engine::MemorySurface surface(cluster);
     engine::Engine keys(state, host);
     if (!cluster.empty())
-        state.PrevGlyph = cluster.substr(cluster.size() - 1);
+        state.PrevGlyph.assign(1, cluster.back());
     if (state.PrevGlyph == "z") {
         surface.setSelStart(int(cluster.size()) - 1);
         state.CaretStepped = true;

@@ -11,7 +11,10 @@
 #include "settings/settingsstore.h"
 #include "settings/typingoptions.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMetaClassInfo>
 #include <QMetaObject>
@@ -130,6 +133,13 @@ public:
     int indent(int which);
     void applyBackColor();
 
+    // The control's own pop-up menu on a right click (or the menu key) in the
+    // inner control: Cut, Copy, Paste and Select All.
+    void showPopup(const QPoint &viewportPos);
+    // Cut, Copy and Paste run as their keys do, so that the clipboard space
+    // and the memory of a cut are the same whichever way they were asked.
+    void sendCtrlKey(Qt::Key key);
+
     void onKeyDown(int keyCode, int shift);
     void onKeyPress(int &key);
     void onTextChange();
@@ -149,6 +159,7 @@ public:
     QVariantMap m_loadValues;  // every write of the load, the latest of each
     bool m_loadApplied = true;  // m_loadValues are what the control shows
     QStringList m_changed;
+    QMenu *m_popup = nullptr;  // made at the first right click
 };
 
 // --- Creation --------------------------------------------------------------------
@@ -179,6 +190,10 @@ HindiRTF::HindiRTF(QWidget *parent)
             Qt::DirectConnection);
     connect(p->m_rtf, &textengine::TextControl::Change, this, [p] { p->onTextChange(); }, Qt::DirectConnection);
     connect(p->m_rtf, &textengine::TextControl::PosChange, this, &HindiRTF::formatChanged);
+    // The right button shows the control's pop-up menu, not the text edit's
+    // standard one, whose Copy and Cut would leave the clipboard space out.
+    p->m_rtf->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(p->m_rtf, &QWidget::customContextMenuRequested, this, [p](const QPoint &at) { p->showPopup(at); });
 }
 
 HindiRTF::~HindiRTF()
@@ -808,6 +823,47 @@ QString HindiRTF::SelText() const
 void HindiRTF::setSelText(const QString &New_SelText)
 {
     d->writePersisted(u"SelText"_s, New_SelText);
+}
+
+// --- Pop-up menu ---------------------------------------------------------------------
+
+void HindiRTFPrivate::sendCtrlKey(Qt::Key key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::ControlModifier);
+    QCoreApplication::sendEvent(m_rtf, &press);
+    QCoreApplication::sendEvent(m_rtf, &release);
+}
+
+void HindiRTFPrivate::showPopup(const QPoint &viewportPos)
+{
+    endPropertyLoad();
+    if (!m_popup) {
+        m_popup = new QMenu(q);
+        m_popup->setObjectName(u"popup"_s);
+        const auto item = [this](const QString &text, QKeySequence::StandardKey shortcut, auto run) {
+            // The shortcut is only shown: the keys reach the inner control
+            // as keys, and a host's own shortcuts stay its own.
+            QAction *a = m_popup->addAction(
+                text + u'\t' + QKeySequence(shortcut).toString(QKeySequence::NativeText));
+            QObject::connect(a, &QAction::triggered, q, run);
+            return a;
+        };
+        item(u"Cu&t"_s, QKeySequence::Cut, [this] { sendCtrlKey(Qt::Key_X); });
+        item(u"&Copy"_s, QKeySequence::Copy, [this] { sendCtrlKey(Qt::Key_C); });
+        item(u"&Paste"_s, QKeySequence::Paste, [this] { sendCtrlKey(Qt::Key_V); });
+        m_popup->addSeparator();
+        // In one step, as Ctrl+A does.
+        item(u"Select &All"_s, QKeySequence::SelectAll, [this] { m_rtf->selectAll(); });
+    }
+    const QList<QAction *> items = m_popup->actions();
+    const bool selection = m_rtf->textCursor().hasSelection();
+    const bool writable = !m_rtf->isReadOnly();
+    items[0]->setEnabled(selection && writable);
+    items[1]->setEnabled(selection);
+    items[2]->setEnabled(writable && m_rtf->canPaste());
+    items[4]->setEnabled(!m_rtf->document()->isEmpty());
+    m_popup->popup(m_rtf->viewport()->mapToGlobal(viewportPos));
 }
 
 // --- Events of the inner control -----------------------------------------------------

@@ -101,7 +101,8 @@ Parsed parse(const QStringList &args)
     const QCommandLineOption help(QStringList{u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption version(QStringList{u"v"_s, u"version"_s}, u"Shows the version."_s);
     const QCommandLineOption path(u"path"_s, u"The folder extract writes to (the current folder)."_s, u"DIR"_s);
-    const QCommandLineOption level(u"level"_s, u"The compression level of add: 0 (stored) to 9 (smallest), 6 when not given."_s, u"N"_s);
+    const QCommandLineOption level(
+        u"level"_s, u"The compression level of add: 0 (stored) to 9 (smallest), 6 when not given."_s, u"N"_s);
     parser.addOptions({help, version, path, level});
     parser.addPositionalArgument(u"command"_s, u"list, add, extract or delete."_s, u"list|add|extract|delete"_s);
     parser.addPositionalArgument(u"archive"_s, u"The zip archive (add creates it)."_s, u"ARCHIVE"_s);

@@ -19,6 +19,7 @@
 #include <string_view>
 
 
+
 namespace kalamora {
 
 namespace {

@@ -8,14 +8,12 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace kalamora {
-
 // The dictionary database: an SQLite file encrypted by SQLCipher, holding the
 // table DICT (ENG, Hindi). ENG is compared without regard to ASCII letter
 // case (COLLATE NOCASE) and indexed, so both the ordered word list and the
 // prefix search walk the index. Hindi holds the meaning as a glyph string,
 // stored as text: each glyph code as its Windows-1252 document character.
-namespace dict {
+namespace kalamora::dict {
 
 // The file name in the program folder and the connect string the program
 // opens it with.
@@ -108,6 +106,4 @@ private:
 std::string glyphsToStoredText(std::string_view glyphs);
 std::string storedTextToGlyphs(std::string_view text);
 
-} // namespace dict
-
-} // namespace kalamora
+} // namespace kalamora::dict

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace kalamora::dict {
+namespace kalamora::kalamora::dict {
 
 namespace {
 
@@ -50,4 +50,4 @@ int WordList::firstStartingWith(std::string_view prefix) const
     return -1;
 }
 
-} // namespace kalamora::dict
+} // namespace kalamora::kalamora::dict

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-namespace kalamora::engine {
+namespace kalamora::kalamora::engine {
 
 bool EngineState::isHindi() const
 {
@@ -559,4 +559,4 @@ void Engine::PlacePendingReph(EditSurface &s)
     }
 }
 
-} // namespace kalamora::engine
+} // namespace kalamora::kalamora::engine

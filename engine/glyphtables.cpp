@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace kalamora::engine {
+namespace kalamora::kalamora::engine {
 
 int phoneticKeyMapLookup(KeyCode key)
 {
@@ -111,4 +111,4 @@ std::string_view IndependentVowelMap(KeyCode key)
     }
 }
 
-} // namespace kalamora::engine
+} // namespace kalamora::kalamora::engine

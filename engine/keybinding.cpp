@@ -1,6 +1,6 @@
 #include "engine/keybinding.h"
 
-namespace kalamora::engine {
+namespace kalamora::kalamora::engine {
 
 KeyBinding::KeyBinding(EngineState &state, EngineHost &host, Target target)
     : m_state(state)
@@ -46,4 +46,4 @@ void KeyBinding::textChanged(EditSurface &surface)
         engine.PlacePendingReph(surface);
 }
 
-} // namespace kalamora::engine
+} // namespace kalamora::kalamora::engine

@@ -1,48 +1,17 @@
 // Vowel signs: the handlers of a, A, e, i, o, O and u.
 #include "engine/engine.h"
+#include "engine/shortiscan.h"
 
-#include <algorithm>
 #include <vector>
 
-namespace kalamora::engine {
+namespace kalamora::kalamora::kalamora::kalamora::engine {
 
 namespace {
 
-// The index of the first glyph of the consonant cluster whose last glyph
-// stands at index `last`: the place of a short-i sign. The cluster takes
-// in half letters (with their nukta), letters kept with a halant, and a
-// nukta or ri sign after the last letter. `looked`, when given, receives
-// the indices the scan examined, in order.
-int clusterStart(const EditSurface &s, int last, std::vector<int> *looked)
+// The glyph at index i, counted from 0, of the surface's text.
+auto glyphAt(const EditSurface &s)
 {
-    const auto at = [&s](int i) { return s.glyphBefore(i + 1); };
-    int start = last;
-    if ((at(last) == '+' || at(last) == '`') && start >= 1)
-        --start;
-    int i = start - 1;
-    while (i >= 0) {
-        if (looked)
-            looked->push_back(i);
-        const unsigned char g = at(i);
-        if (g == '+' && i >= 1 && isHalfForm(at(i - 1))) {
-            start = i - 1;
-            i -= 2;
-            continue;
-        }
-        if (g == '+' || g == 'z' || g == '`')
-            break;
-        if (g == '~') {
-            // The letter before the halant, with its nukta if it has one.
-            start = i >= 2 && at(i - 1) == '+' ? i - 2 : std::max(i - 1, 0);
-            i = start - 1;
-            continue;
-        }
-        if (!isClusterGlyph(g))
-            break;
-        start = i;
-        --i;
-    }
-    return i < 0 ? 0 : start;
+    return [&s](int i) { return s.glyphBefore(i + 1); };
 }
 
 // The syllable before the caret carries the short-i sign.
@@ -53,7 +22,7 @@ bool hasShortI(const EditSurface &s)
         return false;
     if (s.glyphBefore(last + 1) == 0xAA || s.glyphBefore(last + 1) == 'z')
         --last;
-    const int start = clusterStart(s, last, nullptr);
+    const int start = shortIPlace(glyphAt(s), last + 1, [](int) {});
     const unsigned char before = start > 0 ? s.glyphBefore(start) : 0;
     return before == 'f' || before == 0xC6;
 }
@@ -218,7 +187,7 @@ void Engine::HandleLowerI(EditSurface &s)
     // The scan selects each glyph it looks at; glyphs set in the program's
     // font get the Hindi font and size of the main window again.
     std::vector<int> looked;
-    const int start = clusterStart(s, last, &looked);
+    const int start = shortIPlace(glyphAt(s), last + 1, [&looked](int i) { looked.push_back(i); });
     for (const int i : looked) {
         s.setSelStart(i);
         s.setSelLength(1);
@@ -231,4 +200,4 @@ void Engine::HandleLowerI(EditSurface &s)
     s.setSelStart(end + 1);
 }
 
-} // namespace kalamora::engine
+} // namespace kalamora::kalamora::kalamora::kalamora::engine

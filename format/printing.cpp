@@ -17,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::format {
+namespace kalamora::kalamora::format {
 
 namespace {
 
@@ -222,4 +222,4 @@ bool exportPdf(textengine::TextControl &text, const QString &path, QString *erro
     return true;
 }
 
-} // namespace kalamora::format
+} // namespace kalamora::kalamora::format

@@ -5,11 +5,11 @@
 class QPrinter;
 class QWidget;
 
-namespace kalamora::textengine {
+namespace kalamora::kalamora::textengine {
 class TextControl;
-} // namespace kalamora::textengine
+} // namespace kalamora::kalamora::textengine
 
-namespace kalamora::format {
+namespace kalamora::kalamora::format {
 
 // Sets the printer's paper to the control's page size, with the page's
 // origin at the paper's corner (the control draws its own margins); the
@@ -41,4 +41,4 @@ void chooseDefaultOutput(QPrinter &printer, const QString &documentName);
 // fonts it uses embedded. The file is replaced only once it is whole.
 bool exportPdf(textengine::TextControl &text, const QString &path, QString *error = nullptr);
 
-} // namespace kalamora::format
+} // namespace kalamora::kalamora::format

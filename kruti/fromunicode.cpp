@@ -1,13 +1,13 @@
 #include "kruti/kruti.h"
 #include "kruti/utf8.h"
 
-#include "engine/glyphtables.h"
+#include "engine/shortiscan.h"
 
 #include <array>
 #include <string_view>
 #include <unordered_map>
 
-namespace kalamora::kruti {
+namespace kalamora::kalamora::kalamora::kalamora::kruti {
 
 namespace {
 
@@ -154,49 +154,6 @@ void appendNukta(std::string &out)
         out.insert(out.size() - 1, 1, '+');
     else
         out.push_back('+');
-}
-
-// The first glyph of the letter that ends just before `end` in cluster
-// glyphs `c`: its marks (nukta, subscript ra, ri sign) are stepped over,
-// and a half form with the stroke "k" is one letter.
-std::ptrdiff_t letterStart(std::string_view c, std::ptrdiff_t end)
-{
-    std::ptrdiff_t j = end - 1;
-    while (j > 0 && (c[j] == '+' || c[j] == 'z' || c[j] == '`' || static_cast<unsigned char>(c[j]) == 0xAA))
-        --j;
-    if (j > 0 && c[j] == 'k' && engine::isHalfForm(static_cast<unsigned char>(c[j - 1])))
-        --j;
-    return j < 0 ? 0 : j;
-}
-
-// Where the short-i sign goes in front of cluster glyphs `c`: before the
-// half forms (each with its nukta) and the letters kept whole by a halant
-// that lead up to the last letter.
-std::size_t shortIPosition(std::string_view c)
-{
-    if (c.empty())
-        return 0;
-    std::ptrdiff_t start = letterStart(c, static_cast<std::ptrdiff_t>(c.size()));
-    std::ptrdiff_t i = start - 1;
-    while (i >= 0) {
-        const auto g = static_cast<unsigned char>(c[i]);
-        if (g == '~') {
-            start = letterStart(c, i);
-            i = start - 1;
-        } else if (g == '+') {
-            // the nukta of a half form ("D+") or of a letter with a halant
-            // ("M~+") is inside the cluster; after a full letter it ends it
-            if (i == 0 || (c[i - 1] != '~' && !engine::isHalfForm(static_cast<unsigned char>(c[i - 1]))))
-                break;
-            --i;
-        } else if (engine::isHalfForm(g)) {
-            start = i;
-            --i;
-        } else {
-            break;
-        }
-    }
-    return static_cast<std::size_t>(start);
 }
 
 // Single characters with a glyph of their own, outside syllables.
@@ -486,7 +443,7 @@ private:
                 c.push_back('Z');
             break;
         case 0x093F: { // short i
-            const std::size_t at = shortIPosition(c);
+            const auto at = static_cast<std::size_t>(engine::shortIPlace(c));
             c.insert(at, 1, reph ? '\xC6' : 'f');
             break;
         }
@@ -576,4 +533,4 @@ std::string fromUnicode(std::string_view utf8, std::size_t *unconverted)
     return Converter(utf8).run(unconverted);
 }
 
-} // namespace kalamora::kruti
+} // namespace kalamora::kalamora::kalamora::kalamora::kruti

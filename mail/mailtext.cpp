@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::mail {
+namespace kalamora::kalamora::mail {
 
 QString headerSafe(const QString &text)
 {
@@ -291,4 +291,4 @@ QByteArray directMessage(const QString &mailText, const QString &from, const QSt
     return out;
 }
 
-} // namespace kalamora::mail
+} // namespace kalamora::kalamora::mail

@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::mail {
+namespace kalamora::kalamora::mail {
 
 QString noteText(bool withFont)
 {
@@ -165,4 +165,4 @@ bool isValidFileName(const QString &name)
     return true;
 }
 
-} // namespace kalamora::mail
+} // namespace kalamora::kalamora::mail

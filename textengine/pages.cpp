@@ -24,7 +24,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::textengine {
+namespace kalamora::kalamora::textengine {
 
 // --- View ---------------------------------------------------------------------
 
@@ -370,4 +370,4 @@ bool TextControl::ObjectInsertAsChar(int kind, const QString &file, int position
     return true;
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::kalamora::textengine

@@ -17,7 +17,7 @@
 
 #include <atomic>
 
-namespace kalamora::textengine {
+namespace kalamora::kalamora::textengine {
 
 namespace {
 
@@ -385,4 +385,4 @@ void TextControl::setRulerHandle(quintptr handle)
         wanted->attach(this);
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::kalamora::textengine

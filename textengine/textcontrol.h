@@ -14,7 +14,7 @@ class QTextCursor;
 class QTextBlockFormat;
 class QTextCharFormat;
 
-namespace kalamora::textengine {
+namespace kalamora::kalamora::textengine {
 
 // A font family as a document names it: without the foundry that the font
 // database adds to a family more than one foundry ships ("C059 [UKWN]" is
@@ -394,4 +394,4 @@ private:
 // the sheet's top left corner at `corner` (pages.cpp).
 void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::kalamora::textengine

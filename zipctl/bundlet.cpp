@@ -2,6 +2,7 @@
 
 #include "zipctl/aboutdialog.h"
 
+#include <QMetaMethod>
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
@@ -18,14 +19,16 @@ constexpr int kSideTwips = 976;
 
 Bundlet::Bundlet(QWidget *parent) : QWidget(parent), m_core(new BundletCore(this))
 {
-    connect(m_core, &BundletCore::OnArchiveUpdate, this, &Bundlet::OnArchiveUpdate);
-    connect(m_core, &BundletCore::OnZipProgress, this, &Bundlet::OnZipProgress);
-    connect(m_core, &BundletCore::OnZipComplete, this, &Bundlet::OnZipComplete);
-    connect(m_core, &BundletCore::OnUnzipProgress, this, &Bundlet::OnUnzipProgress);
-    connect(m_core, &BundletCore::OnUnzipComplete, this, &Bundlet::OnUnzipComplete);
-    connect(m_core, &BundletCore::OnDeleteProgress, this, &Bundlet::OnDeleteProgress);
-    connect(m_core, &BundletCore::OnDeleteComplete, this, &Bundlet::OnDeleteComplete);
-    connect(m_core, &BundletCore::propertyChanged, this, &Bundlet::propertyChanged);
+    // Every event of the core, raised again by the widget under its name.
+    const QMetaObject &core = BundletCore::staticMetaObject;
+    for (int i = core.methodOffset(); i < core.methodCount(); ++i) {
+        const QMetaMethod event = core.method(i);
+        if (event.methodType() != QMetaMethod::Signal)
+            continue;
+        const int own = metaObject()->indexOfSignal(event.methodSignature().constData());
+        Q_ASSERT(own >= 0);
+        connect(m_core, event, this, metaObject()->method(own));
+    }
     keepSize();
 }
 

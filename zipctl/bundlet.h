@@ -62,15 +62,7 @@ public:
     static int sidePixels(qreal dotsPerInch);
 
 signals:
-    void OnArchiveUpdate();
-    void OnZipProgress(qint16 Percentage, const QString &Filename);
-    void OnZipComplete(qint32 Successful);
-    void OnUnzipProgress(qint16 Percentage, const QString &Filename);
-    void OnUnzipComplete(qint32 Successful);
-    void OnDeleteProgress(qint16 Percentage, const QString &Filename);
-    void OnDeleteComplete(qint32 Successful);
-    // A persistent property changed (the host should save the form).
-    void propertyChanged(const QString &name);
+    BUNDLET_EVENTS
 
 protected:
     void paintEvent(QPaintEvent *event) override;

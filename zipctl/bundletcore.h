@@ -30,6 +30,22 @@
 #include <stdexcept>
 #include <vector>
 
+// The control's events, declared alike on the windowless control and on the
+// widget: a late-bound host finds them by name on whichever object the class
+// factory handed it, so both meta-objects carry them. The widget forwards
+// each of its core's events (Bundlet's constructor connects them by
+// signature). propertyChanged: a persistent property changed (the host
+// should save the form).
+#define BUNDLET_EVENTS                                                                                            \
+    void OnArchiveUpdate();                                                                                        \
+    void OnZipProgress(qint16 Percentage, const QString &Filename);                                                \
+    void OnZipComplete(qint32 Successful);                                                                         \
+    void OnUnzipProgress(qint16 Percentage, const QString &Filename);                                              \
+    void OnUnzipComplete(qint32 Successful);                                                                       \
+    void OnDeleteProgress(qint16 Percentage, const QString &Filename);                                             \
+    void OnDeleteComplete(qint32 Successful);                                                                      \
+    void propertyChanged(const QString &name);
+
 class BUNDLEX_EXPORT BundletError : public std::runtime_error
 {
 public:
@@ -120,15 +136,7 @@ public:
     QVariantMap writeProperties() const;
 
 signals:
-    void OnArchiveUpdate();
-    void OnZipProgress(qint16 Percentage, const QString &Filename);
-    void OnZipComplete(qint32 Successful);
-    void OnUnzipProgress(qint16 Percentage, const QString &Filename);
-    void OnUnzipComplete(qint32 Successful);
-    void OnDeleteProgress(qint16 Percentage, const QString &Filename);
-    void OnDeleteComplete(qint32 Successful);
-    // A persistent property changed (the host should save the form).
-    void propertyChanged(const QString &name);
+    BUNDLET_EVENTS
 
 private:
     // What the control hands zipit for one entry, fixed when it was read.

@@ -139,22 +139,23 @@ Q_DECL_EXPORT Result DllRegisterServer()
     record.setValue(u"Path"_s, library);
     record.endGroup();
 
-    section(u"Bundlet"_s, kBundletClassId, u"class"_s);
-    record.setValue(u"Control"_s, true);
-    record.setValue(u"Creatable"_s, true);
-    record.setValue(u"Path"_s, library);
-    record.setValue(u"DefaultInterface"_s, u"_Bundlet"_s);
+    // A class: whether it is a control, whether the factory creates it (both
+    // hold for Bundlet alone), the library that serves it and its interface.
+    auto classSection = [&](const QString &name, const char *id, bool control, const QString &defaultInterface) {
+        section(name, id, u"class"_s);
+        record.setValue(u"Control"_s, control);
+        record.setValue(u"Creatable"_s, control);
+        record.setValue(u"Path"_s, library);
+        record.setValue(u"DefaultInterface"_s, defaultInterface);
+    };
+    classSection(u"Bundlet"_s, kBundletClassId, true, u"_Bundlet"_s);
     record.setValue(u"EventInterface"_s, u"__Bundlet"_s);
     record.endGroup();
     section(u"_Bundlet"_s, kBundletInterfaceId, u"dispatch"_s);
     record.endGroup();
     section(u"__Bundlet"_s, kBundletEventsId, u"events"_s);
     record.endGroup();
-    section(u"ZipFileEntry"_s, kZipFileEntryClassId, u"class"_s);
-    record.setValue(u"Control"_s, false);
-    record.setValue(u"Creatable"_s, false);
-    record.setValue(u"Path"_s, library);
-    record.setValue(u"DefaultInterface"_s, u"_ZipFileEntry"_s);
+    classSection(u"ZipFileEntry"_s, kZipFileEntryClassId, false, u"_ZipFileEntry"_s);
     record.endGroup();
     section(u"_ZipFileEntry"_s, kZipFileEntryInterfaceId, u"dispatch"_s);
     record.endGroup();

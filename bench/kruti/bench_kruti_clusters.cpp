@@ -6,7 +6,8 @@
 // word in glyphs of its own, see Syllable::engineSpellsOtherwise). Prints the counts per class and the failures
 // grouped by class and vowel sign, with a few examples each. A short-i sign
 // that does not stand before the whole cluster counts as a failure even
-// where the way back reads the word right.
+// where the way back reads the word right. The short-i key pressed after
+// each cluster must put its sign where the converter writes it.
 //
 //   bench_kruti_clusters [--no-typing] [--triple-modifiers]
 #include "kruti/kruti.h"
@@ -44,6 +45,8 @@ struct Counts {
     long typedRight = 0;  // ... and the engine types the word
     long engineSpellings = 0; // ... in glyphs of its own (see clusters.h)
     long glyphFailures = 0;
+    long shortIKeys = 0;      // short i typed after the cluster's glyphs
+    long shortIKeyMisplaced = 0;
 };
 
 struct Group {
@@ -84,7 +87,7 @@ int main(int argc, char **argv)
     }
 
     std::map<std::string, Counts> counts;
-    std::map<std::string, Group> roundTrip, glyphTrip, engineSpellings, mistyped;
+    std::map<std::string, Group> roundTrip, glyphTrip, engineSpellings, mistyped, shortIKey;
     const auto start = std::chrono::steady_clock::now();
 
     for (int size = 0; size <= 3; ++size) {
@@ -104,6 +107,17 @@ int main(int argc, char **argv)
                 ++c.roundTripFailures;
                 note(roundTrip, s.className() + ", " + signName(s) + (placed ? "" : ", short i misplaced"),
                      word + " -> " + hex(glyphs) + " -> " + back);
+            }
+            if (i >= 0 && s.modifier == 0) {
+                krutitest::Syllable plain = s;
+                plain.sign = 0;
+                const std::string cluster = kruti::fromUnicode(plain.unicode());
+                const std::string typed = krutitest::typeShortIAfter(cluster);
+                ++c.shortIKeys;
+                if (typed != glyphs) {
+                    ++c.shortIKeyMisplaced;
+                    note(shortIKey, s.className(), word + ": " + hex(typed) + ", converted " + hex(glyphs));
+                }
             }
             if (!typeThese)
                 return;
@@ -149,6 +163,8 @@ int main(int argc, char **argv)
         total.typedRight += c.typedRight;
         total.engineSpellings += c.engineSpellings;
         total.glyphFailures += c.glyphFailures;
+        total.shortIKeys += c.shortIKeys;
+        total.shortIKeyMisplaced += c.shortIKeyMisplaced;
     }
     row("all", total);
     std::printf("Unicode -> glyphs -> Unicode: %ld of %ld whole (%.3f %%)\n", total.words - total.roundTripFailures,
@@ -157,6 +173,8 @@ int main(int argc, char **argv)
                 "in the engine's own spellings, %ld fail (%.1f s)\n",
                 total.typedRight, total.typedRight - total.engineSpellings - total.glyphFailures, total.engineSpellings,
                 total.glyphFailures, took.count());
+    std::printf("short-i key after a cluster: %ld of %ld where the converter writes the sign\n",
+                total.shortIKeys - total.shortIKeyMisplaced, total.shortIKeys);
 
     const auto print = [](const char *title, const std::map<std::string, Group> &groups) {
         if (groups.empty())
@@ -172,5 +190,6 @@ int main(int argc, char **argv)
     print("Typed glyphs -> Unicode -> glyphs gives other glyphs:", glyphTrip);
     print("Typed in the engine's own spellings, which the converter does not copy:", engineSpellings);
     print("The engine types another word (the typing rules, not the converter):", mistyped);
+    print("The short-i key puts its sign elsewhere than the converter:", shortIKey);
     return 0;
 }

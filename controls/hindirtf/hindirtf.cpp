@@ -11,7 +11,10 @@
 #include "settings/settingsstore.h"
 #include "settings/typingoptions.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMetaClassInfo>
 #include <QMetaObject>
@@ -110,6 +113,10 @@ public:
     // Applies one saved value to the place that keeps it.
     void applyPersisted(const QString &name, const QVariant &value);
     QVariant currentValue(const QString &name) const;
+    // A host's write of a persisted property: collected as written while a
+    // form loads, else applied at once (as `applied` where that is given: a
+    // 16-bit value brought into range) and marked changed.
+    void writePersisted(const QString &name, const QVariant &value, const QVariant &applied = QVariant());
     // Collects a persisted write while a form loads; true when it was taken.
     bool deferWhileLoading(const QString &name, const QVariant &value);
     // Applies the writes a loading form made so far; every public member
@@ -126,6 +133,13 @@ public:
     void replaceText(const QString &text);
     int indent(int which);
     void applyBackColor();
+
+    // The control's own pop-up menu on a right click (or the menu key) in the
+    // inner control: Cut, Copy, Paste and Select All.
+    void showPopup(const QPoint &viewportPos);
+    // Cut, Copy and Paste run as their keys do, so that the clipboard space
+    // and the memory of a cut are the same whichever way they were asked.
+    void sendCtrlKey(Qt::Key key);
 
     void onKeyDown(int keyCode, int shift);
     void onKeyPress(int &key);
@@ -146,6 +160,7 @@ public:
     QVariantMap m_loadValues;  // every write of the load, the latest of each
     bool m_loadApplied = true;  // m_loadValues are what the control shows
     QStringList m_changed;
+    QMenu *m_popup = nullptr;  // made at the first right click
 };
 
 // --- Creation --------------------------------------------------------------------
@@ -176,6 +191,10 @@ HindiRTF::HindiRTF(QWidget *parent)
             Qt::DirectConnection);
     connect(p->m_rtf, &textengine::TextControl::Change, this, [p] { p->onTextChange(); }, Qt::DirectConnection);
     connect(p->m_rtf, &textengine::TextControl::PosChange, this, &HindiRTF::formatChanged);
+    // The right button shows the control's pop-up menu, not the text edit's
+    // standard one, whose Copy and Cut would leave the clipboard space out.
+    p->m_rtf->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(p->m_rtf, &QWidget::customContextMenuRequested, this, [p](const QPoint &at) { p->showPopup(at); });
 }
 
 HindiRTF::~HindiRTF()
@@ -432,6 +451,14 @@ void HindiRTF::beginPropertyLoad()
     QTimer::singleShot(0, this, [this] { d->endPropertyLoad(); });
 }
 
+void HindiRTFPrivate::writePersisted(const QString &name, const QVariant &value, const QVariant &applied)
+{
+    if (deferWhileLoading(name, value))
+        return;
+    applyPersisted(name, applied.isValid() ? applied : value);
+    markChanged(name);
+}
+
 bool HindiRTFPrivate::deferWhileLoading(const QString &name, const QVariant &value)
 {
     if (!m_loading)
@@ -564,11 +591,7 @@ uint HindiRTF::BackColor() const
 
 void HindiRTF::setBackColor(uint New_BackColor)
 {
-    if (d->deferWhileLoading(u"BackColor"_s, New_BackColor))
-        return;
-    d->m_backColor = New_BackColor;
-    d->applyBackColor();
-    d->markChanged(u"BackColor"_s);
+    d->writePersisted(u"BackColor"_s, New_BackColor);
 }
 
 int HindiRTF::BorderStyle() const
@@ -579,10 +602,7 @@ int HindiRTF::BorderStyle() const
 
 void HindiRTF::setBorderStyle(int New_BorderStyle)
 {
-    if (d->deferWhileLoading(u"BorderStyle"_s, New_BorderStyle))
-        return;
-    d->applyPersisted(u"BorderStyle"_s, New_BorderStyle);
-    d->markChanged(u"BorderStyle"_s);
+    d->writePersisted(u"BorderStyle"_s, New_BorderStyle);
 }
 
 int HindiRTF::SelStart() const
@@ -619,10 +639,7 @@ int HindiRTF::LangMode() const
 
 void HindiRTF::setLangMode(int New_LangMode)
 {
-    if (d->deferWhileLoading(u"LangMode"_s, QString::number(New_LangMode)))
-        return;
-    shared().langMode = New_LangMode;
-    d->markChanged(u"LangMode"_s);
+    d->writePersisted(u"LangMode"_s, QString::number(New_LangMode));
 }
 
 QString HindiRTF::FontName() const
@@ -633,10 +650,7 @@ QString HindiRTF::FontName() const
 
 void HindiRTF::setFontName(const QString &New_FontName)
 {
-    if (d->deferWhileLoading(u"FontName"_s, New_FontName))
-        return;
-    d->applyPersisted(u"FontName"_s, New_FontName);
-    d->markChanged(u"FontName"_s);
+    d->writePersisted(u"FontName"_s, New_FontName);
 }
 
 bool HindiRTF::FormatSelection() const
@@ -647,10 +661,7 @@ bool HindiRTF::FormatSelection() const
 
 void HindiRTF::setFormatSelection(bool New_FormatSelection)
 {
-    if (d->deferWhileLoading(u"FormatSelection"_s, New_FormatSelection))
-        return;
-    d->m_formatSelection = New_FormatSelection;
-    d->markChanged(u"FormatSelection"_s);
+    d->writePersisted(u"FormatSelection"_s, New_FormatSelection);
 }
 
 int HindiRTF::AlignMent() const
@@ -661,10 +672,7 @@ int HindiRTF::AlignMent() const
 
 void HindiRTF::setAlignMent(int New_AlignMent)
 {
-    if (d->deferWhileLoading(u"AlignMent"_s, New_AlignMent))
-        return;
-    d->applyPersisted(u"AlignMent"_s, clamp16(New_AlignMent));
-    d->markChanged(u"AlignMent"_s);
+    d->writePersisted(u"AlignMent"_s, New_AlignMent, clamp16(New_AlignMent));
 }
 
 int HindiRTF::FontBold() const
@@ -675,10 +683,7 @@ int HindiRTF::FontBold() const
 
 void HindiRTF::setFontBold(int New_FontBold)
 {
-    if (d->deferWhileLoading(u"FontBold"_s, New_FontBold))
-        return;
-    d->applyPersisted(u"FontBold"_s, New_FontBold);
-    d->markChanged(u"FontBold"_s);
+    d->writePersisted(u"FontBold"_s, New_FontBold);
 }
 
 int HindiRTF::FontItalic() const
@@ -689,10 +694,7 @@ int HindiRTF::FontItalic() const
 
 void HindiRTF::setFontItalic(int New_FontItalic)
 {
-    if (d->deferWhileLoading(u"FontItalic"_s, New_FontItalic))
-        return;
-    d->applyPersisted(u"FontItalic"_s, New_FontItalic);
-    d->markChanged(u"FontItalic"_s);
+    d->writePersisted(u"FontItalic"_s, New_FontItalic);
 }
 
 int HindiRTF::FontSize() const
@@ -703,10 +705,7 @@ int HindiRTF::FontSize() const
 
 void HindiRTF::setFontSize(int New_FontSize)
 {
-    if (d->deferWhileLoading(u"FontSize"_s, New_FontSize))
-        return;
-    d->applyPersisted(u"FontSize"_s, clamp16(New_FontSize));
-    d->markChanged(u"FontSize"_s);
+    d->writePersisted(u"FontSize"_s, New_FontSize, clamp16(New_FontSize));
 }
 
 int HindiRTF::FontStrikeThru() const
@@ -717,10 +716,7 @@ int HindiRTF::FontStrikeThru() const
 
 void HindiRTF::setFontStrikeThru(int New_FontStrikeThru)
 {
-    if (d->deferWhileLoading(u"FontStrikeThru"_s, New_FontStrikeThru))
-        return;
-    d->applyPersisted(u"FontStrikeThru"_s, New_FontStrikeThru);
-    d->markChanged(u"FontStrikeThru"_s);
+    d->writePersisted(u"FontStrikeThru"_s, New_FontStrikeThru);
 }
 
 int HindiRTF::FontUnderline() const
@@ -731,10 +727,7 @@ int HindiRTF::FontUnderline() const
 
 void HindiRTF::setFontUnderline(int New_FontUnderline)
 {
-    if (d->deferWhileLoading(u"FontUnderline"_s, New_FontUnderline))
-        return;
-    d->applyPersisted(u"FontUnderline"_s, New_FontUnderline);
-    d->markChanged(u"FontUnderline"_s);
+    d->writePersisted(u"FontUnderline"_s, New_FontUnderline);
 }
 
 uint HindiRTF::ForeColor() const
@@ -746,10 +739,7 @@ uint HindiRTF::ForeColor() const
 
 void HindiRTF::setForeColor(uint New_ForeColor)
 {
-    if (d->deferWhileLoading(u"ForeColor"_s, New_ForeColor))
-        return;
-    d->applyPersisted(u"ForeColor"_s, New_ForeColor);
-    d->markChanged(u"ForeColor"_s);
+    d->writePersisted(u"ForeColor"_s, New_ForeColor);
 }
 
 int HindiRTF::IndentB() const
@@ -759,10 +749,7 @@ int HindiRTF::IndentB() const
 
 void HindiRTF::setIndentB(int New_IndentB)
 {
-    if (d->deferWhileLoading(u"IndentB"_s, New_IndentB))
-        return;
-    d->mergeIndent(Bottom, clamp16(New_IndentB));
-    d->markChanged(u"IndentB"_s);
+    d->writePersisted(u"IndentB"_s, New_IndentB, clamp16(New_IndentB));
 }
 
 int HindiRTF::IndentFL() const
@@ -772,10 +759,7 @@ int HindiRTF::IndentFL() const
 
 void HindiRTF::setIndentFL(int New_IndentFL)
 {
-    if (d->deferWhileLoading(u"IndentFL"_s, New_IndentFL))
-        return;
-    d->mergeIndent(FirstLine, clamp16(New_IndentFL));
-    d->markChanged(u"IndentFL"_s);
+    d->writePersisted(u"IndentFL"_s, New_IndentFL, clamp16(New_IndentFL));
 }
 
 int HindiRTF::IndentL() const
@@ -785,10 +769,7 @@ int HindiRTF::IndentL() const
 
 void HindiRTF::setIndentL(int New_IndentL)
 {
-    if (d->deferWhileLoading(u"IndentL"_s, New_IndentL))
-        return;
-    d->mergeIndent(Left, clamp16(New_IndentL));
-    d->markChanged(u"IndentL"_s);
+    d->writePersisted(u"IndentL"_s, New_IndentL, clamp16(New_IndentL));
 }
 
 int HindiRTF::IndentR() const
@@ -798,10 +779,7 @@ int HindiRTF::IndentR() const
 
 void HindiRTF::setIndentR(int New_IndentR)
 {
-    if (d->deferWhileLoading(u"IndentR"_s, New_IndentR))
-        return;
-    d->mergeIndent(Right, clamp16(New_IndentR));
-    d->markChanged(u"IndentR"_s);
+    d->writePersisted(u"IndentR"_s, New_IndentR, clamp16(New_IndentR));
 }
 
 int HindiRTF::IndentT() const
@@ -811,10 +789,7 @@ int HindiRTF::IndentT() const
 
 void HindiRTF::setIndentT(int New_IndentT)
 {
-    if (d->deferWhileLoading(u"IndentT"_s, New_IndentT))
-        return;
-    d->mergeIndent(Top, clamp16(New_IndentT));
-    d->markChanged(u"IndentT"_s);
+    d->writePersisted(u"IndentT"_s, New_IndentT, clamp16(New_IndentT));
 }
 
 int HindiRTF::ScrollBars() const
@@ -826,10 +801,7 @@ int HindiRTF::ScrollBars() const
 
 void HindiRTF::setScrollBars(int New_ScrollBars)
 {
-    if (d->deferWhileLoading(u"ScrollBars"_s, New_ScrollBars))
-        return;
-    d->applyPersisted(u"ScrollBars"_s, New_ScrollBars);
-    d->markChanged(u"ScrollBars"_s);
+    d->writePersisted(u"ScrollBars"_s, New_ScrollBars);
 }
 
 QString HindiRTF::Text() const
@@ -840,10 +812,7 @@ QString HindiRTF::Text() const
 
 void HindiRTF::setText(const QString &New_Text)
 {
-    if (d->deferWhileLoading(u"Text"_s, New_Text))
-        return;
-    d->replaceText(New_Text);
-    d->markChanged(u"Text"_s);
+    d->writePersisted(u"Text"_s, New_Text);
 }
 
 QString HindiRTF::SelText() const
@@ -854,10 +823,48 @@ QString HindiRTF::SelText() const
 
 void HindiRTF::setSelText(const QString &New_SelText)
 {
-    if (d->deferWhileLoading(u"SelText"_s, New_SelText))
-        return;
-    d->m_rtf->setSelText(New_SelText);
-    d->markChanged(u"SelText"_s);
+    d->writePersisted(u"SelText"_s, New_SelText);
+}
+
+// --- Pop-up menu ---------------------------------------------------------------------
+
+void HindiRTFPrivate::sendCtrlKey(Qt::Key key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::ControlModifier);
+    QCoreApplication::sendEvent(m_rtf, &press);
+    QCoreApplication::sendEvent(m_rtf, &release);
+}
+
+void HindiRTFPrivate::showPopup(const QPoint &viewportPos)
+{
+    endPropertyLoad();
+    if (!m_popup) {
+        m_popup = new QMenu(q);
+        m_popup->setObjectName(u"popup"_s);
+        const auto item = [this](const QString &text, QKeySequence::StandardKey shortcut, auto run) {
+            // The shortcut is only shown: the keys reach the inner control
+            // as keys, and a host's own shortcuts stay its own.
+            QAction *a = m_popup->addAction(
+                text + u'\t' + QKeySequence(shortcut).toString(QKeySequence::NativeText));
+            QObject::connect(a, &QAction::triggered, q, run);
+            return a;
+        };
+        item(u"Cu&t"_s, QKeySequence::Cut, [this] { sendCtrlKey(Qt::Key_X); });
+        item(u"&Copy"_s, QKeySequence::Copy, [this] { sendCtrlKey(Qt::Key_C); });
+        item(u"&Paste"_s, QKeySequence::Paste, [this] { sendCtrlKey(Qt::Key_V); });
+        m_popup->addSeparator();
+        // In one step, as Ctrl+A does.
+        item(u"Select &All"_s, QKeySequence::SelectAll, [this] { m_rtf->selectAll(); });
+    }
+    const QList<QAction *> items = m_popup->actions();
+    const bool selection = m_rtf->textCursor().hasSelection();
+    const bool writable = !m_rtf->isReadOnly();
+    items[0]->setEnabled(selection && writable);
+    items[1]->setEnabled(selection);
+    items[2]->setEnabled(writable && m_rtf->canPaste());
+    items[4]->setEnabled(!m_rtf->document()->isEmpty());
+    m_popup->popup(m_rtf->viewport()->mapToGlobal(viewportPos));
 }
 
 // --- Events of the inner control -----------------------------------------------------

@@ -332,6 +332,17 @@ INSTANTIATE_TEST_SUITE_P(Rows, ShortI, testing::Values(
     ShortIRow{"xk\xB6\xBA" "d", "xkf\xB6\xBA" "d"},
     ShortIRow{"\x91~Dd", "f\x91~Dd"}));
 
+// A letter kept whole by a halant, or the last letter, with the ra below
+// it (and a nukta on that ra) is one letter to the scan: the sign went in
+// between the letter and its ra.
+INSTANTIATE_TEST_SUITE_P(RaBelowALetterIsPartOfIt, ShortI, testing::Values(
+    ShortIRow{" Xkz~d", " fXkz~d"},
+    ShortIRow{" V\xAA~d", " fV\xAA~d"},
+    ShortIRow{" \xB3z+~d", " f\xB3z+~d"},
+    ShortIRow{" Xkz+", " fXkz+"},
+    ShortIRow{" M~+d", " fM~+d"},
+    ShortIRow{"dXkz~dZ", "d\xC6Xkz~d"}));
+
 TEST(Handlers, ShortIScanReappliesNoFontOutsideGlyphora)
 {
     Direct d(" Dd", 3, "d");

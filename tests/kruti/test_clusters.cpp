@@ -95,3 +95,24 @@ TEST(KrutiClusters, EngineTypedClustersComeBackAsTyped)
 }
 
 } // namespace
+
+// The short-i key after a cluster puts its sign where the converter writes
+// it for the same syllable, clusters no keys spell included (a paste or a
+// conversion leaves them before the next key).
+TEST(KrutiClusters, ShortIKeyAfterAClusterGoesWhereTheConverterWritesIt)
+{
+    std::mt19937 rng(2027);
+    int failures = 0;
+    for (int n = 0; n < 40000 && failures < 20; ++n) {
+        Syllable s = krutitest::randomSyllable(rng, 1, 3);
+        s.modifier = 0;
+        s.sign = 0;
+        const std::string cluster = kruti::fromUnicode(s.unicode());
+        s.sign = 2; // the short i
+        const std::string written = kruti::fromUnicode(s.unicode());
+        const std::string typed = krutitest::typeShortIAfter(cluster);
+        if (typed != written)
+            ++failures;
+        EXPECT_EQ(hex(typed), hex(written)) << s.className() << ": " << s.unicode();
+    }
+}

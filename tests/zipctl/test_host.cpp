@@ -142,3 +142,71 @@ TEST(BundlexHost, NamedPipeAsTheArchiveHungTheListing)
         EXPECT_TRUE(o.err.contains("not a regular file")) << o.err.toStdString();
     }
 }
+
+TEST(BundlexHost, CommandLineTable)
+{
+    // Each row runs on a fresh copy of an archive holding "plain.txt",
+    // "-dash.txt" and "--two.txt"; %A is that copy, %D the test's folder.
+    // Options stand anywhere; a pattern that begins with "-" goes after
+    // "--"; refused arguments leave the archive as it was.
+    struct Row
+    {
+        QStringList args;
+        int status;
+        QString lastOut;       // the last line on standard output
+        QStringList remaining; // the archive's entries afterwards
+    };
+    const QStringList all{u"plain.txt"_s, u"-dash.txt"_s, u"--two.txt"_s};
+    const QStringList rest{u"plain.txt"_s, u"--two.txt"_s};
+    const Row rows[] = {
+        {{u"list"_s, u"%A"_s}, 0, u"--two.txt"_s, all},
+        {{u"delete"_s, u"%A"_s, u"--"_s, u"-dash.txt"_s}, 0, u"1 deleted"_s, rest},
+        {{u"delete"_s, u"--"_s, u"%A"_s, u"-DASH.*"_s}, 0, u"1 deleted"_s, rest},
+        {{u"delete"_s, u"%A"_s, u"--"_s, u"--two.txt"_s, u"-*"_s}, 0, u"2 deleted"_s, {u"plain.txt"_s}},
+        {{u"delete"_s, u"%A"_s, u"-dash.txt"_s}, 2, {}, all},
+        {{u"delete"_s, u"%A"_s, u"--two.txt"_s}, 2, {}, all},
+        {{u"delete"_s, u"%A"_s, u"-"_s}, 1, u"0 deleted"_s, all},
+        {{u"extract"_s, u"%A"_s, u"--"_s, u"-dash.txt"_s, u"--path"_s}, 0, u"1 extracted"_s, all},
+        {{u"--path"_s, u"%D/x"_s, u"extract"_s, u"%A"_s, u"p*"_s}, 0, u"1 extracted"_s, all},
+        {{u"extract"_s, u"%A"_s, u"--path=%D/x"_s, u"-h*"_s}, 2, {}, all},
+        {{u"extract"_s, u"-path"_s, u"%D/x"_s, u"%A"_s}, 0, u"3 extracted"_s, all},
+        {{u"add"_s, u"%A"_s, u"--"_s, u"in/-new.txt"_s}, 0, u"1 added"_s, all + QStringList{u"-new.txt"_s}},
+        {{u"add"_s, u"--level=0"_s, u"%A"_s, u"in/-new.txt"_s, u"--level"_s, u"9"_s}, 0, u"1 added"_s,
+         all + QStringList{u"-new.txt"_s}},
+        {{u"add"_s, u"%A"_s, u"in/-new.txt"_s, u"--level"_s}, 2, {}, all},
+        {{u"add"_s, u"%A"_s, u"in/-new.txt"_s, u"-level"_s, u"-1"_s}, 2, {}, all},
+        {{u"list"_s, u"%A"_s, u"--"_s, u"--help"_s}, 2, {}, all},
+        {{u"list"_s, u"%A"_s, u"--help"_s}, 0, {}, all},
+        {{u"-v"_s}, 0, u"bundlex 0.1.0"_s, all},
+    };
+    QTemporaryDir dir;
+    testzip::writeFiles(dir.filePath(u"in"_s), {u"-new.txt=new"_s});
+    const QString original = dir.filePath(u"original.zip"_s);
+    testzip::pythonZip(original, u"    for n in ('plain.txt', '-dash.txt', '--two.txt'):\n"
+                                 "        z.writestr(n, n)\n"_s);
+    for (const Row &row : rows) {
+        const QString archive = dir.filePath(u"a.zip"_s);
+        QFile::remove(archive);
+        QDir(dir.filePath(u"x"_s)).removeRecursively();
+        ASSERT_TRUE(QFile::copy(original, archive));
+        QStringList args;
+        for (QString a : row.args)
+            args << a.replace(u"%A"_s, archive).replace(u"%D"_s, dir.path());
+        const std::string what = row.args.join(u' ').toStdString();
+        const testzip::Output o = bundlex(args, dir.path());
+        EXPECT_EQ(o.exitCode, row.status) << what << ": " << o.err.toStdString();
+        if (row.status == 2) {
+            EXPECT_EQ(lines(o.err).size(), 1) << what;
+            EXPECT_TRUE(o.out.isEmpty()) << what;
+        }
+        if (!row.lastOut.isEmpty()) {
+            EXPECT_EQ(lines(o.out).value(lines(o.out).size() - 1), row.lastOut) << what;
+        }
+        EXPECT_EQ(testzip::zipinfoNames(archive), row.remaining) << what;
+    }
+    // The help names the rule for patterns that begin with "-".
+    const testzip::Output help = bundlex({u"--help"_s});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: bundlex [options]")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("bundlex delete letters.zip -- -draft.rtf"));
+}

@@ -9,12 +9,14 @@
 // nothing else on standard output. The other commands print each event as it
 // comes and the result; a progress bar goes to standard error once the work
 // takes longer than half a second. Exit status: 0 success, 1 failure (one
-// line on standard error), 2 bad arguments.
+// line on standard error), 2 bad arguments (one line on standard error).
+// Options may stand anywhere; a pattern that begins with "-" goes after "--".
 //
 // No command needs a window, so the program runs without a widget
 // application and the factory hands it the windowless control.
 #include "zipctl/bundlexcom.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -63,44 +65,101 @@ void printOut(const QString &text)
     std::fputc('\n', stdout);
 }
 
-std::optional<Options> parse(const QStringList &args)
+constexpr const char *kUsage =
+    "usage: bundlex list|add|extract|delete ARCHIVE [PATTERN...] [--path DIR] [--level N] [-- PATTERN...]";
+
+// What the command line asks for: a command to run, or a status to exit with
+// at once (after --help or --version, or after saying what is wrong).
+struct Parsed
 {
-    Options o;
-    QStringList positional;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        if (a == u"--path"_s || a == u"--level"_s) {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            const QString value = args[++i];
-            if (a == u"--path"_s) {
-                o.path = value;
-            } else {
-                bool ok = false;
-                const int level = value.toInt(&ok);
-                if (!ok || level < 0 || level > 9)
-                    return std::nullopt;
-                o.level = qint16(level);
-            }
-        } else if (a.startsWith(u"--"_s)) {
-            return std::nullopt;
-        } else {
-            positional.append(a);
+    std::optional<Options> options;
+    int status = 0;
+};
+
+Parsed refuse(const QString &problem)
+{
+    std::fprintf(stderr, "bundlex: %s; %s\n", problem.toLocal8Bit().constData(), kUsage);
+    return Parsed{std::nullopt, 2};
+}
+
+// Options may stand anywhere among the other arguments, as --name VALUE,
+// --name=VALUE or with one dash (-path DIR). An argument that begins with a
+// dash is therefore read as an option; a pattern or file that begins with
+// one goes after "--", which ends the options ("-" alone is a pattern).
+Parsed parse(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        u"Lists, adds, extracts and deletes the entries of a zip archive through the Bundlet control.\n"
+        "\n"
+        "Options may stand anywhere among the arguments. A PATTERN or FILE that begins\n"
+        "with \"-\" goes after \"--\", which ends the options:\n"
+        "  bundlex delete letters.zip -- -draft.rtf\n"
+        "\n"
+        "Exit status: 0 success, 1 failure, 2 bad arguments."_s);
+    const QCommandLineOption help(QStringList{u"h"_s, u"help"_s}, u"Shows this help."_s);
+    const QCommandLineOption version(QStringList{u"v"_s, u"version"_s}, u"Shows the version."_s);
+    const QCommandLineOption path(u"path"_s, u"The folder extract writes to (the current folder)."_s, u"DIR"_s);
+    const QCommandLineOption level(
+        u"level"_s, u"The compression level of add: 0 (stored) to 9 (smallest), 6 when not given."_s, u"N"_s);
+    parser.addOptions({help, version, path, level});
+    parser.addPositionalArgument(u"command"_s, u"list, add, extract or delete."_s, u"list|add|extract|delete"_s);
+    parser.addPositionalArgument(u"archive"_s, u"The zip archive (add creates it)."_s, u"ARCHIVE"_s);
+    parser.addPositionalArgument(u"patterns"_s,
+                                 u"add: the files (wildcards * and ? in the file part); extract, delete: "
+                                 "patterns compared with each entry's file part."_s,
+                                 u"[PATTERN...]"_s);
+
+    if (!parser.parse(args)) {
+        // Named as the user spelled it, with the dashes.
+        const QStringList unknown = parser.unknownOptionNames();
+        for (const QString &a : args.mid(1)) {
+            if (a == u"--"_s)
+                break;
+            const QString name = a.mid(a.startsWith(u"--"_s) ? 2 : 1).section(u'=', 0, 0);
+            if (a.startsWith(u'-') && unknown.contains(name))
+                return refuse(u"unknown option %1 (a pattern that begins with - goes after --)"_s.arg(a));
         }
+        return refuse(parser.errorText().toLower().remove(u'.'));
     }
-    if (positional.size() < 2)
-        return std::nullopt;
+    if (parser.isSet(help)) {
+        // Named as the user types it, not by the path it was started from.
+        QString text = parser.helpText().trimmed();
+        text.replace(0, text.indexOf(u" [options]"_s), u"Usage: bundlex"_s);
+        printOut(text);
+        return Parsed{std::nullopt, 0};
+    }
+    if (parser.isSet(version)) {
+        printOut(u"bundlex "_s + QCoreApplication::applicationVersion());
+        return Parsed{std::nullopt, 0};
+    }
+
+    Options o;
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return refuse(u"no command given"_s);
     o.command = positional.takeFirst();
-    o.archive = positional.takeFirst();
-    o.patterns = positional;
     static const QStringList commands{u"list"_s, u"add"_s, u"extract"_s, u"delete"_s};
     if (!commands.contains(o.command))
-        return std::nullopt;
+        return refuse(u"unknown command %1"_s.arg(o.command));
+    if (positional.isEmpty())
+        return refuse(u"no archive given"_s);
+    o.archive = positional.takeFirst();
+    o.patterns = positional;
     if ((o.command == u"add"_s || o.command == u"delete"_s) && o.patterns.isEmpty())
-        return std::nullopt;
+        return refuse(u"%1 needs a pattern"_s.arg(o.command));
     if (o.command == u"list"_s && !o.patterns.isEmpty())
-        return std::nullopt;
-    return o;
+        return refuse(u"list takes no pattern"_s);
+    o.path = parser.value(path);
+    if (parser.isSet(level)) {
+        bool ok = false;
+        const int n = parser.value(level).toInt(&ok);
+        if (!ok || n < 0 || n > 9)
+            return refuse(u"--level takes 0 to 9, not %1"_s.arg(parser.value(level)));
+        o.level = qint16(n);
+    }
+    return Parsed{o, 0};
 }
 
 QString registeredLibrary()
@@ -361,13 +420,12 @@ int main(int argc, char **argv)
 {
     qInstallMessageHandler(quietQtMessages);
     QCoreApplication app(argc, argv);
-    const std::optional<Options> options = parse(QCoreApplication::arguments());
-    if (!options) {
-        std::fputs("usage: bundlex list|add|extract|delete ARCHIVE [PATTERN...] [--path DIR] [--level N]\n", stderr);
-        return 2;
-    }
+    QCoreApplication::setApplicationVersion(QStringLiteral(BUNDLEX_VERSION));
+    const Parsed parsed = parse(QCoreApplication::arguments());
+    if (!parsed.options)
+        return parsed.status;
     try {
-        return run(*options);
+        return run(*parsed.options);
     } catch (const std::exception &e) {
         printErr(QString::fromUtf8(e.what()));
         return 1;

@@ -6,11 +6,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMetaMethod>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +46,43 @@ void sendCtrl(QWidget *target, QEvent::Type type, Qt::Key key, bool autoRepeat)
     const QString text(QChar(char16_t(key - Qt::Key_A + 1)));
     QKeyEvent event(type, key, Qt::ControlModifier, text, autoRepeat);
     QCoreApplication::sendEvent(target, &event);
+}
+
+// Right-clicks the inner control and, once a pop-up menu is open (whether
+// the click opened it modally or not), notes its items as "text" or
+// "-text" for a disabled one, closes it and runs the item `choose` (none
+// when empty).
+QStringList popupItems(HindiRTF &control, const QString &choose)
+{
+    QStringList items;
+    bool seen = false;
+    auto take = [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || seen)
+            return;
+        seen = true;
+        QAction *chosen = nullptr;
+        for (QAction *a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            const QString text = a->text().section(u'\t', 0, 0);
+            items << (a->isEnabled() ? text : u"-"_s + text);
+            if (text == choose)
+                chosen = a;
+        }
+        menu->close();
+        if (chosen)
+            chosen->trigger();
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, take);
+    poll.start(5);
+    QWidget *viewport = inner(control)->viewport();
+    const QPoint at(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QCoreApplication::sendEvent(viewport, &event);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen; }, 2000)) << "no pop-up menu";
+    return items;
 }
 
 } // namespace
@@ -369,5 +409,43 @@ TEST_F(HindiRTFTest, TheClipboardSpaceRestoreDeletedARealCharacter)
         }
         EXPECT_EQ(control.Text().toStdString(), "hello world");
         EXPECT_EQ(QApplication::clipboard()->text().toStdString(), " hello");
+    }
+}
+
+// The pop-up menu's Cut and Copy go the way of their keys: the clipboard
+// space, and plain copies once a cut has taken it. Rows run in order on one
+// control.
+TEST_F(HindiRTFTest, RightClickShowedTheStandardMenuWithoutTheClipboardSpace)
+{
+    struct Row {
+        int selStart, selLength;
+        QString choose;
+        QStringList items; // "-" before a disabled one
+        QString text, clipboard;
+    };
+    const QStringList all{u"Cu&t"_s, u"&Copy"_s, u"&Paste"_s, u"Select &All"_s};
+    const QStringList noSelection{u"-Cu&t"_s, u"-&Copy"_s, u"&Paste"_s, u"Select &All"_s};
+    const Row rows[] = {
+        {1, 3, u"&Copy"_s, all, u"xabcx"_s, u" abc"_s},
+        {1, 3, u"Cu&t"_s, all, u"xx"_s, u" abc"_s},
+        {0, 2, u"&Copy"_s, all, u"xx"_s, u"xx"_s},
+        {1, 0, u"&Paste"_s, noSelection, u"xxxx"_s, u"xx"_s},
+        {1, 0, u"Select &All"_s, noSelection, u"xxxx"_s, u"xx"_s},
+        {0, 4, u"Cu&t"_s, all, QString(), u"xxxx"_s},
+        {0, 0, QString(), {u"-Cu&t"_s, u"-&Copy"_s, u"&Paste"_s, u"-Select &All"_s}, QString(), u"xxxx"_s},
+    };
+    HindiRTF control;
+    control.show();
+    control.setText(u"xabcx"_s);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.choose.toStdString() + " at " + std::to_string(row.selStart));
+        control.setSelStart(row.selStart);
+        control.setSelLength(row.selLength);
+        EXPECT_EQ(popupItems(control, row.choose).join(u'|').toStdString(), row.items.join(u'|').toStdString());
+        EXPECT_EQ(control.Text().toStdString(), row.text.toStdString());
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), row.clipboard.toStdString());
+        if (row.choose == u"Select &All"_s) {
+            EXPECT_EQ(control.SelLength(), row.text.size());
+        }
     }
 }

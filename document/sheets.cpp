@@ -48,9 +48,15 @@ void drawSheet(QPainter &p, const Sheets &sheets, int page, int zoom)
     p.restore();
     p.save();
     p.scale(perTwipX / unitsPerTwip, perTwipY / unitsPerTwip);
-    drawPageStories(p, *sheets.doc, QRectF(0, 0, twipsToUnits(s.width), twipsToUnits(s.height)),
-                    twipsToUnits(s.marginL), twipsToUnits(s.marginR), page, sheets.pages);
+    drawSheetStories(p, *sheets.doc, s, page, sheets.pages, QPointF(0, 0));
     p.restore();
+}
+
+void drawSheetStories(QPainter &p, const QTextDocument &doc, const PageSetup &setup, int page, int pages,
+                      const QPointF &corner)
+{
+    drawPageStories(p, doc, QRectF(corner, QSizeF(twipsToUnits(setup.width), twipsToUnits(setup.height))),
+                    twipsToUnits(setup.marginL), twipsToUnits(setup.marginR), page, pages);
 }
 
 bool drawSheets(QPagedPaintDevice &device, QPainter &p, const Sheets &sheets, int first, int last, int copies,

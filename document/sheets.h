@@ -7,6 +7,7 @@
 class QPageLayout;
 class QPagedPaintDevice;
 class QPainter;
+class QPointF;
 class QTextDocument;
 
 namespace textengine {
@@ -31,6 +32,12 @@ QPageLayout sheetLayout(const PageSetup &setup);
 // device: the body's lines that stand on that page (pageband.h) and the
 // header and footer it shows, with their page numbers.
 void drawSheet(QPainter &p, const Sheets &sheets, int page, int zoom = 100);
+
+// The header and footer alone that page `page` (from 1) of `pages` shows,
+// on a sheet of `setup` whose top left corner stands at `corner`; the
+// painter works in document units. The page view draws the body itself.
+void drawSheetStories(QPainter &p, const QTextDocument &doc, const PageSetup &setup, int page, int pages,
+                      const QPointF &corner);
 
 // Pages first..last, `copies` times one after the other, one sheet of
 // `device` each at their real size; `p` is already painting on `device`.

@@ -4,7 +4,6 @@
 #include "documentfile.h"
 #include "documentlayout.h"
 #include "sheets.h"
-#include "stories.h"
 #include "tablegrid.h"
 #include "units.h"
 
@@ -206,9 +205,7 @@ bool TextControl::PrintPage(int page)
 
 void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner)
 {
-    const TextControl::PageSetup s = text.pageSetup();
-    drawPageStories(p, *text.document(), QRectF(corner, QSizeF(twipsToUnits(s.width), twipsToUnits(s.height))),
-                    twipsToUnits(s.marginL), twipsToUnits(s.marginR), page, text.CurrentPages());
+    drawSheetStories(p, *text.document(), text.pageSetup(), page, text.CurrentPages(), corner);
 }
 
 // --- Tables ------------------------------------------------------------------------

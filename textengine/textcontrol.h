@@ -394,7 +394,7 @@ private:
     QString m_error;
 };
 
-// Draws the header and the footer of a page of the control (see stories.h),
+// Draws the header and the footer of a page of the control (see sheets.h),
 // the sheet's top left corner at `corner` (pages.cpp).
 void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner);
 

@@ -157,16 +157,19 @@ TEST(DocumentFile, LibraryAndControlPrintTheSameSheets)
     QTemporaryDir tmp;
     const QString headed = tmp.filePath(u"headed.rtf"_s);
     ASSERT_TRUE(textengine::writeFileBytes(headed, 0, headedPages(), nullptr));
-    QStringList files = fixtures().filter(u".rtf"_s);
-    ASSERT_GE(files.size(), 10);
-    files << headed;
+    QStringList files = fixtures();
+    ASSERT_GE(files.size(), 20);
+    files << headed << tmp.filePath(u"headed.html"_s);
     for (const QString &file : files) {
         SCOPED_TRACE(file.toStdString());
+        const int format = textengine::fileFormatForSuffix(file);
         TextControl tc;
-        ASSERT_TRUE(tc.Load(file, 0, textengine::FileRtf));
+        ASSERT_TRUE(tc.Load(file, 0, format));
+        if (file == headed)
+            ASSERT_TRUE(tc.Save(files.last(), 0, textengine::FileHtml));
         QTextDocument doc;
         textengine::PageSetup page;
-        ASSERT_TRUE(textengine::loadDocumentFile(doc, page, file, textengine::FileRtf, nullptr));
+        ASSERT_TRUE(textengine::loadDocumentFile(doc, page, file, format, nullptr));
         const std::unique_ptr<QTextDocument> paged(textengine::pagedCopy(doc, page, nullptr));
         const textengine::Sheets mine{&doc, paged.get(), page, std::max(1, paged->pageCount())};
         const textengine::Sheets control = tc.sheets();

@@ -1,6 +1,6 @@
 // kalamora convert: a document loaded and saved through the document
-// library, optionally turned between Kruti Dev glyph text and Unicode; a PDF
-// is printed through the text-engine control.
+// library, optionally turned between Kruti Dev glyph text and Unicode, or
+// printed to a PDF file by the library's sheet painter.
 #include "app/commandline.h"
 #include "app/commands.h"
 #include "app/filecommands.h"
@@ -8,10 +8,9 @@
 #include "app/gui.h"
 #include "document/conversion.h"
 #include "document/documentfile.h"
-#include "format/printing.h"
-#include "textengine/textcontrol.h"
+#include "document/sheets.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QTextDocument>
 
@@ -66,40 +65,27 @@ int runConvert(int argc, char **argv)
     const QString suffix = QFileInfo(out).suffix().toLower();
     int outFormat;
     if (suffix == u"rtf"_s)
-        outFormat = textengine::TextControl::FormatRtf;
+        outFormat = textengine::FileRtf;
     else if (suffix == u"txt"_s)
-        outFormat = textengine::TextControl::FormatText;
+        outFormat = textengine::FileText;
     else if (suffix == u"htm"_s || suffix == u"html"_s)
-        outFormat = textengine::TextControl::FormatHtml;
+        outFormat = textengine::FileHtml;
     else if (suffix == u"pdf"_s)
         outFormat = 0; // as it prints
     else
         return line.bad("OUT must end in .rtf, .txt, .htm, .html or .pdf");
 
     // Headless: the document needs a GUI application (fonts), but no
-    // display; only printing a PDF needs the control, and with it widgets.
+    // display and no widgets.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int appArgc = 1;
     const int format = FileCommands::formatForName(in);
-    if (outFormat == 0) {
-        QApplication app(appArgc, argv);
-        // The program's own font is embedded in a PDF like any other.
-        kalamora::registerProgramFont();
-        textengine::TextControl control;
-        if (!control.Load(in, 0, format))
-            return fail(control.errorString().toStdString());
-        if (conversion)
-            textengine::convertDocument(*control.document(), *conversion,
-                                        format == textengine::TextControl::FormatText);
-        QString error;
-        if (!format::exportPdf(control, out, &error))
-            return fail(error.toStdString());
-        return 0;
-    }
-
     QGuiApplication app(appArgc, argv);
+    // The program's own font is embedded in a PDF like any other.
+    if (outFormat == 0)
+        kalamora::registerProgramFont();
     QTextDocument doc;
     textengine::PageSetup page;
     QString error;
@@ -107,6 +93,11 @@ int runConvert(int argc, char **argv)
         return fail(error.toStdString());
     if (conversion)
         textengine::convertDocument(doc, *conversion, format == textengine::FileText);
+    if (outFormat == 0) {
+        if (!textengine::writePdf(doc, page, out, &error))
+            return fail(error.toStdString());
+        return 0;
+    }
     int pages = 1;
     if (outFormat == textengine::FileHtml)
         pages = std::max(1, std::unique_ptr<QTextDocument>(textengine::pagedCopy(doc, page, nullptr))->pageCount());

@@ -20,6 +20,7 @@
 
 
 
+
 namespace kalamora {
 
 namespace {

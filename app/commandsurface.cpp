@@ -15,10 +15,10 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora {
-
 // Exported by QtGui, declared only for its documentation.
 Q_GUI_EXPORT void qt_set_sequence_auto_mnemonic(bool on);
+
+namespace kalamora {
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "dict/dictbuild.h"
 
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 namespace {
 
@@ -65,4 +65,4 @@ DbError buildDictionary(const std::vector<SourceEntry> &entries, const Converter
     return writer.finish();
 }
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

@@ -9,7 +9,7 @@
 #include <vector>
 
 // Turns the English-Hindi source entries into the dictionary database.
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 // Unicode (UTF-8) to glyph codes; counts into *unconverted the characters it
 // could not express. kruti::fromUnicode in the program; tests pass a fake.
@@ -40,4 +40,4 @@ std::string convertMeanings(const SourceEntry &entry, const Converter &convert, 
 DbError buildDictionary(const std::vector<SourceEntry> &entries, const Converter &convert, const std::string &path,
                         std::string_view password, BuildReport *report);
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 namespace {
 
@@ -218,4 +218,4 @@ std::vector<SourceEntry> readDictdSource(const std::string &indexPath, const std
     return entries;
 }
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

@@ -8,7 +8,7 @@
 // (one line per article: headword, TAB, offset, TAB, length, the numbers in
 // dictd's base-64 digits) and the articles themselves (.dict, or .dict.dz:
 // gzip, which dictzip only adds random access to).
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 // One English headword with its Hindi meanings, in the order the articles
 // give them, each meaning once. Meanings are UTF-8 Devanagari text.
@@ -44,4 +44,4 @@ std::string readArticles(const std::string &path);
 std::vector<SourceEntry> readDictdSource(const std::string &indexPath, const std::string &articlesPath,
                                          SourceReport *report = nullptr);
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

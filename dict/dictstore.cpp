@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 namespace {
 
@@ -352,4 +352,4 @@ DbError DictWriter::finish()
     return err;
 }
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

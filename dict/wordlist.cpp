@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 namespace {
 
@@ -50,4 +50,4 @@ int WordList::firstStartingWith(std::string_view prefix) const
     return -1;
 }
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 // The dictionary's full word list with the list box's prefix search: the
 // first word, from the top, that begins with the typed text, ignoring ASCII
@@ -29,4 +29,4 @@ private:
     bool m_folded = true;
 };
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

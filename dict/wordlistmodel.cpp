@@ -1,6 +1,6 @@
 #include "dict/wordlistmodel.h"
 
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 void WordListModel::setWords(std::vector<std::string> words)
 {
@@ -28,4 +28,4 @@ QVariant WordListModel::data(const QModelIndex &index, int role) const
     return word(index.row());
 }
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

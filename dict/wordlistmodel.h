@@ -5,7 +5,7 @@
 #include <QAbstractListModel>
 #include <QString>
 
-namespace kalamora::kalamora::dict {
+namespace kalamora::dict {
 
 // A list box's items for a QListView: the words stay UTF-8 in a WordList and
 // become QStrings only for the rows the view paints, so the full word list
@@ -27,4 +27,4 @@ private:
     WordList m_list;
 };
 
-} // namespace kalamora::kalamora::dict
+} // namespace kalamora::dict

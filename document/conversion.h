@@ -4,7 +4,7 @@
 
 class QTextDocument;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // Converting a document between Kruti Dev glyph text and Unicode Devanagari.
 //
@@ -23,4 +23,4 @@ bool isKrutiFont(const QString &family);
 QString hindiFont();    // "Glyphora 010"
 QString unicodeFont();  // "Noto Sans Devanagari"
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

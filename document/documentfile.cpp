@@ -19,7 +19,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -308,4 +308,4 @@ bool encodeDocument(const QTextDocument &doc, const PageSetup &page, int format,
     }
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -3,7 +3,7 @@
 #include "kruti/cp1252.h"
 #include "kruti/utf8.h"
 
-namespace kalamora::kalamora::plaintext {
+namespace kalamora::plaintext {
 
 namespace {
 
@@ -159,4 +159,4 @@ std::string encode(std::u16string_view text)
     return out;
 }
 
-} // namespace kalamora::kalamora::plaintext
+} // namespace kalamora::plaintext

@@ -8,7 +8,7 @@
 // Windows-1252 otherwise. Written: Windows-1252 when every character has a
 // byte there and those bytes would not be read as UTF-8 or UTF-16, else
 // UTF-8 with a byte-order mark, so no character is lost or changed.
-namespace kalamora::kalamora::plaintext {
+namespace kalamora::plaintext {
 
 enum class Encoding { Windows1252, Utf8, Utf16LE, Utf16BE };
 
@@ -19,4 +19,4 @@ std::string encode(std::u16string_view text);
 // Whether the bytes are valid UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 
-} // namespace kalamora::kalamora::plaintext
+} // namespace kalamora::plaintext

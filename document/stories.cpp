@@ -17,7 +17,7 @@
 
 #include <memory>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -349,6 +349,6 @@ void drawPageStories(QPainter &p, const QTextDocument &doc, const QRectF &sheet,
     }
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine
 
 #include "stories.moc"

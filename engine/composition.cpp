@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 namespace {
 
@@ -370,4 +370,4 @@ void Engine::HandleDigit(EditSurface &s, KeyCode key)
     s.setSelText(GlyphString(1, glyph));
 }
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // A glyph string: one Kruti Dev glyph code (0x01..0xFF) per byte. A character
 // of the document that has no glyph code is reported as 0, which matches
@@ -62,4 +62,4 @@ private:
     EditSurface &m_surface;
 };
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

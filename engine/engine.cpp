@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 bool EngineState::isHindi() const
 {
@@ -559,4 +559,4 @@ void Engine::PlacePendingReph(EditSurface &s)
     }
 }
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

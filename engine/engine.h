@@ -5,7 +5,7 @@
 #include "engine/enginestate.h"
 #include "engine/glyphtables.h"
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // The Hindi input engine: the phonetic keystroke core, its composition and
 // vowel-sign handlers, the Remington ligatures and the reph placement.
@@ -94,4 +94,4 @@ bool isAaSign(const EditSurface &surface, int pos);
 // The caret stands after a reph that follows the aa, o or au sign.
 bool vowelSignBeforeReph(const EditSurface &surface);
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // What the engine asks of the program around it: the typing options the
 // user sets in the main window, and one formatting action. Read at the
@@ -22,4 +22,4 @@ public:
     virtual void reapplyHindiFont() = 0;
 };
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // The input engine's state: one object for the whole program, owned by the
 // program and shared by every window and surface it binds, so a dead
@@ -35,4 +35,4 @@ struct EngineState {
     bool isHindi() const;
 };
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // An engine host whose typing options are plain values, for typing with no
 // window and no settings: the keyboard chart, the tests and the benchmarks.
@@ -27,4 +27,4 @@ public:
     void reapplyHindiFont() override { ++reapplied; }
 };
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

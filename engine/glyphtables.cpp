@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 int phoneticKeyMapLookup(KeyCode key)
 {
@@ -111,4 +111,4 @@ std::string_view IndependentVowelMap(KeyCode key)
     }
 }
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // A key code: the 16-bit character code of a key press. Codes 1..255 are
 // glyph codes of the same value (Windows-1252 bytes); 0 means "nothing".
@@ -122,4 +122,4 @@ inline constexpr RemingtonComposition RemingtonCompositions[] = {
     {115, "Q", "Q\xA2"},
 };
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

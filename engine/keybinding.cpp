@@ -1,6 +1,6 @@
 #include "engine/keybinding.h"
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 KeyBinding::KeyBinding(EngineState &state, EngineHost &host, Target target)
     : m_state(state)
@@ -46,4 +46,4 @@ void KeyBinding::textChanged(EditSurface &surface)
         engine.PlacePendingReph(surface);
 }
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

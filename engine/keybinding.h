@@ -5,7 +5,7 @@
 #include "engine/enginehost.h"
 #include "engine/enginestate.h"
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // Binds a surface's key events to the engine, by the input language and
 // the layout. One binding per bound surface; every binding shares the
@@ -56,4 +56,4 @@ private:
     Target m_target;
 };
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

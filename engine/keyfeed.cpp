@@ -1,6 +1,6 @@
 #include "engine/keyfeed.h"
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 void bindSurface(KeyBinding &binding, MemorySurface &surface)
 {
@@ -25,4 +25,4 @@ void typeKeys(KeyBinding &binding, MemorySurface &surface, std::string_view keys
         pressKey(binding, surface, c == '\n' ? KeyBinding::Enter : static_cast<unsigned char>(c));
 }
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // Typing into a MemorySurface as a document window types into its text
 // control: the command line's `type`, the keyboard chart, the tests and the
@@ -23,4 +23,4 @@ void pressKey(KeyBinding &binding, MemorySurface &surface, KeyCode typed);
 // Each byte of `keys` as one key press; a line feed is the Enter key.
 void typeKeys(KeyBinding &binding, MemorySurface &surface, std::string_view keys);
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 MemorySurface::MemorySurface(std::string_view text)
 {
@@ -157,4 +157,4 @@ void MemorySurface::endEdit()
         --m_editDepth;
 }
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 // An EditSurface over an in-memory glyph buffer: the document of the
 // `type` command, of the tests and of the benchmark.
@@ -77,4 +77,4 @@ private:
     int m_editBlocks = 0;
 };
 
-} // namespace kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace kalamora::kalamora::kalamora::kalamora::engine {
+namespace kalamora::engine {
 
 namespace {
 
@@ -200,4 +200,4 @@ void Engine::HandleLowerI(EditSurface &s)
     s.setSelStart(end + 1);
 }
 
-} // namespace kalamora::kalamora::kalamora::kalamora::engine
+} // namespace kalamora::engine

@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::format {
+namespace kalamora::format {
 
 void ToggleBold(TextControl *text)
 {
@@ -105,4 +105,4 @@ std::optional<int> zoomForEntry(const QString &entry, const TextControl &text)
     return zoomForEntry(entry, text.Width(), text.Height(), text.PageWidth(), text.PageHeight());
 }
 
-} // namespace kalamora::kalamora::format
+} // namespace kalamora::format

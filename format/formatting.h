@@ -6,13 +6,13 @@
 
 #include <optional>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 class TextControl;
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine
 
 // The formatting procedures the menus and toolbars share. Each acts on the
 // selection of one text-engine control; a null control does nothing.
-namespace kalamora::kalamora::format {
+namespace kalamora::format {
 
 using textengine::TextControl;
 
@@ -42,4 +42,4 @@ std::optional<int> zoomForEntry(const QString &entry, int width, int height, int
 // The same for a control.
 std::optional<int> zoomForEntry(const QString &entry, const TextControl &text);
 
-} // namespace kalamora::kalamora::format
+} // namespace kalamora::format

@@ -8,7 +8,7 @@
 // Lengths as dialogs show them: the text engine's DlgString2Twips and
 // Twips2DlgString (dialogunits.h), in its measurement unit (uihooks.h), so that
 // every dialog reads and shows lengths the same way.
-namespace kalamora::kalamora::format {
+namespace kalamora::format {
 
 using textengine::leadingNumber;
 
@@ -18,4 +18,4 @@ inline QString unitLabel()
     return textengine::measurementUnitName();
 }
 
-} // namespace kalamora::kalamora::format
+} // namespace kalamora::format

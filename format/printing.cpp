@@ -1,5 +1,6 @@
 #include "format/printing.h"
 
+#include "document/sheets.h"
 #include "textengine/textcontrol.h"
 #include "textengine/uihooks.h"
 
@@ -8,81 +9,21 @@
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::format {
-
-namespace {
-
-// Pages print at their real size whatever the preview last set; the
-// preview's scale is put back afterwards.
-class RealSize {
-public:
-    explicit RealSize(textengine::TextControl &text)
-        : m_text(text)
-        , m_zoom(text.PrintZoom())
-    {
-        m_text.setPrintZoom(100);
-    }
-    ~RealSize()
-    {
-        m_text.setPrintZoom(m_zoom);
-        m_text.setPrintPainter(nullptr);
-        m_text.setPrintDevice(nullptr);
-    }
-
-private:
-    textengine::TextControl &m_text;
-    int m_zoom;
-};
-
-QPageLayout pageLayoutOf(const textengine::TextControl &text)
-{
-    const QPageSize size(QSizeF(text.PageWidth() / 20.0, text.PageHeight() / 20.0), QPageSize::Point, QString(),
-                         QPageSize::ExactMatch);
-    return QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point,
-                       QMarginsF(0, 0, 0, 0));
-}
-
-bool drawPages(textengine::TextControl &text, QPagedPaintDevice &device, QPainter &painter, int first, int last,
-               int copies, QString *error)
-{
-    RealSize realSize(text);
-    text.setPrintPainter(&painter);
-    bool firstSheet = true;
-    for (int copy = 1; copy <= copies; ++copy) {
-        for (int page = first; page <= last; ++page) {
-            if (!firstSheet && !device.newPage()) {
-                if (error)
-                    *error = u"The printer did not start a new page"_s;
-                return false;
-            }
-            firstSheet = false;
-            if (!text.PrintPage(page)) {
-                if (error)
-                    *error = text.errorString();
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-} // namespace
+namespace kalamora::format {
 
 void preparePrinter(QPrinter &printer, const textengine::TextControl &text)
 {
     // The paper is the document's; which way it lies is Print Setup's.
     const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
     printer.setFullPage(true);
-    QPageLayout layout = pageLayoutOf(text);
+    QPageLayout layout = textengine::sheetLayout(text.pageSetup());
     layout.setOrientation(orientation);
     printer.setPageLayout(layout);
 }
@@ -105,7 +46,8 @@ bool printPages(textengine::TextControl &text, QPrinter &printer, int first, int
             *error = u"The printer could not be opened"_s;
         return false;
     }
-    const bool ok = drawPages(text, printer, painter, first, last, copies, error);
+    // At their real size, whatever scale the preview last drew them at.
+    const bool ok = textengine::drawSheets(printer, painter, text.sheets(), first, last, copies, error);
     painter.end();
     return ok;
 }
@@ -187,39 +129,7 @@ bool PrintSetup(QWidget *parent, QPrinter &printer)
 
 bool exportPdf(textengine::TextControl &text, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    bool ok;
-    {
-        QPdfWriter pdf(&file);
-        pdf.setCreator(u"Kalamora"_s);
-        pdf.setTitle(QFileInfo(path).completeBaseName());
-        pdf.setResolution(1200);
-        pdf.setPageLayout(pageLayoutOf(text));
-        QPainter painter;
-        if (!painter.begin(&pdf)) {
-            if (error)
-                *error = u"The PDF file could not be started"_s;
-            file.cancelWriting();
-            return false;
-        }
-        ok = drawPages(text, pdf, painter, 1, text.CurrentPages(), 1, error);
-        painter.end();
-    }
-    if (!ok) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return textengine::writePdf(text.sheets(), path, error);
 }
 
-} // namespace kalamora::kalamora::format
+} // namespace kalamora::format

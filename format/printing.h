@@ -5,11 +5,11 @@
 class QPrinter;
 class QWidget;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 class TextControl;
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine
 
-namespace kalamora::kalamora::format {
+namespace kalamora::format {
 
 // Sets the printer's paper to the control's page size, with the page's
 // origin at the paper's corner (the control draws its own margins); the
@@ -38,7 +38,8 @@ bool PrintSetup(QWidget *parent, QPrinter &printer);
 void chooseDefaultOutput(QPrinter &printer, const QString &documentName);
 
 // Writes every page of the control to a PDF file as it prints, with the
-// fonts it uses embedded. The file is replaced only once it is whole.
+// fonts it uses embedded (textengine::writePdf). The file is replaced only
+// once it is whole.
 bool exportPdf(textengine::TextControl &text, const QString &path, QString *error = nullptr);
 
-} // namespace kalamora::kalamora::format
+} // namespace kalamora::format

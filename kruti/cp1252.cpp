@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 namespace {
 
@@ -54,4 +54,4 @@ std::string utf16ToGlyphs(std::u16string_view text)
     return out;
 }
 
-} // namespace kalamora::kalamora::kruti
+} // namespace kalamora::kruti

@@ -8,7 +8,7 @@
 // 0x91); the five bytes that code page leaves undefined (0x81, 0x8D, 0x8F,
 // 0x90, 0x9D) as the C1 control of the same value. This is the one mapping
 // between the engine's bytes and the documents' characters.
-namespace kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 // The character that stands for glyph code `code` (never 0 for code 1..255).
 char16_t glyphToChar(unsigned char code);
@@ -22,4 +22,4 @@ unsigned char charToGlyph(char16_t ch);
 std::u16string glyphsToUtf16(std::string_view glyphs);
 std::string utf16ToGlyphs(std::u16string_view text);
 
-} // namespace kalamora::kalamora::kruti
+} // namespace kalamora::kruti

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace kalamora::kalamora::kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 namespace {
 
@@ -533,4 +533,4 @@ std::string fromUnicode(std::string_view utf8, std::size_t *unconverted)
     return Converter(utf8).run(unconverted);
 }
 
-} // namespace kalamora::kalamora::kalamora::kalamora::kruti
+} // namespace kalamora::kruti

@@ -11,7 +11,7 @@
 // the short-i sign "f" stands before the consonant cluster it follows in
 // speech, the reph "Z" after the cluster it sits on. Unicode text is UTF-8
 // in logical order.
-namespace kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 // What a glyph code draws. Spacing roles advance the pen; the marks (signs
 // above and below, reph, halant, nukta, subscript ra, anusvara) sit on the
@@ -76,4 +76,4 @@ struct Run {
 // toUnicode, gives the text again (up to NFC and glyph-level synonyms).
 std::vector<Run> splitRuns(std::string_view utf8);
 
-} // namespace kalamora::kalamora::kruti
+} // namespace kalamora::kruti

@@ -3,7 +3,7 @@
 
 #include <array>
 
-namespace kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::vector<Run> splitRuns(std::string_view utf8)
     return runs;
 }
 
-} // namespace kalamora::kalamora::kruti
+} // namespace kalamora::kruti

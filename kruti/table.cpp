@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 namespace {
 
@@ -217,4 +217,4 @@ bool isMark(Role role)
     }
 }
 
-} // namespace kalamora::kalamora::kruti
+} // namespace kalamora::kruti

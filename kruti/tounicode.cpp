@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 namespace {
 
@@ -305,4 +305,4 @@ std::string toUnicode(std::string_view glyphs)
     return result;
 }
 
-} // namespace kalamora::kalamora::kruti
+} // namespace kalamora::kruti

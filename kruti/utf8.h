@@ -5,7 +5,7 @@
 
 // Small UTF-8 helpers: the one encoder and decoder of the converters, of
 // the plain-text reader and writer, and of the tests.
-namespace kalamora::kalamora::kruti {
+namespace kalamora::kruti {
 
 // Writes `c` at `p` (room for 4 bytes); returns the end of what it wrote.
 inline char *writeUtf8(char *p, char32_t c)
@@ -88,4 +88,4 @@ inline std::u32string decodeUtf8(std::string_view s)
     return out;
 }
 
-} // namespace kalamora::kalamora::kruti
+} // namespace kalamora::kruti

@@ -10,7 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::mail {
+namespace kalamora::mail {
 
 QString headerSafe(const QString &text)
 {
@@ -291,4 +291,4 @@ QByteArray directMessage(const QString &mailText, const QString &from, const QSt
     return out;
 }
 
-} // namespace kalamora::kalamora::mail
+} // namespace kalamora::mail

@@ -4,7 +4,7 @@
 #include <QString>
 
 // Text and byte forms shared by the mail routes.
-namespace kalamora::kalamora::mail {
+namespace kalamora::mail {
 
 // Where readers of a mail without the font file can download it.
 inline constexpr const char *FontDownloadAddress = "https://kalamora.org/fonts";
@@ -63,4 +63,4 @@ bool isValidMailTo(const QString &to);
 // (a composed message with its header lines is ASCII throughout).
 QByteArray directMessage(const QString &mailText, const QString &from, const QString &to);
 
-} // namespace kalamora::kalamora::mail
+} // namespace kalamora::mail

@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::mail {
+namespace kalamora::mail {
 
 QString noteText(bool withFont)
 {
@@ -165,4 +165,4 @@ bool isValidFileName(const QString &name)
     return true;
 }
 
-} // namespace kalamora::kalamora::mail
+} // namespace kalamora::mail

@@ -7,7 +7,7 @@
 // Sending through the system's mail: a complete message with a plain-text
 // note and attachments, handed to the sendmail interface (`sendmail -t -i`),
 // which takes the recipients from the message's own headers.
-namespace kalamora::kalamora::mail {
+namespace kalamora::mail {
 
 struct Attachment {
     QString fileName;
@@ -40,4 +40,4 @@ bool submitToSendmail(const QString &program, const QByteArray &message, QString
 // no path separators, no characters Windows forbids, no control characters.
 bool isValidFileName(const QString &name);
 
-} // namespace kalamora::kalamora::mail
+} // namespace kalamora::mail

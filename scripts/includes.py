@@ -32,7 +32,7 @@ def tracked():
         for folder, subs, names in os.walk(ROOT):
             subs[:] = [d for d in subs if not d.startswith((".", "build"))]
             out += [os.path.relpath(os.path.join(folder, n), ROOT) for n in names]
-    return [f for f in out if f.endswith(SOURCES) and os.path.isfile(os.path.join(ROOT, f))]
+    return sorted({f for f in out if f.endswith(SOURCES) and os.path.isfile(os.path.join(ROOT, f))})
 
 
 def generated(name):
@@ -50,6 +50,10 @@ def resolve(name, including, by_base):
     # A path below one of the old per-library include folders: the one
     # header whose path ends with it.
     hits = [p for p in by_base.get(os.path.basename(name), []) if p.endswith("/" + name) or p == name]
+    if len(hits) == 1:
+        return hits[0]
+    # A header that has moved to another folder: the one of its name.
+    hits = by_base.get(os.path.basename(name), [])
     if len(hits) == 1:
         return hits[0]
     raise LookupError(f"{including}: cannot tell which header \"{name}\" is ({', '.join(hits) or 'none'})")

@@ -5,7 +5,7 @@
 
 #include <QTextDocument>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -77,4 +77,4 @@ std::string TextControlSurface::selFontName() const
     return m_control->FontName().toStdString();
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -2,7 +2,7 @@
 
 #include "engine/editsurface.h"
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 class TextControl;
 
@@ -29,4 +29,4 @@ private:
     TextControl *m_control;
 };
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -4,7 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 constexpr int CtrlC = 3; // the character codes of Ctrl+C and Ctrl+X
@@ -21,4 +21,4 @@ bool takeClipboardKey(TextControl &control, int &key, bool &cutDone)
     return true;
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

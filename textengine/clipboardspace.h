@@ -1,6 +1,6 @@
 #pragma once
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 class TextControl;
 
@@ -15,4 +15,4 @@ class TextControl;
 // control inserts nothing for it.
 bool takeClipboardKey(TextControl &control, int &key, bool &cutDone);
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -24,7 +24,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -394,4 +394,4 @@ bool TextControl::FindReplace(int mode)
     return true;
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

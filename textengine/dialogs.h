@@ -7,7 +7,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 class TextControl;
 
@@ -43,4 +43,4 @@ private:
     QCheckBox *m_word;
 };
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -8,7 +8,7 @@
 
 #include <climits>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 DocumentLayout::DocumentLayout(QTextDocument *document) : QTextDocumentLayout(document) {}
 
@@ -183,4 +183,4 @@ void DocumentLayout::layOutFully(int from, int oldLength, int length)
     QTextDocumentLayout::documentChanged(from, oldLength, length);
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // The control's document layout: Qt's own, except that an edit inside one
 // paragraph whose lines keep their number and heights is laid out in place.
@@ -58,4 +58,4 @@ private:
     int m_full = 0;
 };
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -10,7 +10,7 @@
 #include <exception>
 #include <memory>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -81,4 +81,4 @@ void FileProgress::step()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

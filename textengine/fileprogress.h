@@ -9,7 +9,7 @@
 class QProgressDialog;
 class QWidget;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // A long file operation (opening, saving) of a control in a window on the
 // screen. While it runs the window goes on painting, and after half a
@@ -48,4 +48,4 @@ private:
     QProgressDialog *m_dialog = nullptr;
 };
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -28,7 +28,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -497,4 +497,4 @@ QString TextControl::ImageFilters() const
     return imageFilterList();
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

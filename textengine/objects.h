@@ -7,7 +7,7 @@
 
 #include "document/documentmodel.h"
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 class TextControl;
 
@@ -69,4 +69,4 @@ QByteArray embeddedObjectRtf(const QString &fileName, const QByteArray &data, co
 // The file name of an embedded Package object's group, "" for other groups.
 QString embeddedObjectName(const QByteArray &objectRtf);
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

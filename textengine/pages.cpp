@@ -2,13 +2,11 @@
 #include "textengine/textcontrol.h"
 
 #include "document/documentfile.h"
-#include "document/stories.h"
+#include "document/sheets.h"
 #include "document/units.h"
 #include "textengine/documentlayout.h"
-#include "textengine/pageband.h"
 #include "textengine/tablegrid.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -24,7 +22,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // --- View ---------------------------------------------------------------------
 
@@ -185,9 +183,13 @@ void TextControl::setPrintZoom(int percent)
         m_printZoom = std::min(percent, 1000);
 }
 
+Sheets TextControl::sheets() const
+{
+    return Sheets{document(), pagedDocument(), m_page, CurrentPages()};
+}
+
 bool TextControl::PrintPage(int page)
 {
-    QTextDocument *doc = pagedDocument();
     if (page < 1 || page > CurrentPages())
         return fail(u"There is no page %1"_s.arg(page));
     QPainter own;
@@ -197,35 +199,13 @@ bool TextControl::PrintPage(int page)
             return fail(u"No device to print on"_s);
         p = &own;
     }
-    const QPaintDevice *dev = p->device();
-    const double zoom = m_printZoom / 100.0;
-    const double perTwipX = dev->logicalDpiX() / 1440.0 * zoom;
-    const double perTwipY = dev->logicalDpiY() / 1440.0 * zoom;
-    const double unitsPerTwip = twipsToUnits(1.0);
-    const QSizeF size = doc->pageSize();
-
-    p->save();
-    p->translate(m_page.marginL * perTwipX, m_page.marginT * perTwipY);
-    p->scale(perTwipX / unitsPerTwip, perTwipY / unitsPerTwip);
-    p->setClipRect(QRectF(QPointF(0, 0), size));
-    p->translate(0, -(page - 1) * size.height());
-    QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = QRectF(0, (page - 1) * size.height(), size.width(), size.height());
-    ctx.palette.setColor(QPalette::Text, Qt::black);
-    drawDocumentBand(*doc, *p, ctx);
-    p->restore();
-    p->save();
-    p->scale(perTwipX / unitsPerTwip, perTwipY / unitsPerTwip);
-    drawPageStories(*p, *this, page, QPointF(0, 0));
-    p->restore();
+    drawSheet(*p, sheets(), page, m_printZoom);
     return true;
 }
 
 void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner)
 {
-    const TextControl::PageSetup s = text.pageSetup();
-    drawPageStories(p, *text.document(), QRectF(corner, QSizeF(twipsToUnits(s.width), twipsToUnits(s.height))),
-                    twipsToUnits(s.marginL), twipsToUnits(s.marginR), page, text.CurrentPages());
+    drawSheetStories(p, *text.document(), text.pageSetup(), page, text.CurrentPages(), corner);
 }
 
 // --- Tables ------------------------------------------------------------------------
@@ -370,4 +350,4 @@ bool TextControl::ObjectInsertAsChar(int kind, const QString &file, int position
     return true;
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -17,7 +17,7 @@
 
 #include <atomic>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -385,4 +385,4 @@ void TextControl::setRulerHandle(quintptr handle)
         wanted->attach(this);
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

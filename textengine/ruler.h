@@ -6,7 +6,7 @@
 #include <QTextOption>
 #include <QWidget>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // The ruler above a document: the page's width with its margins shaded,
 // the current paragraph's indents (first line above, the other lines below,
@@ -74,4 +74,4 @@ private:
     int m_tab = -1;  // the tab stop dragged, by index in the paragraph's list
 };
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

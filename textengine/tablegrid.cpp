@@ -6,7 +6,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -64,4 +64,4 @@ void drawTableGridLines(QPainter &p, QTextDocument *doc, const QRectF &clip)
     p.restore();
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -7,7 +7,7 @@ class QPainter;
 class QTextDocument;
 class QTextTable;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // Every table of the document, nested ones included, in document order.
 QList<QTextTable *> tablesOf(QTextDocument *doc);
@@ -18,4 +18,4 @@ QList<QTextTable *> tablesOf(QTextDocument *doc);
 // and tables outside it are not looked at.
 void drawTableGridLines(QPainter &p, QTextDocument *doc, const QRectF &clip);
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

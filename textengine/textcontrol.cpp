@@ -24,7 +24,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -1143,4 +1143,4 @@ void TextControl::mouseReleaseEvent(QMouseEvent *event)
     QTextEdit::mouseReleaseEvent(event);
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

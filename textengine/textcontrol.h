@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/pagesetup.h"
+#include "document/sheets.h"
 
 #include <QString>
 #include <QTextEdit>
@@ -14,7 +15,7 @@ class QTextCursor;
 class QTextBlockFormat;
 class QTextCharFormat;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // A font family as a document names it: without the foundry that the font
 // database adds to a family more than one foundry ships ("C059 [UKWN]" is
@@ -235,6 +236,9 @@ public:
     // one print job), else on a painter of its own on the print device.
     // Returns false for a page that does not exist or no device.
     int CurrentPages() const;
+    // The pages as they print, for the document library's sheet painter
+    // (sheets.h); valid until the next change of the text or page setup.
+    Sheets sheets() const;
     QPaintDevice *PrintDevice() const { return m_printDevice; }
     void setPrintDevice(QPaintDevice *device) { m_printDevice = device; }
     QPainter *printPainter() const { return m_printPainter; }
@@ -390,8 +394,8 @@ private:
     QString m_error;
 };
 
-// Draws the header and the footer of a page of the control (see stories.h),
+// Draws the header and the footer of a page of the control (see sheets.h),
 // the sheet's top left corner at `corner` (pages.cpp).
 void drawPageStories(QPainter &p, const TextControl &text, int page, const QPointF &corner);
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

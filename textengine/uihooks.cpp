@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -88,4 +88,4 @@ QString measurementUnitName()
     return g_unit == 2 ? u"cm"_s : u"inch"_s;
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

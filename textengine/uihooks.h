@@ -8,7 +8,7 @@
 class QDialog;
 class QWidget;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 // Every message box, modal dialog and file choice of the text engine goes
 // through these functions, so that a test (or an embedding program) can
@@ -42,4 +42,4 @@ void setMeasurementUnit(int unit);
 // DlgString2Twips and Twips2DlgString (dialogunits.h).
 QString measurementUnitName();
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

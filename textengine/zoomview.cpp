@@ -18,7 +18,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 ZoomView::ZoomView(TextControl *control) : QObject(control), m_control(control)
 {
@@ -375,4 +375,4 @@ bool ZoomView::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -8,7 +8,7 @@
 class QEvent;
 class QPainter;
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 class TextControl;
 
@@ -76,4 +76,4 @@ private:
     Qt::ScrollBarPolicy m_verticalPolicy = Qt::ScrollBarAsNeeded;
 };
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

@@ -8,7 +8,7 @@
 
 // The document as RTF carries it, free of any widget library: what the reader
 // produces and the writer consumes. Lengths are twips, colours 0xRRGGBB.
-namespace kalamora::kalamora::rtf {
+namespace kalamora::rtf {
 
 struct CharFormat {
     std::string font;  // family name, UTF-8; "" for the document default
@@ -222,4 +222,4 @@ ReadResult read(std::string_view bytes, Document &out, CodePageDecoder decoder =
 // characters beyond it).
 std::string write(const Document &doc);
 
-} // namespace kalamora::kalamora::rtf
+} // namespace kalamora::rtf

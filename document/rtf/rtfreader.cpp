@@ -10,7 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace kalamora::kalamora::rtf {
+namespace kalamora::rtf {
 
 namespace {
 
@@ -1991,4 +1991,4 @@ ReadResult read(std::string_view bytes, Document &out, CodePageDecoder decoder)
     return r.run();
 }
 
-} // namespace kalamora::kalamora::rtf
+} // namespace kalamora::rtf

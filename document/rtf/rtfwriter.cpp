@@ -9,7 +9,7 @@
 #include <charconv>
 #include <map>
 
-namespace kalamora::kalamora::rtf {
+namespace kalamora::rtf {
 
 namespace {
 
@@ -785,4 +785,4 @@ std::string write(const Document &doc)
     return w.run();
 }
 
-} // namespace kalamora::kalamora::rtf
+} // namespace kalamora::rtf

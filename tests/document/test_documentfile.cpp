@@ -2,14 +2,20 @@
 // Load and Save give, for every fixture in every format, so the command
 // line, mail and the window agree on what a file holds.
 #include "document/documentfile.h"
+#include "document/sheets.h"
 #include "textengine/textcontrol.h"
 
+#include "tests/format/pdffile.h"
+
 #include <QDir>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -104,4 +110,100 @@ TEST(DocumentFile, FailuresLeaveTheDocumentAndNameTheCause)
     ASSERT_TRUE(textengine::writeFileBytes(file, 2, "NEW", &error));
     ASSERT_TRUE(textengine::readFileBytes(file, 0, back, &error));
     EXPECT_EQ(back, "olNEW");
+}
+
+namespace {
+
+// A sheet drawn at 72 dots per inch, one point a pixel.
+QImage sheetImage(const textengine::Sheets &sheets, int page)
+{
+    QImage img(sheets.setup.width / 20, sheets.setup.height / 20, QImage::Format_RGB32);
+    img.setDotsPerMeterX(2835);
+    img.setDotsPerMeterY(2835);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    textengine::drawSheet(p, sheets, page);
+    return img;
+}
+
+// Eight short pages with a header and a footer for the first page, the
+// left (even) pages and the right ones, with page numbers, and a bordered
+// table that breaks across a page.
+QByteArray headedPages()
+{
+    QByteArray rtf = R"({\rtf1\ansi\deff0{\fonttbl{\f0 DejaVu Serif;}}\paperw8000\paperh5000)"
+                     R"(\margl1000\margr900\margt900\margb1000\facingp\titlepg)"
+                     R"({\headerf\pard First head \chpgn\par}{\footerf\pard First foot\par})"
+                     R"({\headerl\pard Left head {\field{\*\fldinst PAGE}{\fldrslt 1}} of )"
+                     R"({\field{\*\fldinst NUMPAGES}{\fldrslt 1}}\par}{\footerl\pard Left foot \chpgn\par})"
+                     R"({\headerr\pard\qr Right head \chpgn\par}{\footerr\pard\qr Right foot \chpgn\par})";
+    for (int i = 1; i <= 24; ++i) {
+        rtf += "\\pard Line " + QByteArray::number(i) + " of the body.\\par\n";
+        if (i == 9) {
+            for (int r = 1; r <= 5; ++r)
+                rtf += "\\trowd\\clbrdrt\\brdrs\\clbrdrl\\brdrs\\clbrdrb\\brdrs\\clbrdrr\\brdrs\\cellx3000"
+                       "\\pard\\intbl Row " + QByteArray::number(r) + "\\cell\\row\n";
+        }
+    }
+    return rtf + "}";
+}
+
+} // namespace
+
+// The command line prints a PDF from a document the library loaded; the
+// window prints what its control loaded. Both must give the same sheets,
+// line for line, header for header.
+TEST(DocumentFile, LibraryAndControlPrintTheSameSheets)
+{
+    QTemporaryDir tmp;
+    const QString headed = tmp.filePath(u"headed.rtf"_s);
+    ASSERT_TRUE(textengine::writeFileBytes(headed, 0, headedPages(), nullptr));
+    QStringList files = fixtures();
+    ASSERT_GE(files.size(), 20);
+    files << headed << tmp.filePath(u"headed.html"_s);
+    for (const QString &file : files) {
+        SCOPED_TRACE(file.toStdString());
+        const int format = textengine::fileFormatForSuffix(file);
+        TextControl tc;
+        ASSERT_TRUE(tc.Load(file, 0, format));
+        if (file == headed)
+            ASSERT_TRUE(tc.Save(files.last(), 0, textengine::FileHtml));
+        QTextDocument doc;
+        textengine::PageSetup page;
+        ASSERT_TRUE(textengine::loadDocumentFile(doc, page, file, format, nullptr));
+        const std::unique_ptr<QTextDocument> paged(textengine::pagedCopy(doc, page, nullptr));
+        const textengine::Sheets mine{&doc, paged.get(), page, std::max(1, paged->pageCount())};
+        const textengine::Sheets control = tc.sheets();
+        ASSERT_EQ(mine.pages, control.pages);
+        for (int p = 1; p <= mine.pages; ++p)
+            EXPECT_EQ(sheetImage(mine, p), sheetImage(control, p)) << "page " << p;
+    }
+
+    // Each page of the PDF shows its own kind of header and footer, numbered.
+    QTextDocument doc;
+    textengine::PageSetup page;
+    ASSERT_TRUE(textengine::loadDocumentFile(doc, page, headed, textengine::FileRtf, nullptr));
+    const QString out = tmp.filePath(u"headed.pdf"_s);
+    QString error;
+    ASSERT_TRUE(textengine::writePdf(doc, page, out, &error)) << error.toStdString();
+    const PdfFile pdf(out);
+    const int pages = pdf.pages();
+    ASSERT_GE(pages, 4);
+    const QRegularExpression line(u"Line (\\d+) "_s);
+    std::map<int, int> pageOfLine;
+    for (int p = 1; p <= pages; ++p) {
+        const QString text = pdf.text(p).simplified();
+        const QString head = p == 1 ? u"First head 1"_s
+            : p % 2 == 0            ? u"Left head %1 of %2"_s.arg(p).arg(pages)
+                                    : u"Right head %1"_s.arg(p);
+        const QString foot = p == 1 ? u"First foot"_s : (p % 2 ? u"Right foot %1"_s : u"Left foot %1"_s).arg(p);
+        EXPECT_TRUE(text.contains(head) && text.count(u"head"_s) == 1) << p << ": " << text.toStdString();
+        EXPECT_TRUE(text.contains(foot) && text.count(u"foot"_s) == 1) << p << ": " << text.toStdString();
+        for (auto it = line.globalMatch(text); it.hasNext();) {
+            const int n = it.next().captured(1).toInt();
+            EXPECT_EQ(pageOfLine.count(n), 0u) << "line " << n << " is on two pages";
+            pageOfLine[n] = p;
+        }
+    }
+    EXPECT_EQ(pageOfLine.size(), 24u);
 }

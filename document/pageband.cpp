@@ -1,11 +1,11 @@
-#include "textengine/pageband.h"
+#include "document/pageband.h"
 
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextDocument>
 
-namespace kalamora::kalamora::textengine {
+namespace kalamora::textengine {
 
 namespace {
 
@@ -254,4 +254,4 @@ void drawDocumentBand(const QTextDocument &doc, QPainter &painter,
     painter.restore();
 }
 
-} // namespace kalamora::kalamora::textengine
+} // namespace kalamora::textengine

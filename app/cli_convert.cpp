@@ -50,13 +50,13 @@ int runConvert(int argc, char **argv)
                                {u"to-unicode"_s, u"to-kruti"_s}, {});
     if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
-    std::optional<textengine::Conversion> conversion;
+    std::optional<document::Conversion> conversion;
     if (line.isSet(u"to-unicode"_s) && line.isSet(u"to-kruti"_s))
         return line.bad("--to-unicode and --to-kruti exclude each other");
     if (line.isSet(u"to-unicode"_s))
-        conversion = textengine::Conversion::ToUnicode;
+        conversion = document::Conversion::ToUnicode;
     else if (line.isSet(u"to-kruti"_s))
-        conversion = textengine::Conversion::ToKruti;
+        conversion = document::Conversion::ToKruti;
     const QStringList files = line.positional();
     if (files.size() != 2)
         return line.bad("IN and OUT are needed");
@@ -65,11 +65,11 @@ int runConvert(int argc, char **argv)
     const QString suffix = QFileInfo(out).suffix().toLower();
     int outFormat;
     if (suffix == u"rtf"_s)
-        outFormat = textengine::FileRtf;
+        outFormat = document::FileRtf;
     else if (suffix == u"txt"_s)
-        outFormat = textengine::FileText;
+        outFormat = document::FileText;
     else if (suffix == u"htm"_s || suffix == u"html"_s)
-        outFormat = textengine::FileHtml;
+        outFormat = document::FileHtml;
     else if (suffix == u"pdf"_s)
         outFormat = 0; // as it prints
     else
@@ -87,23 +87,23 @@ int runConvert(int argc, char **argv)
     if (outFormat == 0)
         kalamora::registerProgramFont();
     QTextDocument doc;
-    textengine::PageSetup page;
+    document::PageSetup page;
     QString error;
-    if (!textengine::loadDocumentFile(doc, page, in, format, &error))
+    if (!document::loadDocumentFile(doc, page, in, format, &error))
         return fail(error.toStdString());
     if (conversion)
-        textengine::convertDocument(doc, *conversion, format == textengine::FileText);
+        document::convertDocument(doc, *conversion, format == document::FileText);
     if (outFormat == 0) {
-        if (!textengine::writePdf(doc, page, out, &error))
+        if (!document::writePdf(doc, page, out, &error))
             return fail(error.toStdString());
         return 0;
     }
     int pages = 1;
-    if (outFormat == textengine::FileHtml)
-        pages = std::max(1, std::unique_ptr<QTextDocument>(textengine::pagedCopy(doc, page, nullptr))->pageCount());
+    if (outFormat == document::FileHtml)
+        pages = std::max(1, std::unique_ptr<QTextDocument>(document::pagedCopy(doc, page, nullptr))->pageCount());
     QByteArray data;
-    if (!textengine::encodeDocument(doc, page, outFormat, pages, data, &error)
-        || !textengine::writeFileBytes(out, 0, data, &error))
+    if (!document::encodeDocument(doc, page, outFormat, pages, data, &error)
+        || !document::writeFileBytes(out, 0, data, &error))
         return fail(error.toStdString());
     return 0;
 }

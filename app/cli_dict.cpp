@@ -21,6 +21,7 @@
 
 
 
+
 namespace kalamora {
 
 namespace {

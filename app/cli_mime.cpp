@@ -59,9 +59,9 @@ int runMime(int argc, char **argv)
     QGuiApplication app(qargc, argv);
 
     QTextDocument doc;
-    textengine::PageSetup page;
+    document::PageSetup page;
     QString error;
-    if (!textengine::loadDocumentFile(doc, page, input, textengine::fileFormatForSuffix(input), &error)) {
+    if (!document::loadDocumentFile(doc, page, input, document::fileFormatForSuffix(input), &error)) {
         std::fprintf(stderr, "kalamora mime: %s\n", error.toLocal8Bit().constData());
         return 1;
     }

@@ -42,7 +42,7 @@ UnicodeCommands::UnicodeCommands(frmMain *main)
 QString UnicodeCommands::unicodeText(const QTextDocument &document)
 {
     std::unique_ptr<QTextDocument> copy(document.clone());
-    textengine::convertDocument(*copy, textengine::Conversion::ToUnicode, false);
+    document::convertDocument(*copy, document::Conversion::ToUnicode, false);
     return copy->toPlainText();
 }
 
@@ -93,7 +93,7 @@ bool UnicodeCommands::importFrom(const QString &path, QString *error)
     frmDocument *doc = m_main->NewDocument();
     textengine::TextControl *rtf = doc->rtftext();
     rtf->setText(text);
-    textengine::convertDocument(*rtf->document(), textengine::Conversion::ToKruti, false);
+    document::convertDocument(*rtf->document(), document::Conversion::ToKruti, false);
     const int size = m_main->cmbFontSize->currentText().toInt();
     if (size > 0) {
         rtf->setSelStart(0);

@@ -12,7 +12,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 QString hindiFont()
 {
@@ -163,4 +163,4 @@ int convertDocument(QTextDocument &doc, Conversion direction, bool wholeText)
     return static_cast<int>(edits.size()) + stories;
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -4,7 +4,7 @@
 
 class QTextDocument;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // Converting a document between Kruti Dev glyph text and Unicode Devanagari.
 //
@@ -23,4 +23,4 @@ bool isKrutiFont(const QString &family);
 QString hindiFont();    // "Glyphora 010"
 QString unicodeFont();  // "Noto Sans Devanagari"
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -19,7 +19,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 namespace {
 
@@ -308,4 +308,4 @@ bool encodeDocument(const QTextDocument &doc, const PageSetup &page, int format,
     }
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -12,7 +12,7 @@ class QObject;
 class QTextCursor;
 class QTextDocument;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // Loading and saving documents, without a control: the file formats'
 // codes (those TextControl's Load and Save take), reading and writing a
@@ -83,4 +83,4 @@ QTextDocument *pagedCopy(const QTextDocument &doc, const PageSetup &page, QObjec
 bool encodeDocument(const QTextDocument &doc, const PageSetup &page, int format, int pages, QByteArray &data,
                     QString *error);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -21,7 +21,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // The user properties of pictures, objects, their frames and the structure
 // share one number space; each kind keeps to its own range.
@@ -1176,4 +1176,4 @@ bool decodeCodePage(int codePage, const std::string &bytes, std::u16string &out)
     return true;
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -11,7 +11,7 @@ class QTextCursor;
 class QTextDocument;
 class QTextFrame;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // Properties that a picture or object character carries in a QTextDocument,
 // so that what it was read as is written back unchanged.
@@ -101,4 +101,4 @@ int changeStories(QTextDocument &doc, const std::function<int(QTextDocument &)> 
 // Decodes code pages other than Windows-1252 through Qt's converters.
 bool decodeCodePage(int codePage, const std::string &bytes, std::u16string &out);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

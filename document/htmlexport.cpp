@@ -17,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 namespace {
 
@@ -241,4 +241,4 @@ QByteArray documentHtml(const QTextDocument &doc, const PageSetup &page, int pag
     return html.toUtf8();
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

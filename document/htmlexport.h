@@ -6,7 +6,7 @@
 
 class QTextDocument;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // The document as an HTML page (UTF-8) that carries everything it shows:
 // its pictures and objects are embedded as data: URIs, so that the one file
@@ -16,4 +16,4 @@ namespace kalamora::textengine {
 // endnotes are numbered lists after the text, linked with their marks.
 QByteArray documentHtml(const QTextDocument &doc, const PageSetup &page, int pages = 1);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QTextDocument>
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 namespace {
 
@@ -254,4 +254,4 @@ void drawDocumentBand(const QTextDocument &doc, QPainter &painter,
     painter.restore();
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -5,7 +5,7 @@
 class QPainter;
 class QTextDocument;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // Draws the part of a paginated document that `context.clip` covers (one
 // page, in document units) with `painter`, whose transform maps document
@@ -21,4 +21,4 @@ namespace kalamora::textengine {
 void drawDocumentBand(const QTextDocument &doc, QPainter &painter,
                       const QAbstractTextDocumentLayout::PaintContext &context);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

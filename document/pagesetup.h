@@ -1,6 +1,6 @@
 #pragma once
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // Page sizes and margins stay within what a page can be: up to 22 inches
 // (the largest paper RTF writers use is far below) and margins that leave
@@ -19,4 +19,4 @@ struct PageSetup {
     bool operator==(const PageSetup &) const = default;
 };
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -16,7 +16,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 QPageLayout sheetLayout(const PageSetup &setup)
 {
@@ -120,4 +120,4 @@ bool writePdf(const QTextDocument &doc, const PageSetup &setup, const QString &p
     return writePdf(Sheets{&doc, paged.get(), setup, std::max(1, paged->pageCount())}, path, error);
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -10,7 +10,7 @@ class QPainter;
 class QPointF;
 class QTextDocument;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // A document's sheets as they print, on any painter: a printer, a PDF
 // file, the print preview's picture. `doc` gives the headers and footers,
@@ -52,4 +52,4 @@ bool writePdf(const Sheets &sheets, const QString &path, QString *error = nullpt
 // The same for a document and its page setup, laid out on its pages here.
 bool writePdf(const QTextDocument &doc, const PageSetup &setup, const QString &path, QString *error = nullptr);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

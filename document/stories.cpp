@@ -17,7 +17,7 @@
 
 #include <memory>
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 namespace {
 
@@ -349,6 +349,6 @@ void drawPageStories(QPainter &p, const QTextDocument &doc, const QRectF &sheet,
     }
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document
 
 #include "stories.moc"

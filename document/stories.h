@@ -10,7 +10,7 @@ class QTextFormat;
 class QRectF;
 class QTextDocument;
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // Lets a document lay out and draw the characters that stand for footnote
 // marks (the note's number, raised) and fields (their text), the objects
@@ -35,4 +35,4 @@ std::unique_ptr<QTextDocument> pageStory(const QTextDocument &doc, rtf::HeaderFo
 // of its own in the default font of `doc`.
 std::unique_ptr<QTextDocument> noteStory(const QTextDocument &doc, const QTextFormat &mark);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

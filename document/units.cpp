@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 namespace {
 
@@ -29,4 +29,4 @@ double unitsToTwips(double units)
     return units * 1440.0 / unitsPerInch();
 }
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

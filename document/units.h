@@ -1,6 +1,6 @@
 #pragma once
 
-namespace kalamora::textengine {
+namespace kalamora::document {
 
 // Twips (1440 per inch) and the units QTextDocument lays text out in: the
 // pixels of the screen's logical resolution, the same one that turns font
@@ -8,4 +8,4 @@ namespace kalamora::textengine {
 double twipsToUnits(double twips);
 double unitsToTwips(double units);
 
-} // namespace kalamora::textengine
+} // namespace kalamora::document

@@ -23,7 +23,7 @@ void preparePrinter(QPrinter &printer, const textengine::TextControl &text)
     // The paper is the document's; which way it lies is Print Setup's.
     const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
     printer.setFullPage(true);
-    QPageLayout layout = textengine::sheetLayout(text.pageSetup());
+    QPageLayout layout = document::sheetLayout(text.pageSetup());
     layout.setOrientation(orientation);
     printer.setPageLayout(layout);
 }
@@ -47,7 +47,7 @@ bool printPages(textengine::TextControl &text, QPrinter &printer, int first, int
         return false;
     }
     // At their real size, whatever scale the preview last drew them at.
-    const bool ok = textengine::drawSheets(printer, painter, text.sheets(), first, last, copies, error);
+    const bool ok = document::drawSheets(printer, painter, text.sheets(), first, last, copies, error);
     painter.end();
     return ok;
 }
@@ -129,7 +129,7 @@ bool PrintSetup(QWidget *parent, QPrinter &printer)
 
 bool exportPdf(textengine::TextControl &text, const QString &path, QString *error)
 {
-    return textengine::writePdf(text.sheets(), path, error);
+    return document::writePdf(text.sheets(), path, error);
 }
 
 } // namespace kalamora::format

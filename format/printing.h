@@ -38,7 +38,7 @@ bool PrintSetup(QWidget *parent, QPrinter &printer);
 void chooseDefaultOutput(QPrinter &printer, const QString &documentName);
 
 // Writes every page of the control to a PDF file as it prints, with the
-// fonts it uses embedded (textengine::writePdf). The file is replaced only
+// fonts it uses embedded (document::writePdf). The file is replaced only
 // once it is whole.
 bool exportPdf(textengine::TextControl &text, const QString &path, QString *error = nullptr);
 

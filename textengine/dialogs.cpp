@@ -108,9 +108,9 @@ bool TextControl::ParagraphDialog()
     QLineEdit *right = lengthRow(form, &dlg, u"&Right:"_s, u"right"_s, SelRightIndent());
     QLineEdit *firstLine = lengthRow(form, &dlg, u"&First line:"_s, u"firstLine"_s, -hanging);
     QLineEdit *before = lengthRow(form, &dlg, u"Space &before:"_s, u"spaceBefore"_s,
-                                  unitsToTwips(bf.topMargin()));
+                                  document::unitsToTwips(bf.topMargin()));
     QLineEdit *after = lengthRow(form, &dlg, u"Space &after:"_s, u"spaceAfter"_s,
-                                 unitsToTwips(bf.bottomMargin()));
+                                 document::unitsToTwips(bf.bottomMargin()));
     auto *lineSpacing = new QComboBox(&dlg);
     lineSpacing->setObjectName(u"lineSpacing"_s);
     lineSpacing->addItems({u"Single"_s, u"1.5 lines"_s, u"Double"_s});
@@ -134,11 +134,11 @@ bool TextControl::ParagraphDialog()
         QTextCursor c = textCursor();
         c.beginEditBlock();
         QTextBlockFormat f;
-        f.setLeftMargin(twipsToUnits(newLeft));
-        f.setTextIndent(twipsToUnits(newFirst));
-        f.setRightMargin(twipsToUnits(std::max(DlgString2Twips(right->text()), 0)));
-        f.setTopMargin(twipsToUnits(std::max(DlgString2Twips(before->text()), 0)));
-        f.setBottomMargin(twipsToUnits(std::max(DlgString2Twips(after->text()), 0)));
+        f.setLeftMargin(document::twipsToUnits(newLeft));
+        f.setTextIndent(document::twipsToUnits(newFirst));
+        f.setRightMargin(document::twipsToUnits(std::max(DlgString2Twips(right->text()), 0)));
+        f.setTopMargin(document::twipsToUnits(std::max(DlgString2Twips(before->text()), 0)));
+        f.setBottomMargin(document::twipsToUnits(std::max(DlgString2Twips(after->text()), 0)));
         static const double heights[] = {100, 150, 200};
         f.setLineHeight(heights[lineSpacing->currentIndex()], QTextBlockFormat::ProportionalHeight);
         c.mergeBlockFormat(f);
@@ -162,16 +162,16 @@ bool TextControl::TableAttrDialog()
     dlg.setObjectName(u"TableAttrDialog"_s);
     dlg.setWindowTitle(u"Table Attributes"_s);
     auto *form = new QFormLayout;
-    QLineEdit *border = lengthRow(form, &dlg, u"&Border width:"_s, u"border"_s, unitsToTwips(tf.border()));
-    QLineEdit *spacing = lengthRow(form, &dlg, u"Cell &spacing:"_s, u"spacing"_s, unitsToTwips(tf.cellSpacing()));
-    QLineEdit *padding = lengthRow(form, &dlg, u"Cell &padding:"_s, u"padding"_s, unitsToTwips(tf.cellPadding()));
+    QLineEdit *border = lengthRow(form, &dlg, u"&Border width:"_s, u"border"_s, document::unitsToTwips(tf.border()));
+    QLineEdit *spacing = lengthRow(form, &dlg, u"Cell &spacing:"_s, u"spacing"_s, document::unitsToTwips(tf.cellSpacing()));
+    QLineEdit *padding = lengthRow(form, &dlg, u"Cell &padding:"_s, u"padding"_s, document::unitsToTwips(tf.cellPadding()));
     // Column widths, one per column, separated by semicolons; a column left
     // empty shares the free width.
     QStringList widths;
     const QList<QTextLength> constraints = tf.columnWidthConstraints();
     for (int col = 0; col < table->columns(); ++col) {
         const QTextLength l = col < constraints.size() ? constraints[col] : QTextLength();
-        widths << (l.type() == QTextLength::FixedLength ? Twips2DlgString(float(unitsToTwips(l.rawValue()))) : QString());
+        widths << (l.type() == QTextLength::FixedLength ? Twips2DlgString(float(document::unitsToTwips(l.rawValue()))) : QString());
     }
     auto *columns = new QLineEdit(widths.join(u"; "_s), &dlg);
     columns->setObjectName(u"columns"_s);
@@ -202,20 +202,20 @@ bool TextControl::TableAttrDialog()
 
     QTextTableFormat nf = tf;
     const int borderTw = std::clamp(DlgString2Twips(border->text()), 0, 1440);
-    nf.setBorder(twipsToUnits(borderTw));
+    nf.setBorder(document::twipsToUnits(borderTw));
     nf.setBorderStyle(borderTw > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);
     const int spacingTw = std::clamp(DlgString2Twips(spacing->text()), 0, 1440);
-    nf.setCellSpacing(twipsToUnits(spacingTw));
+    nf.setCellSpacing(document::twipsToUnits(spacingTw));
     // Collapsed borders leave no space between cells: cells stand apart
     // exactly when they are given some.
     nf.setBorderCollapse(spacingTw == 0);
-    nf.setCellPadding(twipsToUnits(std::clamp(DlgString2Twips(padding->text()), 0, 1440)));
+    nf.setCellPadding(document::twipsToUnits(std::clamp(DlgString2Twips(padding->text()), 0, 1440)));
     const QStringList parts = columns->text().split(u';');
     QList<QTextLength> newWidths;
     for (int col = 0; col < table->columns(); ++col) {
         const QString part = col < parts.size() ? parts[col].trimmed() : QString();
         const int tw = part.isEmpty() ? 0 : DlgString2Twips(part);
-        newWidths << (tw > 0 ? QTextLength(QTextLength::FixedLength, twipsToUnits(std::min(tw, 31680)))
+        newWidths << (tw > 0 ? QTextLength(QTextLength::FixedLength, document::twipsToUnits(std::min(tw, 31680)))
                              : QTextLength());
     }
     nf.setColumnWidthConstraints(newWidths);

@@ -56,7 +56,7 @@ QTextFrame *fixedFrameAt(const QTextDocument *doc, int pos)
     QTextCursor c(const_cast<QTextDocument *>(doc));
     c.setPosition(pos);
     QTextFrame *f = c.currentFrame();
-    return f && f->frameFormat().boolProperty(FixedObjectFrameProperty) ? f : nullptr;
+    return f && f->frameFormat().boolProperty(document::FixedObjectFrameProperty) ? f : nullptr;
 }
 
 // The icon an embedded file shows: the file icon of the style with the
@@ -131,13 +131,13 @@ std::optional<QTextImageFormat> objectFormat(TextControl *control, int kind, QSt
         // PNG and JPEG files are kept as they are; other pictures as images.
         if (data.startsWith("\x89PNG") || data.startsWith("\xFF\xD8")) {
             doc->addResource(QTextDocument::ImageResource, QUrl(name), data);
-            fmt.setProperty(PictureKindProperty, data.startsWith("\x89PNG") ? u"png"_s : u"jpeg"_s);
+            fmt.setProperty(document::PictureKindProperty, data.startsWith("\x89PNG") ? u"png"_s : u"jpeg"_s);
         } else {
             doc->addResource(QTextDocument::ImageResource, QUrl(name), img);
         }
         // Pixels at 96 per inch.
-        fmt.setWidth(twipsToUnits(img.width() * 15.0 * sx));
-        fmt.setHeight(twipsToUnits(img.height() * 15.0 * sy));
+        fmt.setWidth(document::twipsToUnits(img.width() * 15.0 * sx));
+        fmt.setHeight(document::twipsToUnits(img.height() * 15.0 * sy));
     } else {
         const QString fileName = QFileInfo(file).fileName();
         const QImage icon = objectIcon(fileName);
@@ -145,12 +145,12 @@ std::optional<QTextImageFormat> objectFormat(TextControl *control, int kind, QSt
         const int wTw = static_cast<int>(icon.width() * 15.0 * sx);
         const int hTw = static_cast<int>(icon.height() * 15.0 * sy);
         doc->addResource(QTextDocument::ImageResource, QUrl(name), png);
-        fmt.setWidth(twipsToUnits(wTw));
-        fmt.setHeight(twipsToUnits(hTw));
-        fmt.setProperty(ObjectRawProperty, embeddedObjectRtf(fileName, data, png, wTw, hTw));
-        fmt.setProperty(ObjectFileNameProperty, fileName);
+        fmt.setWidth(document::twipsToUnits(wTw));
+        fmt.setHeight(document::twipsToUnits(hTw));
+        fmt.setProperty(document::ObjectRawProperty, embeddedObjectRtf(fileName, data, png, wTw, hTw));
+        fmt.setProperty(document::ObjectFileNameProperty, fileName);
     }
-    fmt.setProperty(ObjectSaveAsDataProperty, true);
+    fmt.setProperty(document::ObjectSaveAsDataProperty, true);
     return fmt;
 }
 
@@ -225,12 +225,12 @@ void TextObject::setFormatProperty(int property, const QVariant &value)
     if (QTextFrame *frame = fixedFrameAt(m_control->document(), m_cursor.position())) {
         const QTextImageFormat now = format();
         const QTextFrameFormat ff = frame->frameFormat();
-        const bool keep = now.boolProperty(ObjectKeepsDistancesProperty);
-        const auto d = [&](int p) { return keep ? twipsToUnits(now.intProperty(p)) : 0.0; };
-        frame->setFrameFormat(fixedFrameFormat(
-            ff.position(), ff.doubleProperty(FixedObjectPlaceProperty), ff.doubleProperty(FixedObjectDownProperty),
-            {d(ObjectDistanceLeftProperty), d(ObjectDistanceTopProperty), d(ObjectDistanceRightProperty),
-             d(ObjectDistanceBottomProperty)},
+        const bool keep = now.boolProperty(document::ObjectKeepsDistancesProperty);
+        const auto d = [&](int p) { return keep ? document::twipsToUnits(now.intProperty(p)) : 0.0; };
+        frame->setFrameFormat(document::fixedFrameFormat(
+            ff.position(), ff.doubleProperty(document::FixedObjectPlaceProperty), ff.doubleProperty(document::FixedObjectDownProperty),
+            {d(document::ObjectDistanceLeftProperty), d(document::ObjectDistanceTopProperty), d(document::ObjectDistanceRightProperty),
+             d(document::ObjectDistanceBottomProperty)},
             ff.width().rawValue()));
         // The text that flows around the frame is laid out again too.
         QTextDocument *doc = m_control->document();
@@ -245,59 +245,59 @@ bool TextObject::isFixed() const
 
 bool TextObject::isEmbedded() const
 {
-    return format().hasProperty(ObjectRawProperty);
+    return format().hasProperty(document::ObjectRawProperty);
 }
 
 QString TextObject::name() const
 {
     const QTextImageFormat f = format();
-    const QString stored = f.stringProperty(ObjectFileNameProperty);
-    return stored.isEmpty() ? embeddedObjectName(f.property(ObjectRawProperty).toByteArray()) : stored;
+    const QString stored = f.stringProperty(document::ObjectFileNameProperty);
+    return stored.isEmpty() ? embeddedObjectName(f.property(document::ObjectRawProperty).toByteArray()) : stored;
 }
 
 bool TextObject::keepsDistances() const
 {
-    return format().boolProperty(ObjectKeepsDistancesProperty);
+    return format().boolProperty(document::ObjectKeepsDistancesProperty);
 }
 
 void TextObject::setKeepsDistances(bool on)
 {
-    setFormatProperty(ObjectKeepsDistancesProperty, on);
+    setFormatProperty(document::ObjectKeepsDistancesProperty, on);
 }
 
 int TextObject::Distance(int index) const
 {
     if (index < 1 || index > 4)
         return 0;
-    return format().intProperty(ObjectDistanceLeftProperty + index - 1);
+    return format().intProperty(document::ObjectDistanceLeftProperty + index - 1);
 }
 
 void TextObject::setDistance(int index, int twips)
 {
     if (index >= 1 && index <= 4)
-        setFormatProperty(ObjectDistanceLeftProperty + index - 1, std::clamp(twips, 0, 32767));
+        setFormatProperty(document::ObjectDistanceLeftProperty + index - 1, std::clamp(twips, 0, 32767));
 }
 
 bool TextObject::fastDisplay() const
 {
-    return format().boolProperty(ObjectFastDisplayProperty);
+    return format().boolProperty(document::ObjectFastDisplayProperty);
 }
 
 void TextObject::setFastDisplay(bool on)
 {
-    setFormatProperty(ObjectFastDisplayProperty, on);
+    setFormatProperty(document::ObjectFastDisplayProperty, on);
 }
 
 bool TextObject::saveAsData() const
 {
     // Pictures and objects are kept in the document unless told otherwise.
     const QTextImageFormat f = format();
-    return !f.hasProperty(ObjectSaveAsDataProperty) || f.boolProperty(ObjectSaveAsDataProperty);
+    return !f.hasProperty(document::ObjectSaveAsDataProperty) || f.boolProperty(document::ObjectSaveAsDataProperty);
 }
 
 void TextObject::setSaveAsData(bool on)
 {
-    setFormatProperty(ObjectSaveAsDataProperty, on);
+    setFormatProperty(document::ObjectSaveAsDataProperty, on);
 }
 
 // --- Filters and embedding ----------------------------------------------------
@@ -422,16 +422,16 @@ bool TextControl::ObjectInsertFixed(int kind, const QString &file, int x, int y,
     if (!fmt)
         return fail(error);
     const int d[4] = {distL, distT, distR, distB};
-    fmt->setProperty(ObjectKeepsDistancesProperty, true);
+    fmt->setProperty(document::ObjectKeepsDistancesProperty, true);
     for (int i = 0; i < 4; ++i)
-        fmt->setProperty(ObjectDistanceLeftProperty + i, std::clamp(d[i], 0, 32767));
+        fmt->setProperty(document::ObjectDistanceLeftProperty + i, std::clamp(d[i], 0, 32767));
 
     // The paragraph at that height of the document carries the frame; the
     // frame stands at the left or the right of the text, whichever side x
     // is nearer, moved in from that side and down to reach (x, y).
     QTextDocument *doc = document();
     QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    const QPointF at(twipsToUnits(std::max(x, 0)), twipsToUnits(std::max(y, 0)));
+    const QPointF at(document::twipsToUnits(std::max(x, 0)), document::twipsToUnits(std::max(y, 0)));
     int pos = layout->hitTest(at, Qt::FuzzyHit);
     if (pos < 0)
         pos = doc->characterCount() - 1;
@@ -452,12 +452,12 @@ bool TextControl::ObjectInsertFixed(int kind, const QString &file, int x, int y,
     const double place = left ? std::max(relX, 0.0) : std::max(textWidth - relX - fmt->width(), 0.0);
     const double down = std::max(at.y() - blockRect.top(), 0.0);
 
-    const QTextFrameFormat ff = fixedFrameFormat(
+    const QTextFrameFormat ff = document::fixedFrameFormat(
         left ? QTextFrameFormat::FloatLeft : QTextFrameFormat::FloatRight, place, down,
-        {twipsToUnits(d[0]), twipsToUnits(d[1]), twipsToUnits(d[2]), twipsToUnits(d[3])}, fmt->width());
+        {document::twipsToUnits(d[0]), document::twipsToUnits(d[1]), document::twipsToUnits(d[2]), document::twipsToUnits(d[3])}, fmt->width());
     ownEdit([&] {
         c.beginEditBlock();
-        QTextFrame *frame = insertFixedFrame(c, ff);
+        QTextFrame *frame = document::insertFixedFrame(c, ff);
         QTextCursor in = frame->firstCursorPosition();
         in.insertImage(*fmt);
         c.endEditBlock();

@@ -45,7 +45,7 @@ void TextControl::applyViewMode()
 {
     QTextDocument *doc = document();
     if (m_viewMode == 1) {
-        const double w = twipsToUnits(m_page.width);
+        const double w = document::twipsToUnits(m_page.width);
         const int free = viewport()->width() + viewportMargins().left() + viewportMargins().right()
             - static_cast<int>(w * m_zoom / 100.0);
         // Every change of the viewport's width makes QTextEdit lay the whole
@@ -86,15 +86,15 @@ void TextControl::applyPageLayout()
     // Each page of the layout is a sheet and the desk below it; the bottom
     // margin keeps text off the desk.
     QTextDocument *doc = document();
-    const double w = twipsToUnits(m_page.width);
+    const double w = document::twipsToUnits(m_page.width);
     {
         // Each of these lays the whole document out again: only when needed.
         const QTextFrameFormat was = doc->rootFrame()->frameFormat();
         QTextFrameFormat root = was;
-        root.setLeftMargin(twipsToUnits(m_page.marginL));
-        root.setRightMargin(twipsToUnits(m_page.marginR));
-        root.setTopMargin(twipsToUnits(m_page.marginT));
-        root.setBottomMargin(twipsToUnits(m_page.marginB + deskGap));
+        root.setLeftMargin(document::twipsToUnits(m_page.marginL));
+        root.setRightMargin(document::twipsToUnits(m_page.marginR));
+        root.setTopMargin(document::twipsToUnits(m_page.marginT));
+        root.setBottomMargin(document::twipsToUnits(m_page.marginB + deskGap));
         if (root != was) {
             // A frame format is an undo step of the document's; on a
             // document with no history yet (new or just loaded) it must not
@@ -106,7 +106,7 @@ void TextControl::applyPageLayout()
             if (!history)
                 doc->clearUndoRedoStacks();
         }
-        const QSizeF size(w, twipsToUnits(m_page.height + deskGap));
+        const QSizeF size(w, document::twipsToUnits(m_page.height + deskGap));
         if (doc->pageSize() != size)
             doc->setPageSize(size);
     }
@@ -122,9 +122,9 @@ void TextControl::keepPageLayout()
 
 QRectF TextControl::sheetRect(int page) const
 {
-    const double h = twipsToUnits(m_page.height);
-    const double step = twipsToUnits(m_page.height + deskGap);
-    return QRectF(0, page * step, twipsToUnits(m_page.width), h);
+    const double h = document::twipsToUnits(m_page.height);
+    const double step = document::twipsToUnits(m_page.height + deskGap);
+    return QRectF(0, page * step, document::twipsToUnits(m_page.width), h);
 }
 
 void TextControl::resizeEvent(QResizeEvent *event)
@@ -152,7 +152,7 @@ int TextControl::Height() const
 
 int TextControl::ScrollPosY() const
 {
-    return static_cast<int>(std::lround(unitsToTwips(verticalScrollBar()->value())));
+    return static_cast<int>(std::lround(document::unitsToTwips(verticalScrollBar()->value())));
 }
 
 // --- Pages and printing ------------------------------------------------------------
@@ -183,9 +183,9 @@ void TextControl::setPrintZoom(int percent)
         m_printZoom = std::min(percent, 1000);
 }
 
-Sheets TextControl::sheets() const
+document::Sheets TextControl::sheets() const
 {
-    return Sheets{document(), pagedDocument(), m_page, CurrentPages()};
+    return document::Sheets{document(), pagedDocument(), m_page, CurrentPages()};
 }
 
 bool TextControl::PrintPage(int page)
@@ -199,7 +199,7 @@ bool TextControl::PrintPage(int page)
             return fail(u"No device to print on"_s);
         p = &own;
     }
-    drawSheet(*p, sheets(), page, m_printZoom);
+    document::drawSheet(*p, sheets(), page, m_printZoom);
     return true;
 }
 
@@ -227,11 +227,11 @@ bool TextControl::TableInsert(int rows, int columns, int position)
     tf.setBorder(0);
     tf.setCellSpacing(0);
     tf.setBorderCollapse(true);
-    tf.setCellPadding(twipsToUnits(108));
+    tf.setCellPadding(document::twipsToUnits(108));
     tf.setAlignment(Qt::AlignLeft);
     QList<QTextLength> widths;
     for (int i = 0; i < columns; ++i)
-        widths.append(QTextLength(QTextLength::FixedLength, twipsToUnits(double(textWidth) / columns)));
+        widths.append(QTextLength(QTextLength::FixedLength, document::twipsToUnits(double(textWidth) / columns)));
     tf.setColumnWidthConstraints(widths);
     ownEdit([&] {
         QTextTable *t = c.insertTable(rows, columns, tf);
@@ -293,7 +293,7 @@ void TextControl::paintEvent(QPaintEvent *event)
         if (layout)
             layout->ensureLayouted(verticalScrollBar()->value() + viewport()->height());
         const int pages = layout ? layout->pagesSoFar() : std::max(1, document()->pageCount());
-        const double step = twipsToUnits(m_page.height + deskGap);
+        const double step = document::twipsToUnits(m_page.height + deskGap);
         const int first = std::clamp(static_cast<int>(-dy / step) - 1, 0, pages - 1);
         const int last = std::clamp(static_cast<int>((viewport()->height() - dy) / step) + 1, 0, pages - 1);
         for (int i = first; i <= last; ++i) {
@@ -338,8 +338,8 @@ bool TextControl::ObjectInsertAsChar(int kind, const QString &file, int position
     QTextImageFormat fmt;
     fmt.setName(name);
     // Pixels at 96 per inch, scaled.
-    fmt.setWidth(twipsToUnits(img.width() * 15.0 * std::clamp(scaleX, 1, 1000) / 100.0));
-    fmt.setHeight(twipsToUnits(img.height() * 15.0 * std::clamp(scaleY, 1, 1000) / 100.0));
+    fmt.setWidth(document::twipsToUnits(img.width() * 15.0 * std::clamp(scaleX, 1, 1000) / 100.0));
+    fmt.setHeight(document::twipsToUnits(img.height() * 15.0 * std::clamp(scaleY, 1, 1000) / 100.0));
     QTextCursor c = textCursor();
     if (position >= 0)
         c.setPosition(std::clamp(position, 0, document()->characterCount() - 1));

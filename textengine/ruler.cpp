@@ -113,7 +113,7 @@ void TXRuler::refresh()
 double TXRuler::pixelsPerTwip() const
 {
     const double zoom = m_control ? m_control->ZoomFactor() / 100.0 : 1.0;
-    return twipsToUnits(1.0) * zoom;
+    return document::twipsToUnits(1.0) * zoom;
 }
 
 // The x of the text's left edge (indent 0) on the ruler.
@@ -183,7 +183,7 @@ void TXRuler::paintEvent(QPaintEvent *)
     const QTextBlockFormat &bf = v.paragraph;
     p.setPen(QPen(Qt::black, 1.5));
     for (const QTextOption::Tab &tab : bf.tabPositions()) {
-        const double x = xOfTwips(unitsToTwips(tab.position));
+        const double x = xOfTwips(document::unitsToTwips(tab.position));
         const double y = band.bottom() - 3;
         p.drawLine(QPointF(x, y - 6), QPointF(x, y));
         if (tab.type == QTextOption::RightTab)
@@ -198,9 +198,9 @@ void TXRuler::paintEvent(QPaintEvent *)
 
     // Indent markers: first line (down-pointing, top), other lines (up,
     // bottom), right indent (up, bottom right).
-    const double left = unitsToTwips(bf.leftMargin());
-    const double first = left + unitsToTwips(bf.textIndent());
-    const double right = textWidth - unitsToTwips(bf.rightMargin());
+    const double left = document::unitsToTwips(bf.leftMargin());
+    const double first = left + document::unitsToTwips(bf.textIndent());
+    const double right = textWidth - document::unitsToTwips(bf.rightMargin());
     const auto triangle = [&](double x, bool down) {
         QPainterPath path;
         const double y0 = down ? 0 : height();
@@ -231,9 +231,9 @@ TXRuler::Marker TXRuler::markerAt(const QPointF &pos) const
         return None;
     const QTextBlockFormat bf = m_control->textCursor().blockFormat();
     const double textWidth = m_control->PageWidth() - m_control->PageMarginL() - m_control->PageMarginR();
-    const double left = unitsToTwips(bf.leftMargin());
-    const double first = left + unitsToTwips(bf.textIndent());
-    const double right = textWidth - unitsToTwips(bf.rightMargin());
+    const double left = document::unitsToTwips(bf.leftMargin());
+    const double first = left + document::unitsToTwips(bf.textIndent());
+    const double right = textWidth - document::unitsToTwips(bf.rightMargin());
     const bool top = pos.y() < height() / 2.0;
     const auto near = [&](double t) { return std::abs(pos.x() - xOfTwips(t)) <= markerHalf + 2; };
     if (top && near(first))
@@ -243,7 +243,7 @@ TXRuler::Marker TXRuler::markerAt(const QPointF &pos) const
     if (!top && near(right))
         return RightIndent;
     for (const QTextOption::Tab &tab : bf.tabPositions()) {
-        if (!top && near(unitsToTwips(tab.position)))
+        if (!top && near(document::unitsToTwips(tab.position)))
             return Tab;
     }
     return None;
@@ -275,7 +275,7 @@ void TXRuler::moveMarker(double x)
     case Tab: {
         QList<QTextOption::Tab> tabs = c.textCursor().blockFormat().tabPositions();
         if (m_tab >= 0 && m_tab < tabs.size()) {
-            tabs[m_tab].position = twipsToUnits(t);
+            tabs[m_tab].position = document::twipsToUnits(t);
             setTabs(tabs);
         }
         break;
@@ -305,7 +305,7 @@ void TXRuler::mousePressEvent(QMouseEvent *event)
     QList<QTextOption::Tab> tabs = bf.tabPositions();
     if (m_drag == Tab) {
         for (int i = 0; i < tabs.size(); ++i) {
-            if (std::abs(event->position().x() - xOfTwips(unitsToTwips(tabs[i].position))) <= markerHalf + 2)
+            if (std::abs(event->position().x() - xOfTwips(document::unitsToTwips(tabs[i].position))) <= markerHalf + 2)
                 m_tab = i;
         }
         return;
@@ -318,7 +318,7 @@ void TXRuler::mousePressEvent(QMouseEvent *event)
     if (t <= 0 || t >= textWidth)
         return;
     QTextOption::Tab tab;
-    tab.position = twipsToUnits(t);
+    tab.position = document::twipsToUnits(t);
     switch (m_control->TabType()) {
     case TextControl::TabRight: tab.type = QTextOption::RightTab; break;
     case TextControl::TabCenter: tab.type = QTextOption::CenterTab; break;

@@ -194,7 +194,7 @@ QTextOption::TabType qtTab(int kind)
 
 int twips(double units)
 {
-    return static_cast<int>(std::lround(unitsToTwips(units)));
+    return static_cast<int>(std::lround(document::unitsToTwips(units)));
 }
 
 } // namespace
@@ -313,7 +313,7 @@ void TextControl::setSelText(const QString &text)
         c.beginEditBlock();
         if (m_keyFormat && !c.hasSelection())
             c.setCharFormat(*m_keyFormat);
-        writeText(c, text);
+        document::writeText(c, text);
         c.endEditBlock();
         placeCaretAfterEdit(c);
     });
@@ -333,7 +333,7 @@ void TextControl::placeCaretAfterEdit(const QTextCursor &c)
 
 QString TextControl::Text() const
 {
-    return documentText(*document());
+    return document::documentText(*document());
 }
 
 void TextControl::setText(const QString &text)
@@ -342,7 +342,7 @@ void TextControl::setText(const QString &text)
         QTextCursor c(document());
         c.beginEditBlock();
         c.select(QTextCursor::Document);
-        writeText(c, text);
+        document::writeText(c, text);
         c.endEditBlock();
         setTextCursor(c);
     });
@@ -717,7 +717,7 @@ void TextControl::setSelIndent(int tw)
     for (const QTextBlock &b : blocks) {
         QTextBlockFormat f = b.blockFormat();
         const double hanging = -f.textIndent();
-        f.setLeftMargin(std::max(0.0, twipsToUnits(tw) + hanging));
+        f.setLeftMargin(std::max(0.0, document::twipsToUnits(tw) + hanging));
         QTextCursor(b).setBlockFormat(f);
     }
     c.endEditBlock();
@@ -732,7 +732,7 @@ int TextControl::SelRightIndent() const
 void TextControl::setSelRightIndent(int tw)
 {
     QTextBlockFormat f;
-    f.setRightMargin(std::max(0.0, twipsToUnits(tw)));
+    f.setRightMargin(std::max(0.0, document::twipsToUnits(tw)));
     mergeBlockFormat(f);
 }
 
@@ -751,7 +751,7 @@ void TextControl::setSelHangingIndent(int tw)
     for (const QTextBlock &b : blocks) {
         QTextBlockFormat f = b.blockFormat();
         const double first = f.leftMargin() + f.textIndent();
-        const double hanging = twipsToUnits(tw);
+        const double hanging = document::twipsToUnits(tw);
         f.setLeftMargin(std::max(0.0, first + hanging));
         f.setTextIndent(first - f.leftMargin());
         QTextCursor(b).setBlockFormat(f);
@@ -765,7 +765,7 @@ void TextControl::setSelHangingIndent(int tw)
 void TextControl::setPageWidth(int tw)
 {
     if (tw > 0) {
-        m_page.width = std::min(tw, maxPageTwips);
+        m_page.width = std::min(tw, document::maxPageTwips);
         if (m_viewMode == 1)
             applyViewMode();
     }
@@ -774,16 +774,16 @@ void TextControl::setPageWidth(int tw)
 void TextControl::setPageHeight(int tw)
 {
     if (tw > 0) {
-        m_page.height = std::min(tw, maxPageTwips);
+        m_page.height = std::min(tw, document::maxPageTwips);
         if (m_viewMode == 1)
             applyViewMode();
     }
 }
 
-void TextControl::setPageMarginL(int tw) { if (tw >= 0) { m_page.marginL = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
-void TextControl::setPageMarginT(int tw) { if (tw >= 0) { m_page.marginT = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
-void TextControl::setPageMarginR(int tw) { if (tw >= 0) { m_page.marginR = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
-void TextControl::setPageMarginB(int tw) { if (tw >= 0) { m_page.marginB = std::min(tw, maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
+void TextControl::setPageMarginL(int tw) { if (tw >= 0) { m_page.marginL = std::min(tw, document::maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
+void TextControl::setPageMarginT(int tw) { if (tw >= 0) { m_page.marginT = std::min(tw, document::maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
+void TextControl::setPageMarginR(int tw) { if (tw >= 0) { m_page.marginR = std::min(tw, document::maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
+void TextControl::setPageMarginB(int tw) { if (tw >= 0) { m_page.marginB = std::min(tw, document::maxPageTwips); if (m_viewMode == 1) applyViewMode(); } }
 void TextControl::setRightMargin(int tw) { m_rightMargin = std::max(tw, 0); }
 
 void TextControl::setPageSetup(const PageSetup &page)
@@ -807,9 +807,9 @@ bool TextControl::fail(const QString &message)
 // at the start before the one layout at the end (moving it from the end
 // afterwards would have the whole document laid out before the window
 // shows the first page).
-LoadHooks TextControl::loadHooks(FileProgress &busy)
+document::LoadHooks TextControl::loadHooks(FileProgress &busy)
 {
-    LoadHooks hooks;
+    document::LoadHooks hooks;
     hooks.ready = [this] {
         if (m_viewMode == 1)
             applyPageLayout();
@@ -821,7 +821,7 @@ LoadHooks TextControl::loadHooks(FileProgress &busy)
 
 bool TextControl::readFile(const QString &file, qint64 offset, QByteArray &bytes)
 {
-    return readFileBytes(file, offset, bytes, &m_error);
+    return document::readFileBytes(file, offset, bytes, &m_error);
 }
 
 bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, FileProgress *progress)
@@ -843,7 +843,7 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, F
         rtf::Document model;
         bool read = false;
         QString error;
-        busy.inBackground([&] { read = readRtf(bytes, model, &error); });
+        busy.inBackground([&] { read = document::readRtf(bytes, model, &error); });
         if (!read)
             return fail(error);
         ownEdit([&] {
@@ -854,7 +854,7 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, F
                 c.beginEditBlock();
                 if (c.hasSelection())
                     c.removeSelectedText();
-                insertModel(model, c);
+                document::insertModel(model, c);
                 c.endEditBlock();
                 setTextCursor(c);
             }
@@ -863,14 +863,14 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, F
     }
     case FormatText: {
         QString s;
-        busy.inBackground([&] { s = decodeText(bytes); });
+        busy.inBackground([&] { s = document::decodeText(bytes); });
         ownEdit([&] {
             if (whole) {
-                loadText(*doc, s, loadHooks(busy));
+                document::loadText(*doc, s, loadHooks(busy));
             } else {
                 QTextCursor c = textCursor();
                 c.beginEditBlock();
-                writeText(c, s);
+                document::writeText(c, s);
                 c.endEditBlock();
                 setTextCursor(c);
             }
@@ -878,7 +878,7 @@ bool TextControl::insertBytes(const QByteArray &bytes, int format, bool whole, F
         return true;
     }
     case FormatHtml: {
-        const QString html = decodeHtml(bytes);
+        const QString html = document::decodeHtml(bytes);
         ownEdit([&] {
             if (whole) {
                 doc->setUndoRedoEnabled(false);
@@ -906,7 +906,7 @@ bool TextControl::Load(const QString &file, qint64 offset, int format)
                           u"Opening %1"_s.arg(info.fileName()));
     QString error;
     bool read = false;
-    progress.inBackground([&] { read = readFileBytes(file, offset, bytes, &error); });
+    progress.inBackground([&] { read = document::readFileBytes(file, offset, bytes, &error); });
     if (!read)
         return fail(error);
     if (!insertBytes(bytes, format, true, &progress))
@@ -956,7 +956,7 @@ bool TextControl::Save(const QString &file, qint64 offset, int format)
         return false;
     }
     QString error;
-    progress.inBackground([&] { writeFileBytes(file, offset, data, &error); });
+    progress.inBackground([&] { document::writeFileBytes(file, offset, data, &error); });
     return error.isEmpty() || fail(error);
 }
 

@@ -15,6 +15,10 @@ class QTextCursor;
 class QTextBlockFormat;
 class QTextCharFormat;
 
+namespace kalamora::document {
+struct LoadHooks;
+} // namespace kalamora::document
+
 namespace kalamora::textengine {
 
 // A font family as a document names it: without the foundry that the font
@@ -238,7 +242,7 @@ public:
     int CurrentPages() const;
     // The pages as they print, for the document library's sheet painter
     // (sheets.h); valid until the next change of the text or page setup.
-    Sheets sheets() const;
+    document::Sheets sheets() const;
     QPaintDevice *PrintDevice() const { return m_printDevice; }
     void setPrintDevice(QPaintDevice *device) { m_printDevice = device; }
     QPainter *printPainter() const { return m_printPainter; }
@@ -302,7 +306,7 @@ public:
     QByteArray toRtf() const;
     bool setRtf(const QByteArray &rtf);
 
-    using PageSetup = ::kalamora::textengine::PageSetup;
+    using PageSetup = ::kalamora::document::PageSetup;
     PageSetup pageSetup() const { return m_page; }
     void setPageSetup(const PageSetup &page);
 
@@ -350,7 +354,7 @@ private:
     void insertCode(int code);
     bool readFile(const QString &file, qint64 offset, QByteArray &bytes);
     bool insertBytes(const QByteArray &bytes, int format, bool whole, class FileProgress *progress = nullptr);
-    struct LoadHooks loadHooks(class FileProgress &busy);
+    document::LoadHooks loadHooks(class FileProgress &busy);
     bool fail(const QString &message);
 
     QTextDocument *pagedDocument() const;

@@ -131,7 +131,7 @@ QPointF ZoomView::origin() const
     // covers the rounding of that margin.
     const int marginLeft = m_control->viewport()->x() - m_control->frameWidth();
     const double total = m_control->viewport()->width() + marginLeft;
-    const double page = twipsToUnits(m_control->PageWidth()) * scale();
+    const double page = document::twipsToUnits(m_control->PageWidth()) * scale();
     return {std::max(std::floor((total - page) / 2) - marginLeft, 0.0), 0};
 }
 
@@ -155,7 +155,7 @@ void TextControl::applyZoom()
         // The viewport is moved right to centre the page as the zoom shows it
         // (the same margin applyViewMode sets).
         const int total = viewport()->width() + viewportMargins().left() + viewportMargins().right();
-        const int free = total - static_cast<int>(twipsToUnits(m_page.width) * m_zoom / 100.0);
+        const int free = total - static_cast<int>(document::twipsToUnits(m_page.width) * m_zoom / 100.0);
         const int left = std::max(free / 2, 0);
         if (viewportMargins().left() != left)
             setViewportMargins(left, 0, 0, 0);
@@ -285,7 +285,7 @@ void ZoomView::paint(QPainter &p, const QRect &clip)
     if (c->ViewMode() == 1) {
         // The sheets: one per page of the layout, the desk showing between.
         const double step = doc->pageSize().height();
-        const QSizeF sheet(twipsToUnits(c->PageWidth()), twipsToUnits(c->PageHeight()));
+        const QSizeF sheet(document::twipsToUnits(c->PageWidth()), document::twipsToUnits(c->PageHeight()));
         if (step > 0) {
             const int first = std::max(0, static_cast<int>(layoutClip.top() / step));
             // The pages laid out so far, down to the bottom of what is shown.

@@ -133,11 +133,11 @@ int main(int argc, char **argv)
         doc.setUndoRedoEnabled(false);
         QTextCursor c(&doc);
         c.beginEditBlock();
-        textengine::insertModel(model, c);
+        document::insertModel(model, c);
         c.endEditBlock();
         const double buildSec = t.nsecsElapsed() / 1e9;
         t.restart();
-        const rtf::Document back = textengine::modelFromDocument(doc, model.page);
+        const rtf::Document back = document::modelFromDocument(doc, model.page);
         std::printf("document built from the model: %.3f s; model from the document: %.3f s\n", buildSec,
                     t.nsecsElapsed() / 1e9);
         t.restart();

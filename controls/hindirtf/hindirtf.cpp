@@ -97,7 +97,7 @@ QColor colourOf(uint value, const QPalette &palette)
 
 int toTwips(double units)
 {
-    return static_cast<int>(std::lround(textengine::unitsToTwips(units)));
+    return static_cast<int>(std::lround(document::unitsToTwips(units)));
 }
 
 enum Indent { Bottom, FirstLine, Left, Right, Top };
@@ -552,7 +552,7 @@ void HindiRTFPrivate::replaceText(const QString &text)
 
 void HindiRTFPrivate::mergeIndent(int which, int twips)
 {
-    const double units = textengine::twipsToUnits(twips);
+    const double units = document::twipsToUnits(twips);
     QTextBlockFormat f;
     switch (which) {
     case Bottom: f.setBottomMargin(std::max(0.0, units)); break;

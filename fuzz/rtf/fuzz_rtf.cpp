@@ -46,11 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QTextDocument qdoc;
     QTextCursor cursor(&qdoc);
-    textengine::insertModel(doc, cursor);
+    document::insertModel(doc, cursor);
     // Laid out on pages, as the control shows and prints it.
     qdoc.setPageSize(QSizeF(800, 1000));
     (void)qdoc.pageCount();
-    const rtf::Document back = textengine::modelFromDocument(qdoc, doc.page);
+    const rtf::Document back = document::modelFromDocument(qdoc, doc.page);
     const std::string twice = rtf::write(back);
     rtf::Document third;
     if (!rtf::read(twice, third).ok)

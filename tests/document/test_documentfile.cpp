@@ -37,7 +37,7 @@ QByteArray saved(TextControl &tc, const QString &file, int format)
 {
     QByteArray bytes;
     EXPECT_TRUE(tc.Save(file, 0, format)) << tc.errorString().toStdString();
-    EXPECT_TRUE(textengine::readFileBytes(file, 0, bytes, nullptr));
+    EXPECT_TRUE(document::readFileBytes(file, 0, bytes, nullptr));
     return bytes;
 }
 
@@ -55,22 +55,22 @@ TEST(DocumentFile, LibraryAndControlWriteTheSameBytes)
         const QString html = tmp.filePath(u"page%1.html"_s.arg(n++));
         for (const QString &source : {in, html}) {
             SCOPED_TRACE(source.toStdString());
-            const int format = textengine::fileFormatForSuffix(source);
+            const int format = document::fileFormatForSuffix(source);
             TextControl tc;
             ASSERT_TRUE(tc.Load(source, 0, format)) << tc.errorString().toStdString();
             QTextDocument doc;
-            textengine::PageSetup page;
+            document::PageSetup page;
             QString error;
-            ASSERT_TRUE(textengine::loadDocumentFile(doc, page, source, format, &error)) << error.toStdString();
+            ASSERT_TRUE(document::loadDocumentFile(doc, page, source, format, &error)) << error.toStdString();
             EXPECT_EQ(page, tc.pageSetup());
-            const std::unique_ptr<QTextDocument> paged(textengine::pagedCopy(doc, page, nullptr));
-            for (int out : {textengine::FileRtf, textengine::FileText, textengine::FileHtml}) {
+            const std::unique_ptr<QTextDocument> paged(document::pagedCopy(doc, page, nullptr));
+            for (int out : {document::FileRtf, document::FileText, document::FileHtml}) {
                 QByteArray mine;
-                ASSERT_TRUE(textengine::encodeDocument(doc, page, out, std::max(1, paged->pageCount()), mine, &error));
+                ASSERT_TRUE(document::encodeDocument(doc, page, out, std::max(1, paged->pageCount()), mine, &error));
                 EXPECT_EQ(mine, saved(tc, tmp.filePath(u"control"_s), out)) << "format " << out;
             }
             if (source == in)
-                saved(tc, html, textengine::FileHtml);
+                saved(tc, html, document::FileHtml);
         }
     }
 }
@@ -80,49 +80,49 @@ TEST(DocumentFile, FailuresLeaveTheDocumentAndNameTheCause)
     QTemporaryDir tmp;
     QTextDocument doc;
     doc.setPlainText(u"kept"_s);
-    textengine::PageSetup page;
+    document::PageSetup page;
     QString error;
     const struct {
         QByteArray bytes;
         int format;
         const char *cause;
     } rows[] = {
-        {"plain words", textengine::FileRtf, "not an RTF file"},
+        {"plain words", document::FileRtf, "not an RTF file"},
         {"{\\rtf1 x}", 3, "Unknown file format 3"},
     };
     for (const auto &row : rows) {
-        EXPECT_FALSE(textengine::loadDocument(doc, page, row.bytes, row.format, &error));
+        EXPECT_FALSE(document::loadDocument(doc, page, row.bytes, row.format, &error));
         EXPECT_TRUE(error.contains(QLatin1StringView(row.cause))) << error.toStdString();
         EXPECT_EQ(doc.toPlainText(), u"kept"_s);
-        EXPECT_EQ(page, textengine::PageSetup{});
+        EXPECT_EQ(page, document::PageSetup{});
     }
-    EXPECT_FALSE(textengine::loadDocumentFile(doc, page, tmp.filePath(u"missing.rtf"_s), textengine::FileRtf, &error));
+    EXPECT_FALSE(document::loadDocumentFile(doc, page, tmp.filePath(u"missing.rtf"_s), document::FileRtf, &error));
     EXPECT_TRUE(error.startsWith(u"Cannot open"_s)) << error.toStdString();
     // A failed write keeps the old file whole.
     const QString file = tmp.filePath(u"old.txt"_s);
-    ASSERT_TRUE(textengine::writeFileBytes(file, 0, "old", &error));
-    EXPECT_FALSE(textengine::writeFileBytes(file, -1, "new", &error));
-    EXPECT_FALSE(textengine::writeFileBytes(tmp.filePath(u"no/such/dir.txt"_s), 0, "new", &error));
+    ASSERT_TRUE(document::writeFileBytes(file, 0, "old", &error));
+    EXPECT_FALSE(document::writeFileBytes(file, -1, "new", &error));
+    EXPECT_FALSE(document::writeFileBytes(tmp.filePath(u"no/such/dir.txt"_s), 0, "new", &error));
     QByteArray back;
-    ASSERT_TRUE(textengine::readFileBytes(file, 0, back, &error));
+    ASSERT_TRUE(document::readFileBytes(file, 0, back, &error));
     EXPECT_EQ(back, "old");
     // From an offset on: the bytes before it stay.
-    ASSERT_TRUE(textengine::writeFileBytes(file, 2, "NEW", &error));
-    ASSERT_TRUE(textengine::readFileBytes(file, 0, back, &error));
+    ASSERT_TRUE(document::writeFileBytes(file, 2, "NEW", &error));
+    ASSERT_TRUE(document::readFileBytes(file, 0, back, &error));
     EXPECT_EQ(back, "olNEW");
 }
 
 namespace {
 
 // A sheet drawn at 72 dots per inch, one point a pixel.
-QImage sheetImage(const textengine::Sheets &sheets, int page)
+QImage sheetImage(const document::Sheets &sheets, int page)
 {
     QImage img(sheets.setup.width / 20, sheets.setup.height / 20, QImage::Format_RGB32);
     img.setDotsPerMeterX(2835);
     img.setDotsPerMeterY(2835);
     img.fill(Qt::white);
     QPainter p(&img);
-    textengine::drawSheet(p, sheets, page);
+    document::drawSheet(p, sheets, page);
     return img;
 }
 
@@ -157,23 +157,23 @@ TEST(DocumentFile, LibraryAndControlPrintTheSameSheets)
 {
     QTemporaryDir tmp;
     const QString headed = tmp.filePath(u"headed.rtf"_s);
-    ASSERT_TRUE(textengine::writeFileBytes(headed, 0, headedPages(), nullptr));
+    ASSERT_TRUE(document::writeFileBytes(headed, 0, headedPages(), nullptr));
     QStringList files = fixtures();
     ASSERT_GE(files.size(), 20);
     files << headed << tmp.filePath(u"headed.html"_s);
     for (const QString &file : files) {
         SCOPED_TRACE(file.toStdString());
-        const int format = textengine::fileFormatForSuffix(file);
+        const int format = document::fileFormatForSuffix(file);
         TextControl tc;
         ASSERT_TRUE(tc.Load(file, 0, format));
         if (file == headed)
-            ASSERT_TRUE(tc.Save(files.last(), 0, textengine::FileHtml));
+            ASSERT_TRUE(tc.Save(files.last(), 0, document::FileHtml));
         QTextDocument doc;
-        textengine::PageSetup page;
-        ASSERT_TRUE(textengine::loadDocumentFile(doc, page, file, format, nullptr));
-        const std::unique_ptr<QTextDocument> paged(textengine::pagedCopy(doc, page, nullptr));
-        const textengine::Sheets mine{&doc, paged.get(), page, std::max(1, paged->pageCount())};
-        const textengine::Sheets control = tc.sheets();
+        document::PageSetup page;
+        ASSERT_TRUE(document::loadDocumentFile(doc, page, file, format, nullptr));
+        const std::unique_ptr<QTextDocument> paged(document::pagedCopy(doc, page, nullptr));
+        const document::Sheets mine{&doc, paged.get(), page, std::max(1, paged->pageCount())};
+        const document::Sheets control = tc.sheets();
         ASSERT_EQ(mine.pages, control.pages);
         for (int p = 1; p <= mine.pages; ++p)
             EXPECT_EQ(sheetImage(mine, p), sheetImage(control, p)) << "page " << p;
@@ -181,11 +181,11 @@ TEST(DocumentFile, LibraryAndControlPrintTheSameSheets)
 
     // Each page of the PDF shows its own kind of header and footer, numbered.
     QTextDocument doc;
-    textengine::PageSetup page;
-    ASSERT_TRUE(textengine::loadDocumentFile(doc, page, headed, textengine::FileRtf, nullptr));
+    document::PageSetup page;
+    ASSERT_TRUE(document::loadDocumentFile(doc, page, headed, document::FileRtf, nullptr));
     const QString out = tmp.filePath(u"headed.pdf"_s);
     QString error;
-    ASSERT_TRUE(textengine::writePdf(doc, page, out, &error)) << error.toStdString();
+    ASSERT_TRUE(document::writePdf(doc, page, out, &error)) << error.toStdString();
     const PdfFile pdf(out);
     const int pages = pdf.pages();
     ASSERT_GE(pages, 4);

@@ -300,7 +300,7 @@ rtf::Block table(std::vector<std::vector<rtf::Block>> cells, int width, int spac
 // fields as <P> and <N>.
 QString structure(TextControl &tc)
 {
-    const rtf::Document m = textengine::modelFromDocument(*tc.document(), {});
+    const rtf::Document m = document::modelFromDocument(*tc.document(), {});
     const auto text = [](const std::vector<rtf::Block> &blocks) {
         QString out;
         for (const rtf::Block &b : blocks) {
@@ -332,7 +332,7 @@ QString nesting(TextControl &tc, const QString &text)
     const QTextTableFormat f = t->format();
     return u"%1x%2 in %3, spacing %4 border %5 %6"_s.arg(t->rows()).arg(t->columns())
         .arg(outer ? u"%1x%2"_s.arg(outer->rows()).arg(outer->columns()) : u"none"_s)
-        .arg(qRound(textengine::unitsToTwips(f.cellSpacing()))).arg(qRound(textengine::unitsToTwips(f.border())))
+        .arg(qRound(document::unitsToTwips(f.cellSpacing()))).arg(qRound(document::unitsToTwips(f.border())))
         .arg(f.background().style() == Qt::NoBrush ? u"none"_s : f.background().color().name());
 }
 
@@ -643,7 +643,7 @@ const Attribute attributes[] = {
      [](TextControl &t) {
          t.setViewMode(1);  // laid out on the page, as a user sees it there
          const QRectF block = t.document()->documentLayout()->blockBoundingRect(t.textCursor().block());
-         ASSERT_TRUE(t.ObjectInsertFixed(0, red(), 0, int(textengine::unitsToTwips(block.top())) + 30, 100, 100, 0,
+         ASSERT_TRUE(t.ObjectInsertFixed(0, red(), 0, int(document::unitsToTwips(block.top())) + 30, 100, 100, 0,
                                          0, 3, 3, 0, 0, 360, 0));
      },
      firstObject,

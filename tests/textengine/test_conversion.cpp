@@ -19,15 +19,15 @@ TEST(Conversion, OnlyKrutiRunsBecomeUnicodeAndBack)
     tc.setSelText(u"fgUnh"_s);  // glyph text of the word Hindi
     tc.setFontName(u"Arial"_s);
     tc.setSelText(u" (fgUnh)"_s);
-    EXPECT_EQ(textengine::convertDocument(*tc.document(), textengine::Conversion::ToUnicode, false), 1);
+    EXPECT_EQ(document::convertDocument(*tc.document(), document::Conversion::ToUnicode, false), 1);
     EXPECT_EQ(tc.Text(), u"Hindi: \u0939\u093f\u0928\u094d\u0926\u0940 (fgUnh)"_s);
     tc.setSelStart(8);
-    EXPECT_EQ(tc.FontName(), textengine::unicodeFont());
+    EXPECT_EQ(tc.FontName(), document::unicodeFont());
 
-    EXPECT_EQ(textengine::convertDocument(*tc.document(), textengine::Conversion::ToKruti, false), 1);
+    EXPECT_EQ(document::convertDocument(*tc.document(), document::Conversion::ToKruti, false), 1);
     EXPECT_EQ(tc.Text(), u"Hindi: fgUnh (fgUnh)"_s);
     tc.setSelStart(8);
-    EXPECT_EQ(tc.FontName(), textengine::hindiFont());
+    EXPECT_EQ(tc.FontName(), document::hindiFont());
     tc.setSelStart(2);
     EXPECT_EQ(tc.FontName(), u"Arial"_s);
 }
@@ -36,6 +36,6 @@ TEST(Conversion, WholePlainText)
 {
     TextControl tc;
     tc.setSelText(u"fgUnh\ndey"_s);
-    textengine::convertDocument(*tc.document(), textengine::Conversion::ToUnicode, true);
+    document::convertDocument(*tc.document(), document::Conversion::ToUnicode, true);
     EXPECT_EQ(tc.Text(), u"\u0939\u093f\u0928\u094d\u0926\u0940\n\u0915\u092e\u0932"_s);
 }

@@ -162,7 +162,7 @@ TEST(Dialogs, ParagraphDialogSetsIndentsSpacingAndAlignmentInTheUnit)
     EXPECT_EQ(tc.SelRightIndent(), 360);
     EXPECT_EQ(tc.AlignMent(), 2);
     const QTextBlockFormat bf = tc.textCursor().blockFormat();
-    EXPECT_NEAR(textengine::unitsToTwips(bf.topMargin()), 144, 1);
+    EXPECT_NEAR(document::unitsToTwips(bf.topMargin()), 144, 1);
     EXPECT_EQ(bf.lineHeight(), 200);
     // The dialog opens with what the paragraph has; Cancel changes nothing.
     Hooks check([](QDialog *d) {
@@ -194,13 +194,13 @@ TEST(Dialogs, TableAttributesAndFont)
     });
     ASSERT_TRUE(tc.TableAttrDialog());
     const QTextTableFormat tf = tc.textCursor().currentTable()->format();
-    EXPECT_NEAR(textengine::unitsToTwips(tf.border()), 29, 1);
-    EXPECT_NEAR(textengine::unitsToTwips(tf.cellPadding()), 144, 1);
+    EXPECT_NEAR(document::unitsToTwips(tf.border()), 29, 1);
+    EXPECT_NEAR(document::unitsToTwips(tf.cellPadding()), 144, 1);
     EXPECT_EQ(tf.background().color(), QColor(Qt::red));
     const auto widths = tf.columnWidthConstraints();
     ASSERT_EQ(widths.size(), 3);
-    EXPECT_NEAR(textengine::unitsToTwips(widths[0].rawValue()), 1440, 1);
-    EXPECT_NEAR(textengine::unitsToTwips(widths[1].rawValue()), 2880, 1);
+    EXPECT_NEAR(document::unitsToTwips(widths[0].rawValue()), 1440, 1);
+    EXPECT_NEAR(document::unitsToTwips(widths[1].rawValue()), 2880, 1);
     EXPECT_EQ(widths[2].type(), QTextLength::VariableLength);
     // What the dialog set survives RTF.
     TextControl back;
@@ -253,7 +253,7 @@ TEST(Dialogs, TwoConvertersOfDialogTextDisagreed)
         ASSERT_TRUE(tc.TableAttrDialog());
         const int twips = DlgString2Twips(text);
         EXPECT_EQ(tc.SelRightIndent(), twips) << text.toStdString();
-        const double padding = textengine::unitsToTwips(tc.textCursor().currentTable()->format().cellPadding());
+        const double padding = document::unitsToTwips(tc.textCursor().currentTable()->format().cellPadding());
         EXPECT_NEAR(padding, std::clamp(twips, 0, 1440), 1) << text.toStdString();
     }
     // A first line a twip to the left of the others shows as nothing, not "-0.00".

@@ -79,7 +79,7 @@ TEST(Objects, CharacterObjectIsCurrentWhenSelectedOrBesideTheCaret)
     // Scaled 200 by 100 percent at 15 twips a pixel.
     QTextCursor c(tc.document());
     c.setPosition(3);
-    EXPECT_NEAR(textengine::unitsToTwips(c.charFormat().toImageFormat().width()), 40 * 15 * 2, 2);
+    EXPECT_NEAR(document::unitsToTwips(c.charFormat().toImageFormat().width()), 40 * 15 * 2, 2);
     // Once the character is gone the object ignores writes.
     tc.setSelStart(2);
     tc.setSelLength(1);
@@ -121,12 +121,12 @@ TEST(Objects, FixedObjectFloatsBesideTheTextAtItsDistances)
         }
     ASSERT_TRUE(first.isValid());
     ASSERT_GT(first.layout()->lineCount(), 0);
-    const double expected = textengine::twipsToUnits(1440 + 360);
+    const double expected = document::twipsToUnits(1440 + 360);
     EXPECT_NEAR(first.layout()->lineAt(0).x(), expected, 3);
     // A new right distance moves the text.
     obj->setDistance(3, 720);
     QCoreApplication::processEvents();
-    EXPECT_NEAR(first.layout()->lineAt(0).x(), textengine::twipsToUnits(1440 + 720), 3);
+    EXPECT_NEAR(first.layout()->lineAt(0).x(), document::twipsToUnits(1440 + 720), 3);
     // Far right: it floats at the right.
     tc.setSelStart(tc.Text().size());
     ASSERT_TRUE(tc.ObjectInsertFixed(0, pic, 8000, 1440, 100, 100, 0, 0, 3, 3, 0, 0, 0, 0));
@@ -263,7 +263,7 @@ TEST(Objects, FixedObjectTookTheParagraphFormatAway)
             for (const QString &word : {u"two"_s, u"one"_s}) {
                 const QTextBlock b = tc.document()->findBlock(int(tc.Text().indexOf(word)));
                 const double middle = tc.document()->documentLayout()->blockBoundingRect(b).center().y();
-                ASSERT_TRUE(tc.ObjectInsertFixed(0, pic, 0, int(textengine::unitsToTwips(middle)), 100, 100, 0, 0,
+                ASSERT_TRUE(tc.ObjectInsertFixed(0, pic, 0, int(document::unitsToTwips(middle)), 100, 100, 0, 0,
                                                  3, 3, 0, 0, 144, 0));
             }
         },

@@ -170,7 +170,7 @@ TEST(LayoutView, ContinuousViewWrapsAndScrollsAtTheZoom)
             QRectF(tc.cursorRect()).translated(0, tc.verticalScrollBar()->value()).bottomLeft());
         EXPECT_LE(caret.y(), tc.viewport()->height() + 1);
         EXPECT_GT(caret.y(), 0);
-        EXPECT_NEAR(tc.ScrollPosY(), textengine::unitsToTwips(tc.verticalScrollBar()->value()), 1);
+        EXPECT_NEAR(tc.ScrollPosY(), document::unitsToTwips(tc.verticalScrollBar()->value()), 1);
         tc.moveCursor(QTextCursor::Start);
     }
 }
@@ -186,7 +186,7 @@ TEST(LayoutView, PageViewCentresTheScaledPage)
     tc.setZoomFactor(50);
     QCoreApplication::processEvents();
     ZoomView *zv = ZoomView::of(&tc);
-    const double pageW = textengine::twipsToUnits(tc.PageWidth());
+    const double pageW = document::twipsToUnits(tc.PageWidth());
     const QPointF left = zv->toViewport({0, 0});
     const QPointF right = zv->toViewport({pageW, 0});
     EXPECT_NEAR(right.x() - left.x(), pageW / 2, 1);
@@ -263,13 +263,13 @@ TEST(Ruler, DraggingMarkersSetsTheIndents)
         QTest::mouseClick(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(2880)), mid));
         auto tabs = tc->textCursor().blockFormat().tabPositions();
         ASSERT_EQ(tabs.size(), 1);
-        EXPECT_NEAR(textengine::unitsToTwips(tabs[0].position), 2880, 100);
+        EXPECT_NEAR(document::unitsToTwips(tabs[0].position), 2880, 100);
         EXPECT_EQ(tabs[0].type, QTextOption::RightTab);
         QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(2880)), mid));
         QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(4320)), mid));
         tabs = tc->textCursor().blockFormat().tabPositions();
         ASSERT_EQ(tabs.size(), 1);
-        EXPECT_NEAR(textengine::unitsToTwips(tabs[0].position), 4320, 100);
+        EXPECT_NEAR(document::unitsToTwips(tabs[0].position), 4320, 100);
         QTest::mousePress(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(4320)), mid));
         QTest::mouseRelease(ruler, Qt::LeftButton, {}, QPoint(int(ruler->xOfTwips(4320)), ruler->height() * 4));
         EXPECT_TRUE(tc->textCursor().blockFormat().tabPositions().isEmpty());
@@ -434,7 +434,7 @@ TEST(LayoutView, PageViewHungAtZoomBelow100)
                 QCoreApplication::processEvents();
                 EXPECT_EQ(tc.viewport()->geometry(), settled) << "the view keeps changing";
                 if (view == 1) {
-                    const double page = textengine::twipsToUnits(tc.PageWidth()) * zoom / 100.0;
+                    const double page = document::twipsToUnits(tc.PageWidth()) * zoom / 100.0;
                     const int room = tc.viewport()->width() + tc.viewport()->x() - tc.frameWidth();
                     if (page < room - 2 || page > room + 2) {
                         EXPECT_EQ(tc.horizontalScrollBar()->isVisible(), page > room) << page << " in " << room;
@@ -487,7 +487,7 @@ TEST(Ruler, RulerDidNotScaleWithTheZoom)
         const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
         const int rulerY = ruler->mapTo(&window, QPoint(0, 5)).y();
         const auto [bandL, bandR] = span(shown, rulerY, [&](QRgb c) { return c != desk; });
-        const double scale = textengine::twipsToUnits(1.0) * tc->ZoomFactor() / 100.0;
+        const double scale = document::twipsToUnits(1.0) * tc->ZoomFactor() / 100.0;
         const int textWidth = tc->PageWidth() - tc->PageMarginL() - tc->PageMarginR();
         const auto [whiteL, whiteR] = span(shown, rulerY, [](QRgb c) { return c == qRgb(255, 255, 255); });
         // (The first line's marker covers the text's left end.)

@@ -89,7 +89,7 @@ QString printed(TextControl &tc, int page)
 
 std::string structure(const TextControl &tc)
 {
-    return describe(textengine::modelFromDocument(*tc.document(), {}));
+    return describe(document::modelFromDocument(*tc.document(), {}));
 }
 
 // The numbers and bullets the lists show, in the order of the paragraphs.
@@ -328,7 +328,7 @@ TEST(Structure, ConversionLeavesHeadersAndFootnotesInKruti)
     ASSERT_TRUE(tc.setRtf(R"({\rtf1{\fonttbl{\f1 Kruti Dev 010;}}{\header\pard\f1 dey\par}{\footer\pard\f1 fgUnh\par})"
                           R"(\pard\f1 dey{\super\chftn{\footnote\pard\f1 fgUnh}} dey})"));
     const auto kinds = [](const TextControl &t) {
-        const rtf::Document m = textengine::modelFromDocument(*t.document(), {});
+        const rtf::Document m = document::modelFromDocument(*t.document(), {});
         std::string fonts;
         const auto font = [&](const std::vector<rtf::Block> &blocks) {
             fonts += blocks.front().paragraph.inlines.front().format.font + ";";
@@ -339,10 +339,10 @@ TEST(Structure, ConversionLeavesHeadersAndFootnotesInKruti)
         font(m.blocks);
         return fonts + describe(m);
     };
-    using textengine::Conversion;
-    EXPECT_EQ(textengine::convertDocument(*tc.document(), Conversion::ToUnicode, false), 6);
+    using document::Conversion;
+    EXPECT_EQ(document::convertDocument(*tc.document(), Conversion::ToUnicode, false), 6);
     EXPECT_EQ(kinds(tc), "Noto Sans Devanagari;Noto Sans Devanagari;Noto Sans Devanagari;Noto Sans Devanagari;"
                          "HA(~~~) FA(~~~~~~) ~~~{n: ~~~~~~} ~~~");
-    EXPECT_EQ(textengine::convertDocument(*tc.document(), Conversion::ToKruti, false), 5);
+    EXPECT_EQ(document::convertDocument(*tc.document(), Conversion::ToKruti, false), 5);
     EXPECT_EQ(kinds(tc), "Glyphora 010;Glyphora 010;Glyphora 010;Glyphora 010;HA(dey) FA(fgUnh) dey{n: fgUnh} dey");
 }

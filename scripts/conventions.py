@@ -1,14 +1,20 @@
 #!/usr/bin/python3
-"""Module-qualified includes.
+"""Two rules of the source tree that the compiler does not enforce.
 
-Every project header is included by its path from the top of the source
-tree ("textengine/textcontrol.h"), so an include says which library owns
-the header. The one exception is the headers installed for other programs
-(HindiRTF's), which include each other by bare name because they are
-installed side by side in one folder.
+Includes: every project header is included by its path from the top of
+the source tree ("textengine/textcontrol.h"), so an include says which
+library owns the header. The one exception is the headers installed for
+other programs (HindiRTF's), which include each other by bare name because
+they are installed side by side in one folder.
 
-  includes.py --check    list includes that break the rule (exit 1 if any)
-  includes.py --fix      rewrite them in place
+Namespaces: the program's code lives in namespace kalamora (each library
+in its own namespace inside it: kalamora::engine, kalamora::document, ...).
+Files with main() or C entry points stay outside and use it. The two
+controls shipped for other programs, HindiRTF and Bundlex, keep the class
+names their hosts and saved forms know.
+
+  conventions.py --check    list what breaks either rule (exit 1 if any)
+  conventions.py --fix      rewrite includes in place
 """
 import os
 import re
@@ -81,6 +87,27 @@ def sort_runs(text):
     return "\n".join(out)
 
 
+PROGRAM = ("settings", "engine", "kruti", "document", "textengine", "surface", "fonts", "format",
+           "mail", "dict", "app")
+ENTRY = re.compile(r'^(int main\(|extern "C")', re.M)
+IN_NAMESPACE = re.compile(r'^namespace kalamora(::\w+)*\s*\{', re.M)
+
+
+def outside_namespace(files):
+    """Program sources that declare something but never open namespace kalamora."""
+    bad = []
+    for f in files:
+        if f.split("/")[0] not in PROGRAM:
+            continue
+        text = open(os.path.join(ROOT, f), encoding="utf-8").read()
+        code = re.sub(r"//.*", "", re.sub(r"/\*.*?\*/", "", text, flags=re.S))
+        declares = re.search(r"^\s*(class|struct|enum|namespace|template|inline|constexpr|const|static|"
+                             r"[A-Za-z_][\w:<>, *&]*\s+[\w:~]+\s*\()", code, re.M)
+        if declares and not ENTRY.search(code) and not IN_NAMESPACE.search(code):
+            bad.append(f)
+    return bad
+
+
 def main():
     mode = sys.argv[1] if len(sys.argv) > 1 else "--check"
     files = tracked()
@@ -112,9 +139,14 @@ def main():
         new = sort_runs(INCLUDE.sub(fix, text))
         if mode == "--fix" and new != text:
             open(full, "w", encoding="utf-8").write(new)
-    if mode == "--check" and wrong:
-        print(f"{wrong} include(s) not by their path from the top of the tree")
-        return 1
+    if mode == "--check":
+        stray = outside_namespace(files)
+        for f in stray:
+            print(f"{f}: declares names outside namespace kalamora")
+        if wrong:
+            print(f"{wrong} include(s) not by their path from the top of the tree")
+        if wrong or stray:
+            return 1
     return 0
 
 

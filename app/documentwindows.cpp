@@ -29,6 +29,12 @@ DocumentWindows::DocumentWindows(QWidget *parent)
     connect(m_area, &QMdiArea::subWindowActivated, this, &DocumentWindows::subWindowActivated);
 }
 
+DocumentWindows::~DocumentWindows()
+{
+    // The frame's windows go with it: no activation is reported on the way.
+    disconnect(m_area, nullptr, this, nullptr);
+}
+
 void DocumentWindows::addDocument(frmDocument *doc)
 {
     ++m_count;
@@ -74,6 +80,16 @@ void DocumentWindows::activate(frmDocument *doc)
 {
     if (auto *sub = doc ? qobject_cast<QMdiSubWindow *>(doc->parentWidget()) : nullptr)
         m_area->setActiveSubWindow(sub);
+}
+
+bool DocumentWindows::closeAll()
+{
+    const auto subs = m_area->subWindowList();
+    for (QMdiSubWindow *sub : subs) {
+        if (!sub->close())
+            return false;
+    }
+    return true;
 }
 
 // The shared ruler leaves the document that is no longer active and serves

@@ -20,6 +20,7 @@ class DocumentWindows : public QWidget {
 
 public:
     explicit DocumentWindows(QWidget *parent = nullptr);
+    ~DocumentWindows() override;
 
     QMdiArea *mdiArea() const { return m_area; }
     textengine::TXRuler *TXRuler() const { return m_ruler; }
@@ -37,6 +38,9 @@ public:
     frmDocument *activeDocument() const;
     QList<frmDocument *> documents() const;
     void activate(frmDocument *doc);
+    // Closes the windows one by one, each with its own question; false,
+    // with the rest left open, when one of them stays.
+    bool closeAll();
 
     // Cascade, tile (Qt::Horizontal: side by side, each the full height;
     // Vertical: one above the other, each the full width) and a row of the

@@ -26,32 +26,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDate>
-#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QKeySequence>
-#include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
-#include <QVBoxLayout>
 
-#include <cmath>
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -59,6 +46,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Hindi = u"HINDI"_s;
+
 int twipsPerPixel(const QWidget *w)
 {
     const int dpi = w ? w->logicalDpiX() : 96;
@@ -556,12 +544,9 @@ void frmMain::closeEvent(QCloseEvent *event)
     // document is asked about saving.
     closeFindWindow();
     // Each document asks its own question; a Cancel there keeps the program.
-    const auto subs = m_windows->mdiArea()->subWindowList();
-    for (QMdiSubWindow *sub : subs) {
-        if (!sub->close()) {
-            event->ignore();
-            return;
-        }
+    if (!m_windows->closeAll()) {
+        event->ignore();
+        return;
     }
     if (!isMinimized()) {
         const int tpp = twipsPerPixel(this);

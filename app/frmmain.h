@@ -77,6 +77,8 @@ public:
     void selectHindi();
     void selectEnglish();
     bool isHindi() const;
+    // The boxes, the language and the command states take the format at
+    // the active document's caret.
     void SyncFormatControls();
     // The enabled and checked states that follow the active document: Cut
     // and Copy its selection, Undo its undo stack, the style, alignment and

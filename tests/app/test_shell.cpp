@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -415,6 +416,43 @@ TEST_F(ShellTest, TilingPutsDocumentsSideBySideOrOneAboveTheOther)
     main->commands().mnuWindowTileH->trigger();
     EXPECT_EQ(subs[0]->x(), subs[1]->x());
     EXPECT_NE(subs[0]->y(), subs[1]->y());
+}
+
+} // namespace
+
+namespace {
+
+// The clock runs from start-up; the sayings band the main toolbar's first
+// 8600 twips into 22, between 30 and 330 twips from its top, and leave the
+// first panel alone elsewhere.
+TEST_F(ShellTest, TheClockTicksAndEachToolbarBandHasItsSaying)
+{
+    StatusPanels &status = main->statusPanels();
+    EXPECT_TRUE(status.tmTimer()->isActive());
+    EXPECT_EQ(status.tmTimer()->interval(), 1000);
+    EXPECT_FALSE(status.sbPanels()[5]->text().isEmpty());
+    EXPECT_FALSE(status.sbPanels()[6]->text().isEmpty());
+
+    const struct {
+        int x, y;
+        bool shown;
+    } rows[] = {
+        {0, 30, true},     {8599, 330, true}, {-1, 100, false},
+        {8600, 100, false}, {100, 29, false},  {100, 331, false},
+    };
+    for (const auto &row : rows) {
+        status.sbPanels()[0]->setText(u"before"_s);
+        EXPECT_EQ(status.showSaying(row.x, row.y), row.shown) << row.x << "," << row.y;
+        EXPECT_EQ(status.sbPanels()[0]->text() != u"before"_s, row.shown) << row.x << "," << row.y;
+    }
+    // Every band its own saying.
+    QStringList sayings;
+    for (int band = 0; band < 22; ++band) {
+        status.showSaying(band * 8600 / 22 + 200, 100);
+        sayings.append(status.sbPanels()[0]->text());
+    }
+    sayings.removeDuplicates();
+    EXPECT_EQ(sayings.size(), 22);
 }
 
 } // namespace

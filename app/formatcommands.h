@@ -6,8 +6,9 @@
 
 #include <memory>
 
-class QMdiSubWindow;
+class QComboBox;
 class QPrinter;
+class frmDocument;
 class frmMain;
 class frmPrintView;
 
@@ -38,6 +39,8 @@ public:
     // file at the caret.
     void insertTextFile();
 
+    // The zoom box on the language bar: the active document's zoom.
+    QComboBox *cmbZoom() const { return m_zoomBox; }
     // The zoom box's entry `index` applied to the active document.
     void applyZoom(int index);
     void setViewMode(int mode);
@@ -65,11 +68,11 @@ private:
     void formatMenuAboutToShow();
     void tableMenuAboutToShow();
     void viewMenuAboutToShow();
-    void showDocumentSettings(QMdiSubWindow *sub);
+    void showDocumentSettings(frmDocument *doc);
     void showTabKind(int kind);
 
     frmMain *m_main;
-    QObject *m_zoomBox = nullptr;
+    QComboBox *m_zoomBox = nullptr;
     std::unique_ptr<QPrinter> m_printer;
     QPointer<textengine::TextObject> m_currentObject;
 };

@@ -3,6 +3,7 @@
 #include "filedialogs.h"
 #include "frmdocument.h"
 #include "frmmain.h"
+#include "languagecontroller.h"
 #include "messagebox.h"
 
 #include "conversion.h"
@@ -92,7 +93,7 @@ bool UnicodeCommands::importFrom(const QString &path, QString *error)
     textengine::TextControl *rtf = doc->rtftext();
     rtf->setText(text);
     textengine::convertDocument(*rtf->document(), textengine::Conversion::ToKruti, false);
-    const int size = m_main->cmbFontSize->currentText().toInt();
+    const int size = m_main->language().cmbFontSize()->currentText().toInt();
     if (size > 0) {
         rtf->setSelStart(0);
         rtf->setSelLength(int(rtf->Text().size()));

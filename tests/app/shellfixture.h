@@ -1,11 +1,15 @@
 #pragma once
 
+#include "documentwindows.h"
 #include "enginestate.h"
 #include "filedialogs.h"
+#include "formatcommands.h"
 #include "frmdocument.h"
 #include "frmmain.h"
 #include "gui.h"
+#include "languagecontroller.h"
 #include "messagebox.h"
+#include "statuspanels.h"
 #include "settingsstore.h"
 #include "textcontrol.h"
 #include "uihooks.h"
@@ -72,7 +76,6 @@ protected:
 
     void TearDown() override
     {
-        main->SkipClosePrompt = false;
         answers.assign(16, QMessageBox::No);
         main->close();
         main.reset();
@@ -101,10 +104,10 @@ protected:
     void useInput(const QString &input)
     {
         if (input == QStringLiteral("English")) {
-            main->OptEnglish->setChecked(true);
+            main->language().OptEnglish()->setChecked(true);
             return;
         }
-        main->OptHindi->setChecked(true);
+        main->language().OptHindi()->setChecked(true);
         (input == QStringLiteral("Rem") ? main->commands().mnuLayoutRem : main->commands().mnuLayoutRom)->trigger();
     }
 

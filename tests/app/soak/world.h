@@ -6,6 +6,9 @@
 #include "filedialogs.h"
 #include "frmdocument.h"
 #include "frmmain.h"
+#include "documentwindows.h"
+#include "formatcommands.h"
+#include "languagecontroller.h"
 
 #include "enginestate.h"
 #include "settingsstore.h"

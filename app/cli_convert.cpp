@@ -36,12 +36,6 @@ const char convertUsage[] =
     "                font, or the whole of a plain-text file) to Unicode\n"
     "  --to-kruti    Unicode Devanagari to glyph text in Glyphora 010\n";
 
-int fail(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora convert: %s\n", message.c_str());
-    return 1;
-}
-
 } // namespace
 
 int runConvert(int argc, char **argv)
@@ -51,8 +45,8 @@ int runConvert(int argc, char **argv)
     if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
     std::optional<document::Conversion> conversion;
-    if (line.isSet(u"to-unicode"_s) && line.isSet(u"to-kruti"_s))
-        return line.bad("--to-unicode and --to-kruti exclude each other");
+    if (const std::optional<int> status = line.exclusive(u"to-unicode"_s, u"to-kruti"_s))
+        return *status;
     if (line.isSet(u"to-unicode"_s))
         conversion = document::Conversion::ToUnicode;
     else if (line.isSet(u"to-kruti"_s))
@@ -90,12 +84,12 @@ int runConvert(int argc, char **argv)
     document::PageSetup page;
     QString error;
     if (!document::loadDocumentFile(doc, page, in, format, &error))
-        return fail(error.toStdString());
+        return line.fail(error.toStdString());
     if (conversion)
         document::convertDocument(doc, *conversion, format == document::FileText);
     if (outFormat == 0) {
         if (!document::writePdf(doc, page, out, &error))
-            return fail(error.toStdString());
+            return line.fail(error.toStdString());
         return 0;
     }
     int pages = 1;
@@ -104,7 +98,7 @@ int runConvert(int argc, char **argv)
     QByteArray data;
     if (!document::encodeDocument(doc, page, outFormat, pages, data, &error)
         || !document::writeFileBytes(out, 0, data, &error))
-        return fail(error.toStdString());
+        return line.fail(error.toStdString());
     return 0;
 }
 

@@ -22,6 +22,7 @@
 
 
 
+
 namespace kalamora {
 
 namespace {
@@ -35,12 +36,6 @@ const char dictUsage[] =
     "Without either, the glyph codes are written as bytes.\n"
     "Exit status 1 when no word begins with WORD or it has no meaning.\n";
 
-int fail(const std::string &message)
-{
-    std::fprintf(stderr, "kalamora dict: %s\n", message.c_str());
-    return 1;
-}
-
 } // namespace
 
 int runDict(int argc, char **argv)
@@ -50,18 +45,18 @@ int runDict(int argc, char **argv)
     if (const std::optional<int> status = line.parse(argc, argv))
         return *status;
     enum class Output { Bytes, Hex, Unicode } output = Output::Bytes;
-    if (line.isSet(QStringLiteral("hex")) && line.isSet(QStringLiteral("unicode")))
-        return line.bad("--hex and --unicode exclude each other");
+    if (const std::optional<int> status = line.exclusive(QStringLiteral("hex"), QStringLiteral("unicode")))
+        return *status;
     if (line.isSet(QStringLiteral("hex")))
         output = Output::Hex;
     else if (line.isSet(QStringLiteral("unicode")))
         output = Output::Unicode;
-    const QStringList positional = line.positional();
-    if (positional.size() > 1)
-        return line.bad("more than one WORD");
-    if (positional.isEmpty())
+    std::optional<QString> given;
+    if (const std::optional<int> status = line.atMostOnePositional(&given, "more than one WORD"))
+        return *status;
+    if (!given)
         return line.bad("no WORD");
-    const std::optional<std::string> word = kalamora::CommandLine::toBytes(positional.first());
+    const std::optional<std::string> word = kalamora::CommandLine::toBytes(*given);
 
     // The program folder is found from the executable's own path.
     std::unique_ptr<QCoreApplication> app;
@@ -72,7 +67,7 @@ int runDict(int argc, char **argv)
 
     const QString path = QDir(kalamora::programFolder()).filePath(QString::fromLatin1(dict::DatabaseFileName));
     if (!QFileInfo::exists(path))
-        return fail("Can't find dictionary files. Please re-install.");
+        return line.fail("Can't find dictionary files. Please re-install.");
 
     dict::DictDatabase db;
     std::vector<std::string> words;
@@ -80,18 +75,18 @@ int runDict(int argc, char **argv)
     if (!err)
         err = db.words(&words);
     if (err)
-        return fail("Error: " + std::to_string(err.code) + " '" + err.message + "'");
+        return line.fail("Error: " + std::to_string(err.code) + " '" + err.message + "'");
 
     dict::WordList list;
     list.assign(std::move(words));
     const int row = list.firstStartingWith(*word);
     if (row < 0)
-        return fail("no word begins with \"" + *word + "\"");
+        return line.fail("no word begins with \"" + *word + "\"");
     std::optional<std::string> stored;
     if ((err = db.meaning(list.at(row), &stored)))
-        return fail("Error: " + std::to_string(err.code) + " '" + err.message + "'");
+        return line.fail("Error: " + std::to_string(err.code) + " '" + err.message + "'");
     if (!stored || stored->empty())
-        return fail("no meaning for \"" + list.at(row) + "\"");
+        return line.fail("no meaning for \"" + list.at(row) + "\"");
 
     const std::string glyphs = dict::storedTextToGlyphs(*stored);
     switch (output) {

@@ -44,27 +44,19 @@ int runMime(int argc, char **argv)
     const bool omitHeaders = line.isSet(u"omit-headers"_s);
     const bool attachFont = line.isSet(u"attach-font"_s);
     const QString subject = line.text(u"subject"_s);
-    const QStringList positional = line.positional();
-    if (positional.size() > 1)
-        return line.bad("only one input file");
+    std::optional<QString> given;
+    if (const std::optional<int> status = line.atMostOnePositional(&given, "only one input file"))
+        return *status;
     if (!line.isSet(u"subject"_s))
         return line.bad("--subject is required");
-    const QString input = positional.isEmpty() ? QString() : kalamora::CommandLine::toText(positional.first());
+    const QString input = given ? kalamora::CommandLine::toText(*given) : QString();
     if (input.isEmpty())
         return line.bad("no input file");
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qargc = 1;
-    QGuiApplication app(qargc, argv);
-
+    const auto app = kalamora::CommandLine::headlessApplication(argv);
     QTextDocument doc;
-    document::PageSetup page;
-    QString error;
-    if (!document::loadDocumentFile(doc, page, input, document::fileFormatForSuffix(input), &error)) {
-        std::fprintf(stderr, "kalamora mime: %s\n", error.toLocal8Bit().constData());
+    if (!line.readDocument(input, doc))
         return 1;
-    }
     HTMLParse parse(subject, [](const QString &title, const QString &text) {
         QString line = text;
         line.replace(u"\r\n"_s, u": "_s);

@@ -46,12 +46,12 @@ int runSend(int argc, char **argv)
         return *status;
     const QString to = line.text(u"to"_s), subject = line.text(u"subject"_s);
     QString server = line.text(u"server"_s), from = line.text(u"from"_s);
-    const QStringList positional = line.positional();
-    if (positional.size() > 1)
-        return line.bad("only one input file");
+    std::optional<QString> given;
+    if (const std::optional<int> status = line.atMostOnePositional(&given, "only one input file"))
+        return *status;
     if (!line.isSet(u"to"_s) || !line.isSet(u"subject"_s))
         return line.bad("--to and --subject are required");
-    const QString input = positional.isEmpty() ? QString() : kalamora::CommandLine::toText(positional.first());
+    const QString input = given ? kalamora::CommandLine::toText(*given) : QString();
     if (input.isEmpty())
         return line.bad("no input file");
     if (!mail::isValidMailTo(to)) {
@@ -59,18 +59,10 @@ int runSend(int argc, char **argv)
         return 2;
     }
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qargc = 1;
-    QGuiApplication app(qargc, argv);
-
+    const auto app = kalamora::CommandLine::headlessApplication(argv);
     QTextDocument doc;
-    document::PageSetup page;
-    QString error;
-    if (!document::loadDocumentFile(doc, page, input, document::fileFormatForSuffix(input), &error)) {
-        std::fprintf(stderr, "kalamora send: %s\n", error.toLocal8Bit().constData());
+    if (!line.readDocument(input, doc))
         return 1;
-    }
 
     printLine(u"Retrieving Mail Settings"_s);
     const kalamora::MailSettings settings = kalamora::MailSettings::read();

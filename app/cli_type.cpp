@@ -166,14 +166,14 @@ int runType(int argc, char **argv)
     const bool english = line.isSet(u"english"_s);
     const bool hex = line.isSet(u"hex"_s);
     const bool unicode = line.isSet(u"unicode"_s);
-    const QStringList positional = line.positional();
-    if (positional.size() > 1)
-        return line.bad("more than one KEYS argument");
+    std::optional<QString> given;
+    if (const std::optional<int> status = line.atMostOnePositional(&given, "more than one KEYS argument"))
+        return *status;
     std::optional<std::string> keysArg;
-    if (!positional.isEmpty())
-        keysArg = kalamora::CommandLine::toBytes(positional.first());
-    if (hex && unicode)
-        return line.bad("--hex and --unicode exclude each other");
+    if (given)
+        keysArg = kalamora::CommandLine::toBytes(*given);
+    if (const std::optional<int> status = line.exclusive(u"hex"_s, u"unicode"_s))
+        return *status;
 
     std::string keys;
     if (keysArg)

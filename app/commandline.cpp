@@ -1,6 +1,10 @@
 #include "app/commandline.h"
 
+#include "document/documentfile.h"
+
 #include <QCommandLineOption>
+#include <QGuiApplication>
+#include <QTextDocument>
 
 #include <cstdio>
 
@@ -90,6 +94,49 @@ std::string CommandLine::error() const
             return "unknown option " + toBytes(arg); // a switch with a value is no option of ours
     }
     return toBytes(m_parser.errorText());
+}
+
+int CommandLine::fail(const std::string &message) const
+{
+    std::fprintf(stderr, "%s: %s\n", m_command, message.c_str());
+    return 1;
+}
+
+std::optional<int> CommandLine::exclusive(const QString &first, const QString &second) const
+{
+    if (isSet(first) && isSet(second))
+        return bad("--" + first.toStdString() + " and --" + second.toStdString() + " exclude each other");
+    return std::nullopt;
+}
+
+std::optional<int> CommandLine::atMostOnePositional(std::optional<QString> *argument,
+                                                    const std::string &tooMany) const
+{
+    const QStringList given = positional();
+    if (given.size() > 1)
+        return bad(tooMany);
+    argument->reset();
+    if (!given.isEmpty())
+        *argument = given.first();
+    return std::nullopt;
+}
+
+bool CommandLine::readDocument(const QString &path, QTextDocument &doc) const
+{
+    document::PageSetup page;
+    QString error;
+    if (document::loadDocumentFile(doc, page, path, document::fileFormatForSuffix(path), &error))
+        return true;
+    fail(error.toLocal8Bit().toStdString());
+    return false;
+}
+
+std::unique_ptr<QGuiApplication> CommandLine::headlessApplication(char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1; // the application keeps a reference to it
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 } // namespace kalamora

@@ -4,8 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <string>
+
+class QGuiApplication;
+class QTextDocument;
 
 namespace kalamora {
 
@@ -35,6 +39,24 @@ public:
     // then the usage where it goes with errors); returns 2, the status for
     // bad arguments.
     int bad(const std::string &message) const;
+    // Says on standard error that the command failed, and why; returns 1,
+    // the status for a failure.
+    int fail(const std::string &message) const;
+
+    // A status from bad() when both options of a pair that exclude each
+    // other are given.
+    std::optional<int> exclusive(const QString &first, const QString &second) const;
+    // At most one positional argument: `argument` takes it as given, or
+    // nothing when there is none. A status from bad(tooMany) when there are
+    // more.
+    std::optional<int> atMostOnePositional(std::optional<QString> *argument, const std::string &tooMany) const;
+
+    // Reads a document file by its ending, as the Open command does; on
+    // failure says why through fail() and returns false.
+    bool readDocument(const QString &path, QTextDocument &doc) const;
+    // The application of a headless command that reads documents: fonts
+    // but no display (unless a platform is named).
+    static std::unique_ptr<QGuiApplication> headlessApplication(char **argv);
 
     bool isSet(const QString &name) const { return m_parser.isSet(name); }
     // The option's last value: as given, and as text.

@@ -3,6 +3,7 @@
 #include "app/filedialogs.h"
 #include "app/frmdocument.h"
 #include "app/frmmain.h"
+#include "app/languagecontroller.h"
 #include "app/messagebox.h"
 
 #include "settings/settingsstore.h"
@@ -12,8 +13,6 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 
 using namespace Qt::StringLiterals;
@@ -67,9 +66,9 @@ void FileCommands::NewCommand()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     frmDocument *doc = m_main->NewDocument();
     QGuiApplication::restoreOverrideCursor();
-    if (!m_main->CmbFontHin->currentText().isEmpty())
-        doc->rtftext()->setFontName(m_main->CmbFontHin->currentText());
-    const int size = m_main->cmbFontSize->currentText().toInt();
+    if (!m_main->language().CmbFontHin()->currentText().isEmpty())
+        doc->rtftext()->setFontName(m_main->language().CmbFontHin()->currentText());
+    const int size = m_main->language().cmbFontSize()->currentText().toInt();
     if (size > 0)
         doc->rtftext()->setFontSize(size);
 }
@@ -112,9 +111,7 @@ frmDocument *FileCommands::OpenDocument(const QString &path)
             kalamora::showMessage(m_main, QMessageBox::Warning, u"Kalamora"_s,
                                   u"Can't open %1:\n%2"_s.arg(name, doc->rtftext()->errorString()));
         }
-        m_main->SkipClosePrompt = true;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(doc->parentWidget()))
-            sub->close();
+        doc->closeWithoutQuestion();
         return nullptr;
     }
     doc->SavedFormat = QString::number(savedFormat);

@@ -1,5 +1,6 @@
 #include "app/formatcommands.h"
 
+#include "app/documentwindows.h"
 #include "app/filedialogs.h"
 #include "app/frmdocument.h"
 #include "app/frmmain.h"
@@ -22,8 +23,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPrinter>
 #include <QToolBar>
@@ -167,17 +166,24 @@ FormatCommands::FormatCommands(frmMain *main)
     });
 
     // Zoom and view.
-    m_zoomBox = main->cmbZoom;
+    // The zoom box stands on the language bar, after the font boxes.
+    m_zoomBox = new QComboBox(c.tbToolbar2);
+    m_zoomBox->setObjectName(u"cmbZoom"_s);
+    m_zoomBox->setToolTip(u"Select Zoom Level"_s);
+    m_zoomBox->addItems(format::zoomEntries());
+    m_zoomBox->setCurrentIndex(5);
+    c.tbToolbar2->addWidget(m_zoomBox);
+    c.tbToolbar2->addSeparator();
     m_zoomBox->installEventFilter(this);
-    connect(main->cmbZoom, &QComboBox::activated, this, &FormatCommands::applyZoom);
+    connect(m_zoomBox, &QComboBox::activated, this, &FormatCommands::applyZoom);
     for (int i = 0; i < 8 && i < c.mnuZoom.size(); ++i) {
         connect(c.mnuZoom[i], &QAction::triggered, this, [this, i] {
-            m_main->cmbZoom->setCurrentIndex(ZoomMenuEntries[i]);
+            m_zoomBox->setCurrentIndex(ZoomMenuEntries[i]);
             applyZoom(ZoomMenuEntries[i]);
         });
     }
     connect(c.mnuView, &QMenu::aboutToShow, this, &FormatCommands::viewMenuAboutToShow);
-    connect(main->mdiArea, &QMdiArea::subWindowActivated, this, &FormatCommands::showDocumentSettings);
+    connect(&main->windows(), &DocumentWindows::documentActivated, this, &FormatCommands::showDocumentSettings);
     connect(c.mnuViewEditor, &QAction::triggered, this, [this] { setViewMode(0); });
     connect(c.mnuViewPageView, &QAction::triggered, this, [this] { setViewMode(1); });
     connect(c.action(Cmd::PageViewToggle), &QAction::triggered, this,
@@ -381,10 +387,10 @@ void FormatCommands::InsertObject(bool bInsertAsCharacter, TC *txText, int nLeft
 void FormatCommands::applyZoom(int index)
 {
     frmDocument *doc = m_main->activeDocument();
-    if (!doc || index < 0 || index >= m_main->cmbZoom->count())
+    if (!doc || index < 0 || index >= m_zoomBox->count())
         return;
     TC *t = doc->rtftext();
-    if (const auto zoom = format::zoomForEntry(m_main->cmbZoom->itemText(index), *t)) {
+    if (const auto zoom = format::zoomForEntry(m_zoomBox->itemText(index), *t)) {
         t->setZoomFactor(*zoom);
         doc->zoomEntry = index;
     }
@@ -393,13 +399,12 @@ void FormatCommands::applyZoom(int index)
 
 // The zoom box, the grid-lines item and the tab buttons show what the
 // document that has just become active was set to.
-void FormatCommands::showDocumentSettings(QMdiSubWindow *sub)
+void FormatCommands::showDocumentSettings(frmDocument *doc)
 {
-    auto *doc = sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
     if (!doc)
         return;
     CommandSurface &c = m_main->commands();
-    m_main->cmbZoom->setCurrentIndex(doc->zoomEntry);
+    m_zoomBox->setCurrentIndex(doc->zoomEntry);
     c.mnuTableGrid->setChecked(doc->rtftext()->TableGridLines());
     showTabKind(doc->rtftext()->TabType());
 }
@@ -407,7 +412,7 @@ void FormatCommands::showDocumentSettings(QMdiSubWindow *sub)
 void FormatCommands::viewMenuAboutToShow()
 {
     CommandSurface &c = m_main->commands();
-    const QString shown = m_main->cmbZoom->currentText();
+    const QString shown = m_zoomBox->currentText();
     const QStringList entries = format::zoomEntries();
     int item = -1;
     for (int i = 0; i < 8; ++i) {

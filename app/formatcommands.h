@@ -6,11 +6,12 @@
 
 #include <memory>
 
-class QMdiSubWindow;
+class QComboBox;
 class QPrinter;
 
 namespace kalamora {
 
+class frmDocument;
 class frmMain;
 class frmPrintView;
 
@@ -41,6 +42,8 @@ public:
     // file at the caret.
     void insertTextFile();
 
+    // The zoom box on the language bar: the active document's zoom.
+    QComboBox *cmbZoom() const { return m_zoomBox; }
     // The zoom box's entry `index` applied to the active document.
     void applyZoom(int index);
     void setViewMode(int mode);
@@ -68,11 +71,11 @@ private:
     void formatMenuAboutToShow();
     void tableMenuAboutToShow();
     void viewMenuAboutToShow();
-    void showDocumentSettings(QMdiSubWindow *sub);
+    void showDocumentSettings(frmDocument *doc);
     void showTabKind(int kind);
 
     frmMain *m_main;
-    QObject *m_zoomBox = nullptr;
+    QComboBox *m_zoomBox = nullptr;
     std::unique_ptr<QPrinter> m_printer;
     QPointer<textengine::TextObject> m_currentObject;
 };

@@ -1,5 +1,6 @@
 #include "app/frmdocument.h"
 
+#include "app/documentwindows.h"
 #include "app/frmmain.h"
 #include "app/languagecontroller.h"
 #include "app/messagebox.h"
@@ -11,8 +12,6 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 
 using namespace Qt::StringLiterals;
@@ -179,13 +178,20 @@ void frmDocument::changeEvent(QEvent *event)
         layoutControls();
 }
 
+bool frmDocument::closeWithoutQuestion()
+{
+    m_closingUnasked = true;
+    QWidget *window = parentWidget() ? parentWidget() : this;
+    const bool closed = window->close();
+    m_closingUnasked = false;
+    return closed;
+}
+
 void frmDocument::closeEvent(QCloseEvent *event)
 {
     // What the find window changed is part of the document to be saved.
     m_main->closeFindWindow(this);
-    if (m_main->SkipClosePrompt) {
-        m_main->SkipClosePrompt = false;
-    } else {
+    if (!m_closingUnasked) {
         const auto answer = kalamora::showMessage(this, QMessageBox::Question, windowTitle(),
                                                   u"Save Before Closing?"_s,
                                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -195,8 +201,7 @@ void frmDocument::closeEvent(QCloseEvent *event)
         }
         if (answer == QMessageBox::Yes) {
             // The save acts on the active document: make it this one.
-            if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-                m_main->mdiArea->setActiveSubWindow(sub);
+            m_main->windows().activate(this);
             if (!m_main->FileSave()) {
                 event->ignore();
                 return;

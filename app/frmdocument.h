@@ -41,6 +41,10 @@ public:
     // The zoom box's entry the document is shown at ("100 %" at first).
     int zoomEntry = 5;
 
+    // Closes the window without the save question (the document is
+    // dropped as it stands); false when the close was refused.
+    bool closeWithoutQuestion();
+
     // While the find window is open the hidden control stands in the
     // document's place.
     void showFindCopy(bool show);
@@ -75,6 +79,8 @@ private:
     // A Ctrl+X has cut with the clipboard's leading space: later copies
     // and cuts are plain.
     bool m_cutDone = false;
+    // Set for the length of closeWithoutQuestion().
+    bool m_closingUnasked = false;
 };
 
 } // namespace kalamora

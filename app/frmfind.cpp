@@ -71,8 +71,8 @@ frmFind::frmFind(frmMain *main, frmDocument *document, bool replacing)
         field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         field->setTabChangesFocus(true);
-        if (m_main->isHindi() && !m_main->CmbFontHin->currentText().isEmpty())
-            field->setFontName(m_main->CmbFontHin->currentText());
+        if (m_main->isHindi() && !m_main->language().CmbFontHin()->currentText().isEmpty())
+            field->setFontName(m_main->language().CmbFontHin()->currentText());
     }
     auto *findLabel = new QLabel(u"F&ind What:"_s, this);
     findLabel->setBuddy(Text1);

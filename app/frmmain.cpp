@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 
+#include "app/documentwindows.h"
 #include "app/filecommands.h"
 #include "app/formatcommands.h"
 #include "app/frmabout.h"
@@ -10,13 +11,13 @@
 #include "app/icons.h"
 #include "app/languagecontroller.h"
 #include "app/messagebox.h"
+#include "app/statuspanels.h"
 #include "app/unicodecommands.h"
 
 #include "dict/frmdict.h"
 #include "engine/enginestate.h"
 #include "mail/frmmail.h"
 #include "settings/settingsstore.h"
-#include "textengine/ruler.h"
 #include "textengine/textcontrol.h"
 
 #include "settings/typingoptions.h"
@@ -25,32 +26,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDate>
-#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QKeySequence>
-#include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
-#include <QVBoxLayout>
 
-#include <cmath>
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -60,35 +48,6 @@ namespace kalamora {
 namespace {
 
 const QString Hindi = u"HINDI"_s;
-const QStringList FontSizes = {u"6"_s,  u"8"_s,  u"10"_s, u"12"_s, u"14"_s, u"16"_s, u"18"_s, u"24"_s, u"28"_s,
-                               u"32"_s, u"38"_s, u"42"_s, u"46"_s, u"54"_s, u"58"_s, u"62"_s, u"68"_s, u"72"_s};
-
-// Shown in the first status-bar panel while the right button moves over the
-// main toolbar, one per band of its width.
-const char *const Sayings[22] = {
-    "Hindi flows best when the tea is hot.",
-    "A halant a day keeps the vowels away.",
-    "Every conjunct was once two consonants in love.",
-    "The reph always rides on top.",
-    "Type as it sounds; the font will do the rest.",
-    "Short i goes first, but only in writing.",
-    "Purna viram: the full stop that means it.",
-    "Save early, save often, save in RTF.",
-    "A page without a table is a page with room.",
-    "Bold is for headlines, not for arguments.",
-    "Justified text: every line minds its margins.",
-    "The nukta is small, but it has opinions.",
-    "Copy with care; the clipboard remembers.",
-    "Undo is the bravest button on the bar.",
-    "Find the word, replace the doubt.",
-    "Zoom in on the details, out on the worries.",
-    "Two columns make a table; two tables make a plan.",
-    "Anusvara hums where a nasal should be.",
-    "A document unsaved is a thought unkept.",
-    "Print preview: measure twice, print once.",
-    "Every letter has a headline of its own.",
-    "Press F1; help is only a key away.",
-};
 
 int twipsPerPixel(const QWidget *w)
 {
@@ -110,33 +69,31 @@ frmMain::frmMain(SettingsStore &settings, engine::EngineState &state, QWidget *p
     resize(1180, 800);
 
     // The ruler stands above the document windows and serves the active one.
-    auto *centre = new QWidget(this);
-    auto *centreLayout = new QVBoxLayout(centre);
-    centreLayout->setContentsMargins(0, 0, 0, 0);
-    centreLayout->setSpacing(0);
-    TXRuler = new textengine::TXRuler(centre);
-    TXRuler->setObjectName(u"TXRuler"_s);
-    mdiArea = new QMdiArea(centre);
-    mdiArea->setObjectName(u"mdiArea"_s);
-    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    centreLayout->addWidget(TXRuler);
-    centreLayout->addWidget(mdiArea, 1);
-    setCentralWidget(centre);
-    connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::documentActivated);
+    m_windows = new DocumentWindows(this);
+    setCentralWidget(m_windows);
+    connect(m_windows, &DocumentWindows::documentActivated, this, &frmMain::documentActivated);
+    connect(m_windows, &DocumentWindows::documentClosed, this, &frmMain::documentClosed);
 
-    buildLanguageBar();
-    buildStatusBar();
+    // The language bar: the language's option buttons and font boxes, the
+    // zoom box (FormatCommands) and the dictionary box.
+    m_language = new LanguageController(m_settings, m_state, *m_cmd, m_cmd->tbToolbar2,
+                                        [this]() -> textengine::TextControl * {
+                                            frmDocument *doc = activeDocument();
+                                            return doc ? doc->rtftext() : nullptr;
+                                        },
+                                        this);
+    m_status = new StatusPanels(statusBar());
+    m_cmd->tbToolbar->installEventFilter(this);
+    m_cmd->tbToolbar->setMouseTracking(true);
     m_files = new FileCommands(this);
-    new FormatCommands(this);
+    m_format = new FormatCommands(this);
     new UnicodeCommands(this);
+    buildDictionaryBox();
     connectCommands();
 
     // Design state: no document yet, so the document menus are hidden and
     // their commands disabled until NewDocument shows them.
-    DocumentCount = 1;
-    HideDocumentCommands();
-    DocumentCount = 0;
+    setDocumentCommandsShown(false);
 }
 
 frmMain::~frmMain()
@@ -146,152 +103,35 @@ frmMain::~frmMain()
     delete centralWidget();
 }
 
-void frmMain::buildLanguageBar()
+void frmMain::buildDictionaryBox()
 {
-    QToolBar *bar = m_cmd->tbToolbar2;
-    OptHindi = new QRadioButton(u"Hindi"_s, bar);
-    OptHindi->setObjectName(u"OptHindi"_s);
-    OptHindi->setToolTip(u"Type In Hindi"_s);
-    OptEnglish = new QRadioButton(u"English"_s, bar);
-    OptEnglish->setObjectName(u"OptEnglish"_s);
-    OptEnglish->setToolTip(u"Type In English"_s);
-    bar->addWidget(OptHindi);
-    bar->addWidget(OptEnglish);
-    bar->addSeparator();
-
-    CmbFontHin = new QComboBox(bar);
-    CmbFontHin->setObjectName(u"CmbFontHin"_s);
-    CmbFontHin->setToolTip(u"Hindi Font"_s);
-    CmbFontHin->setMinimumContentsLength(14);
-    cmbFontEng = new QComboBox(bar);
-    cmbFontEng->setObjectName(u"cmbFontEng"_s);
-    cmbFontEng->setToolTip(u"English Font"_s);
-    cmbFontEng->setEditable(true);
-    cmbFontEng->setInsertPolicy(QComboBox::NoInsert);
-    cmbFontEng->setMinimumContentsLength(16);
-    cmbFontSize = new QComboBox(bar);
-    cmbFontSize->setObjectName(u"cmbFontSize"_s);
-    cmbFontSize->setToolTip(u"Font Size"_s);
-    cmbFontSize->setEditable(true);
-    cmbFontSize->setInsertPolicy(QComboBox::NoInsert);
-    cmbFontSize->addItems(FontSizes);
-    cmbFontSize->setMinimumContentsLength(3);
-    bar->addWidget(CmbFontHin);
-    bar->addWidget(cmbFontEng);
-    bar->addWidget(cmbFontSize);
-    bar->addSeparator();
-
-    cmbZoom = new QComboBox(bar);
-    cmbZoom->setObjectName(u"cmbZoom"_s);
-    cmbZoom->setToolTip(u"Select Zoom Level"_s);
-    cmbZoom->addItems({u"10 %"_s, u"20 %"_s, u"25 %"_s, u"50 %"_s, u"75 %"_s, u"100 %"_s, u"150 %"_s, u"200 %"_s,
-                       u"250 %"_s, u"300 %"_s, u"400 %"_s, u"Fit Width"_s, u"Fit Page"_s});
-    cmbZoom->setCurrentIndex(5);
-    bar->addWidget(cmbZoom);
-    bar->addSeparator();
-
     // The dictionary box shows its name and takes no typing; a click opens
     // the dictionary.
-    txtDic = new QLineEdit(u"Dictionary"_s, bar);
-    txtDic->setObjectName(u"txtDic"_s);
-    txtDic->setReadOnly(true);
-    txtDic->setMaximumWidth(110);
-    txtDic->setToolTip(u"View Dictionary"_s);
-    txtDic->installEventFilter(this);
-    bar->addWidget(txtDic);
-
-    m_language = new LanguageController(m_settings, m_state, *m_cmd,
-                                        {OptHindi, OptEnglish, CmbFontHin, cmbFontEng, cmbFontSize},
-                                        [this]() -> textengine::TextControl * {
-                                            frmDocument *doc = activeDocument();
-                                            return doc ? doc->rtftext() : nullptr;
-                                        },
-                                        this);
-}
-
-void frmMain::buildStatusBar()
-{
-    QStatusBar *sb = statusBar();
-    sb->setObjectName(u"sbMain"_s);
-    const QString texts[7] = {u"Press F1 To See Help"_s, u"Kalamora"_s, u"CAPS"_s, u"NUM"_s, u"INS"_s, {}, {}};
-    for (int i = 0; i < 7; ++i) {
-        auto *label = new QLabel(texts[i], sb);
-        label->setObjectName(u"sbPanel%1"_s.arg(i + 1));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setContentsMargins(4, 0, 4, 0);
-        sbPanels.append(label);
-        if (i == 0)
-            sb->addWidget(label, 1);
-        else
-            sb->addPermanentWidget(label);
-    }
-    // Two pictures that open the publisher's web pages, and a small notice
-    // that its label hides.
-    const struct {
-        const char *name;
-        const char *tip;
-        const char *url;
-        const char *icon;
-    } links[] = {
-        {"Picture2", "Kalamora on the web", "https://kalamora.org/", "internet-web-browser"},
-        {"Picture3", "Get the Glyphora fonts", "https://kalamora.org/fonts", "preferences-desktop-font"},
-    };
-    for (const auto &link : links) {
-        auto *picture = new QToolButton(sb);
-        picture->setObjectName(QLatin1StringView(link.name));
-        picture->setAutoRaise(true);
-        picture->setIcon(QIcon::fromTheme(QLatin1StringView(link.icon), kalamora::applicationIcon()));
-        picture->setToolTip(QLatin1StringView(link.tip));
-        const QUrl url(QLatin1StringView(link.url));
-        connect(picture, &QToolButton::clicked, this, [url] { QDesktopServices::openUrl(url); });
-        sb->addPermanentWidget(picture);
-    }
-    auto *picBug = new QLabel(sb);
-    picBug->setObjectName(u"picBug"_s);
-    picBug->setPixmap(QIcon::fromTheme(u"help-hint"_s).pixmap(16, 16));
-    picBug->setToolTip(u"Found a fault? Tell us at https://kalamora.org/"_s);
-    auto *lblBugHide = new QLabel(u"<a href=\"hide\">Hide</a>"_s, sb);
-    lblBugHide->setObjectName(u"lblBugHide"_s);
-    lblBugHide->setToolTip(u"Hide this notice"_s);
-    connect(lblBugHide, &QLabel::linkActivated, this, [picBug, lblBugHide] {
-        picBug->hide();
-        lblBugHide->hide();
-    });
-    sb->insertWidget(0, picBug);
-    sb->insertWidget(1, lblBugHide);
-
-    tmTimer = new QTimer(this);
-    tmTimer->setObjectName(u"tmTimer"_s);
-    tmTimer->setInterval(1000);
-    connect(tmTimer, &QTimer::timeout, this, &frmMain::updateClock);
-    m_cmd->tbToolbar->installEventFilter(this);
-    m_cmd->tbToolbar->setMouseTracking(true);
-}
-
-void frmMain::updateClock()
-{
-    const QLocale locale;
-    const QDateTime now = QDateTime::currentDateTime();
-    sbPanels[5]->setText(locale.toString(now.date(), QLocale::ShortFormat));
-    sbPanels[6]->setText(locale.toString(now.time(), u"hh:mm:ss AP"_s));
-    sbPanels[6]->setToolTip(locale.toString(now.time(), QLocale::LongFormat));
+    QToolBar *bar = m_cmd->tbToolbar2;
+    m_txtDic = new QLineEdit(u"Dictionary"_s, bar);
+    m_txtDic->setObjectName(u"txtDic"_s);
+    m_txtDic->setReadOnly(true);
+    m_txtDic->setMaximumWidth(110);
+    m_txtDic->setToolTip(u"View Dictionary"_s);
+    m_txtDic->installEventFilter(this);
+    bar->addWidget(m_txtDic);
 }
 
 void frmMain::startUp()
 {
     LoadSettings();
 
-    const QDateTime now = QDateTime::currentDateTime();
-    sbPanels[5]->setToolTip(now.date().toString(u"dd/MM/yyyy"_s));
-    sbPanels[6]->setToolTip(QLocale().toString(now.time(), QLocale::LongFormat));
-    updateClock();
-    tmTimer->start();
+    m_status->startClock();
 
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     frmDocument *doc = NewDocument();
-    FillFontBoxes();
+    m_language->FillFontBoxes();
     applyViewState(doc);
 
+    QRadioButton *OptHindi = m_language->OptHindi();
+    QComboBox *CmbFontHin = m_language->CmbFontHin();
+    QComboBox *cmbFontEng = m_language->cmbFontEng();
+    QComboBox *cmbFontSize = m_language->cmbFontSize();
     // Selecting Hindi stores the size box's text as English's size: let the
     // box show English's own size first, not just its first entry.
     cmbFontSize->setCurrentText(m_language->fontSizeForLanguage(u"EngFontSize"_s));
@@ -346,29 +186,6 @@ void frmMain::LoadSettings()
     }
 }
 
-void frmMain::FillFontBoxes()
-{
-    CmbFontHin->clear();
-    cmbFontEng->clear();
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    QStringList listed;
-    for (const QString &qualified : std::as_const(families)) {
-        if (QFontDatabase::isPrivateFamily(qualified) || !QFontDatabase::isSmoothlyScalable(qualified))
-            continue;
-        // "Name [Foundry]": the plain name finds the family, and only the
-        // plain name belongs in a document.
-        const QString family = textengine::plainFamily(qualified);
-        if (listed.contains(family))
-            continue;
-        listed.append(family);
-        if (family.left(8) == u"Glyphora"_s)
-            CmbFontHin->addItem(family);
-        else
-            cmbFontEng->addItem(family);
-    }
-}
-
 void frmMain::applyViewState(frmDocument *doc)
 {
     const bool pageView = m_settings.readBool(u"Pview"_s, true);
@@ -387,29 +204,25 @@ void frmMain::applyViewState(frmDocument *doc)
 
 // --- documents --------------------------------------------------------------
 
+int frmMain::DocumentCount() const
+{
+    return m_windows->DocumentCount();
+}
+
 frmDocument *frmMain::NewDocument()
 {
-    if (DocumentCount == std::numeric_limits<qint16>::max())
+    if (DocumentCount() == std::numeric_limits<qint16>::max())
         throw std::overflow_error("too many documents");
-    ++DocumentCount;
-    auto *doc = new frmDocument(this, u"Document %1"_s.arg(DocumentCount));
-    QMdiSubWindow *sub = mdiArea->addSubWindow(doc);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWindowIcon(kalamora::commandIcon(u"New"_s));
-    connect(doc, &frmDocument::documentClosed, this, &frmMain::documentClosed);
+    auto *doc = new frmDocument(this, u"Document %1"_s.arg(DocumentCount() + 1));
+    m_windows->addDocument(doc);
     // A new document shows the view the controls show.
     doc->rtftext()->setViewMode(m_cmd->action(Cmd::PageViewToggle)->isChecked() ? 1 : 0);
     doc->rtftext()->setTableGridLines(m_cmd->mnuTableGrid->isChecked());
     watchDocument(doc);
-    // The first document fills the frame; later ones open beside it.
-    if (DocumentCount == 1)
-        sub->showMaximized();
-    else
-        sub->show();
-    mdiArea->setActiveSubWindow(sub);
+    m_windows->showDocument(doc);
     ShowDocumentCommands();
     syncCommandStates();
-    Q_EMIT documentCountChanged(DocumentCount);
+    Q_EMIT documentCountChanged(DocumentCount());
     return doc;
 }
 
@@ -429,71 +242,39 @@ void frmMain::watchDocument(frmDocument *doc)
 
 frmDocument *frmMain::activeDocument() const
 {
-    QMdiSubWindow *sub = mdiArea->activeSubWindow();
-    if (!sub) {
-        const auto list = mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
-        sub = list.isEmpty() ? nullptr : list.last();
-    }
-    return sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
+    return m_windows->activeDocument();
 }
 
 QList<frmDocument *> frmMain::documents() const
 {
-    QList<frmDocument *> docs;
-    for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
-        if (auto *d = qobject_cast<frmDocument *>(sub->widget()))
-            docs.append(d);
-    }
-    return docs;
+    return m_windows->documents();
 }
 
-// The shared ruler leaves the document that is no longer active and serves
-// the one that now is.
-void frmMain::documentActivated(QMdiSubWindow *sub)
+void frmMain::documentActivated(frmDocument *doc)
 {
-    auto *doc = sub ? qobject_cast<frmDocument *>(sub->widget()) : nullptr;
     // The boxes and the language follow the text at the caret of the
     // document the user comes to, as a click into it would make them.
     if (doc)
         SyncFormatControls();
-    if (doc == m_rulerDocument)
-        return;
-    if (m_rulerDocument)
-        m_rulerDocument->rtftext()->setRulerHandle(0);
-    m_rulerDocument = doc;
-    if (doc)
-        doc->rtftext()->setRulerHandle(TXRuler->handle());
 }
 
-void frmMain::documentClosed(frmDocument *doc)
+void frmMain::documentClosed()
 {
-    if (doc == m_rulerDocument) {
-        doc->rtftext()->setRulerHandle(0);
-        m_rulerDocument = nullptr;
-    }
-    --DocumentCount;
-    if (DocumentCount == 0)
+    if (DocumentCount() == 0)
         HideDocumentCommands();
-    Q_EMIT documentCountChanged(DocumentCount);
+    Q_EMIT documentCountChanged(DocumentCount());
 }
 
 void frmMain::ShowDocumentCommands()
 {
-    if (DocumentCount != 1)
-        return;
-    for (QMenu *m : m_cmd->documentMenus())
-        m->menuAction()->setVisible(true);
-    for (int i = 3; i <= 33; ++i) {
-        if (QAction *a = m_cmd->tbToolbarButton(i))
-            a->setEnabled(true);
-    }
-    for (int i = 1; i <= 12; ++i) {
-        if (QAction *a = m_cmd->tbBar2Button(i))
-            a->setEnabled(true);
-    }
-    m_cmd->tbToolbar2->setEnabled(true);
-    for (QAction *a : documentFileCommands())
-        a->setEnabled(true);
+    if (DocumentCount() == 1)
+        setDocumentCommandsShown(true);
+}
+
+void frmMain::HideDocumentCommands()
+{
+    if (DocumentCount() == 0 || DocumentCount() == 1)
+        setDocumentCommandsShown(false);
 }
 
 // The File commands that write or print the active document; the exports
@@ -504,25 +285,23 @@ QList<QAction *> frmMain::documentFileCommands() const
             m_cmd->mnuFilePrint, m_cmd->mnuFileExportPdf, m_cmd->mnuFileExportUnicode};
 }
 
-void frmMain::HideDocumentCommands()
+void frmMain::setDocumentCommandsShown(bool shown)
 {
-    if (DocumentCount != 0 && DocumentCount != 1)
-        return;
     for (QMenu *m : m_cmd->documentMenus())
-        m->menuAction()->setVisible(false);
+        m->menuAction()->setVisible(shown);
     for (int i = 3; i <= 33; ++i) {
         // Help needs no document; its button shares the menu item and F1.
         QAction *a = m_cmd->tbToolbarButton(i);
-        if (a && a != m_cmd->mnuHelpContents)
-            a->setEnabled(false);
+        if (a && (shown || a != m_cmd->mnuHelpContents))
+            a->setEnabled(shown);
     }
     for (int i = 1; i <= 12; ++i) {
         if (QAction *a = m_cmd->tbBar2Button(i))
-            a->setEnabled(false);
+            a->setEnabled(shown);
     }
-    m_cmd->tbToolbar2->setEnabled(false);
+    m_cmd->tbToolbar2->setEnabled(shown);
     for (QAction *a : documentFileCommands())
-        a->setEnabled(false);
+        a->setEnabled(shown);
 }
 
 bool frmMain::saveCompleted() const
@@ -693,22 +472,12 @@ void frmMain::connectCommands()
         m_keyb->activateWindow();
     });
 
-    connect(c.mnuWindowCascade, &QAction::triggered, mdiArea, &QMdiArea::cascadeSubWindows);
+    connect(c.mnuWindowCascade, &QAction::triggered, m_windows, &DocumentWindows::cascade);
     // Tile horizontally: one above the other, each the full width of the
     // frame; vertically: side by side, each the full height.
-    connect(c.mnuWindowTileH, &QAction::triggered, this, [this] { tileWindows(Qt::Vertical); });
-    connect(c.mnuWindowTileV, &QAction::triggered, this, [this] { tileWindows(Qt::Horizontal); });
-    connect(c.mnuWindowArrange, &QAction::triggered, this, [this] {
-        // Minimized windows in a row along the bottom of the frame.
-        const QRect area = mdiArea->viewport()->rect();
-        int x = 0;
-        for (auto *s : mdiArea->subWindowList()) {
-            if (!s->isMinimized())
-                continue;
-            s->move(x, area.height() - s->height());
-            x += s->width();
-        }
-    });
+    connect(c.mnuWindowTileH, &QAction::triggered, m_windows, [this] { m_windows->tile(Qt::Vertical); });
+    connect(c.mnuWindowTileV, &QAction::triggered, m_windows, [this] { m_windows->tile(Qt::Horizontal); });
+    connect(c.mnuWindowArrange, &QAction::triggered, m_windows, &DocumentWindows::arrangeIcons);
 
     // Find and replace: the control's own dialog in English, the find
     // window in Hindi.
@@ -748,33 +517,11 @@ void frmMain::connectCommands()
     });
 }
 
-// Lays the windows that are not minimized out in a row (`direction`
-// Horizontal) or a column (Vertical), filling the frame.
-void frmMain::tileWindows(Qt::Orientation direction)
-{
-    QList<QMdiSubWindow *> shown;
-    for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
-        if (!sub->isMinimized())
-            shown.append(sub);
-    }
-    if (shown.isEmpty())
-        return;
-    const QRect area = mdiArea->viewport()->rect();
-    const int n = int(shown.size());
-    for (int i = 0; i < n; ++i) {
-        shown[i]->showNormal();
-        if (direction == Qt::Horizontal)
-            shown[i]->setGeometry(i * (area.width() / n), 0, area.width() / n, area.height());
-        else
-            shown[i]->setGeometry(0, i * (area.height() / n), area.width(), area.height() / n);
-    }
-}
-
 // --- events -----------------------------------------------------------------
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == txtDic) {
+    if (watched == m_txtDic) {
         // The dictionary box takes no typing; a click opens the dictionary.
         if (event->type() == QEvent::KeyPress)
             return true;
@@ -785,20 +532,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == m_cmd->tbToolbar && event->type() == QEvent::MouseMove) {
         auto *me = static_cast<QMouseEvent *>(event);
-        if (me->buttons() & Qt::RightButton)
-            showSaying(me->position().toPoint().x(), me->position().toPoint().y());
+        if (me->buttons() & Qt::RightButton) {
+            const int tpp = twipsPerPixel(this);
+            m_status->showSaying(me->position().toPoint().x() * tpp, me->position().toPoint().y() * tpp);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::showSaying(int x, int y)
-{
-    const int tpp = twipsPerPixel(this);
-    const int xt = x * tpp, yt = y * tpp;
-    if (yt < 30 || yt > 330 || xt < 0 || xt >= 8600)
-        return;
-    const int band = qBound(0, xt * 22 / 8600, 21);
-    sbPanels[0]->setText(QString::fromUtf8(Sayings[band]));
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -807,12 +546,9 @@ void frmMain::closeEvent(QCloseEvent *event)
     // document is asked about saving.
     closeFindWindow();
     // Each document asks its own question; a Cancel there keeps the program.
-    const auto subs = mdiArea->subWindowList();
-    for (QMdiSubWindow *sub : subs) {
-        if (!sub->close()) {
-            event->ignore();
-            return;
-        }
+    if (!m_windows->closeAll()) {
+        event->ignore();
+        return;
     }
     if (!isMinimized()) {
         const int tpp = twipsPerPixel(this);
@@ -822,8 +558,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         m_settings.writeNumber(u"MainWidth"_s, double(g.width()) * tpp);
         m_settings.writeNumber(u"MainHeight"_s, double(g.height()) * tpp);
     }
-    m_settings.writeString(u"HinFontSize"_s, cmbFontSize->currentText());
-    m_settings.writeString(u"EngFontSize"_s, cmbFontSize->currentText());
+    m_settings.writeString(u"HinFontSize"_s, m_language->cmbFontSize()->currentText());
+    m_settings.writeString(u"EngFontSize"_s, m_language->cmbFontSize()->currentText());
     m_settings.writeBool(u"GridLines"_s, m_cmd->mnuTableGrid->isChecked());
     if (m_keyb)
         m_keyb->close();

@@ -7,17 +7,14 @@
 
 #include <memory>
 
-class QComboBox;
-class QLabel;
 class QLineEdit;
-class QMdiArea;
-class QMdiSubWindow;
-class QRadioButton;
-class QTimer;
 
 namespace kalamora {
 
 class SettingsStore;
+class DocumentWindows;
+class FormatCommands;
+class StatusPanels;
 class frmDocument;
 class frmKeyb;
 namespace textengine {
@@ -26,7 +23,6 @@ struct CharFormatSummary;
 
 namespace textengine {
 class TextControl;
-class TXRuler;
 } // namespace textengine
 class frmFind;
 class FileCommands;
@@ -37,11 +33,12 @@ namespace engine {
 struct EngineState;
 } // namespace engine
 
-// The program's one top-level window: the frame of the document windows and
-// the owner of every menu, toolbar, font box and the status bar, all of which
-// serve the active document. The input language, the typing options and
-// the font boxes' behaviour belong to its LanguageController, which is
-// also the engine's host.
+// The program's one top-level window, assembled from its parts: the
+// document windows under the shared ruler (DocumentWindows), the commands
+// (CommandSurface, with FileCommands, FormatCommands and UnicodeCommands
+// behind them), the language bar (LanguageController, also the engine's
+// host, with the font boxes; FormatCommands' zoom box) and the status bar
+// (StatusPanels). Everything serves the active document.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
@@ -59,10 +56,12 @@ public:
     CommandSurface &commands() { return *m_cmd; }
     FileCommands &files() { return *m_files; }
     LanguageController &language() { return *m_language; }
+    FormatCommands &format() { return *m_format; }
+    DocumentWindows &windows() { return *m_windows; }
+    StatusPanels &statusPanels() { return *m_status; }
 
     // Document windows.
-    int DocumentCount = 0;       // created and not yet closed
-    bool SkipClosePrompt = false; // the next close asks no question
+    int DocumentCount() const; // created and not yet closed
     frmDocument *NewDocument();
     frmDocument *activeDocument() const;
     QList<frmDocument *> documents() const;
@@ -81,26 +80,15 @@ public:
     void selectHindi();
     void selectEnglish();
     bool isHindi() const;
-    Q_INVOKABLE void SyncFormatControls();
+    // The boxes, the language and the command states take the format at
+    // the active document's caret.
+    void SyncFormatControls();
     // The enabled and checked states that follow the active document: Cut
     // and Copy its selection, Undo its undo stack, the style, alignment and
     // view buttons its format at the caret and its view. Runs on the
     // document's own signals, so no menu needs to open first.
     void syncCommandStates();
     void syncCommandStates(const textengine::CharFormatSummary &chars);
-
-    // Controls that other windows and the tests reach.
-    QComboBox *CmbFontHin = nullptr;
-    QComboBox *cmbFontEng = nullptr;
-    QComboBox *cmbFontSize = nullptr;
-    QComboBox *cmbZoom = nullptr;
-    QRadioButton *OptHindi = nullptr;
-    QRadioButton *OptEnglish = nullptr;
-    QLineEdit *txtDic = nullptr;
-    QList<QLabel *> sbPanels; // the seven status-bar panels
-    QTimer *tmTimer = nullptr;
-    QMdiArea *mdiArea = nullptr;
-    textengine::TXRuler *TXRuler = nullptr; // shared by all documents; follows the active one
 
     // Opens the Help window on a page, or says there is no help.
     void showHelp(const QString &page = {});
@@ -113,31 +101,30 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildLanguageBar();
-    void buildStatusBar();
+    void buildDictionaryBox();
     void connectCommands();
     void LoadSettings();
-    void FillFontBoxes();
     void watchDocument(frmDocument *doc);
     void applyViewState(frmDocument *doc);
     void toggleBar(QAction *item, const QList<QWidget *> &bars);
-    void updateClock();
     void sendKeyToFocus(int key, Qt::KeyboardModifiers modifiers);
     void editMenuAboutToShow();
-    void documentClosed(frmDocument *doc);
-    void documentActivated(QMdiSubWindow *sub);
-    void tileWindows(Qt::Orientation direction);
-    void showSaying(int x, int y);
+    void documentClosed();
+    void documentActivated(frmDocument *doc);
+    void setDocumentCommandsShown(bool shown);
     QList<QAction *> documentFileCommands() const;
 
     SettingsStore &m_settings;
     engine::EngineState &m_state;
     std::unique_ptr<CommandSurface> m_cmd;
-    FileCommands *m_files = nullptr;
+    DocumentWindows *m_windows = nullptr;
     LanguageController *m_language = nullptr;
+    StatusPanels *m_status = nullptr;
+    FileCommands *m_files = nullptr;
+    FormatCommands *m_format = nullptr;
+    QLineEdit *m_txtDic = nullptr; // the dictionary box: a click opens the dictionary
     frmKeyb *m_keyb = nullptr;
     QPointer<frmFind> m_find;
-    QPointer<frmDocument> m_rulerDocument;
     HelpWindow *m_help = nullptr;
 };
 

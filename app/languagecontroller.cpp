@@ -9,11 +9,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QToolBar>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +25,8 @@ namespace {
 
 const QString Hindi = u"HINDI"_s;
 const QString English = u"English"_s;
+const QStringList FontSizes = {u"6"_s,  u"8"_s,  u"10"_s, u"12"_s, u"14"_s, u"16"_s, u"18"_s, u"24"_s, u"28"_s,
+                               u"32"_s, u"38"_s, u"42"_s, u"46"_s, u"54"_s, u"58"_s, u"62"_s, u"68"_s, u"72"_s};
 
 bool isHindiFamily(const QString &family)
 {
@@ -31,14 +35,51 @@ bool isHindiFamily(const QString &family)
 
 } // namespace
 
+LanguageController::Controls LanguageController::buildControls(QToolBar *bar)
+{
+    Controls ui{};
+    ui.hindi = new QRadioButton(u"Hindi"_s, bar);
+    ui.hindi->setObjectName(u"OptHindi"_s);
+    ui.hindi->setToolTip(u"Type In Hindi"_s);
+    ui.english = new QRadioButton(u"English"_s, bar);
+    ui.english->setObjectName(u"OptEnglish"_s);
+    ui.english->setToolTip(u"Type In English"_s);
+    bar->addWidget(ui.hindi);
+    bar->addWidget(ui.english);
+    bar->addSeparator();
+
+    ui.hindiFont = new QComboBox(bar);
+    ui.hindiFont->setObjectName(u"CmbFontHin"_s);
+    ui.hindiFont->setToolTip(u"Hindi Font"_s);
+    ui.hindiFont->setMinimumContentsLength(14);
+    ui.englishFont = new QComboBox(bar);
+    ui.englishFont->setObjectName(u"cmbFontEng"_s);
+    ui.englishFont->setToolTip(u"English Font"_s);
+    ui.englishFont->setEditable(true);
+    ui.englishFont->setInsertPolicy(QComboBox::NoInsert);
+    ui.englishFont->setMinimumContentsLength(16);
+    ui.size = new QComboBox(bar);
+    ui.size->setObjectName(u"cmbFontSize"_s);
+    ui.size->setToolTip(u"Font Size"_s);
+    ui.size->setEditable(true);
+    ui.size->setInsertPolicy(QComboBox::NoInsert);
+    ui.size->addItems(FontSizes);
+    ui.size->setMinimumContentsLength(3);
+    bar->addWidget(ui.hindiFont);
+    bar->addWidget(ui.englishFont);
+    bar->addWidget(ui.size);
+    bar->addSeparator();
+    return ui;
+}
+
 LanguageController::LanguageController(SettingsStore &settings, engine::EngineState &state, CommandSurface &commands,
-                                       Controls controls, std::function<textengine::TextControl *()> activeText,
+                                       QToolBar *bar, std::function<textengine::TextControl *()> activeText,
                                        QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_state(state)
     , m_cmd(commands)
-    , m_ui(controls)
+    , m_ui(buildControls(bar))
     , m_activeText(std::move(activeText))
 {
     connect(m_ui.hindi, &QRadioButton::toggled, this, [this](bool on) {
@@ -320,6 +361,29 @@ void LanguageController::reapplyHindiFont()
     const int size = m_ui.size->currentText().toInt();
     if (size > 0)
         rtf->setFontSize(size);
+}
+
+void LanguageController::FillFontBoxes()
+{
+    m_ui.hindiFont->clear();
+    m_ui.englishFont->clear();
+    QStringList families = QFontDatabase::families();
+    families.sort(Qt::CaseInsensitive);
+    QStringList listed;
+    for (const QString &qualified : std::as_const(families)) {
+        if (QFontDatabase::isPrivateFamily(qualified) || !QFontDatabase::isSmoothlyScalable(qualified))
+            continue;
+        // "Name [Foundry]": the plain name finds the family, and only the
+        // plain name belongs in a document.
+        const QString family = textengine::plainFamily(qualified);
+        if (listed.contains(family))
+            continue;
+        listed.append(family);
+        if (isHindiFamily(family))
+            m_ui.hindiFont->addItem(family);
+        else
+            m_ui.englishFont->addItem(family);
+    }
 }
 
 } // namespace kalamora

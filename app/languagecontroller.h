@@ -9,6 +9,7 @@
 
 class QComboBox;
 class QRadioButton;
+class QToolBar;
 
 namespace kalamora {
 
@@ -30,23 +31,26 @@ struct TypingOptions;
 // switch, the Hindi layouts and typing options (the engine reads them
 // through this host), and the font and size boxes, which follow the
 // language of the text at the caret and give new text the font of the
-// language in use. The main window owns the widgets; this class decides.
+// language in use. Its widgets (the two option buttons, the font boxes and
+// the size box) stand at the start of the language bar.
 class LanguageController : public QObject, public engine::EngineHost {
     Q_OBJECT
 
 public:
-    // The language bar's widgets.
-    struct Controls {
-        QRadioButton *hindi;
-        QRadioButton *english;
-        QComboBox *hindiFont;
-        QComboBox *englishFont;
-        QComboBox *size;
-    };
-    // `activeText` answers the active document's text, or null.
-    LanguageController(SettingsStore &settings, engine::EngineState &state, CommandSurface &commands,
-                       Controls controls, std::function<textengine::TextControl *()> activeText,
-                       QObject *parent = nullptr);
+    // `activeText` answers the active document's text, or null. The
+    // widgets are added to `bar`.
+    LanguageController(SettingsStore &settings, engine::EngineState &state, CommandSurface &commands, QToolBar *bar,
+                       std::function<textengine::TextControl *()> activeText, QObject *parent = nullptr);
+
+    QRadioButton *OptHindi() const { return m_ui.hindi; }
+    QRadioButton *OptEnglish() const { return m_ui.english; }
+    QComboBox *CmbFontHin() const { return m_ui.hindiFont; }
+    QComboBox *cmbFontEng() const { return m_ui.englishFont; }
+    QComboBox *cmbFontSize() const { return m_ui.size; }
+
+    // Lists the scalable font families: the Glyphora ones in the Hindi
+    // box, the others in the English box, each by its plain name.
+    void FillFontBoxes();
 
     bool isHindi() const;
     void selectHindi();
@@ -85,6 +89,14 @@ public:
     void reapplyHindiFont() override;
 
 private:
+    struct Controls {
+        QRadioButton *hindi;
+        QRadioButton *english;
+        QComboBox *hindiFont;
+        QComboBox *englishFont;
+        QComboBox *size;
+    };
+    static Controls buildControls(QToolBar *bar);
     void followLanguage(bool hindi);
     void applyLanguageFont(textengine::TextControl *rtf);
     void showLayout(const QString &code);

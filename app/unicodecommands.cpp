@@ -3,6 +3,7 @@
 #include "app/filedialogs.h"
 #include "app/frmdocument.h"
 #include "app/frmmain.h"
+#include "app/languagecontroller.h"
 #include "app/messagebox.h"
 
 #include "document/conversion.h"
@@ -94,7 +95,7 @@ bool UnicodeCommands::importFrom(const QString &path, QString *error)
     textengine::TextControl *rtf = doc->rtftext();
     rtf->setText(text);
     document::convertDocument(*rtf->document(), document::Conversion::ToKruti, false);
-    const int size = m_main->cmbFontSize->currentText().toInt();
+    const int size = m_main->language().cmbFontSize()->currentText().toInt();
     if (size > 0) {
         rtf->setSelStart(0);
         rtf->setSelLength(int(rtf->Text().size()));

@@ -199,9 +199,7 @@ private:
             }
         }
         selectAll(size, doc);
-        m_main.SkipClosePrompt = true;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(doc->parentWidget()))
-            sub->close();
+        doc->closeWithoutQuestion();
         QCoreApplication::processEvents();
     }
 
@@ -356,10 +354,8 @@ int main(int argc, char **argv)
     Bench bench(main, o, home.path());
     bench.run();
 
-    for (QMdiSubWindow *sub : main.mdiArea->subWindowList()) {
-        main.SkipClosePrompt = true;
-        sub->close();
-    }
+    for (frmDocument *doc : main.documents())
+        doc->closeWithoutQuestion();
     main.close();
     return 0;
 }

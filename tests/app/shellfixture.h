@@ -1,10 +1,14 @@
 #pragma once
 
+#include "app/documentwindows.h"
 #include "app/filedialogs.h"
+#include "app/formatcommands.h"
 #include "app/frmdocument.h"
 #include "app/frmmain.h"
 #include "app/gui.h"
+#include "app/languagecontroller.h"
 #include "app/messagebox.h"
+#include "app/statuspanels.h"
 #include "engine/enginestate.h"
 #include "settings/settingsstore.h"
 #include "textengine/textcontrol.h"
@@ -74,7 +78,6 @@ protected:
 
     void TearDown() override
     {
-        main->SkipClosePrompt = false;
         answers.assign(16, QMessageBox::No);
         main->close();
         main.reset();
@@ -103,10 +106,10 @@ protected:
     void useInput(const QString &input)
     {
         if (input == QStringLiteral("English")) {
-            main->OptEnglish->setChecked(true);
+            main->language().OptEnglish()->setChecked(true);
             return;
         }
-        main->OptHindi->setChecked(true);
+        main->language().OptHindi()->setChecked(true);
         (input == QStringLiteral("Rem") ? main->commands().mnuLayoutRem : main->commands().mnuLayoutRom)->trigger();
     }
 

@@ -112,3 +112,46 @@ TEST(CommandLine, ConvertReadHtmlAsText)
 }
 
 } // namespace
+
+namespace {
+
+// Every headless command refuses its arguments, or fails, the same way: one
+// line naming the command on standard error, status 2 for arguments it
+// cannot take and 1 for a document it cannot read.
+TEST(CommandLine, BadArgumentsAndUnreadableInputsAnswerAlike)
+{
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(u"gone.rtf"_s);
+    struct Row {
+        QStringList args;
+        int status;
+        QString firstLine;
+    };
+    const Row rows[] = {
+        {{u"dict"_s, u"--hex"_s, u"--unicode"_s, u"x"_s}, 2, u"kalamora dict: --hex and --unicode exclude each other"_s},
+        {{u"dict"_s}, 2, u"kalamora dict: no WORD"_s},
+        {{u"dict"_s, u"a"_s, u"b"_s}, 2, u"kalamora dict: more than one WORD"_s},
+        {{u"type"_s, u"--hex"_s, u"--unicode"_s, u"a"_s}, 2, u"kalamora type: --hex and --unicode exclude each other"_s},
+        {{u"type"_s, u"a"_s, u"b"_s}, 2, u"kalamora type: more than one KEYS argument"_s},
+        {{u"convert"_s, u"--to-unicode"_s, u"--to-kruti"_s, u"a"_s, u"b.rtf"_s}, 2,
+         u"kalamora convert: --to-unicode and --to-kruti exclude each other"_s},
+        {{u"convert"_s, gone, dir.filePath(u"out.rtf"_s)}, 1, u"kalamora convert: Cannot open "_s + gone},
+        {{u"mime"_s, u"--subject"_s, u"s"_s, u"a"_s, u"b"_s}, 2, u"kalamora mime: only one input file"_s},
+        {{u"mime"_s, u"a"_s}, 2, u"kalamora mime: --subject is required"_s},
+        {{u"mime"_s, u"--subject"_s, u"s"_s}, 2, u"kalamora mime: no input file"_s},
+        {{u"mime"_s, u"--subject"_s, u"s"_s, gone}, 1, u"kalamora mime: Cannot open "_s + gone},
+        {{u"send"_s, u"--to"_s, u"a@b.c"_s, u"--subject"_s, u"s"_s, u"a"_s, u"b"_s}, 2,
+         u"kalamora send: only one input file"_s},
+        {{u"send"_s, u"--to"_s, u"a@b.c"_s, u"--subject"_s, u"s"_s, gone}, 1, u"kalamora send: Cannot open "_s + gone},
+    };
+    for (const Row &row : rows) {
+        const std::string what = row.args.join(u' ').toStdString();
+        const Outcome r = bare(kalamora(), row.args);
+        EXPECT_EQ(r.status, row.status) << what;
+        const QString first = QString::fromLocal8Bit(r.err).section(u'\n', 0, 0);
+        EXPECT_TRUE(first.startsWith(row.firstLine)) << what << ": " << first.toStdString();
+        EXPECT_EQ(r.out, QByteArray()) << what;
+    }
+}
+
+} // namespace

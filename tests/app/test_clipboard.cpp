@@ -149,7 +149,7 @@ TEST_F(ClipboardTest, PasteWithAnEmptyClipboardCrashed)
 // another widget. The text never changes.
 TEST_F(ClipboardTest, TheClipboardSpaceRestoreDeletedARealCharacter)
 {
-    main->OptEnglish->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
     enum Step { CtrlDown, CDown, CRepeat, CUp, CtrlUp, ClickAt9, FocusAway };
     const std::vector<Step> orders[] = {
         {CtrlDown, CDown, ClickAt9, CUp, CtrlUp},
@@ -182,8 +182,8 @@ TEST_F(ClipboardTest, TheClipboardSpaceRestoreDeletedARealCharacter)
             case CtrlUp: QTest::keyRelease(target, Qt::Key_Control, Qt::NoModifier); break;
             case ClickAt9: rtf()->setSelStart(9); break;
             case FocusAway:
-                main->cmbFontSize->setFocus();
-                target = main->cmbFontSize;
+                main->language().cmbFontSize()->setFocus();
+                target = main->language().cmbFontSize();
                 break;
             }
         }

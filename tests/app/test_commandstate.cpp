@@ -30,8 +30,8 @@ using CommandStateTest = ShellTest;
 TEST_F(CommandStateTest, FirstStartStoredEnglishAt6Points)
 {
     EXPECT_NE(settings->readString(u"EngFontSize"_s), u"6"_s);
-    main->OptEnglish->setChecked(true);
-    EXPECT_EQ(main->cmbFontSize->currentText(), u"20"_s);
+    main->language().OptEnglish()->setChecked(true);
+    EXPECT_EQ(main->language().cmbFontSize()->currentText(), u"20"_s);
     type(u"home"_s);
     rtf()->setSelStart(2);
     EXPECT_EQ(rtf()->FontSize(), 20);
@@ -40,18 +40,18 @@ TEST_F(CommandStateTest, FirstStartStoredEnglishAt6Points)
 TEST_F(CommandStateTest, EnglishFontBoxStartedOnAFoundryName)
 {
     const QString family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
-    EXPECT_EQ(main->cmbFontEng->currentText(), family);
-    for (int i = 0; i < main->cmbFontEng->count(); ++i)
-        EXPECT_FALSE(main->cmbFontEng->itemText(i).contains(u'[')) << main->cmbFontEng->itemText(i).toStdString();
-    main->OptEnglish->setChecked(true);
+    EXPECT_EQ(main->language().cmbFontEng()->currentText(), family);
+    for (int i = 0; i < main->language().cmbFontEng()->count(); ++i)
+        EXPECT_FALSE(main->language().cmbFontEng()->itemText(i).contains(u'[')) << main->language().cmbFontEng()->itemText(i).toStdString();
+    main->language().OptEnglish()->setChecked(true);
     type(u"home"_s);
     rtf()->setSelStart(2);
     EXPECT_EQ(rtf()->FontName(), family);
     // Even a name typed with its foundry reaches the document without it.
-    main->cmbFontEng->setCurrentText(family + u" [Foundry]"_s);
+    main->language().cmbFontEng()->setCurrentText(family + u" [Foundry]"_s);
     rtf()->setSelStart(0);
     rtf()->setSelLength(4);
-    Q_EMIT main->cmbFontEng->activated(0);
+    Q_EMIT main->language().cmbFontEng()->activated(0);
     EXPECT_EQ(rtf()->FontName(), family);
     EXPECT_FALSE(rtf()->toRtf().contains("[Foundry]"));
 }
@@ -116,7 +116,7 @@ TEST_F(CommandStateTest, SharedActionsLeakedState)
          },
          [&] { return !cut->isEnabled() && !undo->isEnabled(); }},
         {"back to the first document, with its selection",
-         [&] { main->mdiArea->activatePreviousSubWindow(); },
+         [&] { main->windows().mdiArea()->activatePreviousSubWindow(); },
          [&] { return cut->isEnabled() && undo->isEnabled(); }},
         {"bold set, then undone without moving the caret",
          [&] {
@@ -132,10 +132,10 @@ TEST_F(CommandStateTest, SharedActionsLeakedState)
         {"every document closed: Help > Contents and F1 stay",
          [&] {
              answers.assign(4, QMessageBox::No);
-             main->mdiArea->closeAllSubWindows();
+             main->windows().mdiArea()->closeAllSubWindows();
          },
          [&] {
-             return main->DocumentCount == 0 && c.mnuHelpContents->isEnabled()
+             return main->DocumentCount() == 0 && c.mnuHelpContents->isEnabled()
                  && !c.tbToolbarButton(3)->isEnabled(); // Save
          }},
         {"a document again", [&] { c.mnuFileNew->trigger(); },
@@ -166,8 +166,8 @@ TEST_F(CommandStateTest, ExportsEnabledWithNoDocumentOpen)
             EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
     };
     answers.assign(4, QMessageBox::No);
-    main->mdiArea->closeAllSubWindows();
-    ASSERT_EQ(main->DocumentCount, 0);
+    main->windows().mdiArea()->closeAllSubWindows();
+    ASSERT_EQ(main->DocumentCount(), 0);
     expect(false);
     c.mnuFileNew->trigger();
     expect(true);
@@ -212,17 +212,17 @@ TEST_F(CommandStateTest, FontDialogWroteAFoundryName)
         {"Format > Font...", [&] { c.mnuFormatFonts->trigger(); }},
         {"the pop-up menu's Font...", [&] { c.mnuPopFont->trigger(); }},
         {"the English font box", [&] {
-             main->cmbFontEng->setCurrentText(qualified);
-             Q_EMIT main->cmbFontEng->activated(0);
+             main->language().cmbFontEng()->setCurrentText(qualified);
+             Q_EMIT main->language().cmbFontEng()->activated(0);
          }},
         {"Return in the English font box", [&] {
-             main->cmbFontEng->setCurrentText(qualified);
-             Q_EMIT main->cmbFontEng->lineEdit()->returnPressed();
+             main->language().cmbFontEng()->setCurrentText(qualified);
+             Q_EMIT main->language().cmbFontEng()->lineEdit()->returnPressed();
          }},
         {"English selected", [&] {
-             main->OptHindi->setChecked(true);
-             main->cmbFontEng->setCurrentText(qualified);
-             main->OptEnglish->setChecked(true);
+             main->language().OptHindi()->setChecked(true);
+             main->language().cmbFontEng()->setCurrentText(qualified);
+             main->language().OptEnglish()->setChecked(true);
          }},
         {"the FontName property", [&] { rtf()->setProperty("FontName", qualified); }},
     };
@@ -257,10 +257,10 @@ TEST_F(CommandStateTest, ZoomBoxDidNotFollowTheActiveDocument)
     } settings[] = {
         {"the zoom box", {3, 11},
          [&](int i) {
-             main->cmbZoom->setCurrentIndex(i);
-             Q_EMIT main->cmbZoom->activated(i);
+             main->format().cmbZoom()->setCurrentIndex(i);
+             Q_EMIT main->format().cmbZoom()->activated(i);
          },
-         [&] { return main->cmbZoom->currentIndex(); }},
+         [&] { return main->format().cmbZoom()->currentIndex(); }},
         {"the zoom menu", {0, 5}, [&](int i) { c.mnuZoom[i]->trigger(); },
          [&] {
              Q_EMIT c.mnuView->aboutToShow();
@@ -292,7 +292,7 @@ TEST_F(CommandStateTest, ZoomBoxDidNotFollowTheActiveDocument)
          [&] { return int(c.button[u"PView"_s]->isChecked()); }},
         {"the input language, by the text at the caret", {1, 0},
          [&](int hindi) {
-             (hindi ? main->OptHindi : main->OptEnglish)->setChecked(true);
+             (hindi ? main->language().OptHindi() : main->language().OptEnglish())->setChecked(true);
              type(u"ghar"_s);
          },
          [&] { return int(main->isHindi()); }},
@@ -302,11 +302,11 @@ TEST_F(CommandStateTest, ZoomBoxDidNotFollowTheActiveDocument)
         QMdiSubWindow *windows[2];
         for (int i = 0; i < 2; ++i) {
             c.mnuFileNew->trigger();
-            windows[i] = main->mdiArea->activeSubWindow();
+            windows[i] = main->windows().mdiArea()->activeSubWindow();
             s.set(s.values[i]);
         }
         for (int i : {0, 1, 0}) {
-            main->mdiArea->setActiveSubWindow(windows[i]);
+            main->windows().mdiArea()->setActiveSubWindow(windows[i]);
             EXPECT_EQ(s.shown(), s.values[i]) << "document " << i;
         }
     }

@@ -63,15 +63,18 @@ TEST_F(FilesTest, TheFormatFollowsTheEndingInAnyCase)
     ASSERT_NE(notes, nullptr);
     EXPECT_EQ(notes->rtftext()->Text(), u"{\\rtf1 not read as rtf}"_s);
     EXPECT_EQ(notes->SavedFormat, u"1"_s);
-    EXPECT_EQ(main->DocumentCount, 3);
+    EXPECT_EQ(main->DocumentCount(), 3);
 }
 
 TEST_F(FilesTest, AMissingFileSaysSoAndClosesItsWindowWithoutTheQuestion)
 {
     EXPECT_EQ(main->files().OpenDocument(path(u"gone.rtf"_s)), nullptr);
     EXPECT_EQ(messages, QStringList{u"File Not Found"_s});
-    EXPECT_EQ(main->DocumentCount, 1);
-    EXPECT_FALSE(main->SkipClosePrompt);
+    EXPECT_EQ(main->DocumentCount(), 1);
+    // The close without its question leaves the next close asking.
+    answers = {QMessageBox::Cancel};
+    EXPECT_FALSE(main->activeDocument()->parentWidget()->close());
+    EXPECT_EQ(messages.back(), u"Save Before Closing?"_s);
     EXPECT_EQ(recent(), (QStringList{QString(), QString(), QString(), QString()}));
 }
 
@@ -92,9 +95,9 @@ TEST_F(FilesTest, TheRecentListKeepsItsOrderAndDropsTheOldest)
     EXPECT_EQ(main->commands().mnuRecentFile[0]->text(), names[4]);
     EXPECT_TRUE(main->commands().mnuFileRecent->menuAction()->isVisible());
     // A recent item opens its file.
-    const int before = main->DocumentCount;
+    const int before = main->DocumentCount();
     main->commands().mnuRecentFile[3]->trigger();
-    EXPECT_EQ(main->DocumentCount, before + 1);
+    EXPECT_EQ(main->DocumentCount(), before + 1);
     EXPECT_EQ(main->activeDocument()->SavedName, names[1]);
 }
 
@@ -121,8 +124,7 @@ TEST_F(FilesTest, OpenSaveRoundTripsNeverChangeTheText)
     EXPECT_EQ(main->activeDocument()->SavedFormat, u"5"_s);
     EXPECT_EQ(main->activeDocument()->windowTitle(), path(u"round.rtf"_s));
     for (int i = 0; i < 10; ++i) {
-        main->SkipClosePrompt = true;
-        main->mdiArea->activeSubWindow()->close();
+        main->activeDocument()->closeWithoutQuestion();
         frmDocument *doc = main->files().OpenDocument(path(u"round.rtf"_s));
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(doc->rtftext()->Text(), typed) << "round " << i;
@@ -189,9 +191,9 @@ TEST_F(FilesTest, ACancelledFirstSaveKeepsTheWindowOpenOnClose)
 {
     type(u"ghar"_s);
     answers = {QMessageBox::Yes};
-    EXPECT_FALSE(main->mdiArea->activeSubWindow()->close()); // the save dialog is cancelled
+    EXPECT_FALSE(main->windows().mdiArea()->activeSubWindow()->close()); // the save dialog is cancelled
     EXPECT_FALSE(main->saveCompleted());
-    EXPECT_EQ(main->DocumentCount, 1);
+    EXPECT_EQ(main->DocumentCount(), 1);
     EXPECT_EQ(dialogs, QStringList{u"Save Document"_s});
 }
 
@@ -293,7 +295,7 @@ namespace {
 TEST_F(FilesTest, UnicodeExportCopyAndImport)
 {
     type(u"namaste hindI"_s);
-    main->OptEnglish->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
     type(u" ok"_s);
     fileChoices = {{path(u"out.txt"_s), 1}};
     main->commands().mnuFileExportUnicode->trigger();
@@ -318,9 +320,9 @@ TEST_F(FilesTest, ImportRefusesTextThatIsNotUtf8)
 {
     write(path(u"latin1.txt"_s), QByteArray("caf\xe9"));
     fileChoices = {{path(u"latin1.txt"_s), 1}};
-    const int before = main->DocumentCount;
+    const int before = main->DocumentCount();
     main->commands().mnuFileImportUnicode->trigger();
-    EXPECT_EQ(main->DocumentCount, before);
+    EXPECT_EQ(main->DocumentCount(), before);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().contains(u"not UTF-8"_s));
 }

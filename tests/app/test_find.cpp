@@ -62,8 +62,8 @@ TEST_F(FindTest, FindsEachHindiWordInTurnThenSaysItHasFinishedAndStartsAgain)
 
 TEST_F(FindTest, TheSearchIsCaseSensitive)
 {
-    main->OptEnglish->setChecked(true);
-    main->OptHindi->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
+    main->language().OptHindi()->setChecked(true);
     rtf()->setSelText(u"KA ka"_s);
     frmFind *find = open(false);
     find->Text1->setText(u"ka"_s);
@@ -128,7 +128,7 @@ TEST_F(FindTest, TenFindSessionsLeaveTheTextAsItWas)
 
 TEST_F(FindTest, InEnglishTheFindWindowIsNotUsed)
 {
-    main->OptEnglish->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
     main->commands().mnuEditFind->trigger();
     EXPECT_EQ(main->findChild<frmFind *>(), nullptr);
     EXPECT_EQ(engineDialogs.size(), 1); // the control's own find dialog
@@ -160,7 +160,7 @@ TEST_F(FindTest, FindWindowOutlivedItsDocument)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
         answers.assign(4, QMessageBox::No);
-        main->mdiArea->closeAllSubWindows(); // the row's document stands alone
+        main->windows().mdiArea()->closeAllSubWindows(); // the row's document stands alone
         main->commands().mnuFileNew->trigger();
         type(u"ghar kamal ghar"_s);
         QPointer<frmFind> find = open(true);
@@ -175,7 +175,7 @@ TEST_F(FindTest, FindWindowOutlivedItsDocument)
         if (row.exit)
             main->commands().mnuFileExit->trigger();
         else
-            main->mdiArea->activeSubWindow()->close();
+            main->windows().mdiArea()->activeSubWindow()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(find.isNull()) << "the find window closed";
         if (find)
@@ -254,12 +254,12 @@ TEST_F(FindTest, TypedWordNotFoundForItsPendingHalant)
     }
     // Typed in English, a tilde is a tilde.
     main->commands().mnuFileNew->trigger();
-    main->OptEnglish->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
     type(u"a~ b"_s);
-    main->OptHindi->setChecked(true);
+    main->language().OptHindi()->setChecked(true);
     frmFind *find = open(false);
     find->Text1->setText(u"a~"_s);
-    main->OptEnglish->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
     find->findNext();
     EXPECT_EQ(text3()->SelText(), u"a~"_s);
     find->close();

@@ -242,7 +242,7 @@ TEST_F(FormatTest, InsertFileByTheLastThreeLetters)
 TEST_F(FormatTest, ZoomBoxMenusAndPageView)
 {
     CommandSurface &c = main->commands();
-    QComboBox *zoom = main->cmbZoom;
+    QComboBox *zoom = main->format().cmbZoom();
     ASSERT_EQ(zoom->count(), 13);
     EXPECT_EQ(zoom->currentText(), u"100 %"_s);
     zoom->setFocus();

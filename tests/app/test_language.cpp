@@ -129,7 +129,7 @@ TEST_F(LanguageTest, SelectingTheOtherLanguageSwappedTheFontSizes)
         rtf()->setSelLength(3);
     }
     EXPECT_TRUE(main->isHindi());
-    EXPECT_EQ(main->cmbFontSize->currentText(), u"24"_s);
+    EXPECT_EQ(main->language().cmbFontSize()->currentText(), u"24"_s);
     EXPECT_EQ(settings->readString(u"EngFontSize"_s), u"20"_s);
     EXPECT_EQ(settings->readString(u"HinFontSize"_s), u"24"_s);
     key(Qt::Key_End); // after "home": English

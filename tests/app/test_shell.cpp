@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -40,11 +41,11 @@ TEST_F(ShellTest, FirstStartOpensDocumentOneInHindiWithTheDefaults)
 {
     ASSERT_NE(main->activeDocument(), nullptr);
     EXPECT_EQ(main->activeDocument()->windowTitle(), u"Document 1"_s);
-    EXPECT_EQ(main->DocumentCount, 1);
-    EXPECT_TRUE(main->OptHindi->isChecked());
+    EXPECT_EQ(main->DocumentCount(), 1);
+    EXPECT_TRUE(main->language().OptHindi()->isChecked());
     EXPECT_EQ(state.InputLanguage, "HINDI");
-    EXPECT_EQ(main->cmbFontSize->currentText(), u"24"_s);
-    EXPECT_EQ(main->CmbFontHin->currentText(), u"Glyphora 010"_s);
+    EXPECT_EQ(main->language().cmbFontSize()->currentText(), u"24"_s);
+    EXPECT_EQ(main->language().CmbFontHin()->currentText(), u"Glyphora 010"_s);
     EXPECT_TRUE(main->commands().mnuEditDot->isChecked());
     EXPECT_TRUE(main->commands().mnuEditEngNume->isChecked());
     EXPECT_TRUE(main->commands().mnuLayoutRom->isChecked());
@@ -54,9 +55,9 @@ TEST_F(ShellTest, FirstStartOpensDocumentOneInHindiWithTheDefaults)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     EXPECT_TRUE(main->windowTitle().startsWith(u"Kalamora"_s)); // "Kalamora - [Document 1]" while maximized
     // The status bar's panels.
-    ASSERT_EQ(main->sbPanels.size(), 7);
-    EXPECT_EQ(main->sbPanels[0]->text(), u"Press F1 To See Help"_s);
-    EXPECT_EQ(main->sbPanels[1]->text(), u"Kalamora"_s);
+    ASSERT_EQ(main->statusPanels().sbPanels().size(), 7);
+    EXPECT_EQ(main->statusPanels().sbPanels()[0]->text(), u"Press F1 To See Help"_s);
+    EXPECT_EQ(main->statusPanels().sbPanels()[1]->text(), u"Kalamora"_s);
 }
 
 TEST_F(ShellTest, TypedHindiComesOutInTheProgramsFontAtTheBoxSize)
@@ -106,14 +107,14 @@ TEST_F(ShellTest, EachRewrittenKeyUndoesAsOneStep)
 TEST_F(ShellTest, ClosingTheLastDocumentHidesTheDocumentMenusAndNewShowsThem)
 {
     answers = {QMessageBox::No};
-    ASSERT_TRUE(main->mdiArea->activeSubWindow()->close());
+    ASSERT_TRUE(main->windows().mdiArea()->activeSubWindow()->close());
     QApplication::processEvents();
-    EXPECT_EQ(main->DocumentCount, 0);
+    EXPECT_EQ(main->DocumentCount(), 0);
     EXPECT_TRUE(menusHidden(*main));
     EXPECT_FALSE(main->commands().mnuFileSave->isEnabled());
     EXPECT_EQ(messages, QStringList{u"Save Before Closing?"_s}); // asked even though nothing changed
     main->commands().mnuFileNew->trigger();
-    EXPECT_EQ(main->DocumentCount, 1);
+    EXPECT_EQ(main->DocumentCount(), 1);
     EXPECT_TRUE(menusVisible(*main));
     EXPECT_EQ(main->activeDocument()->windowTitle(), u"Document 1"_s);
 }
@@ -124,7 +125,7 @@ TEST_F(ShellTest, CancelOnExitKeepsTheDocumentAndTheProgram)
     answers = {QMessageBox::Cancel};
     EXPECT_FALSE(main->close());
     EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(main->DocumentCount, 1);
+    EXPECT_EQ(main->DocumentCount(), 1);
     ASSERT_NE(main->activeDocument(), nullptr);
     EXPECT_EQ(glyphs(), u"d"_s);
 }
@@ -134,12 +135,12 @@ TEST_F(ShellTest, CtrlLTwiceReturnsToTheStartingLanguage)
     ASSERT_EQ(state.InputLanguage, "HINDI");
     QTest::keyClick(rtf(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(state.InputLanguage, "English");
-    EXPECT_TRUE(main->OptEnglish->isChecked());
-    EXPECT_TRUE(main->cmbFontEng->isEnabled());
-    EXPECT_FALSE(main->CmbFontHin->isEnabled());
+    EXPECT_TRUE(main->language().OptEnglish()->isChecked());
+    EXPECT_TRUE(main->language().cmbFontEng()->isEnabled());
+    EXPECT_FALSE(main->language().CmbFontHin()->isEnabled());
     QTest::keyClick(rtf(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(state.InputLanguage, "HINDI");
-    EXPECT_TRUE(main->OptHindi->isChecked());
+    EXPECT_TRUE(main->language().OptHindi()->isChecked());
     EXPECT_EQ(glyphs(), QString()); // Ctrl+L types nothing
 }
 
@@ -190,7 +191,7 @@ TEST_F(ShellTest, TavrinAndEnglishPassKeysUnchanged)
     type(u"kaM."_s);
     EXPECT_EQ(glyphs(), u"kaM."_s);
     main->commands().mnuLayoutRom->trigger();
-    main->OptEnglish->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
     type(u"k"_s);
     EXPECT_EQ(glyphs(), u"kaM.k"_s);
 }
@@ -228,35 +229,35 @@ TEST_F(ShellTest, EnglishNumeralsFollowTheMenuCheck)
 TEST_F(ShellTest, SwitchingLanguagesKeepsASizePerLanguageAndShowsOversizeAs20)
 {
     settings->writeString(u"EngFontSize"_s, u"12"_s);
-    main->OptEnglish->setChecked(true);
-    EXPECT_EQ(main->cmbFontSize->currentText(), u"12"_s);
+    main->language().OptEnglish()->setChecked(true);
+    EXPECT_EQ(main->language().cmbFontSize()->currentText(), u"12"_s);
     EXPECT_EQ(settings->readString(u"HinFontSize"_s), u"24"_s);
     settings->writeString(u"HinFontSize"_s, u"120"_s);
-    main->OptHindi->setChecked(true);
-    EXPECT_EQ(main->cmbFontSize->currentText(), u"20"_s);
+    main->language().OptHindi()->setChecked(true);
+    EXPECT_EQ(main->language().cmbFontSize()->currentText(), u"20"_s);
     EXPECT_EQ(settings->readString(u"EngFontSize"_s), u"12"_s);
 }
 
 TEST_F(ShellTest, TheCaretInARunSwitchesTheLanguageByItsFont)
 {
     type(u"ghar"_s);
-    main->OptEnglish->setChecked(true);
+    main->language().OptEnglish()->setChecked(true);
     rtf()->setFontName(u"DejaVu Sans"_s);
     type(u" home"_s);
     rtf()->setSelStart(2); // inside the Hindi word
     main->SyncFormatControls();
     EXPECT_EQ(state.InputLanguage, "HINDI");
-    EXPECT_EQ(main->CmbFontHin->currentText(), u"Glyphora 010"_s);
+    EXPECT_EQ(main->language().CmbFontHin()->currentText(), u"Glyphora 010"_s);
     rtf()->setSelStart(glyphs().size() - 1); // inside the English word
     main->SyncFormatControls();
     EXPECT_EQ(state.InputLanguage, "English");
-    EXPECT_EQ(main->cmbFontEng->currentText(), u"DejaVu Sans"_s);
+    EXPECT_EQ(main->language().cmbFontEng()->currentText(), u"DejaVu Sans"_s);
 }
 
 TEST_F(ShellTest, ShutDownStoresTheSizeBoxAndTheGridChoice)
 {
     main->commands().mnuTableGrid->setChecked(false);
-    main->cmbFontSize->setCurrentText(u"14"_s);
+    main->language().cmbFontSize()->setCurrentText(u"14"_s);
     answers = {QMessageBox::No};
     EXPECT_TRUE(main->close());
     EXPECT_EQ(settings->readString(u"HinFontSize"_s), u"14"_s);
@@ -376,7 +377,7 @@ TEST_F(ShellTest, MenuShortcutsWorkWhileTheDocumentHasTheFocus)
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
     rtf()->setFocus();
     QTest::keyClick(rtf(), Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(main->DocumentCount, 2);
+    EXPECT_EQ(main->DocumentCount(), 2);
     QTest::keyClick(rtf(), Qt::Key_V, Qt::AltModifier);
     QWidget *popup = QApplication::activePopupWidget();
     EXPECT_EQ(popup, main->commands().mnuView);
@@ -408,7 +409,7 @@ namespace {
 TEST_F(ShellTest, TilingPutsDocumentsSideBySideOrOneAboveTheOther)
 {
     main->commands().mnuFileNew->trigger();
-    const auto subs = main->mdiArea->subWindowList();
+    const auto subs = main->windows().mdiArea()->subWindowList();
     ASSERT_EQ(subs.size(), 2);
     main->commands().mnuWindowTileV->trigger();
     EXPECT_EQ(subs[0]->y(), subs[1]->y());
@@ -416,6 +417,43 @@ TEST_F(ShellTest, TilingPutsDocumentsSideBySideOrOneAboveTheOther)
     main->commands().mnuWindowTileH->trigger();
     EXPECT_EQ(subs[0]->x(), subs[1]->x());
     EXPECT_NE(subs[0]->y(), subs[1]->y());
+}
+
+} // namespace
+
+namespace {
+
+// The clock runs from start-up; the sayings band the main toolbar's first
+// 8600 twips into 22, between 30 and 330 twips from its top, and leave the
+// first panel alone elsewhere.
+TEST_F(ShellTest, TheClockTicksAndEachToolbarBandHasItsSaying)
+{
+    StatusPanels &status = main->statusPanels();
+    EXPECT_TRUE(status.tmTimer()->isActive());
+    EXPECT_EQ(status.tmTimer()->interval(), 1000);
+    EXPECT_FALSE(status.sbPanels()[5]->text().isEmpty());
+    EXPECT_FALSE(status.sbPanels()[6]->text().isEmpty());
+
+    const struct {
+        int x, y;
+        bool shown;
+    } rows[] = {
+        {0, 30, true},     {8599, 330, true}, {-1, 100, false},
+        {8600, 100, false}, {100, 29, false},  {100, 331, false},
+    };
+    for (const auto &row : rows) {
+        status.sbPanels()[0]->setText(u"before"_s);
+        EXPECT_EQ(status.showSaying(row.x, row.y), row.shown) << row.x << "," << row.y;
+        EXPECT_EQ(status.sbPanels()[0]->text() != u"before"_s, row.shown) << row.x << "," << row.y;
+    }
+    // Every band its own saying.
+    QStringList sayings;
+    for (int band = 0; band < 22; ++band) {
+        status.showSaying(band * 8600 / 22 + 200, 100);
+        sayings.append(status.sbPanels()[0]->text());
+    }
+    sayings.removeDuplicates();
+    EXPECT_EQ(sayings.size(), 22);
 }
 
 } // namespace

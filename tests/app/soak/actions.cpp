@@ -333,8 +333,8 @@ void copyOddly(World &w, Rng &r)
         break;
     default:
         w.note = u"copy %1, letting C go over another window"_s.arg(quoted(selected));
-        w.main().cmbZoom->setFocus();
-        QTest::keyRelease(w.main().cmbZoom, Qt::Key_C, Qt::ControlModifier);
+        w.main().format().cmbZoom()->setFocus();
+        QTest::keyRelease(w.main().format().cmbZoom(), Qt::Key_C, Qt::ControlModifier);
         c->setFocus();
         break;
     }
@@ -491,7 +491,7 @@ void chooseLayout(World &w, Rng &r)
 
 void fontSize(World &w, Rng &r)
 {
-    QComboBox *box = w.main().cmbFontSize;
+    QComboBox *box = w.main().language().cmbFontSize();
     const int index = r.below(box->count());
     w.note = u"font size %1"_s.arg(box->itemText(index));
     box->setCurrentIndex(index);
@@ -551,7 +551,7 @@ void zoom(World &w, Rng &r)
         w.note = u"View > Zoom %1"_s.arg(c.mnuZoom[i]->text());
         w.chooseMenu(c.mnuZoom[i]);
     } else {
-        QComboBox *box = w.main().cmbZoom;
+        QComboBox *box = w.main().format().cmbZoom();
         const int i = r.below(box->count());
         w.note = u"zoom box %1"_s.arg(box->itemText(i));
         box->setCurrentIndex(i);
@@ -788,10 +788,10 @@ void newDocument(World &w, Rng &r)
 
 void switchDocument(World &w, Rng &r)
 {
-    const auto subs = w.main().mdiArea->subWindowList();
+    const auto subs = w.main().windows().mdiArea()->subWindowList();
     QMdiSubWindow *sub = subs[r.below(int(subs.size()))];
     w.note = u"switch to %1"_s.arg(sub->windowTitle());
-    w.main().mdiArea->setActiveSubWindow(sub);
+    w.main().windows().mdiArea()->setActiveSubWindow(sub);
 }
 
 // The answer to "Save Before Closing?" for one document, and the file a

@@ -132,7 +132,7 @@ TEST_F(SoakRegression, SelectingTextOfTheOtherLanguageResizesIt)
     ASSERT_GT(w.rtf()->SelLength(), 0);
     EXPECT_TRUE(w.hindi());
     EXPECT_EQ(soak::World::formats(w.rtf()), before);
-    EXPECT_EQ(w.main().cmbFontSize->currentText(), u"24"_s); // the selection's size
+    EXPECT_EQ(w.main().language().cmbFontSize()->currentText(), u"24"_s); // the selection's size
 }
 
 // Seen only under the sanitizers (build-asan): while the main window was
@@ -152,7 +152,7 @@ TEST(SoakReplay, ZoomedCaretMeasuredInAHalfLaidOutJustifiedParagraphCrashes)
 TEST(SoakRegressionEnd, ZoomBoxFilterReadsTheMainWindowAfterItsEnd)
 {
     auto w = std::make_unique<soak::World>(soak::RunOptions{});
-    w->main().cmbZoom->setFocus();
+    w->main().format().cmbZoom()->setFocus();
     w.reset();
 }
 

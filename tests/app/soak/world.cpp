@@ -121,7 +121,6 @@ World::World(const RunOptions &options)
 World::~World()
 {
     if (m_main) {
-        m_main->SkipClosePrompt = false;
         answers.assign(64, QMessageBox::No);
         if (auto *f = find())
             f->close();
@@ -442,8 +441,8 @@ void World::verify()
 {
     settle();
     const QList<frmDocument *> open = docs();
-    check(m_main->DocumentCount == open.size(), u"document-count"_s,
-          u"DocumentCount %1 with %2 windows open"_s.arg(m_main->DocumentCount).arg(open.size()));
+    check(m_main->DocumentCount() == open.size(), u"document-count"_s,
+          u"DocumentCount %1 with %2 windows open"_s.arg(m_main->DocumentCount()).arg(open.size()));
     for (const auto &known : std::as_const(m_known)) {
         check(known && open.contains(known.data()), u"document-vanished"_s,
               u"a document window closed that no action closed"_s);

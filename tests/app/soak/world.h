@@ -3,9 +3,12 @@
 // The soak: the real main window, driven by seeded random actions, each
 // checked against a small reference of every document's text.
 
+#include "app/documentwindows.h"
 #include "app/filedialogs.h"
+#include "app/formatcommands.h"
 #include "app/frmdocument.h"
 #include "app/frmmain.h"
+#include "app/languagecontroller.h"
 
 #include "engine/enginestate.h"
 #include "settings/settingsstore.h"

@@ -6,6 +6,8 @@
 #include "app/languagecontroller.h"
 #include "app/messagebox.h"
 
+#include "document/documentfile.h"
+
 #include "settings/settingsstore.h"
 #include "textengine/textcontrol.h"
 
@@ -47,17 +49,12 @@ FileCommands::FileCommands(frmMain *main)
 
 int FileCommands::formatForName(const QString &path, int *savedFormat)
 {
-    const QString ending = path.right(3).toUpper();
-    int format = TC::FormatText, saved = 1;
-    if (ending == u"RTF"_s) {
-        format = TC::FormatRtf;
-        saved = 0;
-    } else if (ending == u"HTM"_s || path.endsWith(u".html"_s, Qt::CaseInsensitive)) {
-        format = TC::FormatHtml;
-        saved = 3;
-    }
+    // By the extension, as the command line and mail read files: a text
+    // file whose name merely ends in the letters "rtf" ("minutes_rtf") is
+    // no RTF file and must open.
+    const int format = document::fileFormatForSuffix(path);
     if (savedFormat)
-        *savedFormat = saved;
+        *savedFormat = format == TC::FormatRtf ? 0 : format == TC::FormatHtml ? 3 : 1;
     return format;
 }
 

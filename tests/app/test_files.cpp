@@ -66,6 +66,35 @@ TEST_F(FilesTest, TheFormatFollowsTheEndingInAnyCase)
     EXPECT_EQ(main->DocumentCount(), 3);
 }
 
+// The window read the format from a name's last three letters, so a text
+// file named "minutes_rtf" or "notes.xrtf" was read as RTF and would not
+// open; it goes by the extension now, as the command line and mail do.
+TEST_F(FilesTest, ANameEndingInRtfWithoutTheExtensionWouldNotOpen)
+{
+    using TC = textengine::TextControl;
+    struct Row {
+        QString name;
+        int format, saved;
+    };
+    const Row rows[] = {
+        {u"a.rtf"_s, TC::FormatRtf, 0},        {u"B.RTF"_s, TC::FormatRtf, 0},
+        {u"c.Htm"_s, TC::FormatHtml, 3},       {u"d.HTML"_s, TC::FormatHtml, 3},
+        {u"e.txt"_s, TC::FormatText, 1},       {u"minutes_rtf"_s, TC::FormatText, 1},
+        {u"notes.xrtf"_s, TC::FormatText, 1},  {u"page.shtm"_s, TC::FormatText, 1},
+        {u"x.rtf.txt"_s, TC::FormatText, 1},   {u"dir.rtf/plain"_s, TC::FormatText, 1},
+    };
+    for (const Row &r : rows) {
+        int saved = -1;
+        EXPECT_EQ(FileCommands::formatForName(r.name, &saved), r.format) << r.name.toStdString();
+        EXPECT_EQ(saved, r.saved) << r.name.toStdString();
+    }
+    write(path(u"minutes_rtf"_s), "Plain minutes");
+    frmDocument *minutes = main->files().OpenDocument(path(u"minutes_rtf"_s));
+    ASSERT_NE(minutes, nullptr);
+    EXPECT_EQ(minutes->rtftext()->Text(), u"Plain minutes"_s);
+    EXPECT_EQ(minutes->SavedFormat, u"1"_s);
+}
+
 TEST_F(FilesTest, AMissingFileSaysSoAndClosesItsWindowWithoutTheQuestion)
 {
     EXPECT_EQ(main->files().OpenDocument(path(u"gone.rtf"_s)), nullptr);

@@ -133,7 +133,6 @@ void fillToolbar(ActionRegistry &actions, QToolBar *bar, std::span<const Toolbar
         a->setCheckable(a->isCheckable() || slot.checkable);
         a->setStatusTip(text(slot.statusTip));
         a->setToolTip(text(slot.toolTip));
-        a->setProperty("buttonKey", key);
         bar->addAction(a);
         items.append(a);
     }

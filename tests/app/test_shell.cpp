@@ -294,15 +294,15 @@ TEST_F(ShellTest, RightClickMenuFollowsTheSelectionAndTheTable)
 TEST_F(ShellTest, ToolbarButtonsSitWhereTheProgramAddressesThem)
 {
     CommandSurface &c = main->commands();
-    EXPECT_EQ(c.tbToolbarButton(13)->property("buttonKey").toString(), u"Bold"_s);
-    EXPECT_EQ(c.tbToolbarButton(15)->property("buttonKey").toString(), u"Underline"_s);
-    EXPECT_EQ(c.tbToolbarButton(19)->property("buttonKey").toString(), u"Align Left"_s);
-    EXPECT_EQ(c.tbToolbarButton(22)->property("buttonKey").toString(), u"Justify"_s);
+    EXPECT_EQ(c.tbToolbarButton(13), c.button[u"Bold"_s]);
+    EXPECT_EQ(c.tbToolbarButton(15), c.button[u"Underline"_s]);
+    EXPECT_EQ(c.tbToolbarButton(19), c.button[u"Align Left"_s]);
+    EXPECT_EQ(c.tbToolbarButton(22), c.button[u"Justify"_s]);
     EXPECT_EQ(c.tbBar2Items.size(), 17);
-    EXPECT_EQ(c.tbBar2Button(1)->property("buttonKey").toString(), u"HighLight"_s);
-    EXPECT_EQ(c.tbBar2Button(8)->property("buttonKey").toString(), u"PView"_s);
-    EXPECT_EQ(c.tbBar2Button(10)->property("buttonKey").toString(), u"StrikeThru"_s);
-    EXPECT_EQ(c.tbBar2Button(14)->property("buttonKey").toString(), u"Dot"_s);
+    EXPECT_EQ(c.tbBar2Button(1), c.button[u"HighLight"_s]);
+    EXPECT_EQ(c.tbBar2Button(8), c.button[u"PView"_s]);
+    EXPECT_EQ(c.tbBar2Button(10), c.button[u"StrikeThru"_s]);
+    EXPECT_EQ(c.tbBar2Button(14), c.button[u"Dot"_s]);
     // Every command has an icon or is a plain check item.
     for (QAction *a : c.tbToolbarItems + c.tbBar2Items)
         EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();

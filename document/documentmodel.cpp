@@ -162,6 +162,7 @@ struct Builder {
     std::map<std::pair<int, int>, QTextList *> lists;  // by list and level
     // The width of the page's text, which floating pictures are placed in.
     int textWidth = 0;
+    QTextTable *lastTable = nullptr;  // the last table put into the body
 
     const QTextCharFormat &format(const rtf::CharFormat &f)
     {
@@ -490,6 +491,8 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur, int de
     tf.setAlignment(Qt::AlignLeft);
 
     QTextTable *table = cur.insertTable(rows, cols, tf);
+    if (depth == 1)
+        builder.lastTable = table;
     for (int r = 0; r < rows; ++r) {
         const rtf::Row &row = t.rows[r];
         for (int c = 0; c < cols; ++c) {
@@ -1073,11 +1076,11 @@ void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::fun
     // Each section's first paragraph or table carries the section.
     for (size_t k = 0; whole && k < model.sections.size(); ++k) {
         const rtf::Section &section = model.sections[k];
-        if (section.start <= at || section.start >= all.size())
+        if (section.start < at || section.start >= all.size())
             continue;  // no block of its own to carry it
         insertBlocks(all.subspan(at, section.start - at), builder, cursor, first, 0, afterBlock);
         at = section.start;
-        const int before = cursor.position();
+        builder.lastTable = nullptr;
         insertBlocks(all.subspan(at++, 1), builder, cursor, first, 0, afterBlock);
         const auto mark = [&](QTextFormat &f) {
             f.setProperty(SectionProperty, sectionRtf(section, model));
@@ -1089,12 +1092,8 @@ void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::fun
             cursor.mergeBlockFormat(bf);
             continue;
         }
-        QTextTable *table = nullptr;
-        for (QTextFrame *f : cursor.document()->rootFrame()->childFrames()) {
-            auto *t = qobject_cast<QTextTable *>(f);
-            if (t && t->firstPosition() > before && (!table || t->firstPosition() < table->firstPosition()))
-                table = t;
-        }
+        // (The document's frames are known only at the end of the edit.)
+        QTextTable *table = builder.lastTable;
         if (table) {
             QTextTableFormat tf = table->format();
             mark(tf);

@@ -950,6 +950,8 @@ void ModelBuilder::sectionAt(const QTextFormat &f, const std::vector<rtf::Block>
         return;
     m_section = bytes;
     m_sectionNumber = number;
+    if (into.empty())
+        return;  // a copied piece that starts with a section's first paragraph
     if (std::optional<rtf::Section> s = readSection(bytes, m_out)) {
         s->start = into.size();
         m_out.sections.push_back(std::move(*s));

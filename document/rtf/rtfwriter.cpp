@@ -544,7 +544,7 @@ void Writer::blocks(const std::vector<Block> &blocks)
 }
 
 // The body, section by section: the last paragraph of a section ends with
-// \\sect instead of \\par (a table's section with a \\sect of its own), and
+// \sect instead of \par (a table's section with a \sect of its own), and
 // the next section's properties and headers follow.
 void Writer::body()
 {

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <map>
+#include <span>
 #include <unordered_map>
 
 using namespace Qt::StringLiterals;
@@ -161,6 +162,7 @@ struct Builder {
     std::map<std::pair<int, int>, QTextList *> lists;  // by list and level
     // The width of the page's text, which floating pictures are placed in.
     int textWidth = 0;
+    QTextTable *lastTable = nullptr;  // the last table put into the body
 
     const QTextCharFormat &format(const rtf::CharFormat &f)
     {
@@ -178,7 +180,7 @@ struct Builder {
     }
 };
 
-void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth,
+void insertBlocks(std::span<const rtf::Block> blocks, Builder &b, QTextCursor &cur, bool &first, int depth,
                   const std::function<void()> &afterBlock = {});
 
 // How far a list indents its text, in twips, and how far the bullet stands
@@ -489,6 +491,8 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur, int de
     tf.setAlignment(Qt::AlignLeft);
 
     QTextTable *table = cur.insertTable(rows, cols, tf);
+    if (depth == 1)
+        builder.lastTable = table;
     for (int r = 0; r < rows; ++r) {
         const rtf::Row &row = t.rows[r];
         for (int c = 0; c < cols; ++c) {
@@ -547,7 +551,7 @@ void insertTable(const rtf::Table &t, Builder &builder, QTextCursor &cur, int de
 // Tables nest no deeper than this; the RTF reader keeps to it as well.
 constexpr int maxTableDepth = 16;
 
-void insertBlocks(const std::vector<rtf::Block> &blocks, Builder &b, QTextCursor &cur, bool &first, int depth,
+void insertBlocks(std::span<const rtf::Block> blocks, Builder &b, QTextCursor &cur, bool &first, int depth,
                   const std::function<void()> &afterBlock)
 {
     for (const rtf::Block &block : blocks) {
@@ -579,9 +583,13 @@ private:
     void contents(QTextFrame::iterator it, std::vector<rtf::Block> &into);
     void mark(const QTextCharFormat &f, rtf::Inline &in);
     void numbering(QTextList *list, rtf::ParaFormat &f);
+    void sectionAt(const QTextFormat &f, const std::vector<rtf::Block> &into);
 
     const QTextDocument &m_doc;
     rtf::Document &m_out;
+    // The section the body's paragraphs belong to: its property and number.
+    QByteArray m_section;
+    int m_sectionNumber = 0;
     std::unordered_map<int, rtf::CharFormat> m_formats;  // by the document's format index
     std::unordered_map<const QTextList *, int> m_lists;  // lists read from no file: their numbers
 };
@@ -906,10 +914,12 @@ void ModelBuilder::contents(QTextFrame::iterator it, std::vector<rtf::Block> &in
             }
             if (!floats.empty())
                 add(rtf::Paragraph());
-            if (auto *t = qobject_cast<QTextTable *>(child))
+            if (auto *t = qobject_cast<QTextTable *>(child)) {
+                sectionAt(t->format(), into);
                 table(t, into);
-            else
+            } else {
                 frame(child, &into);
+            }
             continue;
         }
         // A frame always follows a block of its own; an empty one before a
@@ -921,10 +931,31 @@ void ModelBuilder::contents(QTextFrame::iterator it, std::vector<rtf::Block> &in
             breakBefore = breakBefore || (it.currentBlock().blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
             continue;
         }
+        sectionAt(it.currentBlock().blockFormat(), into);
         add(paragraph(it.currentBlock()));
     }
     if (!floats.empty())
         add(rtf::Paragraph());
+}
+
+// A body paragraph or table that carries a section other than the one
+// before it starts that section.
+void ModelBuilder::sectionAt(const QTextFormat &f, const std::vector<rtf::Block> &into)
+{
+    if (&into != &m_out.blocks || !f.hasProperty(SectionProperty))
+        return;
+    const QByteArray bytes = f.property(SectionProperty).toByteArray();
+    const int number = f.intProperty(SectionNumberProperty);
+    if (bytes == m_section && number == m_sectionNumber)
+        return;
+    m_section = bytes;
+    m_sectionNumber = number;
+    if (into.empty())
+        return;  // a copied piece that starts with a section's first paragraph
+    if (std::optional<rtf::Section> s = readSection(bytes, m_out)) {
+        s->start = into.size();
+        m_out.sections.push_back(std::move(*s));
+    }
 }
 
 void ModelBuilder::mark(const QTextCharFormat &f, rtf::Inline &in)
@@ -1042,10 +1073,62 @@ void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::fun
     bool first = true;
     // One change of the document: laid out once, at the end.
     cursor.beginEditBlock();
-    insertBlocks(model.blocks, builder, cursor, first, 0, afterBlock);
+    const std::span<const rtf::Block> all(model.blocks);
+    size_t at = 0;
+    // Each section's first paragraph or table carries the section.
+    for (size_t k = 0; whole && k < model.sections.size(); ++k) {
+        const rtf::Section &section = model.sections[k];
+        if (section.start < at || section.start >= all.size())
+            continue;  // no block of its own to carry it
+        insertBlocks(all.subspan(at, section.start - at), builder, cursor, first, 0, afterBlock);
+        at = section.start;
+        builder.lastTable = nullptr;
+        insertBlocks(all.subspan(at++, 1), builder, cursor, first, 0, afterBlock);
+        const auto mark = [&](QTextFormat &f) {
+            f.setProperty(SectionProperty, sectionRtf(section, model));
+            f.setProperty(SectionNumberProperty, static_cast<int>(k) + 1);
+        };
+        if (!all[section.start].isTable()) {
+            QTextBlockFormat bf;
+            mark(bf);
+            cursor.mergeBlockFormat(bf);
+            continue;
+        }
+        // (The document's frames are known only at the end of the edit.)
+        QTextTable *table = builder.lastTable;
+        if (table) {
+            QTextTableFormat tf = table->format();
+            mark(tf);
+            table->setFormat(tf);
+        }
+    }
+    insertBlocks(all.subspan(at), builder, cursor, first, 0, afterBlock);
     if (whole)
         setPageStories(*cursor.document(), model);
     cursor.endEditBlock();
+}
+
+QByteArray sectionRtf(const rtf::Section &section, const rtf::Document &from)
+{
+    rtf::Document d;
+    d.blocks.resize(2);
+    rtf::Section s = section;
+    s.start = 1;
+    for (rtf::HeaderFooter &h : s.headers)
+        adoptBlocks(h.blocks, from, d);
+    d.sections.push_back(std::move(s));
+    return QByteArray::fromStdString(rtf::write(d));
+}
+
+std::optional<rtf::Section> readSection(const QByteArray &bytes, rtf::Document &into)
+{
+    rtf::Document d = readStory(bytes);
+    if (d.sections.empty())
+        return std::nullopt;
+    rtf::Section s = std::move(d.sections.front());
+    for (rtf::HeaderFooter &h : s.headers)
+        adoptBlocks(h.blocks, d, into);
+    return s;
 }
 
 namespace {
@@ -1062,6 +1145,7 @@ void adoptPageStories(const rtf::Document &from, rtf::Document &into)
     into.facingPages = from.facingPages;
     into.headerY = from.headerY;
     into.footerY = from.footerY;
+    into.page.landscape = from.page.landscape;
 }
 
 } // namespace
@@ -1085,7 +1169,7 @@ rtf::Document pageStories(const QTextDocument &doc)
 void setPageStories(QTextDocument &doc, const rtf::Document &model)
 {
     QByteArray bytes;
-    if (!model.headers.empty()) {
+    if (!model.headers.empty() || model.page.landscape) {
         rtf::Document stories;
         adoptPageStories(model, stories);
         bytes = QByteArray::fromStdString(rtf::write(stories));
@@ -1146,6 +1230,37 @@ int changeStories(QTextDocument &doc, const std::function<int(QTextDocument &)> 
         c.setPosition(pos);
         c.setPosition(pos + 1, QTextCursor::KeepAnchor);
         c.setCharFormat(format);
+    }
+    // The headers and footers of the later sections, each section once.
+    std::map<QByteArray, QByteArray> sections;
+    const auto changeSection = [&](const QTextFormat &f) -> std::optional<QByteArray> {
+        if (!f.hasProperty(SectionProperty))
+            return std::nullopt;
+        const QByteArray bytes = f.property(SectionProperty).toByteArray();
+        auto [it, added] = sections.emplace(bytes, bytes);
+        rtf::Document from, into;
+        std::optional<rtf::Section> section;
+        if (added && (section = readSection(bytes, from)) && !section->headers.empty()) {
+            for (rtf::HeaderFooter &h : section->headers)
+                h.blocks = changeStory(h.blocks, from, doc, change, into, changed);
+            it->second = sectionRtf(*section, into);
+        }
+        return it->second;
+    };
+    for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (auto *t = qobject_cast<QTextTable *>(it.currentFrame())) {
+            QTextTableFormat tf = t->format();
+            if (const auto bytes = changeSection(tf); bytes && *bytes != tf.property(SectionProperty).toByteArray()) {
+                tf.setProperty(SectionProperty, *bytes);
+                t->setFormat(tf);
+            }
+        } else if (!it.currentFrame()) {
+            QTextBlockFormat bf = it.currentBlock().blockFormat();
+            if (const auto bytes = changeSection(bf); bytes && *bytes != bf.property(SectionProperty).toByteArray()) {
+                bf.setProperty(SectionProperty, *bytes);
+                QTextCursor(it.currentBlock()).setBlockFormat(bf);
+            }
+        }
     }
     // Headers and footers.
     const rtf::Document stories = pageStories(doc);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QTextCursor;
 class QTextDocument;
@@ -66,6 +67,13 @@ enum StructureProperty {
     FieldProperty,        // int: an rtf::Field
     FieldTextProperty,    // QString: what a field shows
     PageStoriesProperty,  // QByteArray, of the root frame: headers and footers, as RTF
+    // Of the first paragraph (or table) of each section after the first:
+    // the section's break, page, headers and footers, as RTF (see
+    // sectionRtf), and its number, which tells two sections apart. A
+    // paragraph split off that one carries the same and goes on with the
+    // section.
+    SectionProperty,        // QByteArray
+    SectionNumberProperty,  // int
 };
 
 // The characters that stand for a footnote's mark and for a field.
@@ -77,7 +85,7 @@ enum StructureObject {
 // Puts a read document into a QTextDocument at `cursor`: a whole document
 // when the cursor stands in an empty one, otherwise inserted there (the first
 // paragraph joins the one at the cursor). Leaves the cursor after it. The
-// headers and footers come along only into an empty document. `afterBlock`,
+// headers, footers and sections come along only into an empty document. `afterBlock`,
 // when given, runs after each paragraph or table of the body.
 void insertModel(const rtf::Document &model, QTextCursor &cursor, const std::function<void()> &afterBlock = {});
 
@@ -92,6 +100,11 @@ rtf::Document modelFromDocument(const QTextDocument &doc, const rtf::PageSetup &
 // `model`.
 rtf::Document pageStories(const QTextDocument &doc);
 void setPageStories(QTextDocument &doc, const rtf::Document &model);
+
+// A section as the RTF SectionProperty holds, with the pictures, objects and
+// footnotes of its headers taken from `from`; and back, those put into `into`.
+QByteArray sectionRtf(const rtf::Section &section, const rtf::Document &from);
+std::optional<rtf::Section> readSection(const QByteArray &bytes, rtf::Document &into);
 
 // Lets `change` work on each header, footer and footnote of `doc` as a
 // document of its own (default font and all), and keeps what it made of

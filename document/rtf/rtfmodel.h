@@ -169,6 +169,8 @@ struct Block {
 
 struct PageSetup {
     std::optional<int> width, height, marginL, marginT, marginR, marginB;
+    bool landscape = false;  // \landscape, \lndscpsxn: the paper turned (width and height say the size)
+    bool operator==(const PageSetup &) const = default;
 };
 
 // A header or footer: paragraphs and tables of their own, shown on the
@@ -189,6 +191,20 @@ struct Footnote {
     bool endnote = false;
 };
 
+// A section of the document after the first: where it starts, how it
+// starts (on a new page, on the same one, ...), its own page and its own
+// headers and footers. A section without headers shows those of the one
+// before it.
+struct Section {
+    enum Break { Page, None, Column, Even, Odd };  // \sbkpage (the default), \sbknone, \sbkcol, \sbkeven, \sbkodd
+    size_t start = 0;  // the index of its first block in Document::blocks
+    Break breakKind = Page;
+    PageSetup page;    // unset sizes are the document's
+    bool titlePage = false;
+    std::optional<int> headerY, footerY;
+    std::vector<HeaderFooter> headers;
+};
+
 struct Document {
     PageSetup page;
     std::vector<Block> blocks;
@@ -199,6 +215,9 @@ struct Document {
     bool titlePage = false;    // \titlepg: the first page has a header and footer of its own
     bool facingPages = false;  // \facingp: left and right pages have theirs
     std::optional<int> headerY, footerY;  // the header's top, the footer's bottom from the paper's edge
+    // The sections after the first, in order of their starts; the first
+    // section's page, headers and footers are the fields above.
+    std::vector<Section> sections;
 };
 
 // Decodes bytes of a code page other than Windows-1252 (which the reader

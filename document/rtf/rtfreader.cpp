@@ -56,6 +56,7 @@ enum class Dest {
 // Tables nest at most this deep; deeper cells are read as cells of the
 // deepest table.
 constexpr int maxTableDepth = 8;
+constexpr size_t maxSections = 1000;
 
 struct CharState {
     int font = -1;
@@ -210,6 +211,13 @@ private:
     void endRow(int depth);
     void finishRow();
     void finishDocument();
+    void endSection();
+    bool sectionWord(std::string_view w, int param);
+    // The headers and footers of the section being read.
+    std::vector<HeaderFooter> &sectionHeaders()
+    {
+        return m_doc.sections.empty() ? m_doc.headers : m_doc.sections.back().headers;
+    }
 
     // Structure: lists, tables in tables, headers, footers, footnotes and
     // fields (further down, after the body's words).
@@ -828,15 +836,91 @@ void Reader::finishDocument()
         m_pictActive = false;
     }
     finishStoryText();
-    // One section's headers and footers: the first of each kind counts.
-    for (size_t i = 1; i < m_doc.headers.size(); ++i) {
-        for (size_t j = 0; j < i; ++j) {
-            if (m_doc.headers[j].kind == m_doc.headers[i].kind && m_doc.headers[j].pages == m_doc.headers[i].pages) {
-                m_doc.headers.erase(m_doc.headers.begin() + static_cast<std::ptrdiff_t>(i--));
-                break;
+    // A section's headers and footers: the first of each kind counts.
+    const auto firstOfEachKind = [](std::vector<HeaderFooter> &headers) {
+        for (size_t i = 1; i < headers.size(); ++i) {
+            for (size_t j = 0; j < i; ++j) {
+                if (headers[j].kind == headers[i].kind && headers[j].pages == headers[i].pages) {
+                    headers.erase(headers.begin() + static_cast<std::ptrdiff_t>(i--));
+                    break;
+                }
             }
         }
+    };
+    firstOfEachKind(m_doc.headers);
+    for (Section &section : m_doc.sections)
+        firstOfEachKind(section.headers);
+    // A last section that holds nothing yet gets its empty paragraph.
+    if (!m_doc.sections.empty() && m_doc.sections.back().start >= m_doc.blocks.size())
+        m_doc.blocks.emplace_back();
+}
+
+// \sect: ends the paragraph and the section; the next one starts with the
+// properties of this one (until \sectd) and headers of its own. In a
+// header, footer, footnote or table cell it only ends the paragraph.
+void Reader::endSection()
+{
+    flushBytes();
+    if (!m_stories.empty() || paragraphDepth() > 0 || m_doc.sections.size() >= maxSections) {
+        endParagraph();
+        return;
     }
+    switchDepth(0);
+    // After a table, \sect ends the section without a paragraph of its own.
+    const size_t from = m_doc.sections.empty() ? 0 : m_doc.sections.back().start;
+    if (!m_para.inlines.empty() || m_doc.blocks.size() <= from || !m_doc.blocks.back().isTable())
+        endParagraph();
+    Section next;
+    if (m_doc.sections.empty()) {
+        next.page = m_doc.page;
+        next.titlePage = m_doc.titlePage;
+        next.headerY = m_doc.headerY;
+        next.footerY = m_doc.footerY;
+    } else {
+        next = m_doc.sections.back();
+        next.headers.clear();
+    }
+    next.start = m_doc.blocks.size();
+    m_doc.sections.push_back(std::move(next));
+}
+
+// The words of a section's properties. Those of the first section are the
+// document's; \sectd there leaves what the document set.
+bool Reader::sectionWord(std::string_view w, int param)
+{
+    Section *section = m_doc.sections.empty() ? nullptr : &m_doc.sections.back();
+    PageSetup &page = section ? section->page : m_doc.page;
+    if (w == "pgwsxn") { page.width = param; return true; }
+    if (w == "pghsxn") { page.height = param; return true; }
+    if (w == "marglsxn") { page.marginL = param; return true; }
+    if (w == "margrsxn") { page.marginR = param; return true; }
+    if (w == "margtsxn") { page.marginT = param; return true; }
+    if (w == "margbsxn") { page.marginB = param; return true; }
+    if (w == "lndscpsxn") { page.landscape = true; return true; }
+    if (w == "titlepg") { (section ? section->titlePage : m_doc.titlePage) = true; return true; }
+    if (w == "headery") { (section ? section->headerY : m_doc.headerY) = std::clamp(param, 0, maxLength); return true; }
+    if (w == "footery") { (section ? section->footerY : m_doc.footerY) = std::clamp(param, 0, maxLength); return true; }
+    static const std::array<std::pair<std::string_view, Section::Break>, 5> breaks = {{
+        {"sbkpage", Section::Page}, {"sbknone", Section::None}, {"sbkcol", Section::Column},
+        {"sbkeven", Section::Even}, {"sbkodd", Section::Odd}}};
+    for (const auto &[word, kind] : breaks) {
+        if (w == word) {
+            if (section)
+                section->breakKind = kind;
+            return true;
+        }
+    }
+    if (w == "sectd") {
+        if (section) {
+            section->breakKind = Section::Page;
+            section->page = PageSetup();
+            section->titlePage = false;
+            section->headerY.reset();
+            section->footerY.reset();
+        }
+        return true;
+    }
+    return false;
 }
 
 void Reader::controlSymbol(char c)
@@ -1149,7 +1233,8 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     const bool on = !hasParam || param != 0;
     ParaFormat &pf = m_para.format;
 
-    if (w == "par" || w == "sect") { endParagraph(); return; }
+    if (w == "par") { endParagraph(); return; }
+    if (w == "sect") { endSection(); return; }
     if (w == "line") { textChar(u'\u2028'); return; }
     if (w == "tab") { textChar(u'\t'); return; }
     if (w == "u" && hasParam) {
@@ -1233,12 +1318,15 @@ void Reader::controlWord(std::string_view w, bool hasParam, int param)
     }
 
     // Page setup.
-    if (w == "paperw" || w == "pgwsxn") { m_doc.page.width = param; return; }
-    if (w == "paperh" || w == "pghsxn") { m_doc.page.height = param; return; }
-    if (w == "margl" || w == "marglsxn") { m_doc.page.marginL = param; return; }
-    if (w == "margr" || w == "margrsxn") { m_doc.page.marginR = param; return; }
-    if (w == "margt" || w == "margtsxn") { m_doc.page.marginT = param; return; }
-    if (w == "margb" || w == "margbsxn") { m_doc.page.marginB = param; return; }
+    if (w == "paperw") { m_doc.page.width = param; return; }
+    if (w == "paperh") { m_doc.page.height = param; return; }
+    if (w == "margl") { m_doc.page.marginL = param; return; }
+    if (w == "margr") { m_doc.page.marginR = param; return; }
+    if (w == "margt") { m_doc.page.marginT = param; return; }
+    if (w == "margb") { m_doc.page.marginB = param; return; }
+    if (w == "landscape") { m_doc.page.landscape = true; return; }
+    if (sectionWord(w, param))
+        return;
     if (w == "ansicpg") { m_ansiCodePage = param; m_cpFont = -2; return; }
     if (w == "deff") { m_defaultFont = param; m_cpFont = -2; return; }
 
@@ -1455,15 +1543,16 @@ bool Reader::structureWord(std::string_view w, bool hasParam, int param, bool st
         "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"};
     if (const auto it = std::find(stories.begin(), stories.end(), w); it != stories.end()) {
         const size_t i = static_cast<size_t>(it - stories.begin());
-        if (!m_stories.empty() || m_doc.headers.size() >= 16) {
+        std::vector<HeaderFooter> &headers = sectionHeaders();
+        if (!m_stories.empty() || headers.size() >= 16) {
             s.dest = Dest::Skip;
             return true;
         }
         HeaderFooter h;
         h.kind = i < 4 ? HeaderFooter::Header : HeaderFooter::Footer;
         h.pages = static_cast<HeaderFooter::Pages>(i % 4);
-        m_doc.headers.push_back(std::move(h));
-        beginStory(1, static_cast<int>(m_doc.headers.size()) - 1);
+        headers.push_back(std::move(h));
+        beginStory(1, static_cast<int>(headers.size()) - 1);
         return true;
     }
     if (w == "footnote") {
@@ -1479,10 +1568,7 @@ bool Reader::structureWord(std::string_view w, bool hasParam, int param, bool st
         }
         return true;
     }
-    if (w == "titlepg") { m_doc.titlePage = true; return true; }
     if (w == "facingp") { m_doc.facingPages = true; return true; }
-    if (w == "headery") { m_doc.headerY = std::clamp(param, 0, maxLength); return true; }
-    if (w == "footery") { m_doc.footerY = std::clamp(param, 0, maxLength); return true; }
 
     if (w == "chftn" || w == "chpgn") {
         flushBytes();
@@ -1763,7 +1849,7 @@ std::vector<Block> &Reader::storyBlocks()
         return m_doc.blocks;
     const Story &s = m_stories.back();
     const auto i = static_cast<size_t>(s.index);
-    return s.kind == 1 ? m_doc.headers[i].blocks : m_doc.footnotes[i].blocks;
+    return s.kind == 1 ? sectionHeaders()[i].blocks : m_doc.footnotes[i].blocks;
 }
 
 // A header, footer or footnote is read like the body, into blocks of its

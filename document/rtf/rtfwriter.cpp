@@ -74,7 +74,9 @@ private:
     void numberingWords(const ParaFormat &f);
     void numberingFallback(const Numbering &n);
     std::string numberShown(const Numbering &n);
-    void stories();
+    void stories(const std::vector<HeaderFooter> &headers);
+    void body();
+    void section(const Section &s);
     void footnote(const Inline &in);
     void field(const Inline &in);
 
@@ -136,6 +138,10 @@ void Writer::collect()
     collectBlocks(m_doc.blocks);
     for (const HeaderFooter &h : m_doc.headers)
         collectBlocks(h.blocks);
+    for (const Section &s : m_doc.sections) {
+        for (const HeaderFooter &h : s.headers)
+            collectBlocks(h.blocks);
+    }
     m_counters.assign(m_listLevels.size(), {});
 }
 
@@ -503,9 +509,18 @@ std::string Writer::run()
     if (p.marginR) num("\\margr", *p.marginR);
     if (p.marginT) num("\\margt", *p.marginT);
     if (p.marginB) num("\\margb", *p.marginB);
+    if (p.landscape) m_out += "\\landscape";
     m_out += "\\viewkind4\n";
-    stories();
-    blocks(m_doc.blocks);
+    if (m_doc.facingPages)
+        m_out += "\\facingp";
+    if (m_doc.titlePage)
+        m_out += "\\titlepg";
+    if (m_doc.headerY)
+        num("\\headery", *m_doc.headerY);
+    if (m_doc.footerY)
+        num("\\footery", *m_doc.footerY);
+    stories(m_doc.headers);
+    body();
     m_out += "}\n";
     return std::move(m_out);
 }
@@ -526,6 +541,64 @@ void Writer::blocks(const std::vector<Block> &blocks)
         if (!last || b.paragraph.inlines.empty())
             m_out += "\\par\n";
     }
+}
+
+// The body, section by section: the last paragraph of a section ends with
+// \sect instead of \par (a table's section with a \sect of its own), and
+// the next section's properties and headers follow.
+void Writer::body()
+{
+    const std::vector<Block> &all = m_doc.blocks;
+    const std::vector<Section> &sections = m_doc.sections;
+    size_t next = 0;     // the first section not written yet
+    bool ended = false;  // the block before ended its section
+    const auto sectionsFrom = [&](size_t i) {
+        for (; next < sections.size() && sections[next].start <= i; ++next) {
+            if (!ended)
+                m_out += "\\pard\\plain\\sect\n";  // a section that holds nothing
+            ended = false;
+            section(sections[next]);
+        }
+    };
+    for (size_t i = 0; i < all.size(); ++i) {
+        sectionsFrom(i);
+        const Block &b = all[i];
+        ended = next < sections.size() && sections[next].start <= i + 1;
+        if (b.isTable()) {
+            table(b.table);
+        } else {
+            paragraphFormat(b.paragraph.format, 0);
+            paragraphBody(b.paragraph);
+        }
+        if (ended)
+            m_out += "\\sect\n";
+        else if (!b.isTable() && (i + 1 < all.size() || b.paragraph.inlines.empty()))
+            m_out += "\\par\n";
+    }
+    sectionsFrom(all.size());
+}
+
+void Writer::section(const Section &s)
+{
+    static const char *const breaks[] = {"", "\\sbknone", "\\sbkcol", "\\sbkeven", "\\sbkodd"};
+    m_out += "\\sectd";
+    m_out += breaks[std::clamp(static_cast<int>(s.breakKind), 0, 4)];
+    const PageSetup &p = s.page;
+    if (p.width) num("\\pgwsxn", *p.width);
+    if (p.height) num("\\pghsxn", *p.height);
+    if (p.marginL) num("\\marglsxn", *p.marginL);
+    if (p.marginR) num("\\margrsxn", *p.marginR);
+    if (p.marginT) num("\\margtsxn", *p.marginT);
+    if (p.marginB) num("\\margbsxn", *p.marginB);
+    if (p.landscape) m_out += "\\lndscpsxn";
+    if (s.titlePage) m_out += "\\titlepg";
+    if (s.headerY) num("\\headery", *s.headerY);
+    if (s.footerY) num("\\footery", *s.footerY);
+    m_out += '\n';
+    // Numbers in the headers count by themselves; the body's go on after them.
+    const auto counters = m_counters;
+    stories(s.headers);
+    m_counters = counters;
 }
 
 // --- Structure: lists, headers and footers, footnotes, fields ------------------
@@ -722,19 +795,11 @@ void Writer::numberingFallback(const Numbering &n)
     m_out += "\\tab}";
 }
 
-void Writer::stories()
+void Writer::stories(const std::vector<HeaderFooter> &headers)
 {
-    if (m_doc.facingPages)
-        m_out += "\\facingp";
-    if (m_doc.titlePage)
-        m_out += "\\titlepg";
-    if (m_doc.headerY)
-        num("\\headery", *m_doc.headerY);
-    if (m_doc.footerY)
-        num("\\footery", *m_doc.footerY);
     static const char *const names[2][4] = {{"header", "headerl", "headerr", "headerf"},
                                             {"footer", "footerl", "footerr", "footerf"}};
-    for (const HeaderFooter &h : m_doc.headers) {
+    for (const HeaderFooter &h : headers) {
         for (auto &c : m_counters)
             c.fill(0);
         m_out += "{\\";

@@ -33,14 +33,35 @@ public:
     std::string document()
     {
         std::string out;
-        for (const rtf::HeaderFooter &h : m_doc.headers)
-            out += std::string(h.kind == rtf::HeaderFooter::Header ? "H" : "F") + "AlrF"[h.pages] + "(" + blocks(h.blocks)
-                + ") ";
+        out += headers(m_doc.headers);
         if (m_doc.titlePage)
             out += "titlepg ";
         if (m_doc.facingPages)
             out += "facingp ";
-        return out + blocks(m_doc.blocks);
+        out += blocks(m_doc.blocks);
+        for (const rtf::Section &s : m_doc.sections)
+            out += section(s);
+        return out;
+    }
+
+    std::string headers(const std::vector<rtf::HeaderFooter> &hs)
+    {
+        std::string out;
+        for (const rtf::HeaderFooter &h : hs)
+            out += std::string(h.kind == rtf::HeaderFooter::Header ? "H" : "F") + "AlrF"[h.pages] + "(" + blocks(h.blocks)
+                + ") ";
+        return out;
+    }
+
+    // A section after the first: | at block 2, break kind, page, headers |
+    std::string section(const rtf::Section &s)
+    {
+        const auto opt = [](const std::optional<int> &v) { return v ? std::to_string(*v) : std::string("-"); };
+        const rtf::PageSetup &p = s.page;
+        return " |@" + std::to_string(s.start) + " " + "pnceo"[s.breakKind] + " " + opt(p.width) + "x" + opt(p.height)
+            + " " + opt(p.marginL) + "," + opt(p.marginT) + "," + opt(p.marginR) + "," + opt(p.marginB)
+            + (p.landscape ? " landscape" : "") + (s.titlePage ? " titlepg" : "") + " y" + opt(s.headerY) + ","
+            + opt(s.footerY) + " " + headers(s.headers) + "|";
     }
 
     std::string blocks(const std::vector<rtf::Block> &bs)

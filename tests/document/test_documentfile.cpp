@@ -207,3 +207,48 @@ TEST(DocumentFile, LibraryAndControlPrintTheSameSheets)
     }
     EXPECT_EQ(pageOfLine.size(), 24u);
 }
+
+// Sections ride on their first paragraph or table in the window's document.
+// A section right after a one-paragraph section was dropped on the way there;
+// each row's sections, with their starts, pages and headers, must come back
+// from the document as they were read, and stay so when saved again.
+TEST(DocumentFile, SectionAfterAOneParagraphSectionDropped)
+{
+    const char *const rows[] = {
+        R"(\pard A\sect\sectd{\header\pard H2\par}\pard B\sect\sectd\lndscpsxn\pgwsxn15840\pghsxn12240)"
+        R"({\header\pard H3 {\field{\*\fldinst PAGE}{\fldrslt 1}}\par}\pard C\par)",
+        R"(\pard A\sect\sectd\sbknone{\footer\pard F2\par}\trowd\cellx2000\pard\intbl t\cell\row\pard B\par)",
+        R"(\pard A\par B\sect\sectd\sbkodd\titlepg{\headerf\pard H2\par}\pard C)",
+        R"(\pard A\par\trowd\cellx2000\pard\intbl t\cell\row\pard\sect\sectd{\header\pard H2\par}\pard B\par)",
+    };
+    const auto sections = [](const rtf::Document &m) {
+        std::string out;
+        for (const rtf::Section &s : m.sections) {
+            out += "@" + std::to_string(s.start) + " " + std::to_string(s.breakKind) + " "
+                + std::to_string(s.page.width.value_or(0)) + (s.page.landscape ? " L" : "") + (s.titlePage ? " T" : "");
+            for (const rtf::HeaderFooter &h : s.headers) {
+                out += " " + std::to_string(h.kind) + std::to_string(h.pages) + ":";
+                for (const rtf::Block &b : h.blocks)
+                    for (const rtf::Inline &in : b.paragraph.inlines)
+                        out += std::string(in.text.begin(), in.text.end()) + (in.field == rtf::Field::Page ? "<P>" : "");
+            }
+            out += "; ";
+        }
+        return out;
+    };
+    for (const char *row : rows) {
+        SCOPED_TRACE(row);
+        rtf::Document read;
+        ASSERT_TRUE(rtf::read(std::string("{\\rtf1") + row + "}", read).ok);
+        ASSERT_FALSE(read.sections.empty());
+        QTextDocument doc;
+        document::PageSetup page;
+        document::loadRtf(doc, page, read);
+        const rtf::Document model = document::documentModel(doc, page);
+        EXPECT_EQ(sections(model), sections(read));
+        const QByteArray saved = document::documentRtf(doc, page);
+        QTextDocument again;
+        ASSERT_TRUE(document::loadDocument(again, page, saved, document::FileRtf, nullptr));
+        EXPECT_EQ(document::documentRtf(again, page), saved);
+    }
+}

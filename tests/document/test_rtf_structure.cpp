@@ -142,6 +142,30 @@ TEST(RtfStructure, DamagedStructureLoadsWhatItCan)
     }
 }
 
+// Word and LibreOffice start each section with \sectd after \sect; a
+// section's headers follow it. They came back as one section, later headers
+// of a kind already seen dropped.
+TEST(RtfStructure, SecondSectionLostOnOpenAndSave)
+{
+    const std::string in
+        = R"({\rtf1\ansi\paperw11906\paperh16838\margl1440\sectd\titlepg{\header\pard One head\par})"
+          R"({\headerf\pard One first\par}{\footer\pard One foot\par}\pard One a\par One b\sect)"
+          R"(\sectd\sbknone\lndscpsxn\pgwsxn16838\pghsxn11906\headery400{\header\pard Two head\par})"
+          R"({\footer\pard Two foot\par}\pard Two\sect)"
+          R"(\sectd\sbkodd{\header\pard Three head\par}{\header\pard dropped\par}\pard Three\par)"
+          R"(\trowd\cellx3000\pard\intbl cell\cell\row\pard\sect\pgwsxn9000\pard Four {\header\pard in a cell\sect\par}\par})";
+    const rtf::Document d = readOk(in);
+    const std::string structure = "HA(One head) HF(One first) FA(One foot) titlepg One a / One b / Two / Three / T(cell|/) / Four "
+                                  " |@2 n 16838x11906 -,-,-,- landscape y400,- HA(Two head) FA(Two foot) |"
+                                  " |@3 o -x- -,-,-,- y-,- HA(Three head) |"
+                                  " |@5 o 9000x- -,-,-,- y-,- HA(in a cell / ) |";
+    EXPECT_EQ(describe(d), structure);
+    const std::string written = rtf::write(d);
+    const rtf::Document back = readOk(written);
+    EXPECT_EQ(describe(back), structure) << written;
+    EXPECT_EQ(rtf::write(back), written);
+}
+
 // Documents made at random of paragraphs, numbered and bulleted ones,
 // tables in tables, footnotes, headers, footers and page fields: each is
 // written, read back with the same structure and written again the same.
@@ -238,6 +262,33 @@ TEST(RtfStructure, WrittenStructureReadsBackTheSame)
         }
         d.titlePage = pick(2);
         d.facingPages = pick(2);
+        // Sections after the first, each starting at a later block.
+        for (size_t start = 1 + static_cast<size_t>(pick(3)); start < d.blocks.size() && pick(3);
+             start += 1 + static_cast<size_t>(pick(2))) {
+            rtf::Section s;
+            s.start = start;
+            s.breakKind = static_cast<rtf::Section::Break>(pick(5));
+            if (pick(2)) {
+                s.page.width = 16838;
+                s.page.height = 11906;
+                s.page.landscape = true;
+            }
+            if (pick(2))
+                s.page.marginL = 720 * (1 + pick(3));
+            s.titlePage = pick(2);
+            if (pick(2))
+                s.footerY = 300 + pick(500);
+            for (int k = 0; k < 2; ++k) {
+                if (pick(2)) {
+                    rtf::HeaderFooter h;
+                    h.kind = static_cast<rtf::HeaderFooter::Kind>(k);
+                    h.pages = static_cast<rtf::HeaderFooter::Pages>(pick(4));
+                    h.blocks = blocks(d, 1, false);
+                    s.headers.push_back(std::move(h));
+                }
+            }
+            d.sections.push_back(std::move(s));
+        }
         const std::string written = rtf::write(d);
         const rtf::Document back = readOk(written);
         ASSERT_EQ(describe(back), describe(d)) << written;

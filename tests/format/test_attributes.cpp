@@ -296,8 +296,8 @@ rtf::Block table(std::vector<std::vector<rtf::Block>> cells, int width, int spac
     return b;
 }
 
-// The document's headers and footers and its footnotes, with their text;
-// fields as <P> and <N>.
+// The document's headers and footers, its later sections with theirs, and
+// its footnotes, with their text; fields as <P> and <N>.
 QString structure(TextControl &tc)
 {
     const rtf::Document m = document::modelFromDocument(*tc.document(), {});
@@ -312,8 +312,17 @@ QString structure(TextControl &tc)
         return out;
     };
     QStringList out;
-    for (const rtf::HeaderFooter &h : m.headers)
-        out << (h.kind == rtf::HeaderFooter::Header ? u"header: "_s : u"footer: "_s) + text(h.blocks);
+    const auto headers = [&](const std::vector<rtf::HeaderFooter> &hs) {
+        for (const rtf::HeaderFooter &h : hs)
+            out << (h.kind == rtf::HeaderFooter::Header ? u"header: "_s : u"footer: "_s) + text(h.blocks);
+    };
+    headers(m.headers);
+    for (const rtf::Section &sec : m.sections) {
+        out << u"section at %1, break %2, %3x%4%5"_s.arg(sec.start).arg(int(sec.breakKind))
+                   .arg(sec.page.width.value_or(0)).arg(sec.page.height.value_or(0))
+                   .arg(sec.page.landscape ? u" landscape"_s : QString());
+        headers(sec.headers);
+    }
     for (const rtf::Footnote &f : m.footnotes)
         out << u"note %1: "_s.arg(f.numbered) + text(f.blocks);
     return out.join(u"; "_s);
@@ -777,6 +786,30 @@ const Attribute attributes[] = {
              EXPECT_EQ(text.contains(u"After"_s), page == 2);
          }
      }},
+    {"section", u"Marked"_s,
+     [](TextControl &t) {
+         withModel(t, [](rtf::Document &m, rtf::Paragraph &p) {
+             rtf::Section s;
+             for (size_t i = 0; i < m.blocks.size(); ++i)
+                 s.start = &m.blocks[i].paragraph == &p ? i : s.start;
+             s.breakKind = rtf::Section::None;
+             s.page = {15840, 12240, {}, {}, {}, {}, true};
+             s.headers.push_back({rtf::HeaderFooter::Header, rtf::HeaderFooter::All,
+                                  {paragraph({run(u"Second section's head")})}});
+             m.sections.push_back(std::move(s));
+         });
+         // A paragraph split off the section's first goes on in the section.
+         select(t, u"Marked"_s);
+         t.setSelStart(t.SelStart() + t.SelLength());
+         QTest::keyClick(&t, Qt::Key_Return);
+     },
+     [](TextControl &t) {
+         const QString s = structure(t);
+         EXPECT_LE(s.count(u"section at"_s), 1) << s.toStdString();
+         return s;
+     },
+     [](const HtmlPage &h) { EXPECT_TRUE(h.text().contains(u"Marked"_s)); },
+     [](const Pdf &p) { EXPECT_TRUE(p.file.text(1).contains(u"Marked"_s)); }},
 };
 
 // A document with the row's marked paragraph between two others, in a font

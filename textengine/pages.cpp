@@ -17,6 +17,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <QUrl>
+#include <QtGui/private/qtextdocument_p.h>
+#include <QtGui/private/qtextformat_p.h>
 
 #include <atomic>
 
@@ -30,6 +32,27 @@ namespace {
 
 // The desk between two sheets in page view, in twips.
 constexpr int deskGap = 300;
+
+// Gives the root frame the margins of a view. They belong to the view, not
+// to the text: a frame format set the ordinary way is an undo step of the
+// document's (Undo would take a view switch back in place of the last
+// edit, and a switch after an Undo would end the Redo) and marks it
+// modified. This sets it beside the history and lays the document out again.
+void setViewMargins(QTextDocument &doc, qreal left, qreal top, qreal right, qreal bottom)
+{
+    QTextFrame *root = doc.rootFrame();
+    QTextFrameFormat format = root->frameFormat();
+    if (format.leftMargin() == left && format.topMargin() == top && format.rightMargin() == right
+        && format.bottomMargin() == bottom)
+        return;
+    format.setLeftMargin(left);
+    format.setTopMargin(top);
+    format.setRightMargin(right);
+    format.setBottomMargin(bottom);
+    QTextFormatCollection *formats = QTextDocumentPrivate::get(&doc)->formatCollection();
+    formats->setObjectFormatIndex(root->objectIndex(), formats->indexForFormat(format));
+    doc.markContentsDirty(root->firstPosition(), root->lastPosition() - root->firstPosition());
+}
 
 } // namespace
 
@@ -69,10 +92,9 @@ void TextControl::applyViewMode()
         setAutoFillBackground(false);
         setViewportMargins(0, 0, 0, 0);
         viewport()->setBackgroundRole(QPalette::Base);
-        QTextFrameFormat root = doc->rootFrame()->frameFormat();
-        root.setMargin(doc->documentMargin());
+        const qreal m = doc->documentMargin();
         ++m_ownEdits;
-        doc->rootFrame()->setFrameFormat(root);
+        setViewMargins(*doc, m, m, m, m);
         --m_ownEdits;
         setLineWrapMode(QTextEdit::WidgetWidth);
         doc->setPageSize(QSizeF(viewport()->width(), -1));
@@ -89,23 +111,10 @@ void TextControl::applyPageLayout()
     const double w = document::twipsToUnits(m_page.width);
     {
         // Each of these lays the whole document out again: only when needed.
-        const QTextFrameFormat was = doc->rootFrame()->frameFormat();
-        QTextFrameFormat root = was;
-        root.setLeftMargin(document::twipsToUnits(m_page.marginL));
-        root.setRightMargin(document::twipsToUnits(m_page.marginR));
-        root.setTopMargin(document::twipsToUnits(m_page.marginT));
-        root.setBottomMargin(document::twipsToUnits(m_page.marginB + deskGap));
-        if (root != was) {
-            // A frame format is an undo step of the document's; on a
-            // document with no history yet (new or just loaded) it must not
-            // become the first thing Undo takes back.
-            const bool history = doc->isUndoAvailable() || doc->isRedoAvailable();
-            ++m_ownEdits;
-            doc->rootFrame()->setFrameFormat(root);
-            --m_ownEdits;
-            if (!history)
-                doc->clearUndoRedoStacks();
-        }
+        ++m_ownEdits;
+        setViewMargins(*doc, document::twipsToUnits(m_page.marginL), document::twipsToUnits(m_page.marginT),
+                       document::twipsToUnits(m_page.marginR), document::twipsToUnits(m_page.marginB + deskGap));
+        --m_ownEdits;
         const QSizeF size(w, document::twipsToUnits(m_page.height + deskGap));
         if (doc->pageSize() != size)
             doc->setPageSize(size);

@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -361,6 +362,95 @@ TEST(LayoutView, PageViewOfAFreshDocumentLeavesNothingToUndo)
     tc.document()->undo();
     EXPECT_EQ(tc.Text(), u"Some text"_s);
     EXPECT_GT(tc.document()->rootFrame()->frameFormat().topMargin(), 50);
+}
+
+// A switch of the view was an undo step of the document's: page view set
+// its margins in the document, so the next Undo took the switch back and
+// seemed to do nothing, and a switch after an Undo ended the Redo.
+TEST(LayoutView, ViewSwitchWasAnUndoStep)
+{
+    TextControl tc;
+    tc.resize(800, 600);
+    tc.setSelText(u"one "_s);
+    tc.setSelText(u"two"_s);
+    tc.document()->undo();
+    tc.setViewMode(1);
+    tc.setViewMode(0);
+    tc.setViewMode(1);
+    EXPECT_TRUE(tc.document()->isRedoAvailable());
+    tc.document()->undo();
+    EXPECT_EQ(tc.Text(), QString());
+    tc.document()->redo();
+    tc.document()->redo();
+    EXPECT_EQ(tc.Text(), u"one two"_s);
+}
+
+// Random edits, undos and redos on two controls, one of which also
+// switches views, resizes and changes its page margins: what Undo and Redo
+// do, whether the document counts as modified and what it saves are the
+// same in both, and page view keeps its margins through all of it.
+TEST(LayoutView, ViewChangesLeaveTheHistoryAlone)
+{
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::mt19937 rng(seed);
+        const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+        TextControl viewed, plain;
+        viewed.resize(700, 500);
+        plain.resize(700, 500);
+        const QString words[] = {u"alpha "_s, u"beta\n"_s, u"gamma"_s, u"\n"_s};
+        for (int step = 0; step < 60; ++step) {
+            const int op = pick(9);
+            QString what;
+            if (op < 3) {
+                const QString word = words[pick(4)];
+                const int at = pick(plain.Text().size() + 1);
+                what = u"type at %1"_s.arg(at);
+                for (TextControl *tc : {&viewed, &plain}) {
+                    tc->setSelStart(at);
+                    tc->setSelText(word);
+                }
+            } else if (op == 3) {
+                what = u"undo"_s;
+                viewed.document()->undo();
+                plain.document()->undo();
+            } else if (op == 4) {
+                what = u"redo"_s;
+                viewed.document()->redo();
+                plain.document()->redo();
+            } else if (op == 5) {
+                what = u"save"_s;
+                viewed.document()->setModified(false);
+                plain.document()->setModified(false);
+            } else if (op == 6) {
+                what = u"switch the view"_s;
+                viewed.setViewMode(1 - viewed.ViewMode());
+            } else if (op == 7) {
+                what = u"resize"_s;
+                viewed.resize(500 + pick(500), 400);
+            } else {
+                const int margin = 360 + 360 * pick(4);
+                what = u"margins %1"_s.arg(margin);
+                for (TextControl *tc : {&viewed, &plain}) {
+                    tc->setPageMarginL(margin);
+                    tc->setPageMarginT(margin + 100);
+                }
+            }
+            SCOPED_TRACE(testing::Message() << "step " << step << ": " << what.toStdString());
+            const QTextDocument *a = viewed.document();
+            const QTextDocument *b = plain.document();
+            ASSERT_EQ(viewed.Text(), plain.Text());
+            ASSERT_EQ(a->availableUndoSteps(), b->availableUndoSteps());
+            ASSERT_EQ(a->availableRedoSteps(), b->availableRedoSteps());
+            ASSERT_EQ(a->isModified(), b->isModified());
+            ASSERT_EQ(viewed.toRtf(), plain.toRtf());
+            if (viewed.ViewMode() == 1) {
+                const QTextFrameFormat root = a->rootFrame()->frameFormat();
+                ASSERT_DOUBLE_EQ(root.leftMargin(), document::twipsToUnits(viewed.PageMarginL()));
+                ASSERT_DOUBLE_EQ(root.topMargin(), document::twipsToUnits(viewed.PageMarginT()));
+            }
+        }
+    }
 }
 
 namespace {

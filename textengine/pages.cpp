@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QMarginsF>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -33,28 +34,56 @@ namespace {
 // The desk between two sheets in page view, in twips.
 constexpr int deskGap = 300;
 
-// Gives the root frame the margins of a view. They belong to the view, not
-// to the text: a frame format set the ordinary way is an undo step of the
-// document's (Undo would take a view switch back in place of the last
-// edit, and a switch after an Undo would end the Redo) and marks it
-// modified. This sets it beside the history and lays the document out again.
-void setViewMargins(QTextDocument &doc, qreal left, qreal top, qreal right, qreal bottom)
+QMarginsF rootMargins(const QTextDocument &doc)
 {
-    QTextFrame *root = doc.rootFrame();
-    QTextFrameFormat format = root->frameFormat();
-    if (format.leftMargin() == left && format.topMargin() == top && format.rightMargin() == right
-        && format.bottomMargin() == bottom)
-        return;
-    format.setLeftMargin(left);
-    format.setTopMargin(top);
-    format.setRightMargin(right);
-    format.setBottomMargin(bottom);
-    QTextFormatCollection *formats = QTextDocumentPrivate::get(&doc)->formatCollection();
-    formats->setObjectFormatIndex(root->objectIndex(), formats->indexForFormat(format));
-    doc.markContentsDirty(root->firstPosition(), root->lastPosition() - root->firstPosition());
+    const QTextFrameFormat f = doc.rootFrame()->frameFormat();
+    return {f.leftMargin(), f.topMargin(), f.rightMargin(), f.bottomMargin()};
 }
 
 } // namespace
+
+// The root frame's margins belong to the view, not to the text: a frame
+// format set the ordinary way is an undo step of the document's (Undo would
+// take a view switch back in place of the last edit, and a switch after an
+// Undo would end the Redo) and marks it modified. The view sets them beside
+// the history and lays the document out again.
+void TextControl::setViewMargins(const QMarginsF &margins)
+{
+    m_viewMargins = margins;
+    QTextDocument *doc = document();
+    if (rootMargins(*doc) == margins)
+        return;
+    QTextFrame *root = doc->rootFrame();
+    QTextFrameFormat format = root->frameFormat();
+    format.setLeftMargin(margins.left());
+    format.setTopMargin(margins.top());
+    format.setRightMargin(margins.right());
+    format.setBottomMargin(margins.bottom());
+    QTextFormatCollection *formats = QTextDocumentPrivate::get(doc)->formatCollection();
+    ++m_ownEdits;
+    formats->setObjectFormatIndex(root->objectIndex(), formats->indexForFormat(format));
+    doc->markContentsDirty(root->firstPosition(), root->lastPosition() - root->firstPosition());
+    --m_ownEdits;
+}
+
+void TextControl::keepViewMargins()
+{
+    // Headers and footers are kept in the root frame's format too, and their
+    // changes are undo steps: Undo and Redo of one bring back the whole
+    // format, with the margins of the view shown when it was made. The view
+    // puts its own back once the change is done.
+    if (!m_viewMargins || m_viewMarginsDue || rootMargins(*document()) == *m_viewMargins)
+        return;
+    m_viewMarginsDue = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_viewMarginsDue = false;
+            if (m_viewMargins)
+                setViewMargins(*m_viewMargins);
+        },
+        Qt::QueuedConnection);
+}
 
 void TextControl::setViewMode(int mode)
 {
@@ -93,9 +122,7 @@ void TextControl::applyViewMode()
         setViewportMargins(0, 0, 0, 0);
         viewport()->setBackgroundRole(QPalette::Base);
         const qreal m = doc->documentMargin();
-        ++m_ownEdits;
-        setViewMargins(*doc, m, m, m, m);
-        --m_ownEdits;
+        setViewMargins({m, m, m, m});
         setLineWrapMode(QTextEdit::WidgetWidth);
         doc->setPageSize(QSizeF(viewport()->width(), -1));
     }
@@ -111,10 +138,8 @@ void TextControl::applyPageLayout()
     const double w = document::twipsToUnits(m_page.width);
     {
         // Each of these lays the whole document out again: only when needed.
-        ++m_ownEdits;
-        setViewMargins(*doc, document::twipsToUnits(m_page.marginL), document::twipsToUnits(m_page.marginT),
-                       document::twipsToUnits(m_page.marginR), document::twipsToUnits(m_page.marginB + deskGap));
-        --m_ownEdits;
+        setViewMargins({document::twipsToUnits(m_page.marginL), document::twipsToUnits(m_page.marginT),
+                        document::twipsToUnits(m_page.marginR), document::twipsToUnits(m_page.marginB + deskGap)});
         const QSizeF size(w, document::twipsToUnits(m_page.height + deskGap));
         if (doc->pageSize() != size)
             doc->setPageSize(size);

@@ -1,4 +1,5 @@
 // Zoom and view geometry, and the ruler.
+#include "document/documentmodel.h"
 #include "document/units.h"
 #include "tests/textengine/printers.h"
 #include "textengine/ruler.h"
@@ -383,6 +384,39 @@ TEST(LayoutView, ViewSwitchWasAnUndoStep)
     tc.document()->redo();
     tc.document()->redo();
     EXPECT_EQ(tc.Text(), u"one two"_s);
+}
+
+// Headers and footers live in the root frame's format too, and an edit of
+// them is an undo step: taking one back must not bring back the margins of
+// the view that was shown when it was made.
+TEST(LayoutView, UndoOfAHeaderKeepsTheViewsMargins)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"head.rtf"_s);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({\rtf1{\header\pard Head\par}\pard Body\par})");
+    f.close();
+    for (const int view : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "imported in view " << view);
+        TextControl tc;
+        tc.resize(800, 600);
+        tc.setViewMode(view);
+        tc.setViewMode(1 - view);
+        tc.setViewMode(view);
+        const QTextFrameFormat before = tc.document()->rootFrame()->frameFormat();
+        ASSERT_TRUE(tc.RTFImport(file));
+        tc.setViewMode(1 - view);
+        const QTextFrameFormat shown = tc.document()->rootFrame()->frameFormat();
+        tc.document()->undo();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(tc.Text(), QString());
+        const QTextFrameFormat now = tc.document()->rootFrame()->frameFormat();
+        EXPECT_FALSE(now.hasProperty(document::PageStoriesProperty));
+        EXPECT_DOUBLE_EQ(now.topMargin(), shown.topMargin());
+        EXPECT_DOUBLE_EQ(now.leftMargin(), shown.leftMargin());
+        EXPECT_NE(now.topMargin(), before.topMargin());
+    }
 }
 
 // Random edits, undos and redos on two controls, one of which also

@@ -117,6 +117,16 @@ void TextControl::applyViewMode()
             setLineWrapColumnOrWidth(static_cast<int>(w));
         applyPageLayout();
     } else {
+        // Page view's layout has counted the pages: continuous view takes the
+        // count over for as long as the text and the page setup stay as they
+        // are, rather than lay out a copy of the whole document again for it.
+        // The two agree unless the page leaves less than half an inch for
+        // text, where the copy keeps that half inch.
+        const auto *layout = qobject_cast<const DocumentLayout *>(doc->documentLayout());
+        if (layout && doc->pageSize().height() > 0 && layout->layoutStatus() == 100
+            && m_page.width - m_page.marginL - m_page.marginR >= 720
+            && m_page.height - m_page.marginT - m_page.marginB >= 720)
+            m_viewPages = {m_docSerial, m_page, layout->pagesSoFar()};
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         setAutoFillBackground(false);
         setViewportMargins(0, 0, 0, 0);
@@ -208,6 +218,8 @@ int TextControl::CurrentPages() const
     // there spares copying a large document after every change.
     if (m_viewMode == 1 && document()->pageSize().height() > 0)
         return std::max(1, document()->pageCount());
+    if (m_viewPages.serial == m_docSerial && m_viewPages.setup == m_page)
+        return m_viewPages.pages;
     return std::max(1, pagedDocument()->pageCount());
 }
 

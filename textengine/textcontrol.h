@@ -392,6 +392,12 @@ private:
     mutable int m_pagedSerial = -1;
     int m_docSerial = 0;  // counts every change of the document, formats too
     mutable PageSetup m_pagedSetup;
+    // The pages page view counted when it was left, at m_docSerial `serial`.
+    struct {
+        int serial = -1;
+        PageSetup setup;
+        int pages = 1;
+    } m_viewPages;
     int m_rightMargin = 0;
     int m_tabType = TabLeft;
     int m_ownEdits = 0;

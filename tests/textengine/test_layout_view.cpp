@@ -419,6 +419,47 @@ TEST(LayoutView, UndoOfAHeaderKeepsTheViewsMargins)
     }
 }
 
+// Continuous view counts the pages that page view counted when it was
+// left; the count is the one a control that never showed pages makes, also
+// after an edit or a change of the page setup.
+TEST(LayoutView, PagesCountedInPageViewAreThoseOfThePagedCopy)
+{
+    struct Row {
+        int width, height, margins;
+    };
+    for (const Row row : {Row{12240, 15840, 1440}, Row{12240, 15840, 200}, Row{8000, 3000, 1400}, Row{8000, 4000, 1400},
+                          Row{3000, 3000, 100}}) {
+        SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " margins " << row.margins);
+        TextControl viewed, plain;
+        for (TextControl *tc : {&viewed, &plain}) {
+            tc->resize(700, 500);
+            tc->setPageWidth(row.width);
+            tc->setPageHeight(row.height);
+            tc->setPageMarginL(row.margins);
+            tc->setPageMarginR(row.margins);
+            tc->setPageMarginT(row.margins);
+            tc->setPageMarginB(row.margins);
+            fill(*tc, 40);
+        }
+        viewed.setViewMode(1);
+        // (A page with less than half an inch for text is given that half
+        // inch on paper, not on the screen.)
+        const bool tooSmall = row.height - 2 * row.margins < 720;
+        EXPECT_EQ(viewed.CurrentPages() == plain.CurrentPages(), !tooSmall);
+        viewed.setViewMode(0);
+        EXPECT_EQ(viewed.CurrentPages(), plain.CurrentPages());
+        for (TextControl *tc : {&viewed, &plain})
+            tc->setSelText(u"more\nand more\n"_s.repeated(20));
+        EXPECT_EQ(viewed.CurrentPages(), plain.CurrentPages()) << "after an edit";
+        viewed.setViewMode(1);
+        viewed.CurrentPages();
+        viewed.setViewMode(0);
+        for (TextControl *tc : {&viewed, &plain})
+            tc->setPageMarginT(row.margins * 2);
+        EXPECT_EQ(viewed.CurrentPages(), plain.CurrentPages()) << "after a change of the margins";
+    }
+}
+
 // Random edits, undos and redos on two controls, one of which also
 // switches views, resizes and changes its page margins: what Undo and Redo
 // do, whether the document counts as modified and what it saves are the

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QMarginsF>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -17,6 +18,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <QUrl>
+#include <QtGui/private/qtextdocument_p.h>
+#include <QtGui/private/qtextformat_p.h>
 
 #include <atomic>
 
@@ -31,7 +34,56 @@ namespace {
 // The desk between two sheets in page view, in twips.
 constexpr int deskGap = 300;
 
+QMarginsF rootMargins(const QTextDocument &doc)
+{
+    const QTextFrameFormat f = doc.rootFrame()->frameFormat();
+    return {f.leftMargin(), f.topMargin(), f.rightMargin(), f.bottomMargin()};
+}
+
 } // namespace
+
+// The root frame's margins belong to the view, not to the text: a frame
+// format set the ordinary way is an undo step of the document's (Undo would
+// take a view switch back in place of the last edit, and a switch after an
+// Undo would end the Redo) and marks it modified. The view sets them beside
+// the history and lays the document out again.
+void TextControl::setViewMargins(const QMarginsF &margins)
+{
+    m_viewMargins = margins;
+    QTextDocument *doc = document();
+    if (rootMargins(*doc) == margins)
+        return;
+    QTextFrame *root = doc->rootFrame();
+    QTextFrameFormat format = root->frameFormat();
+    format.setLeftMargin(margins.left());
+    format.setTopMargin(margins.top());
+    format.setRightMargin(margins.right());
+    format.setBottomMargin(margins.bottom());
+    QTextFormatCollection *formats = QTextDocumentPrivate::get(doc)->formatCollection();
+    ++m_ownEdits;
+    formats->setObjectFormatIndex(root->objectIndex(), formats->indexForFormat(format));
+    doc->markContentsDirty(root->firstPosition(), root->lastPosition() - root->firstPosition());
+    --m_ownEdits;
+}
+
+void TextControl::keepViewMargins()
+{
+    // Headers and footers are kept in the root frame's format too, and their
+    // changes are undo steps: Undo and Redo of one bring back the whole
+    // format, with the margins of the view shown when it was made. The view
+    // puts its own back once the change is done.
+    if (!m_viewMargins || m_viewMarginsDue || rootMargins(*document()) == *m_viewMargins)
+        return;
+    m_viewMarginsDue = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_viewMarginsDue = false;
+            if (m_viewMargins)
+                setViewMargins(*m_viewMargins);
+        },
+        Qt::QueuedConnection);
+}
 
 void TextControl::setViewMode(int mode)
 {
@@ -65,15 +117,22 @@ void TextControl::applyViewMode()
             setLineWrapColumnOrWidth(static_cast<int>(w));
         applyPageLayout();
     } else {
+        // Page view's layout has counted the pages: continuous view takes the
+        // count over for as long as the text and the page setup stay as they
+        // are, rather than lay out a copy of the whole document again for it.
+        // The two agree unless the page leaves less than half an inch for
+        // text, where the copy keeps that half inch.
+        const auto *layout = qobject_cast<const DocumentLayout *>(doc->documentLayout());
+        if (layout && doc->pageSize().height() > 0 && layout->layoutStatus() == 100
+            && m_page.width - m_page.marginL - m_page.marginR >= 720
+            && m_page.height - m_page.marginT - m_page.marginB >= 720)
+            m_viewPages = {m_docSerial, m_page, layout->pagesSoFar()};
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         setAutoFillBackground(false);
         setViewportMargins(0, 0, 0, 0);
         viewport()->setBackgroundRole(QPalette::Base);
-        QTextFrameFormat root = doc->rootFrame()->frameFormat();
-        root.setMargin(doc->documentMargin());
-        ++m_ownEdits;
-        doc->rootFrame()->setFrameFormat(root);
-        --m_ownEdits;
+        const qreal m = doc->documentMargin();
+        setViewMargins({m, m, m, m});
         setLineWrapMode(QTextEdit::WidgetWidth);
         doc->setPageSize(QSizeF(viewport()->width(), -1));
     }
@@ -89,23 +148,8 @@ void TextControl::applyPageLayout()
     const double w = document::twipsToUnits(m_page.width);
     {
         // Each of these lays the whole document out again: only when needed.
-        const QTextFrameFormat was = doc->rootFrame()->frameFormat();
-        QTextFrameFormat root = was;
-        root.setLeftMargin(document::twipsToUnits(m_page.marginL));
-        root.setRightMargin(document::twipsToUnits(m_page.marginR));
-        root.setTopMargin(document::twipsToUnits(m_page.marginT));
-        root.setBottomMargin(document::twipsToUnits(m_page.marginB + deskGap));
-        if (root != was) {
-            // A frame format is an undo step of the document's; on a
-            // document with no history yet (new or just loaded) it must not
-            // become the first thing Undo takes back.
-            const bool history = doc->isUndoAvailable() || doc->isRedoAvailable();
-            ++m_ownEdits;
-            doc->rootFrame()->setFrameFormat(root);
-            --m_ownEdits;
-            if (!history)
-                doc->clearUndoRedoStacks();
-        }
+        setViewMargins({document::twipsToUnits(m_page.marginL), document::twipsToUnits(m_page.marginT),
+                        document::twipsToUnits(m_page.marginR), document::twipsToUnits(m_page.marginB + deskGap)});
         const QSizeF size(w, document::twipsToUnits(m_page.height + deskGap));
         if (doc->pageSize() != size)
             doc->setPageSize(size);
@@ -174,6 +218,8 @@ int TextControl::CurrentPages() const
     // there spares copying a large document after every change.
     if (m_viewMode == 1 && document()->pageSize().height() > 0)
         return std::max(1, document()->pageCount());
+    if (m_viewPages.serial == m_docSerial && m_viewPages.setup == m_page)
+        return m_viewPages.pages;
     return std::max(1, pagedDocument()->pageCount());
 }
 

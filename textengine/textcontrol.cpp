@@ -233,6 +233,7 @@ void TextControl::raiseChange()
 void TextControl::onDocumentChanged(int, int removed, int added)
 {
     ++m_docSerial;
+    keepViewMargins();
     if (m_ownEdits == 0 && (removed || added))
         raiseChange();
 }

@@ -3,6 +3,7 @@
 #include "document/pagesetup.h"
 #include "document/sheets.h"
 
+#include <QMarginsF>
 #include <QString>
 #include <QTextEdit>
 
@@ -369,10 +370,17 @@ private:
     void applyViewMode();
     void applyPageLayout();
     void keepPageLayout();
+    // Gives the root frame the view's margins, outside the document's
+    // history; keepViewMargins puts them back after a change of the
+    // document that brought back others.
+    void setViewMargins(const QMarginsF &margins);
+    void keepViewMargins();
     QRectF sheetRect(int page) const;  // in document units
 
     PageSetup m_page;
     int m_viewMode = 0;
+    std::optional<QMarginsF> m_viewMargins;  // what the view last set
+    bool m_viewMarginsDue = false;
     int m_zoom = 100;
     int m_printZoom = 100;
     bool m_gridLines = true;
@@ -384,6 +392,12 @@ private:
     mutable int m_pagedSerial = -1;
     int m_docSerial = 0;  // counts every change of the document, formats too
     mutable PageSetup m_pagedSetup;
+    // The pages page view counted when it was left, at m_docSerial `serial`.
+    struct {
+        int serial = -1;
+        PageSetup setup;
+        int pages = 1;
+    } m_viewPages;
     int m_rightMargin = 0;
     int m_tabType = TabLeft;
     int m_ownEdits = 0;

@@ -1,4 +1,5 @@
 // Zoom and view geometry, and the ruler.
+#include "document/documentmodel.h"
 #include "document/units.h"
 #include "tests/textengine/printers.h"
 #include "textengine/ruler.h"
@@ -30,6 +31,7 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -361,6 +363,169 @@ TEST(LayoutView, PageViewOfAFreshDocumentLeavesNothingToUndo)
     tc.document()->undo();
     EXPECT_EQ(tc.Text(), u"Some text"_s);
     EXPECT_GT(tc.document()->rootFrame()->frameFormat().topMargin(), 50);
+}
+
+// A switch of the view was an undo step of the document's: page view set
+// its margins in the document, so the next Undo took the switch back and
+// seemed to do nothing, and a switch after an Undo ended the Redo.
+TEST(LayoutView, ViewSwitchWasAnUndoStep)
+{
+    TextControl tc;
+    tc.resize(800, 600);
+    tc.setSelText(u"one "_s);
+    tc.setSelText(u"two"_s);
+    tc.document()->undo();
+    tc.setViewMode(1);
+    tc.setViewMode(0);
+    tc.setViewMode(1);
+    EXPECT_TRUE(tc.document()->isRedoAvailable());
+    tc.document()->undo();
+    EXPECT_EQ(tc.Text(), QString());
+    tc.document()->redo();
+    tc.document()->redo();
+    EXPECT_EQ(tc.Text(), u"one two"_s);
+}
+
+// Headers and footers live in the root frame's format too, and an edit of
+// them is an undo step: taking one back must not bring back the margins of
+// the view that was shown when it was made.
+TEST(LayoutView, UndoOfAHeaderKeepsTheViewsMargins)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"head.rtf"_s);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({\rtf1{\header\pard Head\par}\pard Body\par})");
+    f.close();
+    for (const int view : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "imported in view " << view);
+        TextControl tc;
+        tc.resize(800, 600);
+        tc.setViewMode(view);
+        tc.setViewMode(1 - view);
+        tc.setViewMode(view);
+        const QTextFrameFormat before = tc.document()->rootFrame()->frameFormat();
+        ASSERT_TRUE(tc.RTFImport(file));
+        tc.setViewMode(1 - view);
+        const QTextFrameFormat shown = tc.document()->rootFrame()->frameFormat();
+        tc.document()->undo();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(tc.Text(), QString());
+        const QTextFrameFormat now = tc.document()->rootFrame()->frameFormat();
+        EXPECT_FALSE(now.hasProperty(document::PageStoriesProperty));
+        EXPECT_DOUBLE_EQ(now.topMargin(), shown.topMargin());
+        EXPECT_DOUBLE_EQ(now.leftMargin(), shown.leftMargin());
+        EXPECT_NE(now.topMargin(), before.topMargin());
+    }
+}
+
+// Continuous view counts the pages that page view counted when it was
+// left; the count is the one a control that never showed pages makes, also
+// after an edit or a change of the page setup.
+TEST(LayoutView, PagesCountedInPageViewAreThoseOfThePagedCopy)
+{
+    struct Row {
+        int width, height, margins;
+    };
+    for (const Row row : {Row{12240, 15840, 1440}, Row{12240, 15840, 200}, Row{8000, 3000, 1400}, Row{8000, 4000, 1400},
+                          Row{3000, 3000, 100}}) {
+        SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " margins " << row.margins);
+        TextControl viewed, plain;
+        for (TextControl *tc : {&viewed, &plain}) {
+            tc->resize(700, 500);
+            tc->setPageWidth(row.width);
+            tc->setPageHeight(row.height);
+            tc->setPageMarginL(row.margins);
+            tc->setPageMarginR(row.margins);
+            tc->setPageMarginT(row.margins);
+            tc->setPageMarginB(row.margins);
+            fill(*tc, 40);
+        }
+        viewed.setViewMode(1);
+        // (A page with less than half an inch for text is given that half
+        // inch on paper, not on the screen.)
+        const bool tooSmall = row.height - 2 * row.margins < 720;
+        EXPECT_EQ(viewed.CurrentPages() == plain.CurrentPages(), !tooSmall);
+        viewed.setViewMode(0);
+        EXPECT_EQ(viewed.CurrentPages(), plain.CurrentPages());
+        for (TextControl *tc : {&viewed, &plain})
+            tc->setSelText(u"more\nand more\n"_s.repeated(20));
+        EXPECT_EQ(viewed.CurrentPages(), plain.CurrentPages()) << "after an edit";
+        viewed.setViewMode(1);
+        viewed.CurrentPages();
+        viewed.setViewMode(0);
+        for (TextControl *tc : {&viewed, &plain})
+            tc->setPageMarginT(row.margins * 2);
+        EXPECT_EQ(viewed.CurrentPages(), plain.CurrentPages()) << "after a change of the margins";
+    }
+}
+
+// Random edits, undos and redos on two controls, one of which also
+// switches views, resizes and changes its page margins: what Undo and Redo
+// do, whether the document counts as modified and what it saves are the
+// same in both, and page view keeps its margins through all of it.
+TEST(LayoutView, ViewChangesLeaveTheHistoryAlone)
+{
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::mt19937 rng(seed);
+        const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+        TextControl viewed, plain;
+        viewed.resize(700, 500);
+        plain.resize(700, 500);
+        const QString words[] = {u"alpha "_s, u"beta\n"_s, u"gamma"_s, u"\n"_s};
+        for (int step = 0; step < 60; ++step) {
+            const int op = pick(9);
+            QString what;
+            if (op < 3) {
+                const QString word = words[pick(4)];
+                const int at = pick(plain.Text().size() + 1);
+                what = u"type at %1"_s.arg(at);
+                for (TextControl *tc : {&viewed, &plain}) {
+                    tc->setSelStart(at);
+                    tc->setSelText(word);
+                }
+            } else if (op == 3) {
+                what = u"undo"_s;
+                viewed.document()->undo();
+                plain.document()->undo();
+            } else if (op == 4) {
+                what = u"redo"_s;
+                viewed.document()->redo();
+                plain.document()->redo();
+            } else if (op == 5) {
+                what = u"save"_s;
+                viewed.document()->setModified(false);
+                plain.document()->setModified(false);
+            } else if (op == 6) {
+                what = u"switch the view"_s;
+                viewed.setViewMode(1 - viewed.ViewMode());
+            } else if (op == 7) {
+                what = u"resize"_s;
+                viewed.resize(500 + pick(500), 400);
+            } else {
+                const int margin = 360 + 360 * pick(4);
+                what = u"margins %1"_s.arg(margin);
+                for (TextControl *tc : {&viewed, &plain}) {
+                    tc->setPageMarginL(margin);
+                    tc->setPageMarginT(margin + 100);
+                }
+            }
+            SCOPED_TRACE(testing::Message() << "step " << step << ": " << what.toStdString());
+            const QTextDocument *a = viewed.document();
+            const QTextDocument *b = plain.document();
+            ASSERT_EQ(viewed.Text(), plain.Text());
+            ASSERT_EQ(a->availableUndoSteps(), b->availableUndoSteps());
+            ASSERT_EQ(a->availableRedoSteps(), b->availableRedoSteps());
+            ASSERT_EQ(a->isModified(), b->isModified());
+            ASSERT_EQ(viewed.toRtf(), plain.toRtf());
+            if (viewed.ViewMode() == 1) {
+                const QTextFrameFormat root = a->rootFrame()->frameFormat();
+                ASSERT_DOUBLE_EQ(root.leftMargin(), document::twipsToUnits(viewed.PageMarginL()));
+                ASSERT_DOUBLE_EQ(root.topMargin(), document::twipsToUnits(viewed.PageMarginT()));
+            }
+        }
+    }
 }
 
 namespace {

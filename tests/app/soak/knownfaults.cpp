@@ -11,15 +11,8 @@ namespace soak {
 
 namespace {
 
-const std::vector<KnownFault> Faults = {
-    // The page margins of page view are the root frame's format, and
-    // QTextDocument takes every change of a frame's format as an undo step;
-    // it has no public way to make one outside its undo stack. Mending this
-    // takes the margins out of the document (viewport and layout).
-    {"a switch of the view is an undo step of the document's (page view sets the page margins in it): the next "
-     "Undo takes the switch back and seems to do nothing",
-     nullptr, "undo-view-step"},
-};
+// None known now.
+const std::vector<KnownFault> Faults = {};
 
 } // namespace
 

@@ -102,6 +102,28 @@ TEST_F(SoakRegression, ZoomedViewHangsAtTheNextEdit)
     EXPECT_EQ(w.rtf()->Text(), typed);
 }
 
+// A switch of the view was an undo step of the document's: Ctrl+Z took the
+// switch back in place of the last key, and a switch after an Undo ended
+// the Redo.
+TEST_F(SoakRegression, UndoTakesBackAViewSwitchInPlaceOfTheLastEdit)
+{
+    type(u"12 3"_s);
+    const QString typed = w.rtf()->Text();
+    w.key(Qt::Key_Z, Qt::ControlModifier);
+    const QString undone = w.rtf()->Text();
+    ASSERT_NE(undone, typed);
+    for (QAction *view : {commands().mnuViewEditor, commands().mnuViewPageView, commands().mnuViewEditor})
+        w.chooseMenu(view);
+    w.key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(w.rtf()->Text(), typed);
+    w.chooseMenu(commands().mnuViewPageView);
+    w.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.rtf()->Text(), undone);
+    while (w.rtf()->document()->isUndoAvailable())
+        w.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w.rtf()->Text(), QString());
+}
+
 TEST_F(SoakRegression, ArrowKeyInAnEmptyDocumentDropsTheHindiFont)
 {
     w.key(Qt::Key_Down);

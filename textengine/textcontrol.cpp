@@ -1085,7 +1085,9 @@ void TextControl::keyPressEvent(QKeyEvent *event)
     --m_ownEdits;
     if (--m_keyDepth == 0)
         m_keyFormat.reset();
-    if (ownAction)
+    if (ownAction && code == 25 && !(event->modifiers() & Qt::ShiftModifier) && !event->matches(QKeySequence::Redo))
+        redo(); // Ctrl+Y redoes on every desktop, not only where it is the platform's Redo key
+    else if (ownAction)
         QTextEdit::keyPressEvent(event);
     else
         event->accept();

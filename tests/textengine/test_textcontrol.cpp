@@ -86,6 +86,27 @@ TEST(TextControl, ChangeIsSynchronousAndNotReentrant)
     EXPECT_EQ(changes, 2);
 }
 
+// Ctrl+Y redid only where the platform's Redo key is Ctrl+Y (the offscreen
+// platform, Windows, KDE); on a plain X11 desktop it did nothing, and the
+// menus have no Redo. Run on X11 as well (test_redo_key_xcb).
+TEST(TextControl, CtrlYRedidOnlyWhereThePlatformSaysSo)
+{
+    TextControl tc;
+    tc.show();
+    QTest::keyClicks(&tc, u"ab"_s);
+    QTest::keyClick(&tc, Qt::Key_Space);
+    QTest::keyClicks(&tc, u"cd"_s);
+    const QString typed = tc.Text();
+    QTest::keyClick(&tc, Qt::Key_Z, Qt::ControlModifier);
+    const QString undone = tc.Text();
+    ASSERT_NE(undone, typed);
+    QTest::keyClick(&tc, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(tc.Text(), typed);
+    QTest::keyClick(&tc, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&tc, Qt::Key_Y, Qt::ControlModifier | Qt::ShiftModifier); // no Redo key anywhere
+    EXPECT_EQ(tc.Text(), undone);
+}
+
 TEST(TextControl, KeyPressHandlerRewritesAndIsOneUndoStep)
 {
     TextControl tc;

@@ -251,15 +251,19 @@ TEST(RtfStructure, WrittenStructureReadsBackTheSame)
     for (int round = 0; round < 150; ++round) {
         rtf::Document d;
         d.blocks = blocks(d, 0, true);
-        for (int k = 0; k < 2; ++k) {
-            if (pick(2)) {
-                rtf::HeaderFooter h;
-                h.kind = static_cast<rtf::HeaderFooter::Kind>(k);
-                h.pages = static_cast<rtf::HeaderFooter::Pages>(pick(4));
-                h.blocks = blocks(d, 1, false);
-                d.headers.push_back(std::move(h));
+        // A header and a footer, each drawn or not, for some kind of page.
+        const auto someHeaders = [&](std::vector<rtf::HeaderFooter> &into) {
+            for (int k = 0; k < 2; ++k) {
+                if (pick(2)) {
+                    rtf::HeaderFooter h;
+                    h.kind = static_cast<rtf::HeaderFooter::Kind>(k);
+                    h.pages = static_cast<rtf::HeaderFooter::Pages>(pick(4));
+                    h.blocks = blocks(d, 1, false);
+                    into.push_back(std::move(h));
+                }
             }
-        }
+        };
+        someHeaders(d.headers);
         d.titlePage = pick(2);
         d.facingPages = pick(2);
         // Sections after the first, each starting at a later block.
@@ -278,15 +282,7 @@ TEST(RtfStructure, WrittenStructureReadsBackTheSame)
             s.titlePage = pick(2);
             if (pick(2))
                 s.footerY = 300 + pick(500);
-            for (int k = 0; k < 2; ++k) {
-                if (pick(2)) {
-                    rtf::HeaderFooter h;
-                    h.kind = static_cast<rtf::HeaderFooter::Kind>(k);
-                    h.pages = static_cast<rtf::HeaderFooter::Pages>(pick(4));
-                    h.blocks = blocks(d, 1, false);
-                    s.headers.push_back(std::move(h));
-                }
-            }
+            someHeaders(s.headers);
             d.sections.push_back(std::move(s));
         }
         const std::string written = rtf::write(d);
